@@ -1,0 +1,39 @@
+#include "database/database.h"
+
+#include "database/sqlite_database.h"
+
+namespace oca::db {
+
+std::unique_ptr<Database> Database::Open(std::string_view url) {
+    constexpr std::string_view kSqlite = "sqlite:";
+    if (url.substr(0, kSqlite.size()) == kSqlite) {
+        return std::make_unique<SqliteDatabase>(url.substr(kSqlite.size()));
+    }
+    throw SqlError("Endereço de banco de dados não reconhecido: " + std::string(url));
+}
+
+std::int64_t Database::Execute(std::string_view sql,
+                               const std::vector<std::pair<std::string, Variant>>& params) {
+    std::unique_ptr<Statement> st = Prepare(sql);
+    for (const auto& [name, value] : params) {
+        st->Bind(name, value);
+    }
+    return st->Execute();
+}
+
+Transaction::~Transaction() {
+    if (!done_) {
+        try {
+            db_.Rollback();
+        } catch (...) {
+            // A destructor must not throw; the connection reports the failure on next use.
+        }
+    }
+}
+
+void Transaction::Commit() {
+    db_.Commit();
+    done_ = true;
+}
+
+} // namespace oca::db

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "framework/data/exceptions.h"
+#include "framework/data/variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace oca::db {
+
+/// The database products whose SQL dialects the query component knows.
+enum class Product { SQLite, PostgreSQL, Oracle, MSSQL, InterBase };
+
+enum class ColumnType { Unknown, Integer, Float, Text, Memo, Blob, DateTime, Boolean };
+
+struct ColumnInfo {
+    std::string name;
+    ColumnType type = ColumnType::Unknown;
+    int size = 0; ///< declared character length of a text column, 0 when none
+};
+
+/// A database failure. The message is pt-BR for the user; the driver's own text
+/// follows it for the log.
+class SqlError : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+/// A prepared statement with named parameters. Not thread-safe; one per thread.
+class Statement {
+public:
+    virtual ~Statement() = default;
+    /// Distinct parameter names, upper case, in order of first appearance.
+    virtual const std::vector<std::string>& ParameterNames() const = 0;
+    /// Binds every occurrence of the name (case-insensitive). Raises SqlError for a
+    /// name the text does not hold.
+    virtual void Bind(std::string_view name, const Variant& value) = 0;
+    /// Runs the statement on the first call; true while a row is ready.
+    virtual bool Next() = 0;
+    virtual size_t ColumnCount() const = 0;
+    virtual const ColumnInfo& Column(size_t index) const = 0;
+    /// Value of a column of the current row: texts of date columns come back as
+    /// date-times, everything else in its natural type.
+    virtual Variant Value(size_t index) const = 0;
+    /// Runs to completion; returns the number of rows changed.
+    virtual std::int64_t Execute() = 0;
+    /// Makes the statement ready to run again, keeping the bindings.
+    virtual void Reset() = 0;
+};
+
+/// A connection to the company database, named by a URL: "sqlite:PATH" (the file is
+/// created when missing; "sqlite::memory:" for a private in-memory database).
+class Database {
+public:
+    /// Raises SqlError for an unknown scheme or a database that cannot be opened.
+    static std::unique_ptr<Database> Open(std::string_view url);
+    virtual ~Database() = default;
+
+    virtual Product product() const = 0;
+    /// Raises SqlError naming the statement when it does not compile.
+    virtual std::unique_ptr<Statement> Prepare(std::string_view sql) = 0;
+    /// Runs several statements separated by ";", without parameters.
+    virtual void ExecuteScript(std::string_view sql) = 0;
+    virtual void Begin() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+    virtual bool InTransaction() const = 0;
+
+    /// Prepares, binds by name and runs one statement; returns the rows changed.
+    std::int64_t Execute(std::string_view sql,
+                         const std::vector<std::pair<std::string, Variant>>& params = {});
+};
+
+/// Begins on construction; rolls back on destruction unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : db_(db) { db_.Begin(); }
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+} // namespace oca::db

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "database/database.h"
+
+struct sqlite3;
+
+namespace oca::db {
+
+/// The embedded driver: one SQLite connection in WAL mode, with a busy timeout and
+/// foreign keys on, and the functions the query texts call (NVL, NVLSTR, FORMAT_DATE,
+/// and PARAM as a one-row table). Date-times are stored as "YYYY-MM-DD HH:MM:SS" text.
+class SqliteDatabase : public Database {
+public:
+    /// `path` is a file name (created when missing) or ":memory:".
+    explicit SqliteDatabase(std::string_view path);
+    ~SqliteDatabase() override;
+
+    Product product() const override { return Product::SQLite; }
+    std::unique_ptr<Statement> Prepare(std::string_view sql) override;
+    void ExecuteScript(std::string_view sql) override;
+    void Begin() override;
+    void Commit() override;
+    void Rollback() override;
+    bool InTransaction() const override;
+
+    sqlite3* handle() const { return db_; }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+/// Registers NVL, NVLSTR, FORMAT_DATE and the PARAM table on a connection.
+void RegisterSqliteFunctions(sqlite3* db);
+
+/// Maps a declared column type ("VARCHAR(30)", "TIMESTAMP", ...) to a column type and
+/// size.
+ColumnInfo ColumnFromDeclaredType(std::string name, std::string_view declaredType);
+
+} // namespace oca::db

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// Root of the component model; the sender of every event.
+class TObject {
+public:
+    virtual ~TObject() = default;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+/// A named object with an owner. The owner keeps its components alive and frees them
+/// with itself; everybody else holds plain, non-owning pointers.
+class TComponent : public TObject {
+public:
+    explicit TComponent(TComponent* Owner = nullptr);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    const std::string& Name() const { return name_; }
+    void SetName(std::string name) { name_ = std::move(name); }
+    TComponent* Owner() const { return owner_; }
+
+    /// The owned component with that name (case-insensitive), or nullptr.
+    TComponent* FindComponent(std::string_view name) const;
+    size_t ComponentCount() const { return components_.size(); }
+    TComponent* Components(size_t index) const { return components_[index].get(); }
+
+    /// Creates a component owned by this one.
+    template <class T, class... Args> T* Create(std::string name, Args&&... args) {
+        auto owned = std::make_unique<T>(this, std::forward<Args>(args)...);
+        T* raw = owned.get();
+        raw->SetName(std::move(name));
+        Adopt(std::move(owned));
+        return raw;
+    }
+
+protected:
+    /// Takes ownership of a component built elsewhere; its owner becomes this one.
+    void Adopt(std::unique_ptr<TComponent> component);
+    /// Destroys a component this one owns; does nothing for any other.
+    void FreeComponent(TComponent* component);
+
+private:
+    std::string name_;
+    TComponent* owner_ = nullptr;
+    std::vector<std::unique_ptr<TComponent>> components_;
+};

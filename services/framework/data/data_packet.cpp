@@ -1,0 +1,108 @@
+#include "framework/data/data_packet.h"
+
+#include "framework/data/exceptions.h"
+#include "framework/data/text.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::pair<FieldType, std::string_view>, 8> kTypeNames = {{
+    {FieldType::String, "string"},
+    {FieldType::FixedString, "fixedstring"},
+    {FieldType::DateTime, "datetime"},
+    {FieldType::Memo, "memo"},
+    {FieldType::Blob, "blob"},
+    {FieldType::Integer, "integer"},
+    {FieldType::Float, "float"},
+    {FieldType::Boolean, "boolean"},
+}};
+
+void ValidateRow(const DataPacket& packet, const Row& row, size_t rowIndex) {
+    if (row.size() != packet.fields.size()) {
+        throw EDataPacketError("Pacote de dados inválido: a linha " + std::to_string(rowIndex + 1) +
+                               " tem " + std::to_string(row.size()) + " valores, esperados " +
+                               std::to_string(packet.fields.size()));
+    }
+    for (size_t i = 0; i < row.size(); ++i) {
+        if (!ValueFitsType(row[i], packet.fields[i].type)) {
+            throw EDataPacketError("Pacote de dados inválido: o valor do campo " +
+                                   packet.fields[i].name + " na linha " +
+                                   std::to_string(rowIndex + 1) + " não é do tipo " +
+                                   std::string(FieldTypeName(packet.fields[i].type)));
+        }
+    }
+}
+
+} // namespace
+
+std::string_view FieldTypeName(FieldType type) {
+    for (const auto& [t, name] : kTypeNames) {
+        if (t == type) {
+            return name;
+        }
+    }
+    return "string";
+}
+
+bool TryParseFieldType(std::string_view name, FieldType& out) {
+    for (const auto& [t, n] : kTypeNames) {
+        if (n == name) {
+            out = t;
+            return true;
+        }
+    }
+    return false;
+}
+
+int DataPacket::FieldIndex(std::string_view name) const {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (SameText(fields[i].name, name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Variant MakePacketVariant(DataPacket packet) {
+    return Variant(std::make_shared<const DataPacket>(std::move(packet)));
+}
+
+bool ValueFitsType(const Variant& value, FieldType type) {
+    switch (value.Type()) {
+    case VarType::Null:
+        return true;
+    case VarType::String:
+        return type == FieldType::String || type == FieldType::FixedString ||
+               type == FieldType::Memo;
+    case VarType::DateTime:
+        return type == FieldType::DateTime;
+    case VarType::Integer:
+        return type == FieldType::Integer;
+    case VarType::Float:
+        return type == FieldType::Float;
+    case VarType::Boolean:
+        return type == FieldType::Boolean;
+    case VarType::Blob:
+        return type == FieldType::Blob;
+    case VarType::Packet:
+        return false;
+    }
+    return false;
+}
+
+void ValidatePacket(const DataPacket& packet) {
+    for (size_t r = 0; r < packet.rows.size(); ++r) {
+        ValidateRow(packet, packet.rows[r], r);
+    }
+    for (size_t c = 0; c < packet.changes.size(); ++c) {
+        const RowChange& change = packet.changes[c];
+        if (change.state != RowState::Inserted) {
+            ValidateRow(packet, change.oldValues, c);
+        }
+        if (change.state != RowState::Deleted) {
+            ValidateRow(packet, change.newValues, c);
+        }
+    }
+}

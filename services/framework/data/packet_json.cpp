@@ -1,0 +1,406 @@
+#include "framework/data/packet_json.h"
+
+#include "framework/data/exceptions.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cmath>
+
+using nlohmann::json;
+
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw EDataPacketError("Pacote de dados inválido: " + what);
+}
+
+const json& Member(const json& object, const char* key, const std::string& where) {
+    const auto it = object.find(key);
+    if (it == object.end()) {
+        Fail(where + " sem \"" + key + "\"");
+    }
+    return *it;
+}
+
+json FieldToJson(const PacketField& f) {
+    json j = {{"name", f.name}, {"type", FieldTypeName(f.type)}};
+    if (f.size > 0) {
+        j["size"] = f.size;
+    }
+    if (!f.label.empty()) {
+        j["label"] = f.label;
+    }
+    if (!f.visible) {
+        j["visible"] = false;
+    }
+    if (f.required) {
+        j["required"] = true;
+    }
+    if (f.readOnly) {
+        j["readOnly"] = true;
+    }
+    return j;
+}
+
+PacketField FieldFromJson(const json& j, size_t index) {
+    const std::string where = "campo " + std::to_string(index + 1);
+    if (!j.is_object()) {
+        Fail(where + " não é um objeto");
+    }
+    PacketField f;
+    const json& name = Member(j, "name", where);
+    const json& type = Member(j, "type", where);
+    if (!name.is_string() || name.get_ref<const std::string&>().empty()) {
+        Fail(where + " com nome inválido");
+    }
+    f.name = name.get<std::string>();
+    if (!type.is_string() || !TryParseFieldType(type.get_ref<const std::string&>(), f.type)) {
+        Fail("campo " + f.name + " com tipo desconhecido " + type.dump());
+    }
+    f.size = j.value("size", 0);
+    f.label = j.value("label", std::string());
+    f.visible = j.value("visible", true);
+    f.required = j.value("required", false);
+    f.readOnly = j.value("readOnly", false);
+    if (f.size < 0) {
+        Fail("campo " + f.name + " com tamanho negativo");
+    }
+    return f;
+}
+
+json DateToJson(TDateTime dt) {
+    return json{{"$date", ToIsoText(dt, true, 'T')}};
+}
+
+// Reads one cell knowing the type of its field, so that a date and a text, or an
+// integer and a float, never get mixed up.
+Variant CellFromJson(const json& j, const PacketField& field, const std::string& where) {
+    if (j.is_null()) {
+        return {};
+    }
+    switch (field.type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+    case FieldType::Memo:
+        if (j.is_string()) {
+            return Variant(j.get<std::string>());
+        }
+        break;
+    case FieldType::DateTime:
+        if (j.is_object() && j.size() == 1 && j.contains("$date") && j["$date"].is_string()) {
+            TDateTime dt;
+            if (TryParseIsoText(j["$date"].get_ref<const std::string&>(), dt)) {
+                return Variant(dt);
+            }
+        }
+        break;
+    case FieldType::Integer:
+        if (j.is_number_integer()) {
+            return Variant(j.get<std::int64_t>());
+        }
+        break;
+    case FieldType::Float:
+        if (j.is_number()) {
+            return Variant(j.get<double>());
+        }
+        break;
+    case FieldType::Boolean:
+        if (j.is_boolean()) {
+            return Variant(j.get<bool>());
+        }
+        break;
+    case FieldType::Blob:
+        if (j.is_object() && j.size() == 1 && j.contains("$blob") && j["$blob"].is_string()) {
+            return Variant(Blob{Base64Decode(j["$blob"].get_ref<const std::string&>())});
+        }
+        break;
+    }
+    Fail(where + ": o valor " + j.dump().substr(0, 60) + " não é do tipo " +
+         std::string(FieldTypeName(field.type)) + " do campo " + field.name);
+}
+
+Row RowFromJson(const json& j, const std::vector<PacketField>& fields, const std::string& where) {
+    if (!j.is_array()) {
+        Fail(where + " não é uma lista de valores");
+    }
+    if (j.size() != fields.size()) {
+        Fail(where + " tem " + std::to_string(j.size()) + " valores, esperados " +
+             std::to_string(fields.size()));
+    }
+    Row row;
+    row.reserve(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        row.push_back(CellFromJson(j[i], fields[i], where));
+    }
+    return row;
+}
+
+json RowToJson(const Row& row) {
+    json j = json::array();
+    for (const Variant& v : row) {
+        j.push_back(VariantToJson(v));
+    }
+    return j;
+}
+
+std::string_view StateName(RowState s) {
+    switch (s) {
+    case RowState::Inserted:
+        return "inserted";
+    case RowState::Modified:
+        return "modified";
+    case RowState::Deleted:
+        return "deleted";
+    }
+    return "inserted";
+}
+
+RowChange ChangeFromJson(const json& j, const std::vector<PacketField>& fields, size_t index) {
+    const std::string where = "alteração " + std::to_string(index + 1);
+    if (!j.is_object()) {
+        Fail(where + " não é um objeto");
+    }
+    const json& state = Member(j, "state", where);
+    RowChange change;
+    if (state == "inserted") {
+        change.state = RowState::Inserted;
+    } else if (state == "modified") {
+        change.state = RowState::Modified;
+    } else if (state == "deleted") {
+        change.state = RowState::Deleted;
+    } else {
+        Fail(where + " com estado desconhecido " + state.dump());
+    }
+    if (change.state != RowState::Inserted) {
+        change.oldValues = RowFromJson(Member(j, "old", where), fields, where);
+    }
+    if (change.state != RowState::Deleted) {
+        change.newValues = RowFromJson(Member(j, "new", where), fields, where);
+    }
+    return change;
+}
+
+} // namespace
+
+std::string Base64Encode(std::string_view bytes) {
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                           (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += kAlphabet[(v >> 18) & 63];
+        out += kAlphabet[(v >> 12) & 63];
+        out += kAlphabet[(v >> 6) & 63];
+        out += kAlphabet[v & 63];
+    }
+    const size_t rest = bytes.size() - i;
+    if (rest > 0) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (rest == 2) {
+            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        }
+        out += kAlphabet[(v >> 18) & 63];
+        out += kAlphabet[(v >> 12) & 63];
+        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+std::string Base64Decode(std::string_view text) {
+    static const std::array<int, 256> kValues = [] {
+        std::array<int, 256> t{};
+        t.fill(-1);
+        for (int i = 0; i < 64; ++i) {
+            t[static_cast<unsigned char>(kAlphabet[i])] = i;
+        }
+        return t;
+    }();
+    if (text.size() % 4 != 0) {
+        Fail("base64 com tamanho inválido");
+    }
+    std::string out;
+    out.reserve(text.size() / 4 * 3);
+    for (size_t i = 0; i < text.size(); i += 4) {
+        int v[4];
+        int pad = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char c = text[i + k];
+            const bool tail = i + 4 == text.size() && k >= 2 && c == '=';
+            if (tail || (pad > 0 && c == '=')) {
+                v[k] = 0;
+                ++pad;
+                continue;
+            }
+            v[k] = kValues[static_cast<unsigned char>(c)];
+            if (v[k] < 0 || pad > 0) {
+                Fail("base64 com caractere inválido");
+            }
+        }
+        const unsigned n = (v[0] << 18) | (v[1] << 12) | (v[2] << 6) | v[3];
+        out += static_cast<char>((n >> 16) & 0xFF);
+        if (pad < 2) {
+            out += static_cast<char>((n >> 8) & 0xFF);
+        }
+        if (pad < 1) {
+            out += static_cast<char>(n & 0xFF);
+        }
+    }
+    return out;
+}
+
+json VariantToJson(const Variant& value) {
+    switch (value.Type()) {
+    case VarType::Null:
+        return nullptr;
+    case VarType::Boolean:
+        return *value.Get<bool>();
+    case VarType::Integer:
+        return *value.Get<std::int64_t>();
+    case VarType::Float: {
+        const double d = *value.Get<double>();
+        if (!std::isfinite(d)) {
+            throw EDataPacketError("Um número infinito ou indefinido não pode ser transmitido");
+        }
+        return d;
+    }
+    case VarType::String:
+        return *value.Get<std::string>();
+    case VarType::DateTime:
+        return DateToJson(*value.Get<TDateTime>());
+    case VarType::Blob:
+        return json{{"$blob", Base64Encode(value.Get<Blob>()->bytes)}};
+    case VarType::Packet:
+        return json{{"$packet", PacketToJson(value.AsPacket())}};
+    }
+    return nullptr;
+}
+
+Variant VariantFromJson(const json& j) {
+    switch (j.type()) {
+    case json::value_t::null:
+        return {};
+    case json::value_t::boolean:
+        return Variant(j.get<bool>());
+    case json::value_t::number_integer:
+        return Variant(j.get<std::int64_t>());
+    case json::value_t::number_unsigned:
+        if (j.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)) {
+            Fail("número inteiro grande demais");
+        }
+        return Variant(j.get<std::int64_t>());
+    case json::value_t::number_float:
+        return Variant(j.get<double>());
+    case json::value_t::string:
+        return Variant(j.get<std::string>());
+    case json::value_t::object:
+        if (j.size() == 1 && j.contains("$date") && j["$date"].is_string()) {
+            TDateTime dt;
+            if (!TryParseIsoText(j["$date"].get_ref<const std::string&>(), dt)) {
+                Fail("data inválida " + j["$date"].dump());
+            }
+            return Variant(dt);
+        }
+        if (j.size() == 1 && j.contains("$blob") && j["$blob"].is_string()) {
+            return Variant(Blob{Base64Decode(j["$blob"].get_ref<const std::string&>())});
+        }
+        if (j.size() == 1 && j.contains("$packet")) {
+            return MakePacketVariant(PacketFromJson(j["$packet"]));
+        }
+        Fail("objeto desconhecido " + j.dump().substr(0, 60));
+    default:
+        Fail("valor desconhecido " + j.dump().substr(0, 60));
+    }
+}
+
+json PacketToJson(const DataPacket& packet) {
+    json fields = json::array();
+    for (const PacketField& f : packet.fields) {
+        fields.push_back(FieldToJson(f));
+    }
+    json j = {{"fields", std::move(fields)}};
+    if (packet.isDelta) {
+        json changes = json::array();
+        for (const RowChange& c : packet.changes) {
+            json entry = {{"state", StateName(c.state)}};
+            if (c.state != RowState::Inserted) {
+                entry["old"] = RowToJson(c.oldValues);
+            }
+            if (c.state != RowState::Deleted) {
+                entry["new"] = RowToJson(c.newValues);
+            }
+            changes.push_back(std::move(entry));
+        }
+        j["changes"] = std::move(changes);
+        return j;
+    }
+    json rows = json::array();
+    for (const Row& r : packet.rows) {
+        rows.push_back(RowToJson(r));
+    }
+    j["rows"] = std::move(rows);
+    return j;
+}
+
+DataPacket PacketFromJson(const json& j) {
+    if (!j.is_object()) {
+        Fail("o pacote não é um objeto");
+    }
+    const json& fields = Member(j, "fields", "o pacote");
+    if (!fields.is_array()) {
+        Fail("\"fields\" não é uma lista");
+    }
+    DataPacket packet;
+    packet.fields.reserve(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        packet.fields.push_back(FieldFromJson(fields[i], i));
+    }
+    const bool hasRows = j.contains("rows");
+    const bool hasChanges = j.contains("changes");
+    if (hasRows == hasChanges) {
+        Fail("o pacote deve ter \"rows\" ou \"changes\", e não os dois");
+    }
+    if (hasChanges) {
+        packet.isDelta = true;
+        const json& changes = j["changes"];
+        if (!changes.is_array()) {
+            Fail("\"changes\" não é uma lista");
+        }
+        packet.changes.reserve(changes.size());
+        for (size_t i = 0; i < changes.size(); ++i) {
+            packet.changes.push_back(ChangeFromJson(changes[i], packet.fields, i));
+        }
+        return packet;
+    }
+    const json& rows = j["rows"];
+    if (!rows.is_array()) {
+        Fail("\"rows\" não é uma lista");
+    }
+    packet.rows.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        packet.rows.push_back(
+            RowFromJson(rows[i], packet.fields, "linha " + std::to_string(i + 1)));
+    }
+    return packet;
+}
+
+std::string EncodeVariant(const Variant& value) {
+    // Text from older data may not be valid UTF-8: send it with the bad bytes replaced
+    // rather than failing the whole answer.
+    return VariantToJson(value).dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+Variant DecodeVariant(std::string_view text) {
+    json j;
+    try {
+        j = json::parse(text);
+    } catch (const json::parse_error& e) {
+        throw EDataPacketError(std::string("JSON inválido: ") + e.what());
+    }
+    return VariantFromJson(j);
+}

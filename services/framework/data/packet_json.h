@@ -1,0 +1,30 @@
+#pragma once
+
+#include "framework/data/data_packet.h"
+#include "framework/data/variant.h"
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <string>
+#include <string_view>
+
+/// The JSON form of variants and packets on the wire:
+///   null, booleans, numbers and strings as themselves;
+///   a date-time as {"$date":"2026-12-07T14:30:00.000"} (local time, no zone);
+///   a blob as {"$blob":"<base64>"};
+///   a packet as {"$packet":{"fields":[...],"rows":[[...]]}}, or with "changes" for a delta.
+/// Decoding raises EDataPacketError naming what is wrong and where.
+
+nlohmann::json VariantToJson(const Variant& value);
+Variant VariantFromJson(const nlohmann::json& json);
+
+nlohmann::json PacketToJson(const DataPacket& packet);
+DataPacket PacketFromJson(const nlohmann::json& json);
+
+/// Whole-text helpers; DecodeVariant also reports JSON syntax errors as EDataPacketError.
+std::string EncodeVariant(const Variant& value);
+Variant DecodeVariant(std::string_view text);
+
+std::string Base64Encode(std::string_view bytes);
+/// Raises EDataPacketError on a character outside the alphabet or a bad length.
+std::string Base64Decode(std::string_view text);

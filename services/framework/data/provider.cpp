@@ -1,0 +1,12 @@
+#include "framework/data/provider.h"
+
+#include "framework/data/dataset.h"
+#include "framework/data/exceptions.h"
+
+Variant TDataSetProvider::GetData() {
+    if (!dataSet_) {
+        throw EDatabaseError(Name() + ": falta o conjunto de dados do provedor");
+    }
+    dataSet_->Open();
+    return MakePacketVariant(dataSet_->ToPacket());
+}

@@ -1,0 +1,135 @@
+#include "database/sqlite_database.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using oca::db::Database;
+using oca::db::SqliteDatabase;
+
+Variant One(Database& db, const std::string& sql,
+            const std::vector<std::pair<std::string, Variant>>& params = {}) {
+    auto st = db.Prepare(sql);
+    for (const auto& [name, value] : params) {
+        st->Bind(name, value);
+    }
+    EXPECT_TRUE(st->Next()) << sql;
+    return st->Value(0);
+}
+
+TEST(SqliteFunctions, NvlAndNvlStr) {
+    SqliteDatabase db(":memory:");
+    EXPECT_EQ(One(db, "SELECT NVL(NULL, 'b')"), Variant("b"));
+    EXPECT_EQ(One(db, "SELECT NVL('', 'b')"), Variant(""));
+    EXPECT_EQ(One(db, "SELECT NVLSTR('', 'b')"), Variant("b"));
+    EXPECT_EQ(One(db, "SELECT NVLSTR(NULL, 'b')"), Variant("b"));
+    EXPECT_EQ(One(db, "SELECT NVLSTR('a', 'b')"), Variant("a"));
+    EXPECT_EQ(One(db, "SELECT NVLSTR(:X, 'b')", {{"X", Variant()}}), Variant("b"));
+}
+
+TEST(SqliteFunctions, FormatDateWritesThePicture) {
+    SqliteDatabase db(":memory:");
+    EXPECT_EQ(One(db, "SELECT FORMAT_DATE('2026-11-10 09:30:00', 'MM/DD/YYYY')"),
+              Variant("11/10/2026"));
+    EXPECT_EQ(
+        One(db, "SELECT FORMAT_DATE(:D, 'DD/MM/YYYY HH24:MI:SS')",
+            {{"D", Variant(CombineDateTime(EncodeDate(2026, 1, 2), EncodeTime(3, 4, 5, 0)))}}),
+        Variant("02/01/2026 03:04:05"));
+    EXPECT_TRUE(One(db, "SELECT FORMAT_DATE(NULL, 'MM/DD/YYYY')").IsNull());
+    EXPECT_TRUE(One(db, "SELECT FORMAT_DATE('ontem', 'MM/DD/YYYY')").IsNull());
+}
+
+TEST(SqliteFunctions, ParamIsAOneRowTableOfItsArgument) {
+    SqliteDatabase db(":memory:");
+    EXPECT_EQ(One(db, "SELECT P.PARAM FROM PARAM(:X) P", {{"X", Variant("abc")}}), Variant("abc"));
+    EXPECT_TRUE(One(db, "SELECT P.PARAM FROM PARAM(:X) P", {{"X", Variant()}}).IsNull());
+    EXPECT_EQ(One(db, "SELECT COUNT(*) FROM PARAM(1) A, PARAM(2) B"), Variant(std::int64_t{1}));
+    // Joined with a table: the argument is read once and tested against every row.
+    db.ExecuteScript(
+        "CREATE TABLE T (N VARCHAR(10)); INSERT INTO T VALUES ('001'),('002'),('003')");
+    EXPECT_EQ(One(db, "SELECT COUNT(*) FROM T, PARAM(:L) L WHERE INSTR(L.PARAM, N) <> 0",
+                  {{"L", Variant("|001|003|")}}),
+              Variant(std::int64_t{2}));
+}
+
+TEST(Sqlite, DateTimesAreStoredAsTextAndReadBackByDeclaredType) {
+    SqliteDatabase db(":memory:");
+    db.ExecuteScript(
+        "CREATE TABLE M (DT TIMESTAMP, NOME VARCHAR(30), QTD INTEGER, V REAL, B BLOB)");
+    const TDateTime when = CombineDateTime(EncodeDate(2026, 11, 10), EncodeTime(9, 30, 0, 0));
+    db.Execute("INSERT INTO M VALUES (:D, :N, :Q, :V, :B)",
+               {{"D", Variant(when)},
+                {"N", Variant("Ação")},
+                {"Q", Variant(7)},
+                {"V", Variant(2.5)},
+                {"B", Variant(Blob{std::string("\0\1", 2)})}});
+    EXPECT_EQ(One(db, "SELECT DT || '' FROM M"), Variant("2026-11-10 09:30:00"));
+    auto st = db.Prepare("SELECT DT, NOME, QTD, V, B FROM M");
+    ASSERT_TRUE(st->Next());
+    EXPECT_EQ(st->Column(0).type, oca::db::ColumnType::DateTime);
+    EXPECT_EQ(st->Column(1).size, 30);
+    EXPECT_EQ(st->Value(0), Variant(when));
+    EXPECT_EQ(st->Value(1), Variant("Ação"));
+    EXPECT_EQ(st->Value(2), Variant(std::int64_t{7}));
+    EXPECT_EQ(st->Value(3), Variant(2.5));
+    EXPECT_EQ(st->Value(4), Variant(Blob{std::string("\0\1", 2)}));
+    // Text with a "T" and fractions, as other writers may leave it, still reads as a date.
+    db.ExecuteScript("UPDATE M SET DT = '2026-11-10T09:30:00.250'");
+    auto again = db.Prepare("SELECT DT FROM M");
+    ASSERT_TRUE(again->Next());
+    EXPECT_EQ(DecodeTime(again->Value(0).AsDateTime()).msec, 250);
+}
+
+TEST(Sqlite, ValuesAreBoundNeverSpliced) {
+    SqliteDatabase db(":memory:");
+    db.ExecuteScript("CREATE TABLE T (N VARCHAR(40))");
+    const std::string hostile = "x'); DROP TABLE T; --";
+    db.Execute("INSERT INTO T VALUES (:N)", {{"N", Variant(hostile)}});
+    EXPECT_EQ(One(db, "SELECT N FROM T"), Variant(hostile));
+    EXPECT_THROW(db.Execute("INSERT INTO T VALUES (:N)", {{"OUTRO", Variant(1)}}),
+                 oca::db::SqlError);
+}
+
+TEST(Sqlite, TransactionRollsBackUnlessCommitted) {
+    SqliteDatabase db(":memory:");
+    db.ExecuteScript("CREATE TABLE T (N INTEGER)");
+    {
+        oca::db::Transaction tx(db);
+        db.Execute("INSERT INTO T VALUES (1)");
+    }
+    EXPECT_EQ(One(db, "SELECT COUNT(*) FROM T"), Variant(std::int64_t{0}));
+    {
+        oca::db::Transaction tx(db);
+        db.Execute("INSERT INTO T VALUES (1)");
+        tx.Commit();
+    }
+    EXPECT_EQ(One(db, "SELECT COUNT(*) FROM T"), Variant(std::int64_t{1}));
+    EXPECT_FALSE(db.InTransaction());
+}
+
+TEST(Sqlite, FileDatabasesUseWalAndForeignKeysAndOpenByUrl) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("oca_sqlite_" + std::to_string(::getpid()) + ".sqlite");
+    std::filesystem::remove(path);
+    {
+        auto db = Database::Open("sqlite:" + path.string());
+        EXPECT_EQ(db->product(), oca::db::Product::SQLite);
+        EXPECT_EQ(One(*db, "PRAGMA journal_mode"), Variant("wal"));
+        EXPECT_EQ(One(*db, "PRAGMA foreign_keys"), Variant(std::int64_t{1}));
+        db->ExecuteScript("CREATE TABLE P (ID INTEGER PRIMARY KEY);"
+                          "CREATE TABLE C (ID INTEGER REFERENCES P(ID))");
+        EXPECT_THROW(db->Execute("INSERT INTO C VALUES (1)"), oca::db::SqlError);
+        // A second connection sees what the first committed.
+        db->Execute("INSERT INTO P VALUES (5)");
+        auto other = Database::Open("sqlite:" + path.string());
+        EXPECT_EQ(One(*other, "SELECT ID FROM P"), Variant(std::int64_t{5}));
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(path.string() + suffix);
+    }
+    EXPECT_THROW(Database::Open("mysql://localhost/x"), oca::db::SqlError);
+}
+
+} // namespace

@@ -1,0 +1,315 @@
+#include "dataset_fixture.h"
+
+#include "framework/data/exceptions.h"
+#include "framework/data/provider.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+std::vector<std::string> Column(TDataSet& ds, const char* field) {
+    std::vector<std::string> out;
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+        out.push_back(ds.FieldByName(field).AsString());
+    }
+    return out;
+}
+
+class ChangeLog : public ::testing::Test {
+protected:
+    void SetUp() override { cds.SetData(OccurrencePacket(3)); }
+    TField& Name() { return cds.FieldByName("NMRAZSOC"); }
+    void Rename(int recNo, const std::string& to) {
+        cds.SetRecNo(recNo);
+        cds.Edit();
+        Name().SetAsString(to);
+        cds.Post();
+    }
+    const DataPacket& Delta() {
+        delta = cds.GetDelta();
+        return delta.AsPacket();
+    }
+    TClientDataSet cds;
+    Variant delta;
+};
+
+TEST_F(ChangeLog, InsertThenDeleteLeavesNoChange) {
+    cds.Append();
+    Name().SetAsString("Nova");
+    cds.Post();
+    EXPECT_EQ(cds.ChangeCount(), 1);
+    cds.Delete();
+    EXPECT_EQ(cds.ChangeCount(), 0);
+    EXPECT_TRUE(Delta().changes.empty());
+    EXPECT_EQ(cds.RecordCount(), 3u);
+}
+
+TEST_F(ChangeLog, ModifyTwiceKeepsTheFirstOriginal) {
+    Rename(2, "Primeira");
+    Rename(2, "Segunda");
+    EXPECT_EQ(cds.ChangeCount(), 1);
+    const DataPacket& d = Delta();
+    ASSERT_EQ(d.changes.size(), 1u);
+    EXPECT_EQ(d.changes[0].state, RowState::Modified);
+    EXPECT_EQ(d.changes[0].oldValues[1], Variant("Empresa 2"));
+    EXPECT_EQ(d.changes[0].newValues[1], Variant("Segunda"));
+}
+
+TEST_F(ChangeLog, InsertLaterModifiedStaysOneInsert) {
+    cds.Append();
+    Name().SetAsString("Nova");
+    cds.Post();
+    Rename(4, "Nova alterada");
+    const DataPacket& d = Delta();
+    ASSERT_EQ(d.changes.size(), 1u);
+    EXPECT_EQ(d.changes[0].state, RowState::Inserted);
+    EXPECT_EQ(d.changes[0].newValues[1], Variant("Nova alterada"));
+}
+
+TEST_F(ChangeLog, DeltaListsChangesInTheOrderFirstMade) {
+    Rename(3, "Terceira");
+    cds.SetRecNo(1);
+    cds.Delete(); // deletes the first; modified third stays
+    cds.Append();
+    Name().SetAsString("Nova");
+    cds.Post();
+    Rename(1, "Segunda"); // what was record 2
+    const DataPacket& d = Delta();
+    ASSERT_EQ(d.changes.size(), 4u);
+    EXPECT_EQ(d.changes[0].state, RowState::Modified);
+    EXPECT_EQ(d.changes[0].newValues[1], Variant("Terceira"));
+    EXPECT_EQ(d.changes[1].state, RowState::Deleted);
+    EXPECT_EQ(d.changes[1].oldValues[1], Variant("Empresa 1"));
+    EXPECT_EQ(d.changes[2].state, RowState::Inserted);
+    EXPECT_EQ(d.changes[3].oldValues[1], Variant("Empresa 2"));
+    EXPECT_EQ(d.fields.size(), 2u);
+}
+
+TEST_F(ChangeLog, DeletingAModifiedRecordReportsItsAcceptedValues) {
+    Rename(1, "Alterada");
+    cds.SetRecNo(1);
+    cds.Delete();
+    const DataPacket& d = Delta();
+    ASSERT_EQ(d.changes.size(), 1u);
+    EXPECT_EQ(d.changes[0].state, RowState::Deleted);
+    EXPECT_EQ(d.changes[0].oldValues[1], Variant("Empresa 1"));
+}
+
+TEST_F(ChangeLog, CancelUpdatesRestoresAfterMixedOperations) {
+    Rename(2, "Alterada");
+    cds.SetRecNo(1);
+    cds.Delete();
+    cds.Insert();
+    Name().SetAsString("Inserida");
+    cds.Post();
+    cds.Edit();
+    Name().SetAsString("Pendente"); // still in edit when undone
+    cds.CancelUpdates();
+    EXPECT_EQ(cds.State(), dsBrowse);
+    EXPECT_EQ(cds.ChangeCount(), 0);
+    EXPECT_THAT(Column(cds, "NMRAZSOC"), ElementsAre("Empresa 1", "Empresa 2", "Empresa 3"));
+}
+
+TEST_F(ChangeLog, MergeThenCancelKeepsTheMergedState) {
+    Rename(2, "Aceita");
+    cds.SetRecNo(3);
+    cds.Delete();
+    cds.MergeChangeLog();
+    EXPECT_EQ(cds.ChangeCount(), 0);
+    Rename(1, "Descartada");
+    cds.CancelUpdates();
+    EXPECT_THAT(Column(cds, "NMRAZSOC"), ElementsAre("Empresa 1", "Aceita"));
+    EXPECT_EQ(cds.ChangeCount(), 0);
+}
+
+TEST_F(ChangeLog, SetDataReplacesContentAndLog) {
+    Rename(1, "Perdida");
+    cds.SetData(OccurrencePacket(1));
+    EXPECT_EQ(cds.ChangeCount(), 0);
+    EXPECT_EQ(Name().AsString(), "Empresa 1");
+}
+
+TEST_F(ChangeLog, DataReflectsPendingChanges) {
+    Rename(1, "Atual");
+    cds.SetRecNo(2);
+    cds.Delete();
+    const Variant data = cds.Data();
+    ASSERT_EQ(data.AsPacket().rows.size(), 2u);
+    EXPECT_EQ(data.AsPacket().rows[0][1], Variant("Atual"));
+    TClientDataSet copy;
+    copy.SetData(data);
+    EXPECT_THAT(Column(copy, "NMRAZSOC"), ElementsAre("Atual", "Empresa 3"));
+}
+
+TEST(ClientDataSet, DeclaredFieldsCutStringsByCharacters) {
+    TClientDataSet cds;
+    cds.CreateField<TStringField>("NROCORRMOV", 10);
+    TField* name = cds.CreateField<TStringField>("NMRAZSOC", 6);
+    DataPacket p;
+    p.fields = {{"NMRAZSOC", FieldType::String, 50},
+                {"NROCORRMOV", FieldType::String, 10},
+                {"EXTRA", FieldType::Integer, 0}};
+    p.rows.push_back({Variant("Ocorrência"), Variant("0000000001"), Variant(7)});
+    cds.SetData(MakePacketVariant(p));
+    EXPECT_EQ(name->AsString(), "Ocorrê");
+    EXPECT_EQ(cds.FieldByName("NROCORRMOV").AsString(), "0000000001");
+    EXPECT_EQ(cds.FindField("EXTRA"), nullptr);
+    cds.Edit();
+    name->SetAsString("Ação rápida");
+    EXPECT_EQ(name->AsString(), "Ação r");
+}
+
+TEST(ClientDataSet, ADeclaredFieldMissingFromThePacketIsAnError) {
+    TClientDataSet cds;
+    cds.CreateField<TStringField>("CDFILIAL", 4);
+    cds.CreateField<TStringField>("NMFILIAL", 30);
+    DataPacket p;
+    p.fields = {{"CDFILIAL", FieldType::String, 4}};
+    try {
+        cds.SetData(MakePacketVariant(p));
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_NE(e.Message().find("NMFILIAL"), std::string::npos);
+    }
+    EXPECT_FALSE(cds.Active());
+}
+
+TEST(ClientDataSet, TypedFieldsConvertTextsAndRejectBadOnes) {
+    TClientDataSet cds;
+    TField* when = cds.CreateField<TDateTimeField>("DTOCORRMOV");
+    TField* count = cds.CreateField<TIntegerField>("NRVERSAO");
+    cds.CreateDataSet();
+    cds.Append();
+    when->SetAsString("10/11/2026 09:30");
+    count->SetAsString("3");
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn", when->AsDateTime()), "2026-11-10 09:30");
+    EXPECT_EQ(count->AsInteger(), 3);
+    EXPECT_THROW(when->SetAsString("31/02/2024"), EConvertError);
+    EXPECT_THROW(count->SetAsString("três"), EConvertError);
+    when->SetAsString("");
+    EXPECT_TRUE(when->IsNull());
+    cds.Post();
+    EXPECT_EQ(cds.ChangeCount(), 1);
+}
+
+TEST(ClientDataSet, GetTextControlsDisplayWithoutChangingTheValue) {
+    TClientDataSet cds;
+    cds.SetData(OccurrencePacket(1));
+    TField& name = cds.FieldByName("NMRAZSOC");
+    name.OnGetText = [](TField* f, std::string& text, bool display) {
+        text = (display ? "[" : "(") + f->AsString() + (display ? "]" : ")");
+    };
+    EXPECT_EQ(name.DisplayText(), "[Empresa 1]");
+    EXPECT_EQ(name.Text(), "(Empresa 1)");
+    EXPECT_EQ(name.AsString(), "Empresa 1");
+}
+
+class Navigation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DataPacket p;
+        p.fields = {{"CDFILIAL", FieldType::String, 4},
+                    {"IDINCOCORR", FieldType::String, 1},
+                    {"NMFILIAL", FieldType::String, 30}};
+        p.rows = {{Variant("0001"), Variant("S"), Variant("Matriz São Paulo")},
+                  {Variant("0002"), Variant("N"), Variant("Filial Curitiba")},
+                  {Variant("0003"), Variant("S"), Variant("Filial Recife")},
+                  {Variant("0004"), Variant(), Variant("Filial Salvador")}};
+        cds.SetData(MakePacketVariant(p));
+    }
+    TClientDataSet cds;
+};
+
+TEST_F(Navigation, LocateMatchesExactlyCaseInsensitivelyOrByPrefix) {
+    EXPECT_TRUE(cds.Locate("CDFILIAL", Variant("0003")));
+    EXPECT_EQ(cds.RecNo(), 3);
+    EXPECT_FALSE(cds.Locate("NMFILIAL", Variant("filial curitiba")));
+    EXPECT_EQ(cds.RecNo(), 3) << "a failed locate keeps the position";
+    EXPECT_TRUE(cds.Locate("NMFILIAL", Variant("filial curitiba"), loCaseInsensitive));
+    EXPECT_EQ(cds.RecNo(), 2);
+    EXPECT_TRUE(cds.Locate("NMFILIAL", Variant("MATRIZ SÃO"), loCaseInsensitive | loPartialKey));
+    EXPECT_EQ(cds.RecNo(), 1);
+    EXPECT_TRUE(cds.Locate("IDINCOCORR;NMFILIAL", {Variant("S"), Variant("Filial Recife")}));
+    EXPECT_EQ(cds.RecNo(), 3);
+    EXPECT_TRUE(cds.Locate("IDINCOCORR", Variant()));
+    EXPECT_EQ(cds.RecNo(), 4);
+    EXPECT_THROW(cds.Locate("NAOEXISTE", Variant("x")), EDatabaseError);
+}
+
+TEST_F(Navigation, FilterNarrowsTheViewAndReleasesIt) {
+    cds.SetFilter("CDFILIAL = '0002'");
+    EXPECT_EQ(cds.RecordCount(), 4u) << "not filtered until Filtered is set";
+    cds.SetFiltered(true);
+    EXPECT_EQ(cds.RecordCount(), 1u);
+    EXPECT_EQ(cds.FieldByName("NMFILIAL").AsString(), "Filial Curitiba");
+    cds.SetFilter("IDINCOCORR = 'S' AND NMFILIAL <> 'Filial Recife'");
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0001"));
+    cds.SetFilter("(IDINCOCORR = 'N' OR IDINCOCORR IS NULL) and cdfilial >= '0002'");
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0002", "0004"));
+    cds.SetFiltered(false);
+    EXPECT_EQ(cds.RecordCount(), 4u);
+}
+
+TEST_F(Navigation, APostedRecordThatLeavesTheFilterLeavesTheView) {
+    cds.SetFilter("IDINCOCORR = 'S'");
+    cds.SetFiltered(true);
+    cds.Edit();
+    cds.FieldByName("IDINCOCORR").SetAsString("N");
+    cds.Post();
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0003"));
+}
+
+struct BadFilter {
+    const char* text;
+    const char* mentions;
+};
+
+void PrintTo(const BadFilter& c, std::ostream* os) {
+    *os << c.text;
+}
+
+class BadFilters : public ::testing::TestWithParam<BadFilter> {};
+
+TEST_P(BadFilters, AreRejectedNamingTheProblemAndKeepTheOldFilter) {
+    TClientDataSet cds;
+    cds.SetData(OccurrencePacket(2));
+    cds.SetFilter("NROCORRMOV = '0000000001'");
+    cds.SetFiltered(true);
+    try {
+        cds.SetFilter(GetParam().text);
+        FAIL() << "accepted " << GetParam().text;
+    } catch (const EDatabaseError& e) {
+        EXPECT_NE(e.Message().find("Filtro inválido"), std::string::npos);
+        EXPECT_NE(e.Message().find(GetParam().mentions), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(cds.Filter(), "NROCORRMOV = '0000000001'");
+    EXPECT_EQ(cds.RecordCount(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Syntax, BadFilters,
+                         ::testing::Values(BadFilter{"CDFILIAL = '0001", "aspas"},
+                                           BadFilter{"CDFILIAL '0001'", "operador"},
+                                           BadFilter{"CDFILIAL = ", "fim"},
+                                           BadFilter{"(CDFILIAL = '1'", "')'"},
+                                           BadFilter{"CDFILIAL = '1' AND", "fim"},
+                                           BadFilter{"CDFILIAL ! '1'", "'!'"},
+                                           BadFilter{"NAOEXISTE = '1'", "NAOEXISTE"}));
+
+TEST(ClientDataSet, ProviderPacksAnotherDataSet) {
+    TComponent form;
+    auto* source = form.Create<TClientDataSet>("cdsOrigem");
+    source->SetData(OccurrencePacket(2));
+    auto* provider = form.Create<TDataSetProvider>("dspOrigem");
+    provider->SetDataSet(source);
+    auto* copy = form.Create<TClientDataSet>("cdsCopia");
+    copy->SetProviderName("dspOrigem");
+    copy->Open();
+    EXPECT_THAT(Column(*copy, "NROCORRMOV"), ElementsAre("0000000001", "0000000002"));
+    TClientDataSet orphan;
+    EXPECT_THROW(orphan.Open(), EDatabaseError);
+}
+
+} // namespace

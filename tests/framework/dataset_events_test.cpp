@@ -1,0 +1,251 @@
+#include "dataset_fixture.h"
+
+#include "framework/data/exceptions.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+class DataSetEvents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cds.SetName("cdsMovOcorr");
+        number = cds.CreateField<TStringField>("NROCORRMOV", 10);
+        name = cds.CreateField<TStringField>("NMRAZSOC", 50);
+        caption = cds.CreateField<TStringField>("DTFORN", 80);
+        caption->SetFieldKind(fkCalculated);
+        cds.OnCalcFields = [this](TDataSet*) {
+            caption->SetAsString("Nº Ocorrência " + number->AsString() + " - " + name->AsString());
+        };
+        source.SetDataSet(&cds);
+        cds.SetData(OccurrencePacket(3));
+        journal.Watch(cds);
+        journal.Watch(source);
+    }
+
+    TClientDataSet cds;
+    TDataSource source;
+    TField* number = nullptr;
+    TField* name = nullptr;
+    TField* caption = nullptr;
+    EventJournal journal;
+};
+
+TEST_F(DataSetEvents, ReloadClosesAndOpensWithStateChangesAndAScroll) {
+    cds.SetData(OccurrencePacket(2));
+    EXPECT_THAT(journal.Take(),
+                ElementsAre("BeforeClose", "State:Inactive", "AfterClose", "BeforeOpen",
+                            "State:Browse", "AfterOpen", "AfterScroll"));
+    EXPECT_EQ(cds.RecordCount(), 2u);
+}
+
+TEST_F(DataSetEvents, InsertAndPostRunInFrameworkOrder) {
+    cds.Insert();
+    EXPECT_THAT(journal.Take(),
+                ElementsAre("BeforeInsert", "BeforeScroll", "State:Insert", "OnNewRecord",
+                            "DataChange:*", "AfterInsert", "AfterScroll"));
+    EXPECT_FALSE(cds.Modified());
+    number->SetAsString("0000000099");
+    EXPECT_THAT(journal.Take(), ElementsAre("DataChange:NROCORRMOV"));
+    EXPECT_TRUE(cds.Modified());
+    cds.Post();
+    EXPECT_THAT(journal.Take(),
+                ElementsAre("BeforePost", "State:Browse", "DataChange:*", "AfterPost"));
+    // Inserted before the current (first) record.
+    EXPECT_EQ(cds.RecNo(), 1);
+    EXPECT_EQ(number->AsString(), "0000000099");
+    EXPECT_EQ(cds.RecordCount(), 4u);
+}
+
+TEST_F(DataSetEvents, EditThenCancelRestoresTheRecord) {
+    cds.Next();
+    journal.Take();
+    cds.Edit();
+    EXPECT_THAT(journal.Take(),
+                ElementsAre("BeforeEdit", "State:Edit", "DataChange:*", "AfterEdit"));
+    name->SetAsString("Outra");
+    cds.Cancel();
+    EXPECT_THAT(journal.Take(), ElementsAre("DataChange:NMRAZSOC", "BeforeCancel", "State:Browse",
+                                            "DataChange:*", "AfterCancel"));
+    EXPECT_EQ(name->AsString(), "Empresa 2");
+}
+
+TEST_F(DataSetEvents, AnExceptionInABeforeEventAbortsAndKeepsTheState) {
+    cds.BeforePost = [](TDataSet*) {
+        throw EAbort();
+    };
+    cds.Edit();
+    name->SetAsString("Alterada");
+    journal.Take();
+    EXPECT_THROW(cds.Post(), EAbort);
+    EXPECT_EQ(cds.State(), dsEdit);
+    EXPECT_EQ(name->AsString(), "Alterada");
+    EXPECT_TRUE(journal.Take().empty());
+
+    cds.Cancel();
+    cds.BeforeEdit = [](TDataSet*) {
+        throw EAbort();
+    };
+    EXPECT_THROW(cds.Edit(), EAbort);
+    EXPECT_EQ(cds.State(), dsBrowse);
+
+    cds.BeforeInsert = [](TDataSet*) {
+        throw EAbort();
+    };
+    EXPECT_THROW(cds.Insert(), EAbort);
+    EXPECT_EQ(cds.State(), dsBrowse);
+    EXPECT_EQ(cds.RecordCount(), 3u);
+
+    cds.BeforeDelete = [](TDataSet*) {
+        throw EAbort();
+    };
+    EXPECT_THROW(cds.Delete(), EAbort);
+    EXPECT_EQ(cds.RecordCount(), 3u);
+    EXPECT_EQ(cds.ChangeCount(), 0);
+}
+
+TEST_F(DataSetEvents, OnNewRecordFailureLeavesNoInsert) {
+    cds.OnNewRecord = [](TDataSet*) {
+        throw EDatabaseError("sem data do servidor");
+    };
+    EXPECT_THROW(cds.Insert(), EDatabaseError);
+    EXPECT_EQ(cds.State(), dsBrowse);
+    EXPECT_EQ(cds.RecordCount(), 3u);
+}
+
+TEST_F(DataSetEvents, ScrollingFiresAfterScrollEvenAtTheEnds) {
+    cds.Last();
+    journal.Take();
+    cds.Next();
+    EXPECT_TRUE(cds.Eof());
+    EXPECT_THAT(journal.Take(), ElementsAre("BeforeScroll", "AfterScroll"));
+    cds.Prior();
+    EXPECT_THAT(journal.Take(), ElementsAre("BeforeScroll", "DataChange:*", "AfterScroll"));
+    EXPECT_FALSE(cds.Eof());
+    EXPECT_EQ(cds.RecNo(), 2);
+}
+
+TEST_F(DataSetEvents, FullScrollVisitsEveryRecordOnceAndComputesTheCaption) {
+    std::vector<std::string> captions;
+    for (cds.First(); !cds.Eof(); cds.Next()) {
+        captions.push_back(caption->AsString());
+    }
+    EXPECT_THAT(captions, ElementsAre("Nº Ocorrência 0000000001 - Empresa 1",
+                                      "Nº Ocorrência 0000000002 - Empresa 2",
+                                      "Nº Ocorrência 0000000003 - Empresa 3"));
+}
+
+TEST_F(DataSetEvents, CalculatedFieldsFollowEditsAndCannotBeSetOutsideCalc) {
+    cds.Edit();
+    name->SetAsString("ACME");
+    EXPECT_EQ(caption->AsString(), "Nº Ocorrência 0000000001 - ACME");
+    cds.Cancel();
+    EXPECT_EQ(caption->AsString(), "Nº Ocorrência 0000000001 - Empresa 1");
+    cds.OnCalcFields = [this](TDataSet*) {
+        number->SetAsString("x");
+    };
+    EXPECT_THROW(cds.Next(), EDatabaseError);
+}
+
+TEST_F(DataSetEvents, EditOnAnEmptyDataSetInserts) {
+    cds.SetData(OccurrencePacket(0));
+    journal.Take();
+    cds.Edit();
+    EXPECT_EQ(cds.State(), dsInsert);
+}
+
+TEST_F(DataSetEvents, WritingOutsideEditIsRefused) {
+    EXPECT_THROW(name->SetAsString("x"), EDatabaseError);
+    name->SetReadOnly(true);
+    cds.Edit();
+    EXPECT_THROW(name->SetAsString("x"), EDatabaseError);
+}
+
+TEST_F(DataSetEvents, ScrollingPostsAPendingEditAndCancelsAnUntouchedInsert) {
+    cds.Edit();
+    name->SetAsString("Gravada ao rolar");
+    cds.Next();
+    EXPECT_EQ(cds.State(), dsBrowse);
+    cds.First();
+    EXPECT_EQ(name->AsString(), "Gravada ao rolar");
+    cds.Insert();
+    cds.Next();
+    EXPECT_EQ(cds.RecordCount(), 3u);
+}
+
+TEST_F(DataSetEvents, DisabledControlsHearNothingThenOneChange) {
+    cds.DisableControls();
+    cds.Next();
+    cds.Edit();
+    name->SetAsString("Silêncio");
+    cds.Post();
+    const auto lines = journal.Take();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) {
+                                return l.rfind("State:", 0) == 0 || l.rfind("DataChange", 0) == 0;
+                            }),
+              0);
+    cds.EnableControls();
+    EXPECT_THAT(journal.Take(), ElementsAre("DataChange:*"));
+}
+
+TEST_F(DataSetEvents, FieldLinkWritesPendingTextBeforePostAndFollowsTheField) {
+    struct Edit {
+        TFieldDataLink link;
+        std::string text;
+    } edit;
+    edit.link.OnDataChange = [&](TObject*) {
+        edit.text = edit.link.Field() ? edit.link.Field()->Text() : "";
+    };
+    edit.link.OnUpdateData = [&](TObject*) {
+        edit.link.Field()->SetText(edit.text);
+    };
+    edit.link.SetDataSource(&source);
+    edit.link.SetFieldName("NMRAZSOC");
+    EXPECT_EQ(edit.text, "Empresa 1");
+
+    // Typing in browse asks the data set to edit first.
+    ASSERT_TRUE(edit.link.Edit());
+    edit.text = "Digitada";
+    edit.link.Modified();
+    cds.Post();
+    EXPECT_EQ(name->AsString(), "Digitada");
+
+    // A field changed by code refreshes the control.
+    cds.Edit();
+    name->SetAsString("Por código");
+    EXPECT_EQ(edit.text, "Por código");
+    cds.Cancel();
+
+    // A refusing BeforeEdit keeps the data set browsing.
+    cds.BeforeEdit = [](TDataSet*) {
+        throw EAbort();
+    };
+    EXPECT_THROW(edit.link.Edit(), EAbort);
+    EXPECT_EQ(cds.State(), dsBrowse);
+}
+
+TEST_F(DataSetEvents, LinksSurviveReloadsThatRecreateFields) {
+    TClientDataSet dynamic;
+    TDataSource dynSource;
+    dynSource.SetDataSet(&dynamic);
+    TFieldDataLink link;
+    std::string shown;
+    link.OnDataChange = [&](TObject*) {
+        shown = link.Field() ? link.Field()->DisplayText() : "-";
+    };
+    link.SetDataSource(&dynSource);
+    link.SetFieldName("NMRAZSOC");
+    for (int i = 0; i < 3; ++i) {
+        dynamic.SetData(OccurrencePacket(2));
+        EXPECT_EQ(shown, "Empresa 1");
+    }
+    dynamic.Close();
+    EXPECT_EQ(link.Field(), nullptr);
+    EXPECT_EQ(dynamic.ComponentCount(), 0u) << "fields made for a packet are freed on close";
+}
+
+} // namespace

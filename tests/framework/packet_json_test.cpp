@@ -1,0 +1,135 @@
+#include "framework/data/exceptions.h"
+#include "framework/data/packet_json.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+DataPacket EveryTypePacket() {
+    DataPacket p;
+    p.fields = {{"CDFILIAL", FieldType::String, 4},  {"IDTIPO", FieldType::FixedString, 1},
+                {"DTOCORRMOV", FieldType::DateTime}, {"DSMOVOCORR", FieldType::Memo},
+                {"FOTO", FieldType::Blob},           {"NRVERSAO", FieldType::Integer},
+                {"PESO", FieldType::Float},          {"ATIVO", FieldType::Boolean}};
+    p.fields[0].label = "Filial";
+    p.fields[0].required = true;
+    p.fields[1].visible = false;
+    p.fields[1].readOnly = true;
+    p.fields[2].label = "Data ";
+    const TDateTime when = CombineDateTime(EncodeDate(2026, 11, 10), EncodeTime(9, 30, 0, 125));
+    p.rows.push_back({Variant("0001"), Variant("F"), Variant(when),
+                      Variant("{\\rtf1 Ocorrência \"grave\"\\par}\n"),
+                      Variant(Blob{std::string("\0\xFF\x01 bytes", 9)}),
+                      Variant(std::int64_t{9007199254740993}), Variant(0.1), Variant(true)});
+    p.rows.push_back({Variant(), Variant(), Variant(), Variant(), Variant(), Variant(),
+                      Variant(-1e300), Variant(false)});
+    p.rows.push_back({Variant(""), Variant("C"), Variant(TDateTime(-1.25)), Variant(""),
+                      Variant(Blob{}), Variant(std::int64_t{-5}), Variant(3.0), Variant()});
+    return p;
+}
+
+TEST(PacketJson, EveryTypeRoundTripsWithoutLoss) {
+    const Variant original = MakePacketVariant(EveryTypePacket());
+    const std::string text = EncodeVariant(original);
+    const Variant back = DecodeVariant(text);
+    ASSERT_EQ(back.Type(), VarType::Packet);
+    EXPECT_EQ(back.AsPacket(), original.AsPacket());
+    // The wire shape is the documented one.
+    const auto j = nlohmann::json::parse(text);
+    EXPECT_EQ(j["$packet"]["fields"][2]["type"], "datetime");
+    EXPECT_EQ(j["$packet"]["rows"][0][2]["$date"], "2026-11-10T09:30:00.125");
+    EXPECT_EQ(j["$packet"]["fields"][1]["visible"], false);
+}
+
+TEST(PacketJson, DeltaRoundTripsWithStatesAndOriginalValues) {
+    DataPacket delta;
+    delta.isDelta = true;
+    delta.fields = {{"NROCORRMOV", FieldType::String, 10}, {"NRVERSAO", FieldType::Integer, 0}};
+    delta.changes = {{RowState::Inserted, {}, {Variant("0000000001"), Variant(1)}},
+                     {RowState::Modified,
+                      {Variant("0000000002"), Variant(1)},
+                      {Variant("0000000002"), Variant(2)}},
+                     {RowState::Deleted, {Variant("0000000003"), Variant(4)}, {}}};
+    const Variant back = DecodeVariant(EncodeVariant(MakePacketVariant(delta)));
+    EXPECT_EQ(back.AsPacket(), delta);
+    const auto j = nlohmann::json::parse(EncodeVariant(MakePacketVariant(delta)));
+    EXPECT_FALSE(j["$packet"].contains("rows"));
+    EXPECT_EQ(j["$packet"]["changes"][2]["state"], "deleted");
+    EXPECT_FALSE(j["$packet"]["changes"][2].contains("new"));
+}
+
+TEST(PacketJson, PlainVariantsRoundTrip) {
+    const TDateTime when = CombineDateTime(EncodeDate(2026, 12, 7), EncodeTime(14, 30, 0, 0));
+    for (const Variant& v : {Variant(), Variant(true), Variant(std::int64_t{-7}), Variant(2.5),
+                             Variant("ação"), Variant(when), Variant(Blob{"x\0y"})}) {
+        EXPECT_EQ(DecodeVariant(EncodeVariant(v)), v);
+    }
+    EXPECT_EQ(EncodeVariant(Variant(when)), R"({"$date":"2026-12-07T14:30:00.000"})");
+    EXPECT_THROW(EncodeVariant(Variant(std::numeric_limits<double>::quiet_NaN())),
+                 EDataPacketError);
+    // Bytes that are not UTF-8 (old Latin-1 data) travel replaced, never abort the answer.
+    EXPECT_EQ(DecodeVariant(EncodeVariant(Variant("a\xE7\xE3o"))), Variant("a\uFFFD\uFFFDo"));
+}
+
+struct BadPacket {
+    const char* json;
+    const char* mentions;
+};
+
+void PrintTo(const BadPacket& c, std::ostream* os) {
+    *os << c.mentions;
+}
+
+class MalformedPackets : public ::testing::TestWithParam<BadPacket> {};
+
+TEST_P(MalformedPackets, AreRejectedWithAClearReason) {
+    try {
+        DecodeVariant(GetParam().json);
+        FAIL() << "accepted " << GetParam().json;
+    } catch (const EDataPacketError& e) {
+        EXPECT_NE(e.Message().find(GetParam().mentions), std::string::npos) << e.Message();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Wire, MalformedPackets,
+    ::testing::Values(
+        BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"string"}],"rows":[["x"]])", "JSON"},
+        BadPacket{R"({"$packet":{"rows":[]}})", "fields"},
+        BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"texto"}],"rows":[]}})", "texto"},
+        BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"string"}],"rows":[["x","y"]]}})",
+                  "2 valores"},
+        BadPacket{
+            R"({"$packet":{"fields":[{"name":"A","type":"datetime"}],"rows":[["2026-01-01"]]}})",
+            "datetime"},
+        BadPacket{
+            R"({"$packet":{"fields":[{"name":"A","type":"datetime"}],"rows":[[{"$date":"2026-02-30T00:00:00"}]]}})",
+            "datetime"},
+        BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1.5]]}})",
+                  "integer"},
+        BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"string"}],"rows":[],"changes":[]}})",
+                  "rows"},
+        BadPacket{
+            R"({"$packet":{"fields":[{"name":"A","type":"string"}],"changes":[{"state":"moved","new":["x"]}]}})",
+            "moved"},
+        BadPacket{
+            R"({"$packet":{"fields":[{"name":"A","type":"string"}],"changes":[{"state":"modified","new":["x"]}]}})",
+            "old"},
+        BadPacket{R"({"$blob":"***"})", "base64"}, BadPacket{R"({"$what":1})", "desconhecido"}));
+
+TEST(Base64, RoundTripsEveryLength) {
+    std::string bytes;
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(Base64Decode(Base64Encode(bytes)), bytes);
+        bytes += static_cast<char>(i * 37);
+    }
+    EXPECT_EQ(Base64Encode("Ma"), "TWE=");
+    EXPECT_THROW(Base64Decode("TW=E"), EDataPacketError);
+}
+
+} // namespace
