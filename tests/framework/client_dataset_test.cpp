@@ -253,6 +253,31 @@ TEST_F(Navigation, FilterNarrowsTheViewAndReleasesIt) {
     EXPECT_EQ(cds.RecordCount(), 4u);
 }
 
+TEST(ClientDataSet, AFilterSetBeforeLoadingAppliesToEveryReload) {
+    TClientDataSet cds;
+    cds.SetFilter("CDFILIAL = '0002'");
+    cds.SetFiltered(true);
+    for (const bool swapped : {false, true}) {
+        DataPacket p;
+        p.fields = {{"CDFILIAL", FieldType::String, 4}, {"NMFILIAL", FieldType::String, 30}};
+        p.rows = {{Variant("0001"), Variant("Matriz")}, {Variant("0002"), Variant("Curitiba")}};
+        if (swapped) { // the same columns in another order
+            std::swap(p.fields[0], p.fields[1]);
+            for (Row& r : p.rows) {
+                std::swap(r[0], r[1]);
+            }
+        }
+        cds.SetData(MakePacketVariant(p));
+        ASSERT_EQ(cds.RecordCount(), 1u);
+        EXPECT_EQ(cds.FieldByName("NMFILIAL").AsString(), "Curitiba");
+    }
+    TClientDataSet other;
+    other.SetFilter("NAOEXISTE = 'x'");
+    other.SetFiltered(true);
+    EXPECT_THROW(other.SetData(OccurrencePacket(1)), EDatabaseError);
+    EXPECT_FALSE(other.Active());
+}
+
 TEST_F(Navigation, APostedRecordThatLeavesTheFilterLeavesTheView) {
     cds.SetFilter("IDINCOCORR = 'S'");
     cds.SetFiltered(true);

@@ -173,6 +173,9 @@ void TDataSet::Open() {
     try {
         InternalOpen();
         BindFields();
+        if (filtered_) {
+            CompileFilter(); // fields may stand elsewhere than when the filter was set
+        }
         RebuildView();
     } catch (...) {
         InternalClose();

@@ -169,10 +169,6 @@ void TDataSet::CompileFilter() {
 }
 
 bool TDataSet::RowPasses(const Row& row) const {
-    if (filterSlots_.size() != filterExpr_->FieldNames().size()) {
-        // Opened with Filtered already on: the names are resolved on first use.
-        const_cast<TDataSet*>(this)->CompileFilter();
-    }
     return filterExpr_->Matches([&](size_t i) { return row[static_cast<size_t>(filterSlots_[i])]; },
                                 (filterOptions_ & foCaseInsensitive) != 0);
 }

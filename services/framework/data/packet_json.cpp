@@ -71,13 +71,20 @@ PacketField FieldFromJson(const json& j, size_t index) {
     return f;
 }
 
+// Where a row stands, put into words only when something is wrong with it.
+struct Place {
+    const char* what;
+    size_t index;
+    std::string Text() const { return std::string(what) + " " + std::to_string(index + 1); }
+};
+
 json DateToJson(TDateTime dt) {
     return json{{"$date", ToIsoText(dt, true, 'T')}};
 }
 
 // Reads one cell knowing the type of its field, so that a date and a text, or an
 // integer and a float, never get mixed up.
-Variant CellFromJson(const json& j, const PacketField& field, const std::string& where) {
+Variant CellFromJson(const json& j, const PacketField& field, Place where) {
     if (j.is_null()) {
         return {};
     }
@@ -118,16 +125,16 @@ Variant CellFromJson(const json& j, const PacketField& field, const std::string&
         }
         break;
     }
-    Fail(where + ": o valor " + j.dump().substr(0, 60) + " não é do tipo " +
+    Fail(where.Text() + ": o valor " + j.dump().substr(0, 60) + " não é do tipo " +
          std::string(FieldTypeName(field.type)) + " do campo " + field.name);
 }
 
-Row RowFromJson(const json& j, const std::vector<PacketField>& fields, const std::string& where) {
+Row RowFromJson(const json& j, const std::vector<PacketField>& fields, Place where) {
     if (!j.is_array()) {
-        Fail(where + " não é uma lista de valores");
+        Fail(where.Text() + " não é uma lista de valores");
     }
     if (j.size() != fields.size()) {
-        Fail(where + " tem " + std::to_string(j.size()) + " valores, esperados " +
+        Fail(where.Text() + " tem " + std::to_string(j.size()) + " valores, esperados " +
              std::to_string(fields.size()));
     }
     Row row;
@@ -159,7 +166,8 @@ std::string_view StateName(RowState s) {
 }
 
 RowChange ChangeFromJson(const json& j, const std::vector<PacketField>& fields, size_t index) {
-    const std::string where = "alteração " + std::to_string(index + 1);
+    const Place place{"alteração", index};
+    const std::string where = place.Text();
     if (!j.is_object()) {
         Fail(where + " não é um objeto");
     }
@@ -175,10 +183,10 @@ RowChange ChangeFromJson(const json& j, const std::vector<PacketField>& fields, 
         Fail(where + " com estado desconhecido " + state.dump());
     }
     if (change.state != RowState::Inserted) {
-        change.oldValues = RowFromJson(Member(j, "old", where), fields, where);
+        change.oldValues = RowFromJson(Member(j, "old", where), fields, place);
     }
     if (change.state != RowState::Deleted) {
-        change.newValues = RowFromJson(Member(j, "new", where), fields, where);
+        change.newValues = RowFromJson(Member(j, "new", where), fields, place);
     }
     return change;
 }
@@ -383,8 +391,7 @@ DataPacket PacketFromJson(const json& j) {
     }
     packet.rows.reserve(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
-        packet.rows.push_back(
-            RowFromJson(rows[i], packet.fields, "linha " + std::to_string(i + 1)));
+        packet.rows.push_back(RowFromJson(rows[i], packet.fields, Place{"linha", i}));
     }
     return packet;
 }

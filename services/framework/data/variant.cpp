@@ -4,6 +4,7 @@
 #include "framework/data/exceptions.h"
 #include "framework/data/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -25,35 +26,28 @@ std::string FloatToStr(double value) {
     return s;
 }
 
-bool TryStrToFloat(std::string_view text, double& out) {
-    std::string s = Trim(text);
-    for (char& c : s) {
-        if (c == ',') {
-            c = '.';
-        }
-    }
+namespace {
+
+// Reads the whole of a trimmed text as a number; a leading "+" is allowed.
+template <class T> bool ParseWhole(const std::string& s, T& out) {
     if (s.empty()) {
         return false;
     }
-    const char* begin = s.data();
-    if (*begin == '+') {
-        ++begin;
-    }
+    const char* begin = s.data() + (s[0] == '+' ? 1 : 0);
     auto [end, ec] = std::from_chars(begin, s.data() + s.size(), out);
-    return ec == std::errc() && end == s.data() + s.size() && std::isfinite(out);
+    return ec == std::errc() && end == s.data() + s.size();
+}
+
+} // namespace
+
+bool TryStrToFloat(std::string_view text, double& out) {
+    std::string s = Trim(text);
+    std::replace(s.begin(), s.end(), ',', '.');
+    return ParseWhole(s, out) && std::isfinite(out);
 }
 
 bool TryStrToInt(std::string_view text, std::int64_t& out) {
-    const std::string s = Trim(text);
-    if (s.empty()) {
-        return false;
-    }
-    const char* begin = s.data();
-    if (*begin == '+') {
-        ++begin;
-    }
-    auto [end, ec] = std::from_chars(begin, s.data() + s.size(), out);
-    return ec == std::errc() && end == s.data() + s.size();
+    return ParseWhole(Trim(text), out);
 }
 
 std::string Variant::AsString() const {
