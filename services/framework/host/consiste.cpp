@@ -1,0 +1,59 @@
+#include "framework/host/consiste.h"
+
+#include "framework/data/text.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace Consiste {
+
+bool EmptyString(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+std::string Ajusta(std::string_view code, int width) {
+    std::string s = Trim(code);
+    if (s.empty() || width <= 0) {
+        return {};
+    }
+    const auto w = static_cast<size_t>(width);
+    const bool digits = std::all_of(
+        s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    if (digits) {
+        while (s.size() > w && s[0] == '0') {
+            s.erase(0, 1);
+        }
+        if (s.size() < w) {
+            s.insert(0, w - s.size(), '0');
+        }
+    }
+    return Utf8Left(s, w);
+}
+
+void Ajusta_Inscricao(std::string& inscription) {
+    std::u32string kept;
+    for (char32_t c : Utf8Decode(inscription)) {
+        const bool digit = c >= U'0' && c <= U'9';
+        const bool letter = UpperChar(c) != LowerChar(c);
+        if (digit || letter) {
+            kept += UpperChar(c);
+        }
+    }
+    inscription = Utf8Encode(kept);
+}
+
+std::string PictPess(std::string_view personKind) {
+    if (personKind == "F") {
+        return "999.999.999-99;0;_";
+    }
+    if (personKind == "J") {
+        return "99.999.999/9999-99;0;_";
+    }
+    if (personKind == "I") {
+        return "999.999.999.999;0;_";
+    }
+    return {};
+}
+
+} // namespace Consiste

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "framework/controls/component.h"
+#include "framework/data/strings.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+/// A message catalog: lines made of a key, a vertical bar and a text ("CDFILIAL_ni|Filial
+/// deve ser informada."). Keys are exact (case counts); a text may itself hold bars.
+class TMessages : public TComponent {
+public:
+    explicit TMessages(TComponent* Owner = nullptr);
+
+    TStrings Messages;
+
+    /// The text of the first line with that key; "" for a key the catalog does not hold
+    /// (so an empty or unknown code shows as nothing rather than as a raw key).
+    std::string Msg(std::string_view key) const;
+    bool Contains(std::string_view key) const;
+
+private:
+    void Reindex();
+    std::unordered_map<std::string, std::string> index_;
+};
