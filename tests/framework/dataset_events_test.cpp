@@ -228,6 +228,28 @@ TEST_F(DataSetEvents, FieldLinkWritesPendingTextBeforePostAndFollowsTheField) {
     EXPECT_EQ(cds.State(), dsBrowse);
 }
 
+TEST(DataSourceLifetime, ADestroyedDataSetLeavesLinksEmptyWithoutRunningHandlers) {
+    TDataSource source;
+    TFieldDataLink link;
+    int stateChanges = 0;
+    {
+        TClientDataSet cds;
+        cds.SetData(OccurrencePacket(1));
+        source.SetDataSet(&cds);
+        link.SetDataSource(&source);
+        link.SetFieldName("NMRAZSOC");
+        ASSERT_NE(link.Field(), nullptr);
+        source.OnStateChange = [&](TObject*) {
+            ++stateChanges;
+        };
+    }
+    EXPECT_EQ(source.DataSet(), nullptr);
+    EXPECT_EQ(source.State(), dsInactive);
+    EXPECT_EQ(link.Field(), nullptr);
+    EXPECT_FALSE(link.Active());
+    EXPECT_EQ(stateChanges, 0);
+}
+
 TEST_F(DataSetEvents, LinksSurviveReloadsThatRecreateFields) {
     TClientDataSet dynamic;
     TDataSource dynSource;

@@ -37,8 +37,13 @@ void TDataSource::SetEnabled(bool enabled) {
 }
 
 void TDataSource::DataSetDestroyed() {
+    // The owner is being torn down: links must drop their fields, but the screen's
+    // handlers are not run, as the components they touch may already be gone.
     dataSet_ = nullptr;
-    UpdateState();
+    if (state_ != dsInactive) {
+        state_ = dsInactive;
+        NotifyLinks(deUpdateState, nullptr);
+    }
 }
 
 void TDataSource::AddLink(TDataLink* link) {
