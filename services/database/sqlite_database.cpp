@@ -173,7 +173,8 @@ private:
             break;
         }
         case VarType::Packet:
-            throw SqlError("Um pacote de dados não pode ser parâmetro de SQL");
+        case VarType::Error:
+            throw SqlError("Um pacote de dados ou um erro não pode ser parâmetro de SQL");
         }
         Check(db_, rc, "falha ao ligar o parâmetro");
     }

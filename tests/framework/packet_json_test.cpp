@@ -66,10 +66,12 @@ TEST(PacketJson, DeltaRoundTripsWithStatesAndOriginalValues) {
 TEST(PacketJson, PlainVariantsRoundTrip) {
     const TDateTime when = CombineDateTime(EncodeDate(2026, 12, 7), EncodeTime(14, 30, 0, 0));
     for (const Variant& v : {Variant(), Variant(true), Variant(std::int64_t{-7}), Variant(2.5),
-                             Variant("ação"), Variant(when), Variant(Blob{"x\0y"})}) {
+                             Variant("ação"), Variant(when), Variant(Blob{"x\0y"}),
+                             Variant(ServerError{"Ocorrência não encontrada."})}) {
         EXPECT_EQ(DecodeVariant(EncodeVariant(v)), v);
     }
     EXPECT_EQ(EncodeVariant(Variant(when)), R"({"$date":"2026-12-07T14:30:00.000"})");
+    EXPECT_EQ(EncodeVariant(Variant(ServerError{"falhou"})), R"({"$error":"falhou"})");
     EXPECT_THROW(EncodeVariant(Variant(std::numeric_limits<double>::quiet_NaN())),
                  EDataPacketError);
     // Bytes that are not UTF-8 (old Latin-1 data) travel replaced, never abort the answer.

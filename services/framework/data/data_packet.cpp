@@ -87,6 +87,7 @@ bool ValueFitsType(const Variant& value, FieldType type) {
     case VarType::Blob:
         return type == FieldType::Blob;
     case VarType::Packet:
+    case VarType::Error:
         return false;
     }
     return false;

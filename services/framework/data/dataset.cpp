@@ -65,6 +65,12 @@ void TDataSet::RemoveField(TField* field) {
     field->dataSet_ = nullptr;
 }
 
+void TDataSet::FieldPropertyChanged(TField&) {
+    if (Active()) {
+        DataEvent(deDataSetChange);
+    }
+}
+
 TField* TDataSet::AdoptField(std::unique_ptr<TField> field) {
     TField* raw = field.get();
     raw->SetName(Name() + raw->FieldName());

@@ -137,6 +137,9 @@ public:
     void SetFieldValue(TField& field, const Variant& value);
     void AddField(TField* field);
     void RemoveField(TField* field);
+    /// A display property of a field changed: bound controls refresh, as on any
+    /// wholesale change.
+    void FieldPropertyChanged(TField& field);
     void AttachDataSource(TDataSource* source);
     void DetachDataSource(TDataSource* source);
 

@@ -24,6 +24,16 @@ void TField::SetDataSet(TDataSet* dataSet) {
     }
 }
 
+void TField::SetEditMask(std::string mask) {
+    if (mask == editMask_) {
+        return;
+    }
+    editMask_ = std::move(mask);
+    if (dataSet_) {
+        dataSet_->FieldPropertyChanged(*this);
+    }
+}
+
 int TField::Index() const {
     return dataSet_ ? dataSet_->IndexOfField(this) : -1;
 }

@@ -43,7 +43,8 @@ public:
     bool Visible() const { return visible_; }
     void SetVisible(bool visible) { visible_ = visible; }
     const std::string& EditMask() const { return editMask_; }
-    void SetEditMask(std::string mask) { editMask_ = std::move(mask); }
+    /// Controls bound to the field show its text again through the new mask.
+    void SetEditMask(std::string mask);
     bool Required() const { return required_; }
     void SetRequired(bool required) { required_ = required; }
     bool ReadOnly() const { return readOnly_; }

@@ -285,6 +285,8 @@ json VariantToJson(const Variant& value) {
         return json{{"$blob", Base64Encode(value.Get<Blob>()->bytes)}};
     case VarType::Packet:
         return json{{"$packet", PacketToJson(value.AsPacket())}};
+    case VarType::Error:
+        return json{{"$error", value.Get<ServerError>()->text}};
     }
     return nullptr;
 }
@@ -316,6 +318,9 @@ Variant VariantFromJson(const json& j) {
         }
         if (j.size() == 1 && j.contains("$blob") && j["$blob"].is_string()) {
             return Variant(Blob{Base64Decode(j["$blob"].get_ref<const std::string&>())});
+        }
+        if (j.size() == 1 && j.contains("$error") && j["$error"].is_string()) {
+            return Variant(ServerError{j["$error"].get<std::string>()});
         }
         if (j.size() == 1 && j.contains("$packet")) {
             return MakePacketVariant(PacketFromJson(j["$packet"]));

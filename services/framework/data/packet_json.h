@@ -11,7 +11,7 @@
 /// The JSON form of variants and packets on the wire:
 ///   null, booleans, numbers and strings as themselves;
 ///   a date-time as {"$date":"2026-12-07T14:30:00.000"} (local time, no zone);
-///   a blob as {"$blob":"<base64>"};
+///   a blob as {"$blob":"<base64>"}; an error reported in a result as {"$error":"text"};
 ///   a packet as {"$packet":{"fields":[...],"rows":[[...]]}}, or with "changes" for a delta.
 /// Decoding raises EDataPacketError naming what is wrong and where.
 

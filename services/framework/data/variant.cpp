@@ -68,6 +68,8 @@ std::string Variant::AsString() const {
         return Get<Blob>()->bytes;
     case VarType::Packet:
         throw EConvertError("Um pacote de dados não pode ser lido como texto");
+    case VarType::Error:
+        return Get<ServerError>()->text;
     }
     return {};
 }

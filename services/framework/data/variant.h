@@ -16,7 +16,14 @@ struct Blob {
     bool operator==(const Blob&) const = default;
 };
 
-enum class VarType { Null, Boolean, Integer, Float, String, DateTime, Blob, Packet };
+/// An error the application server reports in a call's result, rather than by failing
+/// the call: {"$error":"text"} on the wire.
+struct ServerError {
+    std::string text;
+    bool operator==(const ServerError&) const = default;
+};
+
+enum class VarType { Null, Boolean, Integer, Float, String, DateTime, Blob, Packet, Error };
 
 /// The value that crosses every boundary of the system: field values, query parameters,
 /// server-call arguments and results. A data packet is shared, never copied.
@@ -34,14 +41,16 @@ public:
     Variant(TDateTime v) : value_(v) {}
     Variant(Blob v) : value_(std::move(v)) {}
     Variant(std::shared_ptr<const DataPacket> v);
+    Variant(ServerError v) : value_(std::move(v)) {}
 
     static Variant Null() { return {}; }
 
     VarType Type() const { return static_cast<VarType>(value_.index()); }
     bool IsNull() const { return value_.index() == 0; }
+    bool IsError() const { return Type() == VarType::Error; }
 
     /// Text of the value: null is "", booleans "True"/"False", floats with the pt-BR
-    /// decimal comma, dates as DateTimeToStr, blobs as their bytes.
+    /// decimal comma, dates as DateTimeToStr, blobs as their bytes, errors their text.
     std::string AsString() const;
     /// Raises EConvertError for a text that is not a whole number; null is 0.
     std::int64_t AsInteger() const;
@@ -62,7 +71,7 @@ public:
 
 private:
     std::variant<std::monostate, bool, std::int64_t, double, std::string, TDateTime, Blob,
-                 std::shared_ptr<const DataPacket>>
+                 std::shared_ptr<const DataPacket>, ServerError>
         value_;
 };
 

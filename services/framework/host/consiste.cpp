@@ -1,11 +1,49 @@
 #include "framework/host/consiste.h"
 
+#include "framework/controls/control.h"
+#include "framework/data/dataset.h"
+#include "framework/data/exceptions.h"
 #include "framework/data/text.h"
+#include "framework/ui/ui_driver.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace Consiste {
+
+void MensErro(const std::string& text, bool raise) {
+    Ui().ShowError(text);
+    if (raise) {
+        throw EAbort();
+    }
+}
+
+Variant CheckResultServ(const Variant& result, bool raise, int) {
+    if (result.IsError()) {
+        MensErro(result.AsString(), raise);
+    }
+    return result;
+}
+
+void SetChildEnabled(TWinControl& panel, bool enabled) {
+    for (TControl* child : panel.Children()) {
+        child->SetEnabled(enabled);
+    }
+}
+
+void Seta_Campo_Null(TDataSet& dataSet) {
+    if (dataSet.State() != dsEdit && dataSet.State() != dsInsert) {
+        return;
+    }
+    for (TField* field : dataSet.FieldList()) {
+        const bool text =
+            field->DataType() == FieldType::String || field->DataType() == FieldType::FixedString;
+        if (text && !field->Calculated() && !field->ReadOnly() && !field->IsNull() &&
+            EmptyString(field->AsString())) {
+            field->Clear();
+        }
+    }
+}
 
 bool EmptyString(std::string_view text) {
     return std::all_of(text.begin(), text.end(),

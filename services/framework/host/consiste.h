@@ -1,11 +1,28 @@
 #pragma once
 
+#include "framework/data/variant.h"
+
 #include <string>
 #include <string_view>
 
-/// The host's validation and formatting unit: the pure part. The functions that show
-/// messages (MensErro, CheckResultServ) come with the UI seam.
+class TDataSet;
+class TWinControl;
+
+/// The host's validation and formatting unit.
 namespace Consiste {
+
+/// Shows `text` as an error through the UI driver; with `raise` it then ends the
+/// running operation with a silent EAbort (the message is already shown).
+void MensErro(const std::string& text, bool raise = true);
+/// The payload of a server result: an error the server reported in it is shown (and
+/// with `raise`, ends the operation); anything else is returned as it is.
+Variant CheckResultServ(const Variant& result, bool raise = true, int helpContext = 0);
+/// Enables or disables every control inside `panel` (the tools of a format panel).
+void SetChildEnabled(TWinControl& panel, bool enabled);
+/// The record's treatment before it is stored: text fields holding only blanks become
+/// null, so that "nothing typed" is stored alike however it was typed. Only for a data
+/// set in edit or insert; read-only fields are left alone.
+void Seta_Campo_Null(TDataSet& dataSet);
 
 /// True when the text is empty or holds only blanks and control characters.
 bool EmptyString(std::string_view text);

@@ -26,3 +26,13 @@ std::string TMessages::Msg(std::string_view key) const {
 bool TMessages::Contains(std::string_view key) const {
     return index_.count(std::string(key)) > 0;
 }
+
+TModalResult TMessages::ShowMsg(std::string_view key, TMsgDlgType, TMsgDlgButtons buttons,
+                                int) const {
+    const std::string text = Msg(key);
+    if (buttons & mbYes) {
+        return Ui().Confirm(text) ? mrYes : mrNo;
+    }
+    Ui().ShowError(text);
+    return mrOk;
+}

@@ -2,10 +2,15 @@
 
 #include "framework/controls/component.h"
 #include "framework/data/strings.h"
+#include "framework/ui/ui_driver.h"
 
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };
+using TMsgDlgButtons = unsigned;
 
 /// A message catalog: lines made of a key, a vertical bar and a text ("CDFILIAL_ni|Filial
 /// deve ser informada."). Keys are exact (case counts); a text may itself hold bars.
@@ -19,6 +24,10 @@ public:
     /// (so an empty or unknown code shows as nothing rather than as a raw key).
     std::string Msg(std::string_view key) const;
     bool Contains(std::string_view key) const;
+    /// Shows the text of `key`: with Yes among the buttons a question, answered mrYes or
+    /// mrNo; otherwise a message, answered mrOk.
+    TModalResult ShowMsg(std::string_view key, TMsgDlgType type, TMsgDlgButtons buttons,
+                         int helpContext = 0) const;
 
 private:
     void Reindex();

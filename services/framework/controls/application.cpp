@@ -1,0 +1,120 @@
+#include "framework/controls/application.h"
+
+#include "framework/controls/form.h"
+#include "framework/data/exceptions.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace {
+TApplication g_application;
+}
+
+TApplication* Application = &g_application;
+
+TApplication::~TApplication() {
+    activeForm_ = nullptr;
+    mainForm_ = nullptr;
+}
+
+void TApplication::FormCreated(TForm* form) {
+    if (!mainForm_) {
+        mainForm_ = form;
+    }
+    form->DoCreate();
+}
+
+void TApplication::ActivateForm(TForm* form) {
+    activeForm_ = form;
+    if (form) {
+        form->DoActivate();
+    }
+}
+
+void TApplication::FormGone(TForm* form) {
+    if (activeForm_ == form) {
+        activeForm_ = nullptr;
+    }
+    if (mainForm_ == form) {
+        mainForm_ = nullptr;
+    }
+    released_.erase(std::remove(released_.begin(), released_.end(), form), released_.end());
+}
+
+void TApplication::HandleException(std::exception_ptr error) noexcept {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        // Already shown to the user.
+    } catch (const Exception& e) {
+        try {
+            Ui().ShowError(e.Message());
+        } catch (...) {
+            std::cerr << "erro: " << e.Message() << '\n';
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "erro interno: " << e.what() << '\n';
+        try {
+            Ui().ShowError(std::string("Erro interno: ") + e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        std::cerr << "erro interno desconhecido\n";
+        try {
+            Ui().ShowError("Erro interno desconhecido");
+        } catch (...) {
+        }
+    }
+}
+
+bool TApplication::Dispatch(const std::function<void()>& action) noexcept {
+    bool ok = true;
+    ++dispatchDepth_;
+    try {
+        action();
+    } catch (...) {
+        ok = false;
+        HandleException(std::current_exception());
+    }
+    if (--dispatchDepth_ == 0) {
+        FreeReleased();
+    }
+    return ok;
+}
+
+void TApplication::Release(TForm* form) {
+    if (std::find(released_.begin(), released_.end(), form) == released_.end()) {
+        released_.push_back(form);
+    }
+    if (dispatchDepth_ == 0) {
+        FreeReleased();
+    }
+}
+
+void TApplication::FreeReleased() {
+    while (!released_.empty()) {
+        TForm* form = released_.back();
+        released_.pop_back();
+        if (form->Owner() == this) {
+            FreeComponent(form);
+        } else {
+            // Not ours to free (owned elsewhere or on a stack): only hidden.
+            form->Hide();
+        }
+    }
+}
+
+void TApplication::SetCursor(TCursor cursor) {
+    if (cursor_ != cursor) {
+        cursor_ = cursor;
+        Ui().SetCursor(cursor);
+    }
+}
+
+TCursorGuard::TCursorGuard(TCursor cursor) : saved_(Application->Cursor()) {
+    Application->SetCursor(cursor);
+}
+
+TCursorGuard::~TCursorGuard() {
+    Application->SetCursor(saved_);
+}

@@ -1,0 +1,217 @@
+#include "framework/controls/control.h"
+
+#include "framework/controls/form.h"
+
+#include <algorithm>
+
+// -- TControl ---------------------------------------------------------------------
+
+TControl::~TControl() {
+    SetParent(nullptr);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent_ == parent) {
+        return;
+    }
+    if (parent_) {
+        auto& list = parent_->children_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+    parent_ = parent;
+    if (parent_) {
+        parent_->children_.push_back(this);
+    }
+}
+
+TForm* TControl::ParentForm() const {
+    const TControl* c = this;
+    while (c) {
+        if (auto* form = dynamic_cast<const TForm*>(c)) {
+            return const_cast<TForm*>(form);
+        }
+        c = c->parent_;
+    }
+    return nullptr;
+}
+
+void TControl::SetEnabled(bool enabled) {
+    if (enabled_ != enabled) {
+        enabled_ = enabled;
+        Changed("Enabled");
+    }
+}
+
+void TControl::SetVisible(bool visible) {
+    if (visible_ != visible) {
+        visible_ = visible;
+        Changed("Visible");
+    }
+}
+
+bool TControl::CanReach() const {
+    for (const TControl* c = this; c; c = c->parent_) {
+        if (!c->enabled_ || !c->visible_) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TControl::SetCaption(std::string caption) {
+    if (caption_ != caption) {
+        caption_ = std::move(caption);
+        Changed("Caption");
+    }
+}
+
+void TControl::SetHint(std::string hint) {
+    if (hint_ != hint) {
+        hint_ = std::move(hint);
+        Changed("Hint");
+    }
+}
+
+void TControl::SetColor(TColor color) {
+    if (color_ != color) {
+        color_ = color;
+        Changed("Color");
+    }
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    Changed("Bounds");
+}
+
+void TControl::Click() {
+    if (OnClick) {
+        OnClick(this);
+    }
+}
+
+bool TControl::UserClick() {
+    if (!CanReach()) {
+        return false;
+    }
+    // A click on a control that takes the focus moves it first; a refused exit of the
+    // control left behind stops the click.
+    auto* win = dynamic_cast<TWinControl*>(this);
+    if (win && win->TabStop()) {
+        if (TForm* form = ParentForm()) {
+            form->FocusControl(win);
+        }
+    }
+    Click();
+    return true;
+}
+
+int TControl::AddObserver(Observer observer) {
+    observers_.emplace_back(nextObserver_, std::move(observer));
+    return nextObserver_++;
+}
+
+void TControl::RemoveObserver(int id) {
+    observers_.erase(std::remove_if(observers_.begin(), observers_.end(),
+                                    [id](const auto& o) { return o.first == id; }),
+                     observers_.end());
+}
+
+void TControl::Changed(std::string_view property) {
+    if (observers_.empty()) {
+        return;
+    }
+    const auto observers = observers_; // an observer may remove itself
+    for (const auto& [id, observer] : observers) {
+        observer(*this, property);
+    }
+}
+
+// -- TWinControl ---------------------------------------------------------------------
+
+TWinControl::~TWinControl() {
+    const std::vector<TControl*> children = children_;
+    for (TControl* child : children) {
+        child->parent_ = nullptr;
+    }
+    if (TForm* form = ParentForm(); form && form != this) {
+        form->ControlDestroyed(this);
+    }
+}
+
+bool TWinControl::CanFocus() const {
+    return tabStop_ && CanReach();
+}
+
+bool TWinControl::Focused() const {
+    const TForm* form = ParentForm();
+    return form && form->ActiveControl() == this;
+}
+
+void TWinControl::SetFocus() {
+    if (TForm* form = ParentForm()) {
+        form->FocusControl(this);
+    }
+}
+
+bool TWinControl::UserFocus() {
+    TForm* form = ParentForm();
+    if (!form || !CanFocus()) {
+        return false;
+    }
+    form->FocusControl(this);
+    return true;
+}
+
+void TWinControl::CollectTabOrder(std::vector<TWinControl*>& out) {
+    if (!ChildrenInTabOrder()) {
+        return;
+    }
+    std::vector<TWinControl*> wins;
+    for (TControl* c : children_) {
+        if (auto* w = dynamic_cast<TWinControl*>(c)) {
+            wins.push_back(w);
+        }
+    }
+    // Controls without a tab order keep their creation order, after those with one.
+    std::stable_sort(wins.begin(), wins.end(), [](const TWinControl* a, const TWinControl* b) {
+        const int x = a->TabOrder() < 0 ? INT32_MAX : a->TabOrder();
+        const int y = b->TabOrder() < 0 ? INT32_MAX : b->TabOrder();
+        return x < y;
+    });
+    for (TWinControl* w : wins) {
+        if (w->TabStop()) {
+            out.push_back(w);
+        }
+        w->CollectTabOrder(out);
+    }
+}
+
+bool TWinControl::UserKeyDown(std::uint16_t key, TShiftState shift) {
+    if (!CanReach()) {
+        return false;
+    }
+    if (OnKeyDown) {
+        OnKeyDown(this, key, shift);
+    }
+    if (key != 0) {
+        KeyDown(key, shift);
+    }
+    return true;
+}
+
+bool TWinControl::UserKeyPress(char key) {
+    if (!CanReach()) {
+        return false;
+    }
+    if (OnKeyPress) {
+        OnKeyPress(this, key);
+    }
+    if (key != 0) {
+        KeyPress(key);
+    }
+    return true;
+}

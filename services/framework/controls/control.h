@@ -1,0 +1,156 @@
+#pragma once
+
+#include "framework/controls/component.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TForm;
+class TWinControl;
+
+/// Colours by name, as form definitions write them; other values are 0xBBGGRR.
+enum TColor : std::int32_t {
+    clBlack = 0x000000,
+    clBlue = 0xFF0000,
+    clRed = 0x0000FF,
+    clWhite = 0xFFFFFF,
+    clWindow = -0x7FFFFFFB,  // system colour of edit backgrounds
+    clBtnFace = -0x7FFFFFF1, // system colour of buttons and display-only edits
+    clInfoBk = -0x7FFFFFE8,  // system colour of tool tips: required fields
+};
+
+/// Virtual keys the screens test.
+enum : std::uint16_t {
+    VK_BACK = 8,
+    VK_TAB = 9,
+    VK_RETURN = 13,
+    VK_ESCAPE = 27,
+    VK_DELETE = 46,
+    VK_F9 = 120,
+};
+
+enum TShiftStateFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+using TShiftState = unsigned;
+
+using TKeyEvent = std::function<void(TObject* Sender, std::uint16_t& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
+/// A visible thing on a form. Properties changed by code notify observers (the
+/// renderer) with the property's name. Methods named User* are what a person does;
+/// they refuse (return false) on a control the user cannot reach: disabled, hidden, or
+/// inside a disabled or hidden parent.
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* Owner = nullptr) : TComponent(Owner) {}
+    ~TControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    void SetParent(TWinControl* parent);
+    /// The form the control stands on (through its parents), or nullptr.
+    TForm* ParentForm() const;
+
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool enabled);
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    /// Enabled and visible, and so is every parent.
+    bool CanReach() const;
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption);
+    const std::string& Hint() const { return hint_; }
+    void SetHint(std::string hint);
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetBounds(int left, int top, int width, int height);
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int order) { tabOrder_ = order; }
+    int HelpContext() const { return helpContext_; }
+    void SetHelpContext(int context) { helpContext_ = context; }
+
+    /// Runs OnClick (code may click a disabled control; a user may not).
+    virtual void Click();
+    bool UserClick();
+
+    TNotifyEvent OnClick;
+
+    using Observer = std::function<void(TControl& control, std::string_view property)>;
+    /// Returns a number for RemoveObserver.
+    int AddObserver(Observer observer);
+    void RemoveObserver(int id);
+
+protected:
+    void Changed(std::string_view property);
+
+private:
+    friend class TWinControl;
+    TWinControl* parent_ = nullptr;
+    bool enabled_ = true;
+    bool visible_ = true;
+    std::string caption_;
+    std::string hint_;
+    TColor color_ = clBtnFace;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    int tabOrder_ = -1;
+    int helpContext_ = 0;
+    std::vector<std::pair<int, Observer>> observers_;
+    int nextObserver_ = 1;
+};
+
+/// A control that holds others and may take the input focus.
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* Owner = nullptr) : TControl(Owner) {}
+    ~TWinControl() override;
+
+    size_t ControlCount() const { return children_.size(); }
+    TControl* Controls(size_t index) const { return children_.at(index); }
+    const std::vector<TControl*>& Children() const { return children_; }
+
+    /// Whether Tab stops here (edits, buttons that take the focus).
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool stop) { tabStop_ = stop; }
+    /// Reachable and a tab stop; containers are never focused themselves.
+    virtual bool CanFocus() const;
+    bool Focused() const;
+    /// Moves the focus here from code, running the exits and enters on the way.
+    void SetFocus();
+    /// What a person does by clicking into the control.
+    bool UserFocus();
+
+    /// The controls in tab order, depth first through containers (only the shown page
+    /// of a page control).
+    void CollectTabOrder(std::vector<TWinControl*>& out);
+    /// Runs before OnExit when the focus leaves; a raise keeps the focus here.
+    virtual void PrepareExit() {}
+
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+
+    /// A key pressed while this control has the focus: OnKeyDown, then the control's
+    /// own reaction. False when the control cannot be reached.
+    bool UserKeyDown(std::uint16_t key, TShiftState shift = 0);
+    /// A character typed: OnKeyPress (which may change or swallow it with 0), then the
+    /// control's own reaction.
+    bool UserKeyPress(char key);
+
+protected:
+    virtual void KeyDown(std::uint16_t /*key*/, TShiftState /*shift*/) {}
+    virtual void KeyPress(char /*key*/) {}
+    /// Whether this control's children are in the tab order now (a hidden page's are not).
+    virtual bool ChildrenInTabOrder() const { return true; }
+
+private:
+    friend class TControl;
+    std::vector<TControl*> children_;
+    bool tabStop_ = false;
+};

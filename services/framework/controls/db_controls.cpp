@@ -1,0 +1,220 @@
+#include "framework/controls/db_controls.h"
+
+#include "framework/controls/form.h"
+
+namespace {
+
+// Moves the focus to `control` as a person's click would; a refused exit propagates.
+void FocusByClick(TWinControl& control) {
+    if (TForm* form = control.ParentForm()) {
+        form->FocusControl(&control);
+    }
+}
+
+// The text of rich text without its markup: tags dropped, line breaks kept, the common
+// entities decoded. Text that is not markup is returned as it is.
+std::string StripMarkup(const std::string& rich) {
+    if (rich.find('<') == std::string::npos) {
+        return rich;
+    }
+    std::string out;
+    for (size_t i = 0; i < rich.size();) {
+        if (rich[i] == '<') {
+            const size_t end = rich.find('>', i);
+            const std::string tag =
+                rich.substr(i + 1, (end == std::string::npos ? rich.size() : end) - i - 1);
+            if (tag.rfind("br", 0) == 0 || tag == "/p" || tag == "/li" || tag == "/div") {
+                out += '\n';
+            }
+            i = end == std::string::npos ? rich.size() : end + 1;
+            continue;
+        }
+        if (rich[i] == '&') {
+            static const std::pair<const char*, const char*> kEntities[] = {
+                {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", " "}};
+            bool decoded = false;
+            for (const auto& [entity, text] : kEntities) {
+                if (rich.compare(i, std::char_traits<char>::length(entity), entity) == 0) {
+                    out += text;
+                    i += std::char_traits<char>::length(entity);
+                    decoded = true;
+                    break;
+                }
+            }
+            if (decoded) {
+                continue;
+            }
+        }
+        out += rich[i++];
+    }
+    while (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return out;
+}
+
+} // namespace
+
+// -- TDBEdit ---------------------------------------------------------------------------
+
+TDBEdit::TDBEdit(TComponent* Owner) : TCustomEdit(Owner) {
+    link_.OnDataChange = [this](TObject*) {
+        ShowField();
+    };
+    link_.OnActiveChange = [this](TObject*) {
+        ShowField();
+    };
+    link_.OnUpdateData = [this](TObject*) {
+        if (TField* field = link_.Field()) {
+            field->SetText(Text());
+        }
+    };
+}
+
+std::string TDBEdit::EditMask() const {
+    const TField* field = link_.Field();
+    return field ? field->EditMask() : TCustomEdit::EditMask();
+}
+
+void TDBEdit::ShowField() {
+    const TField* field = link_.Field();
+    ShowText(field ? field->Text() : std::string());
+}
+
+bool TDBEdit::UserType(std::string_view text) {
+    if (!CanReach() || ReadOnly() || !link_.CanModify()) {
+        return false;
+    }
+    if (!link_.Edit()) {
+        return false;
+    }
+    ShowText(text);
+    link_.Modified();
+    return true;
+}
+
+void TDBEdit::Clear() {
+    ShowText("");
+    if (link_.Editing()) {
+        link_.Modified();
+    }
+}
+
+// -- TDBText ---------------------------------------------------------------------------
+
+TDBText::TDBText(TComponent* Owner) : TControl(Owner) {
+    link_.OnDataChange = [this](TObject*) {
+        const TField* field = link_.Field();
+        SetCaption(field ? field->DisplayText() : std::string());
+    };
+}
+
+// -- TDBRichEdit -----------------------------------------------------------------------
+
+TDBRichEdit::TDBRichEdit(TComponent* Owner) : TWinControl(Owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+    link_.OnDataChange = [this](TObject*) {
+        const TField* field = link_.Field();
+        Show(field ? field->AsString() : std::string());
+    };
+    link_.OnUpdateData = [this](TObject*) {
+        if (TField* field = link_.Field()) {
+            field->SetAsString(text_);
+        }
+    };
+}
+
+void TDBRichEdit::SetDataSource(TDataSource* source) {
+    link_.SetDataSource(source);
+    const TField* field = link_.Field();
+    Show(field ? field->AsString() : std::string());
+    Changed("DataSource");
+}
+
+void TDBRichEdit::SetReadOnly(bool readOnly) {
+    if (readOnly_ != readOnly) {
+        readOnly_ = readOnly;
+        Changed("ReadOnly");
+    }
+}
+
+std::string TDBRichEdit::PlainText() const {
+    return StripMarkup(text_);
+}
+
+void TDBRichEdit::Show(std::string_view text) {
+    if (text_ == text) {
+        return;
+    }
+    text_ = std::string(text);
+    Changed("Text");
+    if (OnChange) {
+        OnChange(this);
+    }
+}
+
+bool TDBRichEdit::UserType(std::string_view richText) {
+    if (!CanReach() || readOnly_ || !link_.CanModify() || !link_.Edit()) {
+        return false;
+    }
+    Show(richText);
+    link_.Modified();
+    return true;
+}
+
+// -- TDBGrid ---------------------------------------------------------------------------
+
+TDBGrid::TDBGrid(TComponent* Owner) : TWinControl(Owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+std::string TDBGrid::ColumnTitle(size_t index) const {
+    const TColumn& column = Columns.at(index);
+    if (!column.Title.empty()) {
+        return column.Title;
+    }
+    const TDataSet* ds = link_.DataSet();
+    const TField* field = ds ? ds->FindField(column.FieldName) : nullptr;
+    return field ? field->DisplayLabel() : column.FieldName;
+}
+
+int TDBGrid::Row() const {
+    const TDataSet* ds = link_.DataSet();
+    return ds && ds->Active() ? ds->RecNo() : 0;
+}
+
+bool TDBGrid::UserSelectRow(int row) {
+    TDataSet* ds = link_.DataSet();
+    if (!CanReach() || !ds || !ds->Active()) {
+        return false;
+    }
+    FocusByClick(*this);
+    ds->SetRecNo(row);
+    return ds->RecNo() == row;
+}
+
+// -- TDBNavigator ----------------------------------------------------------------------
+
+bool TDBNavigator::UserNavigate(TNavigateBtn button) {
+    TDataSet* ds = source_ ? source_->DataSet() : nullptr;
+    if (!CanReach() || !ds || !ds->Active()) {
+        return false;
+    }
+    switch (button) {
+    case nbFirst:
+        ds->First();
+        break;
+    case nbPrior:
+        ds->Prior();
+        break;
+    case nbNext:
+        ds->Next();
+        break;
+    case nbLast:
+        ds->Last();
+        break;
+    }
+    return true;
+}

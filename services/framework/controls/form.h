@@ -1,0 +1,81 @@
+#pragma once
+
+#include "framework/controls/control.h"
+#include "framework/ui/ui_driver.h"
+
+#include <functional>
+#include <string>
+
+class TMainMenu;
+
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+/// A window. It owns its components and keeps the input focus: leaving a control runs
+/// that control's exit (which may raise to keep the user there), entering one its enter.
+class TForm : public TWinControl {
+public:
+    explicit TForm(TComponent* Owner = nullptr);
+    ~TForm() override;
+
+    TWinControl* ActiveControl() const { return active_; }
+    /// Sets the focus without running exits and enters (as a form definition does).
+    void SetActiveControl(TWinControl* control);
+    /// Moves the focus to `target`: the control left writes its pending text and runs its
+    /// OnExit; a raise there keeps the focus where that handler left it and propagates.
+    /// Called again from inside an exit or enter handler, it only moves the focus.
+    void FocusControl(TWinControl* target);
+    /// Tab (or Shift+Tab): the next control in tab order that can take the focus.
+    bool SelectNext(bool forward = true);
+
+    void Show();
+    void Hide();
+    /// Shows the form through the UI driver and returns its modal result.
+    TModalResult ShowModal();
+    /// OnCloseQuery, then OnClose with the default action (hide; minimise for a
+    /// document window), then that action; a modal form gets mrCancel if it has no result.
+    void Close();
+    bool Showing() const { return showing_; }
+    bool Modal() const { return modal_; }
+    TModalResult ModalResult() const { return modalResult_; }
+    /// Setting a result other than mrNone on a modal form closes it.
+    void SetModalResult(TModalResult result);
+
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle style) { formStyle_ = style; }
+    const std::string& HelpFile() const { return helpFile_; }
+    void SetHelpFile(std::string file) { helpFile_ = std::move(file); }
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu) { menu_ = menu; }
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position) { position_ = position; }
+
+    /// Runs the enabled menu item (of the main menu) whose shortcut is `shortcut`
+    /// ("Ctrl+L"); false when none.
+    bool UserShortCut(std::string_view shortcut);
+
+    /// Runs OnCreate; the application calls it once the form is built.
+    void DoCreate();
+    /// Runs OnActivate; the application calls it when the form becomes the active one.
+    void DoActivate();
+    void ControlDestroyed(TWinControl* control);
+
+    TNotifyEvent OnCreate, OnShow, OnActivate, OnHide, OnDestroy;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+private:
+    TWinControl* active_ = nullptr;
+    bool focusing_ = false;
+    bool showing_ = false;
+    bool modal_ = false;
+    TModalResult modalResult_ = mrNone;
+    TFormStyle formStyle_ = fsNormal;
+    TPosition position_ = poDesigned;
+    std::string helpFile_;
+    TMainMenu* menu_ = nullptr;
+};

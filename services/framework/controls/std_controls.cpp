@@ -1,0 +1,114 @@
+#include "framework/controls/std_controls.h"
+
+#include "framework/data/text.h"
+
+// -- TCustomEdit -----------------------------------------------------------------------
+
+TCustomEdit::TCustomEdit(TComponent* Owner) : TWinControl(Owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+std::string TCustomEdit::Text() const {
+    const std::string mask = EditMask();
+    return mask.empty() ? text_ : ::EditMask(mask).Strip(text_);
+}
+
+void TCustomEdit::ShowText(std::string_view text) {
+    const std::string mask = EditMask();
+    std::string shown = mask.empty() ? std::string(text) : ::EditMask(mask).Format(text);
+    if (maxLength_ > 0 && mask.empty()) {
+        shown = Utf8Left(shown, static_cast<size_t>(maxLength_));
+    }
+    if (shown == text_) {
+        return;
+    }
+    text_ = std::move(shown);
+    Changed("Text");
+    if (OnChange) {
+        OnChange(this);
+    }
+}
+
+void TCustomEdit::SetText(std::string_view text) {
+    ShowText(text);
+}
+
+void TCustomEdit::SetReadOnly(bool readOnly) {
+    if (readOnly_ != readOnly) {
+        readOnly_ = readOnly;
+        Changed("ReadOnly");
+    }
+}
+
+void TCustomEdit::SetEditMask(std::string mask) {
+    if (mask_ == mask) {
+        return;
+    }
+    const std::string value = Text();
+    mask_ = std::move(mask);
+    Changed("EditMask");
+    ShowText(value);
+}
+
+bool TCustomEdit::UserType(std::string_view text) {
+    if (!CanReach() || readOnly_) {
+        return false;
+    }
+    ShowText(text);
+    return true;
+}
+
+// -- TRadioButton ----------------------------------------------------------------------
+
+TRadioButton::TRadioButton(TComponent* Owner) : TWinControl(Owner) {
+    SetTabStop(true);
+}
+
+void TRadioButton::SetChecked(bool checked) {
+    if (checked_ == checked) {
+        return;
+    }
+    checked_ = checked;
+    Changed("Checked");
+    if (!checked) {
+        return;
+    }
+    if (Parent()) {
+        for (TControl* sibling : Parent()->Children()) {
+            auto* radio = dynamic_cast<TRadioButton*>(sibling);
+            if (radio && radio != this && radio->checked_) {
+                radio->checked_ = false;
+                radio->Changed("Checked");
+            }
+        }
+    }
+    TControl::Click();
+}
+
+void TRadioButton::Click() {
+    if (checked_) {
+        TControl::Click(); // clicking the checked button runs its handler again
+        return;
+    }
+    SetChecked(true);
+}
+
+// -- TCheckBox -------------------------------------------------------------------------
+
+TCheckBox::TCheckBox(TComponent* Owner) : TWinControl(Owner) {
+    SetTabStop(true);
+}
+
+void TCheckBox::SetChecked(bool checked) {
+    if (checked_ == checked) {
+        return;
+    }
+    checked_ = checked;
+    Changed("Checked");
+    TControl::Click();
+}
+
+void TCheckBox::Click() {
+    SetChecked(!checked_);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+/// What the host application knows of the session, set by the host at start and read
+/// by the host units (Lumbra, Geral) on the screens' behalf.
+struct HostContext {
+    std::string operatorCode = "001";
+    std::string operatorName = "Operador";
+    std::string branch = "0001"; ///< the processing branch
+    int activeModule = 30;
+    bool perBranch = true; ///< the module works per branch
+    std::string serverHost = "127.0.0.1";
+    int serverPort = 8211;
+    std::string serverToken;
+    std::string databaseUrl;
+    /// Edit mask of product tree codes.
+    std::string productPicture = "99.99.999.9999;0;_";
+};
+
+HostContext& Host();
+
+/// The logged-in session, the processing branch and the server.
+namespace Lumbra {
+std::string Operador();
+std::string NomeOperador();
+std::string FiliProc();
+bool ModuFili();
+std::string WebURL();
+int WebPort();
+/// Picture kind 0: the edit mask of product tree codes; other kinds have none.
+std::string DBPict(int pictureKind);
+} // namespace Lumbra
+
+namespace Geral {
+/// The number of the active module.
+int ModuloAtiv();
+} // namespace Geral

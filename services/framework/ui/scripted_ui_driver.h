@@ -1,0 +1,77 @@
+#pragma once
+
+#include "framework/data/variant.h"
+#include "framework/ui/ui_driver.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+/// A driver for tests and scenarios. Questions take their answers from a queue (No when
+/// the queue is empty), search windows their choices (cancel when empty), modal forms
+/// their bodies (closed with mrCancel when empty). Everything shown is journaled in
+/// order, one line each, in the forms the scenario runner prints:
+///   error: TEXT
+///   confirm: TEXT -> Sim|Não
+///   pesquisa: TITLE -> FIELD=VALUE | cancelada | vazia: EMPTY-TEXT | não encontrado: ...
+///   lista: TITLE -> K1,K2 | cancelada | vazia: EMPTY-TEXT
+///   modal: FORM-NAME -> RESULT
+///   show: FORM-NAME
+///   progress: OWNER-NAME ANIMATION TEXT      /  progress: hide
+///   cursor: hourglass|sqlwait|default
+class ScriptedUiDriver : public UiDriver {
+public:
+    struct Choice {
+        std::string field; ///< empty: cancel
+        Variant value;
+    };
+
+    void QueueAnswer(bool yes) { answers_.push_back(yes); }
+    /// Choose the row whose `field` equals `value` in the next search window.
+    void QueueChoice(std::string field, Variant value) {
+        choices_.push_back({std::move(field), std::move(value)});
+    }
+    void QueueCancel() { choices_.push_back({}); }
+    /// Marks for the next multi-choice window; nullopt cancels it.
+    void QueueMarks(std::optional<std::vector<std::string>> keys) {
+        marks_.push_back(std::move(keys));
+    }
+    /// What the next modal form does while shown (type, click, close...).
+    void QueueModal(std::function<TModalResult(TForm&)> body) {
+        modals_.push_back(std::move(body));
+    }
+
+    const std::vector<std::string>& Journal() const { return journal_; }
+    /// The journal lines since the last call, for step-by-step assertions.
+    std::vector<std::string> TakeJournal();
+    /// Runs for every line as it is journaled (the scenario runner prints them).
+    std::function<void(const std::string&)> OnJournal;
+    TCursor Cursor() const { return cursor_; }
+    bool ProgressShown() const { return progress_; }
+
+    void ShowError(const std::string& text) override;
+    bool Confirm(const std::string& text) override;
+    bool Pesquisar(TDataSource& source, const std::string& title,
+                   const std::string& emptyText) override;
+    bool PesquisaLista(TDataSource& source, const std::string& keyField, const std::string& title,
+                       const std::string& emptyText, std::vector<std::string>& keys) override;
+    TModalResult ShowModal(TForm& form) override;
+    void ShowForm(TForm& form) override;
+    void ShowProgress(TComponent* owner, int animation, const std::string& text) override;
+    void HideProgress() override;
+    void SetCursor(TCursor cursor) override;
+
+private:
+    void Note(std::string line);
+
+    std::deque<bool> answers_;
+    std::deque<Choice> choices_;
+    std::deque<std::optional<std::vector<std::string>>> marks_;
+    std::deque<std::function<TModalResult(TForm&)>> modals_;
+    std::vector<std::string> journal_;
+    size_t taken_ = 0;
+    TCursor cursor_ = crDefault;
+    bool progress_ = false;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TComponent;
+class TDataSource;
+class TForm;
+
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrYes = 6, mrNo = 7 };
+
+enum TCursor { crDefault = 0, crHourGlass = -11, crSQLWait = -17 };
+
+/// The one door between behaviour and people. Screens never talk to a toolkit or to a
+/// terminal: they ask the current driver. The desktop drives real dialogs; tests and
+/// scenarios drive a scripted one that answers from a queue and keeps a journal.
+class UiDriver {
+public:
+    virtual ~UiDriver() = default;
+
+    /// An error dialog with an OK button.
+    virtual void ShowError(const std::string& text) = 0;
+    /// A question with Yes and No; true for Yes.
+    virtual bool Confirm(const std::string& text) = 0;
+    /// Single-choice search window over the visible fields of the source's data set.
+    /// On a choice the data set stands on the chosen row and the result is true. An
+    /// empty data set shows `emptyText` instead of a window and gives false.
+    virtual bool Pesquisar(TDataSource& source, const std::string& title,
+                           const std::string& emptyText) = 0;
+    /// Multi-choice search: rows are marked by the value of `keyField`; `keys` comes in
+    /// with the earlier marks and goes out with the new ones. False when cancelled (the
+    /// keys are then left alone) or when the list is empty (after showing `emptyText`).
+    virtual bool PesquisaLista(TDataSource& source, const std::string& keyField,
+                               const std::string& title, const std::string& emptyText,
+                               std::vector<std::string>& keys) = 0;
+    /// Shows a form modally; returns when it is closed, with its modal result.
+    virtual TModalResult ShowModal(TForm& form) = 0;
+    /// Shows a form without blocking (a document window of the main window).
+    virtual void ShowForm(TForm& form) = 0;
+    /// Notice "please wait" over `owner` (the main window when null); it must appear
+    /// before the long call that follows returns.
+    virtual void ShowProgress(TComponent* owner, int animation, const std::string& text) = 0;
+    virtual void HideProgress() = 0;
+    virtual void SetCursor(TCursor cursor) = 0;
+};
+
+/// The driver in use. Without one set, a scripted driver with no answers is used, so
+/// that headless code never crashes on a missing display.
+UiDriver& Ui();
+/// Sets the driver in use (not owned); null restores the default.
+void SetUi(UiDriver* driver);
