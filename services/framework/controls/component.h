@@ -23,6 +23,11 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
+    /// True while a form definition is being applied to this component or its owner:
+    /// setting properties then runs no events.
+    bool Loading() const { return loading_ || (owner_ && owner_->loading_); }
+    void SetLoading(bool loading) { loading_ = loading; }
+
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
     TComponent* Owner() const { return owner_; }
@@ -31,6 +36,13 @@ public:
     TComponent* FindComponent(std::string_view name) const;
     size_t ComponentCount() const { return components_.size(); }
     TComponent* Components(size_t index) const { return components_[index].get(); }
+
+    /// Takes ownership of a component built elsewhere (a form definition's).
+    TComponent* InsertComponent(std::unique_ptr<TComponent> component) {
+        TComponent* raw = component.get();
+        Adopt(std::move(component));
+        return raw;
+    }
 
     /// Creates a component owned by this one.
     template <class T, class... Args> T* Create(std::string name, Args&&... args) {
@@ -50,5 +62,6 @@ protected:
 private:
     std::string name_;
     TComponent* owner_ = nullptr;
+    bool loading_ = false;
     std::vector<std::unique_ptr<TComponent>> components_;
 };

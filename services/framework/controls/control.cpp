@@ -51,7 +51,7 @@ void TControl::SetVisible(bool visible) {
 
 bool TControl::CanReach() const {
     for (const TControl* c = this; c; c = c->parent_) {
-        if (!c->enabled_ || !c->visible_) {
+        if (!c->enabled_ || !c->visible_ || (c->parent_ && !c->parent_->ChildrenShown())) {
             return false;
         }
     }
@@ -167,7 +167,7 @@ bool TWinControl::UserFocus() {
 }
 
 void TWinControl::CollectTabOrder(std::vector<TWinControl*>& out) {
-    if (!ChildrenInTabOrder()) {
+    if (!ChildrenShown()) {
         return;
     }
     std::vector<TWinControl*> wins;

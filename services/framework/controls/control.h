@@ -146,8 +146,9 @@ public:
 protected:
     virtual void KeyDown(std::uint16_t /*key*/, TShiftState /*shift*/) {}
     virtual void KeyPress(char /*key*/) {}
-    /// Whether this control's children are in the tab order now (a hidden page's are not).
-    virtual bool ChildrenInTabOrder() const { return true; }
+    /// Whether this control's children are shown now (a page's only while it is the
+    /// active one): hidden children are out of the tab order and out of reach.
+    virtual bool ChildrenShown() const { return true; }
 
 private:
     friend class TControl;

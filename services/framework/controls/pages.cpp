@@ -30,7 +30,7 @@ int TTabSheet::PageIndex() const {
     return static_cast<int>(std::find(pages.begin(), pages.end(), this) - pages.begin());
 }
 
-bool TTabSheet::ChildrenInTabOrder() const {
+bool TTabSheet::ChildrenShown() const {
     return !pageControl_ || pageControl_->ActivePage() == this;
 }
 

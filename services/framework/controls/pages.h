@@ -16,7 +16,7 @@ public:
     int PageIndex() const;
 
 protected:
-    bool ChildrenInTabOrder() const override;
+    bool ChildrenShown() const override;
 
 private:
     TPageControl* pageControl_ = nullptr;

@@ -25,7 +25,7 @@ void TCustomEdit::ShowText(std::string_view text) {
     }
     text_ = std::move(shown);
     Changed("Text");
-    if (OnChange) {
+    if (OnChange && !Loading()) {
         OnChange(this);
     }
 }
@@ -83,7 +83,9 @@ void TRadioButton::SetChecked(bool checked) {
             }
         }
     }
-    TControl::Click();
+    if (!Loading()) {
+        TControl::Click();
+    }
 }
 
 void TRadioButton::Click() {
@@ -106,7 +108,9 @@ void TCheckBox::SetChecked(bool checked) {
     }
     checked_ = checked;
     Changed("Checked");
-    TControl::Click();
+    if (!Loading()) {
+        TControl::Click();
+    }
 }
 
 void TCheckBox::Click() {
