@@ -7,72 +7,144 @@
 #include "framework/controls/menus.h"
 #include "framework/controls/pages.h"
 #include "framework/data/client_dataset.h"
+#include "framework/forms/form_loader.h"
 #include "framework/host/btn_pesquisa.h"
 #include "framework/ui/scripted_ui_driver.h"
 
-/// A small form with one control of each kind the screens use, built as a screen
-/// would be, over a record and a list of branches.
+/// A small form with one control of each kind the screens use, built from its
+/// definition as a screen is, over a record and a list of branches. Tests attach their
+/// own handlers.
+inline constexpr const char* kSampleFormDefinition = R"(object frmAmostra: TfrmAmostra
+  object pgcPadrao: TPageControl
+    TabOrder = 0
+    object tshFolhaDados: TTabSheet
+      object dbgPadrao: TDBGrid
+        TabOrder = 0
+        DataSource = dtsPadrao
+        Columns = <
+          item
+            FieldName = 'CDFILIAL'
+          end
+          item
+            FieldName = 'NMFILIAL'
+            Title.Caption = 'Nome'
+          end>
+      end
+    end
+    object tshFormulario: TTabSheet
+      object dbeCdFilial: TDBEdit
+        TabOrder = 0
+        DataSource = dtsPadrao
+        DataField = 'CDFILIAL'
+      end
+      object grbFornClie: TGroupBox
+        TabOrder = 1
+        object rbtForne: TRadioButton
+          TabOrder = 0
+        end
+        object rbtCliente: TRadioButton
+          TabOrder = 1
+        end
+      end
+      object dbeNmFilial: TDBEdit
+        TabOrder = 2
+        DataSource = dtsPadrao
+        DataField = 'NMFILIAL'
+      end
+      object dbdData: TDBDateEditPlus
+        TabOrder = 3
+        DataSource = dtsPadrao
+        DataField = 'DTOCORRMOV'
+        SaveTime = True
+      end
+      object medHora: TMaskEdit
+        TabOrder = 4
+        EditMask = '99:99;1; '
+        MaxLength = 5
+      end
+      object edtDesabilitado: TEdit
+        TabOrder = 5
+        Enabled = False
+      end
+      object btnFilial: TBtnPesquisa
+        Title = 'Filial'
+        EmptyError = 'Não há filial cadastrada.'
+        DataSource = dtsFilial
+        Associate = dbeCdFilial
+      end
+    end
+  end
+  object mnuPrincipal: TMainMenu
+    object mnuManutencao: TMenuItem
+      Caption = '&Manutenção'
+      object mnuFiltrar: TMenuItem
+        Caption = 'Filtrar'
+        ShortCut = 'Ctrl+L'
+      end
+    end
+  end
+  object cdsMov: TClientDataSet
+    object cdsMovCDFILIAL: TStringField
+      Size = 4
+      EditMask = '9999;0; '
+    end
+    object cdsMovNMFILIAL: TStringField
+      Size = 30
+    end
+    object cdsMovDTOCORRMOV: TDateTimeField
+    end
+  end
+  object dtsPadrao: TDataSource
+    DataSet = cdsMov
+  end
+  object cdsFilial: TClientDataSet
+    object cdsFilialCDFILIAL: TStringField
+      Size = 4
+    end
+    object cdsFilialNMFILIAL: TStringField
+      Size = 30
+    end
+  end
+  object dtsFilial: TDataSource
+    DataSet = cdsFilial
+  end
+end
+)";
+
 class SampleForm : public TForm {
 public:
     explicit SampleForm(TComponent* Owner = nullptr) : TForm(Owner) {
-        SetName("frmAmostra");
-        cds = Create<TClientDataSet>("cdsMov");
-        cds->CreateField<TStringField>("CDFILIAL", 4)->SetEditMask("9999;0; ");
-        cds->CreateField<TStringField>("NMFILIAL", 30);
-        cds->CreateField<TDateTimeField>("DTOCORRMOV");
-        dts = Create<TDataSource>("dtsPadrao");
-        dts->SetDataSet(cds);
-
-        branches = Create<TClientDataSet>("cdsFilial");
-        branches->CreateField<TStringField>("CDFILIAL", 4);
-        branches->CreateField<TStringField>("NMFILIAL", 30);
-        dtsBranches = Create<TDataSource>("dtsFilial");
-        dtsBranches->SetDataSet(branches);
-
-        pgc = Control<TPageControl>("pgcPadrao", this, 0);
-        tshList = Control<TTabSheet>("tshFolhaDados", nullptr, 0);
-        tshList->SetPageControl(pgc);
-        tshForm = Control<TTabSheet>("tshFormulario", nullptr, 1);
-        tshForm->SetPageControl(pgc);
-        grid = Control<TDBGrid>("dbgPadrao", tshList, 0);
-        grid->SetDataSource(dts);
-        grid->Columns = {{"CDFILIAL", "", 0, true}, {"NMFILIAL", "Nome", 0, true}};
-
-        dbeCdFilial = Control<TDBEdit>("dbeCdFilial", tshForm, 0);
-        dbeCdFilial->SetDataSource(dts);
-        dbeCdFilial->SetDataField("CDFILIAL");
-        grb = Control<TGroupBox>("grbFornClie", tshForm, 1);
-        rbtForne = Control<TRadioButton>("rbtForne", grb, 0);
-        rbtCliente = Control<TRadioButton>("rbtCliente", grb, 1);
-        dbeNmFilial = Control<TDBEdit>("dbeNmFilial", tshForm, 2);
-        dbeNmFilial->SetDataSource(dts);
-        dbeNmFilial->SetDataField("NMFILIAL");
-        dbdData = Control<TDBDateEditPlus>("dbdData", tshForm, 3);
-        dbdData->SetDataSource(dts);
-        dbdData->SetDataField("DTOCORRMOV");
-        dbdData->SetSaveTime(true);
-        medHora = Control<TMaskEdit>("medHora", tshForm, 4);
-        medHora->SetEditMask("99:99;1; ");
-        medHora->SetMaxLength(5);
-        edtDisabled = Control<TEdit>("edtDesabilitado", tshForm, 5);
-        edtDisabled->SetEnabled(false);
-
-        btnFilial = Create<TBtnPesquisa>("btnFilial");
-        btnFilial->SetParent(tshForm);
-        btnFilial->Title = "Filial";
-        btnFilial->EmptyError = "Não há filial cadastrada.";
-        btnFilial->DataSource = dtsBranches;
-        btnFilial->Associate = dbeCdFilial;
-
-        menu = Create<TMainMenu>("mnuPrincipal");
-        mnuManutencao = Create<TMenuItem>("mnuManutencao");
-        mnuManutencao->SetCaption("&Manutenção");
-        menu->Items().Add(mnuManutencao);
-        mnuFiltrar = Create<TMenuItem>("mnuFiltrar");
-        mnuFiltrar->SetCaption("Filtrar");
-        mnuFiltrar->SetShortCut("Ctrl+L");
-        mnuManutencao->Add(mnuFiltrar);
+        LoadFormDefinition(*this, kSampleFormDefinition, "amostra.dfm", Published());
         SetMenu(menu);
+    }
+
+    static const PublishedTable& Published() {
+        static const PublishedTable table = [] {
+            using F = SampleForm;
+            PublishedTable t;
+            t.Component("cdsMov", &F::cds);
+            t.Component("dtsPadrao", &F::dts);
+            t.Component("cdsFilial", &F::branches);
+            t.Component("dtsFilial", &F::dtsBranches);
+            t.Component("pgcPadrao", &F::pgc);
+            t.Component("tshFolhaDados", &F::tshList);
+            t.Component("tshFormulario", &F::tshForm);
+            t.Component("dbgPadrao", &F::grid);
+            t.Component("dbeCdFilial", &F::dbeCdFilial);
+            t.Component("grbFornClie", &F::grb);
+            t.Component("rbtForne", &F::rbtForne);
+            t.Component("rbtCliente", &F::rbtCliente);
+            t.Component("dbeNmFilial", &F::dbeNmFilial);
+            t.Component("dbdData", &F::dbdData);
+            t.Component("medHora", &F::medHora);
+            t.Component("edtDesabilitado", &F::edtDisabled);
+            t.Component("btnFilial", &F::btnFilial);
+            t.Component("mnuPrincipal", &F::menu);
+            t.Component("mnuManutencao", &F::mnuManutencao);
+            t.Component("mnuFiltrar", &F::mnuFiltrar);
+            return t;
+        }();
+        return table;
     }
 
     void LoadRecords() {
@@ -96,32 +168,24 @@ public:
         branches->SetData(MakePacketVariant(p));
     }
 
-    TClientDataSet* cds;
-    TDataSource* dts;
-    TClientDataSet* branches;
-    TDataSource* dtsBranches;
-    TPageControl* pgc;
-    TTabSheet* tshList;
-    TTabSheet* tshForm;
-    TDBGrid* grid;
-    TDBEdit* dbeCdFilial;
-    TGroupBox* grb;
-    TRadioButton* rbtForne;
-    TRadioButton* rbtCliente;
-    TDBEdit* dbeNmFilial;
-    TDBDateEditPlus* dbdData;
-    TMaskEdit* medHora;
-    TEdit* edtDisabled;
-    TBtnPesquisa* btnFilial;
-    TMainMenu* menu;
-    TMenuItem* mnuManutencao;
-    TMenuItem* mnuFiltrar;
-
-private:
-    template <class T> T* Control(const char* name, TWinControl* parent, int tabOrder) {
-        T* c = Create<T>(name);
-        c->SetParent(parent ? parent : this);
-        c->SetTabOrder(tabOrder);
-        return c;
-    }
+    TClientDataSet* cds = nullptr;
+    TDataSource* dts = nullptr;
+    TClientDataSet* branches = nullptr;
+    TDataSource* dtsBranches = nullptr;
+    TPageControl* pgc = nullptr;
+    TTabSheet* tshList = nullptr;
+    TTabSheet* tshForm = nullptr;
+    TDBGrid* grid = nullptr;
+    TDBEdit* dbeCdFilial = nullptr;
+    TGroupBox* grb = nullptr;
+    TRadioButton* rbtForne = nullptr;
+    TRadioButton* rbtCliente = nullptr;
+    TDBEdit* dbeNmFilial = nullptr;
+    TDBDateEditPlus* dbdData = nullptr;
+    TMaskEdit* medHora = nullptr;
+    TEdit* edtDisabled = nullptr;
+    TBtnPesquisa* btnFilial = nullptr;
+    TMainMenu* menu = nullptr;
+    TMenuItem* mnuManutencao = nullptr;
+    TMenuItem* mnuFiltrar = nullptr;
 };

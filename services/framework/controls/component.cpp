@@ -5,6 +5,7 @@
 TComponent::TComponent(TComponent* Owner) : owner_(Owner) {}
 
 TComponent::~TComponent() {
+    destroying_ = true;
     // Free in reverse creation order, as later components may refer to earlier ones.
     while (!components_.empty()) {
         components_.pop_back();

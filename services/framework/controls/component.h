@@ -27,6 +27,11 @@ public:
     /// setting properties then runs no events.
     bool Loading() const { return loading_ || (owner_ && owner_->loading_); }
     void SetLoading(bool loading) { loading_ = loading; }
+    /// True while this component or its owner is being freed: no events run then, as
+    /// the handlers' objects may already be gone.
+    bool Destroying() const { return destroying_ || (owner_ && owner_->destroying_); }
+    /// Neither loading nor being freed: events may run.
+    bool Quiet() const { return Loading() || Destroying(); }
 
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
@@ -63,5 +68,6 @@ private:
     std::string name_;
     TComponent* owner_ = nullptr;
     bool loading_ = false;
+    bool destroying_ = false;
     std::vector<std::unique_ptr<TComponent>> components_;
 };

@@ -149,7 +149,7 @@ void TDBRichEdit::Show(std::string_view text) {
     }
     text_ = std::string(text);
     Changed("Text");
-    if (OnChange) {
+    if (OnChange && !Quiet()) {
         OnChange(this);
     }
 }

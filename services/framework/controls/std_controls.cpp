@@ -25,7 +25,7 @@ void TCustomEdit::ShowText(std::string_view text) {
     }
     text_ = std::move(shown);
     Changed("Text");
-    if (OnChange && !Loading()) {
+    if (OnChange && !Quiet()) {
         OnChange(this);
     }
 }
@@ -83,7 +83,7 @@ void TRadioButton::SetChecked(bool checked) {
             }
         }
     }
-    if (!Loading()) {
+    if (!Quiet()) {
         TControl::Click();
     }
 }
@@ -108,7 +108,7 @@ void TCheckBox::SetChecked(bool checked) {
     }
     checked_ = checked;
     Changed("Checked");
-    if (!Loading()) {
+    if (!Quiet()) {
         TControl::Click();
     }
 }

@@ -70,7 +70,7 @@ void TDataSource::UpdateState() {
     }
     state_ = state;
     NotifyLinks(deUpdateState, nullptr);
-    if (OnStateChange) {
+    if (OnStateChange && !Quiet()) {
         OnStateChange(this);
     }
 }
@@ -84,6 +84,9 @@ void TDataSource::DataEvent(TDataEvent event, TField* field) {
         return;
     }
     NotifyLinks(event, field);
+    if (Quiet()) {
+        return;
+    }
     switch (event) {
     case deFieldChange:
     case deRecordChange:

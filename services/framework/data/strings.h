@@ -11,6 +11,13 @@ class TStrings {
 public:
     TStrings() = default;
     TStrings(std::initializer_list<std::string> lines) : lines_(lines) {}
+    // Copies take the lines only: a change handler belongs to its own list.
+    TStrings(const TStrings& other) : lines_(other.lines_) {}
+    TStrings& operator=(const TStrings& other) {
+        lines_ = other.lines_;
+        Changed();
+        return *this;
+    }
 
     size_t Count() const { return lines_.size(); }
     const std::string& Strings(size_t index) const { return lines_.at(index); }
@@ -44,5 +51,6 @@ public:
 
 private:
     void Changed();
+
     std::vector<std::string> lines_;
 };

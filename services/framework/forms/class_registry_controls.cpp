@@ -7,6 +7,7 @@
 #include "framework/controls/pages.h"
 #include "framework/forms/class_registry.h"
 #include "framework/host/btn_pesquisa.h"
+#include "framework/host/frm_filtro_padrao.h"
 
 namespace {
 
@@ -230,6 +231,7 @@ void RegisterContainers(ClassRegistry& r) {
         [](TBtnPesquisa& x, TControl* v) { x.Associate = v; });
     btn.properties["OnBeforePesq"] = EventProperty(&TBtnPesquisa::OnBeforePesq);
     btn.properties["OnAfterPesq"] = EventProperty(&TBtnPesquisa::OnAfterPesq);
+    r.Add("TOptionButton", "TSpeedButton", Maker<TOptionButton>());
 }
 
 void RegisterForm(ClassRegistry& r) {

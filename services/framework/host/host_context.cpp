@@ -1,8 +1,21 @@
 #include "framework/host/host_context.h"
 
+#include <cstdlib>
+
 HostContext& Host() {
     static HostContext context;
     return context;
+}
+
+std::string ConfigDir() {
+    if (!Host().configDir.empty()) {
+        return Host().configDir;
+    }
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        return std::string(xdg) + "/ocorrencias";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.config/ocorrencias";
 }
 
 namespace Lumbra {

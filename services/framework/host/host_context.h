@@ -14,11 +14,16 @@ struct HostContext {
     int serverPort = 8211;
     std::string serverToken;
     std::string databaseUrl;
+    /// Where the user's settings live (saved filter options); empty: $XDG_CONFIG_HOME
+    /// or ~/.config, under "ocorrencias".
+    std::string configDir;
     /// Edit mask of product tree codes.
     std::string productPicture = "99.99.999.9999;0;_";
 };
 
 HostContext& Host();
+/// The settings folder of the context, resolved (see HostContext::configDir).
+std::string ConfigDir();
 
 /// The logged-in session, the processing branch and the server.
 namespace Lumbra {

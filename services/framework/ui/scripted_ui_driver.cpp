@@ -143,3 +143,22 @@ void ScriptedUiDriver::SetCursor(TCursor cursor) {
                                     : cursor == crSQLWait ? "sqlwait"
                                                           : "default"));
 }
+
+bool ScriptedUiDriver::InputQuery(const std::string&, const std::string& prompt,
+                                  std::string& value) {
+    if (inputs_.empty() || !inputs_.front()) {
+        if (!inputs_.empty()) {
+            inputs_.pop_front();
+        }
+        Note("input: " + prompt + " -> cancelada");
+        return false;
+    }
+    value = *inputs_.front();
+    inputs_.pop_front();
+    Note("input: " + prompt + " -> " + value);
+    return true;
+}
+
+void ScriptedUiDriver::ShowHelp(const std::string& helpFile, int context) {
+    Note("help: " + helpFile + " " + std::to_string(context));
+}

@@ -21,6 +21,8 @@
 ///   show: FORM-NAME
 ///   progress: OWNER-NAME ANIMATION TEXT      /  progress: hide
 ///   cursor: hourglass|sqlwait|default
+///   input: PROMPT -> TEXT | cancelada
+///   help: FILE CONTEXT
 class ScriptedUiDriver : public UiDriver {
 public:
     struct Choice {
@@ -38,6 +40,8 @@ public:
     void QueueMarks(std::optional<std::vector<std::string>> keys) {
         marks_.push_back(std::move(keys));
     }
+    /// The text typed into the next input prompt; nullopt cancels it.
+    void QueueInput(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
     /// What the next modal form does while shown (type, click, close...).
     void QueueModal(std::function<TModalResult(TForm&)> body) {
         modals_.push_back(std::move(body));
@@ -62,6 +66,9 @@ public:
     void ShowProgress(TComponent* owner, int animation, const std::string& text) override;
     void HideProgress() override;
     void SetCursor(TCursor cursor) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt,
+                    std::string& value) override;
+    void ShowHelp(const std::string& helpFile, int context) override;
 
 private:
     void Note(std::string line);
@@ -70,6 +77,7 @@ private:
     std::deque<Choice> choices_;
     std::deque<std::optional<std::vector<std::string>>> marks_;
     std::deque<std::function<TModalResult(TForm&)>> modals_;
+    std::deque<std::optional<std::string>> inputs_;
     std::vector<std::string> journal_;
     size_t taken_ = 0;
     TCursor cursor_ = crDefault;

@@ -42,6 +42,11 @@ public:
     virtual void ShowProgress(TComponent* owner, int animation, const std::string& text) = 0;
     virtual void HideProgress() = 0;
     virtual void SetCursor(TCursor cursor) = 0;
+    /// Asks for a line of text; `value` comes in as the default. False when cancelled.
+    virtual bool InputQuery(const std::string& caption, const std::string& prompt,
+                            std::string& value) = 0;
+    /// Opens the help file at a topic.
+    virtual void ShowHelp(const std::string& helpFile, int context) = 0;
 };
 
 /// The driver in use. Without one set, a scripted driver with no answers is used, so
