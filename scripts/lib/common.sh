@@ -8,7 +8,7 @@ OCA_BUILD="${OCA_BUILD:-$OCA_ROOT/build}"
 OCA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libsqlite3-dev sqlite3
-    nlohmann-json3-dev libcpp-httplib-dev
+    nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
 )

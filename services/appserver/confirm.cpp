@@ -1,0 +1,345 @@
+// Confirma and DelOcorr: the server's writes, each call in one transaction.
+#include "appserver/occurrence_record.h"
+#include "appserver/server.h"
+
+#include "framework/data/text.h"
+
+#include <set>
+
+namespace oca::server {
+
+namespace {
+
+/// A failure that Confirma answers as its text (always longer than ten characters).
+class ConfirmFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+const std::string kMark = "\xC2\xBF"; // the character of code 191 that frames each name
+
+std::set<std::string> EmptyFieldNames(const std::string& list) {
+    std::set<std::string> names;
+    size_t pos = 0;
+    while ((pos = list.find(kMark, pos)) != std::string::npos) {
+        const size_t start = pos + kMark.size();
+        const size_t end = list.find(kMark, start);
+        if (end == std::string::npos) {
+            break;
+        }
+        names.insert(list.substr(start, end - start));
+        pos = end + kMark.size();
+    }
+    return names;
+}
+
+// Values compare as stored: null and the empty text alike, dates to the second.
+std::string Comparable(const Variant& v) {
+    if (v.IsNull()) {
+        return {};
+    }
+    if (v.Type() == VarType::DateTime) {
+        return ToIsoText(*v.Get<TDateTime>());
+    }
+    return v.AsString();
+}
+
+Variant Stored(const Variant& v) {
+    if (v.Type() == VarType::String && Trim(*v.Get<std::string>()).empty()) {
+        return {};
+    }
+    return v;
+}
+
+std::string KeyText(const std::string& branch, const std::string& number) {
+    return branch + "/" + number;
+}
+
+/// The columns of MOVOCORR a delta names, checked: unknown names are refused; looked-up
+/// and computed ones are skipped.
+std::vector<int> OwnColumns(const DataPacket& delta) {
+    std::vector<int> own;
+    for (size_t i = 0; i < delta.fields.size(); ++i) {
+        const PacketField& f = delta.fields[i];
+        bool isOwn = false;
+        if (!IsRecordColumn(f.name, &isOwn)) {
+            if (f.name == "DTFORN") {
+                continue;
+            }
+            throw ConfirmFailure("Campo desconhecido na alteração da ocorrência: " + f.name);
+        }
+        if (!isOwn) {
+            continue;
+        }
+        const bool wantsDate = f.name == "DTOCORRMOV";
+        const bool isDate = f.type == FieldType::DateTime;
+        const bool isText = f.type == FieldType::String || f.type == FieldType::FixedString;
+        if (wantsDate ? !isDate : !isText) {
+            throw ConfirmFailure("Tipo errado do campo " + f.name + " na alteração da ocorrência");
+        }
+        own.push_back(static_cast<int>(i));
+    }
+    return own;
+}
+
+int Index(const DataPacket& delta, const char* name) {
+    const int i = delta.FieldIndex(name);
+    if (i < 0) {
+        throw ConfirmFailure(std::string("A alteração não traz o campo ") + name);
+    }
+    return i;
+}
+
+std::string NextNumber(db::Database& db, const std::string& branch) {
+    const std::int64_t changed =
+        db.Execute("UPDATE NUMOCORR SET NRULTIMO = NRULTIMO + 1 WHERE CDFILILANCMO = :B",
+                   {{"B", Variant(branch)}});
+    if (changed == 0) {
+        db.Execute("INSERT INTO NUMOCORR (CDFILILANCMO, NRULTIMO) SELECT :B, "
+                   "COALESCE(MAX(CAST(NROCORRMOV AS INTEGER)), 0) + 1 FROM MOVOCORR "
+                   "WHERE CDFILILANCMO = :B",
+                   {{"B", Variant(branch)}});
+    }
+    auto st = db.Prepare("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = :B");
+    st->Bind("B", Variant(branch));
+    st->Next();
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%010lld", static_cast<long long>(st->Value(0).AsInteger()));
+    return buf;
+}
+
+struct Inserted {
+    std::string branch, number;
+};
+
+void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& values,
+                      const std::vector<int>& own, const std::set<std::string>& empties,
+                      Inserted& out) {
+    out.branch = Trim(values[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString());
+    if (out.branch.empty()) {
+        throw ConfirmFailure("A filial de lançamento da nova ocorrência deve ser informada.");
+    }
+    out.number = NextNumber(db, out.branch);
+    std::string columns, marks;
+    std::vector<std::pair<std::string, Variant>> params;
+    for (int i : own) {
+        const std::string& name = delta.fields[static_cast<size_t>(i)].name;
+        Variant v =
+            name == "NROCORRMOV" ? Variant(out.number) : Stored(values[static_cast<size_t>(i)]);
+        if (empties.count(name) && name != "NROCORRMOV" && name != "CDFILILANCMO") {
+            v = Variant();
+        }
+        columns += (columns.empty() ? "" : ", ") + name;
+        marks += (marks.empty() ? ":" : ", :") + name;
+        params.emplace_back(name, v);
+    }
+    if (delta.FieldIndex("NROCORRMOV") < 0) {
+        columns += ", NROCORRMOV";
+        marks += ", :NROCORRMOV";
+        params.emplace_back("NROCORRMOV", Variant(out.number));
+    }
+    db.Execute("INSERT INTO MOVOCORR (" + columns + ") VALUES (" + marks + ")", params);
+}
+
+Row CurrentOccurrence(db::Database& db, const std::string& branch, const std::string& number,
+                      const DataPacket& delta, const std::vector<int>& own, bool& found) {
+    std::string columns;
+    for (int i : own) {
+        columns += (columns.empty() ? "" : ", ") + delta.fields[static_cast<size_t>(i)].name;
+    }
+    auto st = db.Prepare("SELECT " + (columns.empty() ? std::string("1") : columns) +
+                         " FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+    st->Bind("B", Variant(branch));
+    st->Bind("N", Variant(number));
+    Row row;
+    found = st->Next();
+    if (found) {
+        for (size_t c = 0; c < own.size(); ++c) {
+            row.push_back(st->Value(c));
+        }
+    }
+    return row;
+}
+
+void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange& change,
+                      const std::vector<int>& own, const std::set<std::string>& empties) {
+    const std::string branch =
+        change.oldValues[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString();
+    const std::string number =
+        change.oldValues[static_cast<size_t>(Index(delta, "NROCORRMOV"))].AsString();
+    bool found = false;
+    const Row current = CurrentOccurrence(db, branch, number, delta, own, found);
+    if (!found) {
+        throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
+                             " foi excluída por outro usuário. Carregue as ocorrências novamente.");
+    }
+    std::string sets;
+    std::vector<std::pair<std::string, Variant>> params = {{"KB", Variant(branch)},
+                                                           {"KN", Variant(number)}};
+    for (size_t c = 0; c < own.size(); ++c) {
+        const size_t i = static_cast<size_t>(own[c]);
+        const std::string& name = delta.fields[i].name;
+        const bool changed = Comparable(change.oldValues[i]) != Comparable(change.newValues[i]);
+        const bool emptied = empties.count(name) > 0;
+        if (!changed && !emptied) {
+            continue;
+        }
+        if (changed && Comparable(current[c]) != Comparable(change.oldValues[i])) {
+            throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
+                                 " foi alterada por outro usuário (" + name +
+                                 "). Carregue as ocorrências novamente.");
+        }
+        sets += (sets.empty() ? "" : ", ") + name + " = :" + name;
+        params.emplace_back(name, emptied ? Variant() : Stored(change.newValues[i]));
+    }
+    if (!sets.empty()) {
+        db.Execute("UPDATE MOVOCORR SET " + sets + " WHERE CDFILILANCMO = :KB AND NROCORRMOV = :KN",
+                   params);
+    }
+}
+
+void DeleteOccurrence(db::Database& db, const std::string& branch, const std::string& number) {
+    const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)},
+                                                              {"N", Variant(number)}};
+    db.Execute("DELETE FROM DESCMOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
+    db.Execute("DELETE FROM PARECER WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
+    if (db.Execute("DELETE FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key) == 0) {
+        throw ConfirmFailure("A ocorrência " + KeyText(branch, number) + " não existe mais.");
+    }
+}
+
+std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
+                             const std::string& emptyList, Inserted& inserted) {
+    const std::vector<int> own = OwnColumns(delta);
+    const std::set<std::string> empties = EmptyFieldNames(emptyList);
+    std::string answer;
+    for (const RowChange& change : delta.changes) {
+        switch (change.state) {
+        case RowState::Inserted:
+            InsertOccurrence(db, delta, change.newValues, own, empties, inserted);
+            answer = inserted.number;
+            break;
+        case RowState::Modified:
+            UpdateOccurrence(db, delta, change, own, empties);
+            break;
+        case RowState::Deleted:
+            DeleteOccurrence(
+                db, change.oldValues[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString(),
+                change.oldValues[static_cast<size_t>(Index(delta, "NROCORRMOV"))].AsString());
+            break;
+        }
+    }
+    return answer;
+}
+
+// A text of an occurrence (description or assessment): its key takes the number just
+// given to a new occurrence when it has none; an update must find the text as it was read
+// (and its version, when the delta carries it), else another user changed it.
+void ApplyText(db::Database& db, const DataPacket& delta, const char* table, const char* column,
+               const Inserted& inserted) {
+    for (const PacketField& f : delta.fields) {
+        if (f.name != "CDFILILANCMO" && f.name != "NROCORRMOV" && f.name != column &&
+            f.name != "NRVERSAO") {
+            throw ConfirmFailure(std::string("Campo desconhecido no texto da ocorrência: ") +
+                                 f.name);
+        }
+    }
+    const size_t kb = static_cast<size_t>(Index(delta, "CDFILILANCMO"));
+    const size_t kn = static_cast<size_t>(Index(delta, "NROCORRMOV"));
+    const size_t kt = static_cast<size_t>(Index(delta, column));
+    const int kv = delta.FieldIndex("NRVERSAO");
+    const std::string where = " WHERE CDFILILANCMO = :B AND NROCORRMOV = :N";
+    for (const RowChange& change : delta.changes) {
+        const Row& values = change.state == RowState::Deleted ? change.oldValues : change.newValues;
+        std::string branch = Trim(values[kb].AsString());
+        std::string number = Trim(values[kn].AsString());
+        if (change.state == RowState::Inserted && number.empty()) {
+            branch = branch.empty() ? inserted.branch : branch;
+            number = inserted.number;
+        }
+        if (branch.empty() || number.empty()) {
+            throw ConfirmFailure("O texto não indica a sua ocorrência.");
+        }
+        const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)},
+                                                                  {"N", Variant(number)}};
+        if (change.state == RowState::Deleted) {
+            db.Execute(std::string("DELETE FROM ") + table + where, key);
+            continue;
+        }
+        auto current =
+            db.Prepare(std::string("SELECT ") + column + ", NRVERSAO FROM " + table + where);
+        current->Bind("B", key[0].second);
+        current->Bind("N", key[1].second);
+        const bool exists = current->Next();
+        if (change.state == RowState::Modified && exists) {
+            const bool sameText = Comparable(current->Value(0)) == Comparable(change.oldValues[kt]);
+            const bool sameVersion = kv < 0 || change.oldValues[static_cast<size_t>(kv)].IsNull() ||
+                                     current->Value(1).AsInteger() ==
+                                         change.oldValues[static_cast<size_t>(kv)].AsInteger();
+            if (!sameText || !sameVersion) {
+                throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
+                                     " foi alterado por outro usuário. Carregue-o novamente.");
+            }
+            db.Execute(std::string("UPDATE ") + table + " SET " + column +
+                           " = :T, NRVERSAO = NRVERSAO + 1" + where,
+                       {{"B", key[0].second}, {"N", key[1].second}, {"T", values[kt]}});
+            continue;
+        }
+        if (exists) {
+            throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
+                                 " foi incluído por outro usuário. Carregue-o novamente.");
+        }
+        db.Execute(std::string("INSERT INTO ") + table + " (CDFILILANCMO, NROCORRMOV, " + column +
+                       ", NRVERSAO) VALUES (:B, :N, :T, 1)",
+                   {{"B", key[0].second}, {"N", key[1].second}, {"T", values[kt]}});
+    }
+}
+
+} // namespace
+
+Variant Confirma(db::Database& db, const Args& args) {
+    args.Expect(4);
+    const auto occurrences = args.Packet(0);
+    const auto opinion = args.Packet(1);
+    const auto description = args.Packet(2);
+    const std::string emptyList = args.Text(3);
+    for (const auto& p : {occurrences, opinion, description}) {
+        if (p && !p->isDelta) {
+            throw RpcError(kInvalidParams, "Confirma espera pacotes de alterações");
+        }
+    }
+    try {
+        db::Transaction tx(db);
+        Inserted inserted;
+        std::string answer;
+        if (occurrences) {
+            answer = ApplyOccurrences(db, *occurrences, emptyList, inserted);
+        }
+        if (description) {
+            ApplyText(db, *description, "DESCMOVOCORR", "DSMOVOCORR", inserted);
+        }
+        if (opinion) {
+            ApplyText(db, *opinion, "PARECER", "DSPAROCORMOV", inserted);
+        }
+        tx.Commit();
+        return Variant(answer);
+    } catch (const ConfirmFailure& e) {
+        return Variant(std::string(e.what()));
+    } catch (const Exception& e) {
+        return Variant("Erro ao gravar a ocorrência no servidor: " + e.Message());
+    }
+}
+
+Variant DelOcorr(db::Database& db, const Args& args) {
+    args.Expect(2);
+    try {
+        db::Transaction tx(db);
+        DeleteOccurrence(db, args.Text(0), args.Text(1));
+        tx.Commit();
+        return Variant("");
+    } catch (const ConfirmFailure& e) {
+        return Variant(ServerError{e.what()});
+    }
+}
+
+} // namespace oca::server

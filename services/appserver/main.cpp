@@ -1,0 +1,72 @@
+// oca-appserver: the occurrence server object over HTTP.
+#include "appserver/http_front.h"
+#include "database/schema.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+oca::server::HttpFront* g_front = nullptr;
+
+void OnSignal(int) {
+    if (g_front) {
+        g_front->Stop();
+    }
+}
+
+int Usage() {
+    std::cerr
+        << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token TOKEN] [--threads N]\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string url;
+    oca::server::HttpOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--db" && i + 1 < argc) {
+            url = argv[++i];
+        } else if (arg == "--listen" && i + 1 < argc) {
+            const std::string listen = argv[++i];
+            const size_t colon = listen.rfind(':');
+            if (colon == std::string::npos) {
+                return Usage();
+            }
+            options.host = listen.substr(0, colon);
+            options.port = std::atoi(listen.c_str() + colon + 1);
+        } else if (arg == "--token" && i + 1 < argc) {
+            options.token = argv[++i];
+        } else if (arg == "--threads" && i + 1 < argc) {
+            options.threads = std::atoi(argv[++i]);
+        } else {
+            return Usage();
+        }
+    }
+    if (url.empty()) {
+        return Usage();
+    }
+    try {
+        {
+            auto db = oca::db::Database::Open(url);
+            oca::db::MigrateSchema(*db);
+        }
+        oca::server::OcorAtendimento server([url] { return oca::db::Database::Open(url); });
+        oca::server::HttpFront front(server, options);
+        g_front = &front;
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        std::cerr << "oca-appserver: OCA0080A.rdmOcorAtendimento em http://" << options.host << ":"
+                  << options.port << oca::server::HttpFront::kPath << "\n";
+        front.Run();
+        g_front = nullptr;
+    } catch (const std::exception& e) {
+        std::cerr << "oca-appserver: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "database/database.h"
+#include "framework/data/datetime.h"
+
+#include <string>
+#include <vector>
+
+namespace oca::server {
+
+/// A supplier's month at one branch.
+struct MonthScore {
+    int yearMonth = 0; ///< 202611
+    int occurrences = 0;
+    int demerits = 0;
+    int receipts = 0;
+    double score = 100;
+    std::string standing;
+};
+
+/// Standing of a score: "A" from 80, "B" from 50, "C" from 30, "D" below.
+std::string Standing(double score);
+/// 100 - 100 x demerits / (10 x max(receipts, 1)), kept within 0..100.
+double MonthlyScore(int demerits, int receipts);
+/// Weighted average of the months that had receipts or occurrences among the twelve up
+/// to `reference` (weight (12 - age) / 12, age 0 for the reference month); 100 with none.
+double OverallScore(const std::vector<MonthScore>& months, int reference);
+
+/// Computes and stores the qualification of `supplier` at `branch` for every month the
+/// period touches, and the overall score (row NRANOMES 0). Recomputing gives the same
+/// rows. An empty supplier does nothing.
+void Qualify(db::Database& db, const std::string& branch, const std::string& supplier,
+             TDateTime from, TDateTime to, const std::string& operatorCode);
+
+} // namespace oca::server

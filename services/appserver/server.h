@@ -1,0 +1,106 @@
+#pragma once
+
+#include "database/database.h"
+#include "framework/data/data_packet.h"
+#include "framework/data/variant.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace oca::server {
+
+/// A call the server cannot take: unknown method or arguments of the wrong number or
+/// type. The HTTP front answers it as a JSON-RPC error with `code`.
+class RpcError : public std::runtime_error {
+public:
+    RpcError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+constexpr int kMethodNotFound = -32601;
+constexpr int kInvalidParams = -32602;
+constexpr int kInternalError = -32603;
+
+/// The arguments of one call, read by position with their expected kind.
+class Args {
+public:
+    Args(const std::string& method, const std::vector<Variant>& values)
+        : method_(method), values_(values) {}
+    /// Raises RpcError unless there are exactly `count` arguments.
+    void Expect(size_t count) const;
+    /// A text argument; null reads as "". Raises RpcError for any other kind.
+    std::string Text(size_t index) const;
+    /// A date-time argument (a text in the pt-BR or storage form is read too); null
+    /// gives nullopt.
+    std::optional<TDateTime> Date(size_t index) const;
+    /// A packet argument or null.
+    std::shared_ptr<const DataPacket> Packet(size_t index) const;
+
+private:
+    [[noreturn]] void Wrong(size_t index, const char* kind) const;
+    const std::string& method_;
+    const std::vector<Variant>& values_;
+};
+
+/// The server object "OCA0080A.rdmOcorAtendimento": its methods by name, each run on the
+/// calling thread's own database connection, in its own transaction where it writes.
+/// Expected failures (a missing occurrence, a conflict) come back in the result as a
+/// ServerError variant (or, for Confirma and ValidNF, as a text), never as exceptions.
+class OcorAtendimento {
+public:
+    using Connect = std::function<std::unique_ptr<db::Database>()>;
+    explicit OcorAtendimento(Connect connect);
+
+    /// Raises RpcError for an unknown method or bad arguments; other failures are
+    /// reported in the result.
+    Variant Call(const std::string& method, const std::vector<Variant>& args);
+    bool HasMethod(const std::string& method) const;
+    /// The calling thread's connection (opened on first use).
+    db::Database& Connection();
+
+private:
+    using Method = std::function<Variant(db::Database&, const Args&)>;
+    struct Entry {
+        Method run;
+        bool writes;
+    };
+    std::map<std::string, Entry> methods_;
+    // SQLite takes one writer at a time; queueing writers here instead of in its busy
+    // handler (which sleeps in steps) keeps concurrent confirmations fast.
+    std::mutex writeMutex_;
+    Connect connect_;
+    std::mutex mutex_;
+    std::map<std::thread::id, std::unique_ptr<db::Database>> connections_;
+};
+
+// The methods, by concern.
+Variant GetSysDate(db::Database& db, const Args& args);
+Variant GetParamFilial(db::Database& db, const Args& args);
+Variant GetMovOcorr(db::Database& db, const Args& args);
+Variant GetDescMovOcorr(db::Database& db, const Args& args);
+Variant GetParecer(db::Database& db, const Args& args);
+Variant ValidNF(db::Database& db, const Args& args);
+Variant GetNotaFiscal(db::Database& db, const Args& args);
+Variant GetPesqNF(db::Database& db, const Args& args);
+Variant GetLote(db::Database& db, const Args& args);
+Variant Confirma(db::Database& db, const Args& args);
+Variant SetApuraQualif(db::Database& db, const Args& args);
+Variant DelOcorr(db::Database& db, const Args& args);
+
+/// Runs a query and packs its rows into a packet with `fields`, one column each, in
+/// order; values are converted to the fields' types.
+DataPacket QueryPacket(db::Database& db, const std::string& sql,
+                       const std::vector<std::pair<std::string, Variant>>& params,
+                       std::vector<PacketField> fields);
+
+} // namespace oca::server

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "framework/controls/component.h"
+#include "framework/data/variant.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+/// The connection to the application server: late-bound calls by method name, each a
+/// synchronous JSON-RPC request over HTTP to the server object named by ServerName.
+/// A call that cannot be made or answered (no server, HTTP error, JSON-RPC error, a
+/// reply that is not JSON) raises Exception with a pt-BR message; an error the server
+/// reports in its result comes back as a ServerError variant for the result check.
+class TNetConnection : public TComponent {
+public:
+    explicit TNetConnection(TComponent* Owner = nullptr);
+    ~TNetConnection() override;
+
+    const std::string& ServerName() const { return serverName_; }
+    void SetServerName(std::string name) { serverName_ = std::move(name); }
+    const std::string& Host() const { return host_; }
+    void SetHost(std::string host) { host_ = std::move(host); }
+    int Port() const { return port_; }
+    void SetPort(int port) { port_ = port; }
+    const std::string& Token() const { return token_; }
+    void SetToken(std::string token) { token_ = std::move(token); }
+    /// Whether connecting raises on failure; calls always raise on failure.
+    bool ThrowException() const { return throwException_; }
+    void SetThrowException(bool value) { throwException_ = value; }
+    int TimeoutSeconds() const { return timeout_; }
+    void SetTimeoutSeconds(int seconds) { timeout_ = seconds; }
+
+    bool Connected() const { return connected_; }
+    /// Connecting runs BeforeConnect (which sets host and port) and checks that the server
+    /// answers; a failure raises only with ThrowException, and leaves it disconnected.
+    void SetConnected(bool connected);
+
+    /// Calls `method` of the server object with `args` and returns its result.
+    Variant Call(const std::string& method, const std::vector<Variant>& args = {});
+
+    TNotifyEvent BeforeConnect;
+
+private:
+    struct Client;
+    Client& EnsureClient();
+
+    std::string serverName_;
+    std::string host_ = "127.0.0.1";
+    int port_ = 8211;
+    std::string token_;
+    bool throwException_ = true;
+    bool connected_ = false;
+    int timeout_ = 120;
+    long long nextId_ = 1;
+    std::unique_ptr<Client> client_;
+};

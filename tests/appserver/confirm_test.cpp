@@ -1,0 +1,217 @@
+#include "server_fixture.h"
+
+#include "framework/data/client_dataset.h"
+
+#include <gmock/gmock.h>
+
+#include <thread>
+
+namespace {
+
+const std::string kMark = "\xC2\xBF";
+
+std::vector<Variant> AllOfBranch1() {
+    return {Variant("|0001|"),
+            Variant(""),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant("T"),
+            Variant(EncodeDate(2026, 1, 1)),
+            Variant(EncodeDate(2026, 12, 31)),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant(""),
+            Variant("")};
+}
+
+class Confirm : public ServerTest {
+protected:
+    // The register screen's way: load, change locally, send the change log.
+    void Load(TClientDataSet& cds) { cds.SetData(net.Call("GetMovOcorr", AllOfBranch1())); }
+
+    std::string Send(TClientDataSet* occurrences, TClientDataSet* opinion,
+                     TClientDataSet* description, const std::string& emptyList = "") {
+        auto delta = [](TClientDataSet* cds) {
+            return cds && cds->ChangeCount() > 0 ? cds->GetDelta() : Variant();
+        };
+        return net
+            .Call("Confirma",
+                  {delta(occurrences), delta(opinion), delta(description), Variant(emptyList)})
+            .AsString();
+    }
+
+    std::string Scalar(const std::string& sql) {
+        auto db = oca::db::Database::Open(url);
+        auto st = db->Prepare(sql);
+        return st->Next() ? st->Value(0).AsString() : std::string("<nenhuma linha>");
+    }
+};
+
+TEST_F(Confirm, ANewOccurrenceGetsTheNextNumberAndItsTextsTakeIt) {
+    TClientDataSet cds;
+    Load(cds);
+    cds.Append();
+    cds.FieldByName("CDFILIAL").SetAsString("0001");
+    cds.FieldByName("CDFILILANCMO").SetAsString("0001");
+    cds.FieldByName("DTOCORRMOV")
+        .SetAsDateTime(CombineDateTime(EncodeDate(2026, 11, 20), EncodeTime(8, 15, 0, 0)));
+    cds.FieldByName("CDOPERADOR").SetAsString("001");
+    cds.FieldByName("CDFORNECED").SetAsString("000001");
+    cds.FieldByName("DSSUMARIAOC").SetAsString("Nova");
+    cds.FieldByName("NMRAZSOC").SetAsString("ignorado: vem da junção");
+    cds.Post();
+
+    TClientDataSet desc;
+    desc.SetData(net.Call("GetDescMovOcorr", {Variant("0001"), Variant("")}));
+    desc.Append();
+    desc.FieldByName("CDFILILANCMO").SetAsString("0001");
+    desc.FieldByName("DSMOVOCORR").SetAsString("<p>Texto da nova</p>");
+    desc.Post();
+
+    EXPECT_EQ(Send(&cds, nullptr, &desc), "0000000005");
+    EXPECT_EQ(Scalar("SELECT DSSUMARIAOC FROM MOVOCORR WHERE NROCORRMOV = '0000000005'"), "Nova");
+    EXPECT_EQ(Scalar("SELECT DSMOVOCORR FROM DESCMOVOCORR WHERE NROCORRMOV = '0000000005'"),
+              "<p>Texto da nova</p>");
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "5");
+}
+
+TEST_F(Confirm, AnUpdateWritesOnlyChangedColumnsAndTheEmptyFieldListClearsColumns) {
+    TClientDataSet cds;
+    Load(cds);
+    ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000002")));
+    cds.Edit();
+    cds.FieldByName("NMPESSIDETOC").SetAsString("Rita");
+    cds.Post();
+    EXPECT_EQ(
+        Send(&cds, nullptr, nullptr, kMark + "DSSUMARIAOC" + kMark + kMark + "NRSUBLOTE" + kMark),
+        "");
+    EXPECT_EQ(Scalar("SELECT NMPESSIDETOC FROM MOVOCORR WHERE NROCORRMOV = '0000000002'"), "Rita");
+    EXPECT_EQ(
+        Scalar(
+            "SELECT COALESCE(DSSUMARIAOC, 'nulo') FROM MOVOCORR WHERE NROCORRMOV = '0000000002'"),
+        "nulo");
+}
+
+TEST_F(Confirm, AChangeOverAnotherUsersChangeIsRefusedNotOverwritten) {
+    TClientDataSet mine, theirs;
+    Load(mine);
+    Load(theirs);
+    for (TClientDataSet* cds : {&theirs, &mine}) {
+        cds->Locate("NROCORRMOV", Variant("0000000001"));
+        cds->Edit();
+        cds->FieldByName("DSSUMARIAOC").SetAsString(cds == &mine ? "Minha" : "Deles");
+        cds->Post();
+    }
+    EXPECT_EQ(Send(&theirs, nullptr, nullptr), "");
+    const std::string answer = Send(&mine, nullptr, nullptr);
+    EXPECT_GT(answer.size(), 10u);
+    EXPECT_THAT(answer, ::testing::HasSubstr("alterada por outro usuário"));
+    EXPECT_EQ(Scalar("SELECT DSSUMARIAOC FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND NROCORRMOV "
+                     "= '0000000001'"),
+              "Deles");
+}
+
+TEST_F(Confirm, TextsAloneAreSavedAndTheirConflictsDetected) {
+    TClientDataSet a, b;
+    for (TClientDataSet* cds : {&a, &b}) {
+        cds->SetData(net.Call("GetParecer", {Variant("0001"), Variant("0000000001")}));
+        ASSERT_EQ(cds->RecordCount(), 1u);
+        cds->Edit();
+        cds->FieldByName("DSPAROCORMOV").SetAsString(cds == &a ? "<p>A</p>" : "<p>B</p>");
+        cds->Post();
+    }
+    EXPECT_EQ(Send(nullptr, &a, nullptr), "");
+    EXPECT_EQ(Scalar("SELECT NRVERSAO FROM PARECER WHERE NROCORRMOV = '0000000001'"), "2");
+    EXPECT_THAT(Send(nullptr, &b, nullptr), ::testing::HasSubstr("alterado por outro usuário"));
+    EXPECT_EQ(Scalar("SELECT DSPAROCORMOV FROM PARECER WHERE NROCORRMOV = '0000000001'"),
+              "<p>A</p>");
+}
+
+TEST_F(Confirm, AnyBadRowRollsTheWholeCallBack) {
+    TClientDataSet cds;
+    Load(cds);
+    cds.Append();
+    cds.FieldByName("CDFILIAL").SetAsString("0001");
+    cds.FieldByName("CDFILILANCMO").SetAsString("0001");
+    cds.FieldByName("CDOPERADOR").SetAsString("001");
+    cds.Post();
+    // A description that names a column the table does not have.
+    DataPacket bad;
+    bad.isDelta = true;
+    bad.fields = {{"CDFILILANCMO", FieldType::String, 4},
+                  {"NROCORRMOV", FieldType::String, 10},
+                  {"DSMOVOCORR", FieldType::Memo},
+                  {"DROP_TABLE", FieldType::String, 10}};
+    bad.changes = {
+        {RowState::Inserted, {}, {Variant("0001"), Variant(""), Variant("x"), Variant("y")}}};
+    const std::string answer =
+        net.Call("Confirma", {cds.GetDelta(), Variant(), MakePacketVariant(bad), Variant("")})
+            .AsString();
+    EXPECT_THAT(answer, ::testing::HasSubstr("Campo desconhecido"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001'"), "4");
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "4")
+        << "a number handed out in a failed call is not spent";
+}
+
+TEST_F(Confirm, DeletionRemovesTheOccurrenceAndItsTextsAndReportsAMissingOne) {
+    EXPECT_EQ(net.Call("DelOcorr", {Variant("0001"), Variant("0000000001")}), Variant(""));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM DESCMOVOCORR"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM PARECER"), "0");
+    const Variant again = net.Call("DelOcorr", {Variant("0001"), Variant("0000000001")});
+    ASSERT_TRUE(again.IsError());
+    EXPECT_THAT(again.AsString(), ::testing::HasSubstr("não existe"));
+}
+
+TEST_F(Confirm, ConcurrentInsertsGetDistinctNumbers) {
+    constexpr int kClients = 8;
+    constexpr int kEach = 200;
+    DataPacket shape;
+    shape.isDelta = true;
+    shape.fields = {{"CDFILIAL", FieldType::String, 4},
+                    {"CDFILILANCMO", FieldType::String, 4},
+                    {"NROCORRMOV", FieldType::String, 10},
+                    {"CDOPERADOR", FieldType::String, 12},
+                    {"DSSUMARIAOC", FieldType::String, 30}};
+    std::vector<std::vector<std::string>> answers(kClients);
+    std::vector<std::thread> threads;
+    for (int c = 0; c < kClients; ++c) {
+        threads.emplace_back([&, c] {
+            TNetConnection client;
+            client.SetServerName("OCA0080A.rdmOcorAtendimento");
+            client.SetPort(port);
+            client.SetToken(token);
+            for (int i = 0; i < kEach; ++i) {
+                DataPacket delta = shape;
+                delta.changes = {{RowState::Inserted,
+                                  {},
+                                  {Variant("0002"), Variant("0002"), Variant(""), Variant("002"),
+                                   Variant("c" + std::to_string(c))}}};
+                answers[static_cast<size_t>(c)].push_back(
+                    client
+                        .Call("Confirma",
+                              {MakePacketVariant(delta), Variant(), Variant(), Variant("")})
+                        .AsString());
+            }
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    std::set<std::string> numbers;
+    for (const auto& list : answers) {
+        for (const std::string& n : list) {
+            ASSERT_EQ(n.size(), 10u) << n;
+            numbers.insert(n);
+        }
+    }
+    EXPECT_EQ(numbers.size(), static_cast<size_t>(kClients * kEach));
+    EXPECT_EQ(*numbers.begin(), "0000000003");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0002'"),
+              std::to_string(2 + kClients * kEach));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO <> '0002'"), "5")
+        << "nothing else changed";
+}
+
+} // namespace

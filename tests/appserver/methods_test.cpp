@@ -1,0 +1,255 @@
+#include "server_fixture.h"
+
+#include "appserver/jsonrpc.h"
+#include "appserver/qualification.h"
+#include "database/demo_data.h"
+
+#include <gmock/gmock.h>
+#include <httplib.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::vector<std::string> Column(const Variant& packet, const char* field) {
+    std::vector<std::string> out;
+    const DataPacket& p = packet.AsPacket();
+    for (const Row& row : p.rows) {
+        out.push_back(row[static_cast<size_t>(p.FieldIndex(field))].AsString());
+    }
+    return out;
+}
+
+TEST_F(ServerTest, LookupMethodsAnswerWhatTheScreensRead) {
+    const Variant now = net.Call("GetSysDate");
+    ASSERT_EQ(now.AsPacket().rows.size(), 1u);
+    EXPECT_EQ(now.AsPacket().fields[0].type, FieldType::DateTime);
+
+    EXPECT_THAT(Column(net.Call("GetParamFilial", {Variant("|0002|"), Variant("")}), "CDFILIAL"),
+                ElementsAre("0002"));
+    EXPECT_THAT(Column(net.Call("GetParamFilial", {Variant("0001"), Variant("")}), "IDAPURAUTQFO"),
+                ElementsAre("S"))
+        << "a plain branch code is one key";
+    EXPECT_EQ(net.Call("GetParamFilial", {Variant(""), Variant("T")}).AsPacket().rows.size(), 2u);
+
+    EXPECT_EQ(net.Call("ValidNF", {Variant("1"), Variant("0001234"), Variant("000001")}),
+              Variant("TRUE"));
+    EXPECT_EQ(net.Call("ValidNF", {Variant("1"), Variant("0009999"), Variant("000001")}),
+              Variant("FALSE"));
+    EXPECT_EQ(net.Call("ValidNF", {Variant("1"), Variant("0001234"), Variant("123")}),
+              Variant("FALSE"));
+
+    EXPECT_THAT(
+        Column(net.Call("GetNotaFiscal", {Variant("F000001"), Variant("0001"), Variant("1")}),
+               "NRNOTAFISC"),
+        ElementsAre("0001234", "0001235"));
+    EXPECT_TRUE(net.Call("GetNotaFiscal", {Variant("C000001"), Variant("0001"), Variant("1")})
+                    .AsPacket()
+                    .rows.empty())
+        << "customers have no invoices";
+    EXPECT_THAT(Column(net.Call("GetPesqNF", {Variant(""), Variant("1"), Variant("0001234"),
+                                              Variant("F000001"), Variant("0002")}),
+                       "NRLANCTONF"),
+                ElementsAre("0000000003"))
+        << "the entry received at the occurrence's branch first";
+
+    EXPECT_THAT(Column(net.Call("GetLote",
+                                {Variant("0001"), Variant("0000000001"), Variant(""), Variant("")}),
+                       "LOTE"),
+                ElementsAre("L1/0001", "L1/0002", "L2/0001"));
+    EXPECT_THAT(Column(net.Call("GetLote", {Variant("0001"), Variant("0000000001"), Variant("L1"),
+                                            Variant("0002")}),
+                       "IDUTILLOTE"),
+                ElementsAre("S"));
+    EXPECT_TRUE(net.Call("GetLote",
+                         {Variant("0001"), Variant("0000000001"), Variant("L1"), Variant("0009")})
+                    .AsPacket()
+                    .rows.empty());
+    EXPECT_THAT(Column(net.Call("GetLote",
+                                {Variant("0001"), Variant("0000000002"), Variant(""), Variant("")}),
+                       "IDUTILLOTE"),
+                ElementsAre("N"))
+        << "a product not handled by batch";
+
+    EXPECT_THAT(
+        Column(net.Call("GetDescMovOcorr", {Variant("0001"), Variant("0000000001")}), "DSMOVOCORR"),
+        ElementsAre("<p>Descrição um</p>"));
+    EXPECT_TRUE(
+        net.Call("GetParecer", {Variant("0001"), Variant("0000000002")}).AsPacket().rows.empty());
+}
+
+TEST_F(ServerTest, QualificationScoresMonthsAndIsIdempotent) {
+    // Supplier 000001 at branch 0001: one occurrence of group 01 (weight 20) in October
+    // with two invoices received: 100 - 100 x 20 / 20 = 0 -> "D".
+    const std::vector<Variant> args = {Variant("0001"),
+                                       Variant("001"),
+                                       Variant(""),
+                                       Variant(""),
+                                       Variant("0001"),
+                                       Variant("000001"),
+                                       Variant(EncodeDate(2026, 10, 10)),
+                                       Variant(EncodeDate(2026, 10, 10))};
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_FALSE(net.Call("SetApuraQualif", args).IsError());
+    }
+    auto db = oca::db::Database::Open(url);
+    auto st = db->Prepare("SELECT NRANOMES, QTOCORR, QTDEMERITO, QTRECEBTO, VRNOTA, IDCLASSIF "
+                          "FROM QUALIFFORN ORDER BY NRANOMES");
+    std::vector<std::string> rows;
+    while (st->Next()) {
+        std::string line;
+        for (size_t i = 0; i < 6; ++i) {
+            line += (i ? " " : "") + st->Value(i).AsString();
+        }
+        rows.push_back(line);
+    }
+    EXPECT_THAT(rows, ElementsAre("0 1 20 2 0 D", "202610 1 20 2 0 D"));
+    // An empty supplier (a customer's occurrence) is a successful no-op.
+    EXPECT_EQ(net.Call("SetApuraQualif", {Variant("0001"), Variant("001"), Variant(""), Variant(""),
+                                          Variant("0001"), Variant(""), Variant(), Variant()}),
+              Variant(""));
+}
+
+TEST(Qualification, ScoresStandingsAndWeights) {
+    using namespace oca::server;
+    EXPECT_EQ(MonthlyScore(0, 0), 100);
+    EXPECT_EQ(MonthlyScore(10, 0), 0) << "a demerit of 10 with no receipt takes all";
+    EXPECT_EQ(MonthlyScore(10, 4), 75);
+    EXPECT_EQ(MonthlyScore(500, 1), 0) << "never below zero";
+    EXPECT_EQ(Standing(80), "A");
+    EXPECT_EQ(Standing(79.9), "B");
+    EXPECT_EQ(Standing(30), "C");
+    EXPECT_EQ(Standing(29.99), "D");
+    std::vector<MonthScore> months(3);
+    months[0] = {202611, 1, 10, 1, 0, "D"};  // this month, weight 12/12
+    months[1] = {202610, 0, 0, 4, 100, "A"}; // last month, weight 11/12
+    months[2] = {202609, 0, 0, 0, 100, "A"}; // no activity: left out
+    EXPECT_NEAR(OverallScore(months, 202611), 100 * (11.0 / 12) / (23.0 / 12), 1e-9);
+    EXPECT_EQ(OverallScore({}, 202611), 100);
+}
+
+TEST_F(ServerTest, HostileRequestsAreAnsweredAndTheServerKeepsServing) {
+    // A value that is SQL stays a value.
+    EXPECT_TRUE(net.Call("GetParamFilial", {Variant("'; DROP TABLE FILIAL; --"), Variant("")})
+                    .AsPacket()
+                    .rows.empty());
+    // Wrong number or kind of arguments.
+    EXPECT_THROW(net.Call("GetLote", {Variant("0001")}), Exception);
+    EXPECT_THROW(net.Call("GetLote", {Variant(1), Variant(2), Variant(3), Variant(4)}), Exception);
+    EXPECT_THROW(net.Call("NaoExiste"), Exception);
+    // A body of 10 MB is refused before it is read.
+    EXPECT_THROW(
+        net.Call("ValidNF", {Variant(std::string(10 << 20, 'x')), Variant(""), Variant("")}),
+        Exception);
+    // Without the token: HTTP 401.
+    TNetConnection stranger;
+    stranger.SetServerName("OCA0080A.rdmOcorAtendimento");
+    stranger.SetPort(port);
+    try {
+        stranger.Call("GetSysDate");
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("HTTP 401"));
+    }
+    // Raw protocol errors.
+    httplib::Client raw("127.0.0.1", port);
+    const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
+    auto garbage =
+        raw.Post(oca::server::HttpFront::kPath, auth, "{isto não é json", "application/json");
+    ASSERT_TRUE(garbage);
+    EXPECT_THAT(garbage->body, HasSubstr("-32700"));
+    auto batch = raw.Post(oca::server::HttpFront::kPath, auth, "[1,2]", "application/json");
+    EXPECT_THAT(batch->body, HasSubstr("-32600"));
+    auto badPacket = raw.Post(
+        oca::server::HttpFront::kPath, auth,
+        R"({"jsonrpc":"2.0","id":9,"method":"Confirma","params":[{"$packet":{"rows":[]}},null,null,""]})",
+        "application/json");
+    EXPECT_THAT(badPacket->body, HasSubstr("-32602"));
+    // Still serving.
+    EXPECT_EQ(net.Call("GetParamFilial", {Variant(""), Variant("T")}).AsPacket().rows.size(), 2u);
+}
+
+TEST_F(ServerTest, AConnectionToNoServerFailsWithAMessage) {
+    TNetConnection nowhere;
+    nowhere.SetServerName("OCA0080A.rdmOcorAtendimento");
+    nowhere.SetPort(1); // nothing listens there
+    nowhere.SetThrowException(false);
+    bool before = false;
+    nowhere.BeforeConnect = [&](TObject*) {
+        before = true;
+    };
+    nowhere.SetConnected(true);
+    EXPECT_TRUE(before);
+    EXPECT_FALSE(nowhere.Connected());
+    try {
+        nowhere.Call("GetSysDate");
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("Não foi possível comunicar"));
+    }
+}
+
+TEST(JsonRpc, RepliesCarryTheIdAndTheResultOrError) {
+    oca::server::RpcOutcome outcome;
+    const auto echo = [](const std::string& m, const std::vector<Variant>& p) {
+        if (m == "falha") {
+            throw oca::server::RpcError(-32602, "argumento errado");
+        }
+        return p.empty() ? Variant(ServerError{"sem argumentos"}) : p[0];
+    };
+    EXPECT_EQ(oca::server::HandleRpc(oca::server::MakeRpcRequest(7, "eco", {Variant("olá")}), echo,
+                                     outcome),
+              R"({"id":7,"jsonrpc":"2.0","result":"olá"})");
+    EXPECT_EQ(outcome.result, "ok");
+    EXPECT_THAT(oca::server::HandleRpc(oca::server::MakeRpcRequest(8, "eco", {}), echo, outcome),
+                HasSubstr(R"("result":{"$error":"sem argumentos"})"));
+    EXPECT_THAT(oca::server::HandleRpc(oca::server::MakeRpcRequest(9, "falha", {}), echo, outcome),
+                HasSubstr(R"("code":-32602)"));
+    EXPECT_THAT(oca::server::HandleRpc(R"({"jsonrpc":"1.0","id":1,"method":"eco"})", echo, outcome),
+                HasSubstr("-32600"));
+    EXPECT_THAT(oca::server::HandleRpc(
+                    R"({"jsonrpc":"2.0","id":1,"method":"eco","params":{"a":1}})", echo, outcome),
+                HasSubstr("-32602"));
+}
+
+TEST(DemoData, IsCoherentDeterministicAndHasValidInscriptions) {
+    EXPECT_EQ(oca::db::CpfWithCheckDigits("529982247"), "52998224725");
+    EXPECT_EQ(oca::db::CnpjWithCheckDigits("112223330001"), "11222333000181");
+    auto fingerprint = [](int n) {
+        auto db = oca::db::Database::Open("sqlite::memory:");
+        EXPECT_EQ(oca::db::MigrateSchema(*db), 1);
+        EXPECT_EQ(oca::db::MigrateSchema(*db), 0) << "a second run applies nothing";
+        oca::db::FillDemoData(*db, n);
+        auto st = db->Prepare("SELECT (SELECT COUNT(*) FROM MOVOCORR) || '/' || (SELECT COUNT(*) "
+                              "FROM DESCMOVOCORR) || '/' ||"
+                              " (SELECT MAX(DTOCORRMOV) FROM MOVOCORR) || '/' || (SELECT "
+                              "MIN(DTOCORRMOV) FROM MOVOCORR) || '/' ||"
+                              " (SELECT GROUP_CONCAT(NRINSJURFORN) FROM FORNECEDOR) || '/' ||"
+                              " (SELECT COUNT(*) FROM MOVOCORR M LEFT JOIN FILIAL F ON F.CDFILIAL "
+                              "= M.CDFILIAL WHERE F.CDFILIAL IS NULL)");
+        st->Next();
+        return st->Value(0).AsString();
+    };
+    const std::string a = fingerprint(300);
+    EXPECT_EQ(a, fingerprint(300));
+    EXPECT_THAT(a, ::testing::StartsWith("300/"));
+    EXPECT_THAT(a, ::testing::EndsWith("/0")) << "every occurrence's branch exists";
+    // Every supplier inscription has valid check digits.
+    const std::string list = a.substr(0, a.rfind('/'));
+    const std::string inscriptions = list.substr(list.rfind('/') + 1);
+    size_t start = 0;
+    while (start < inscriptions.size()) {
+        size_t end = inscriptions.find(',', start);
+        end = end == std::string::npos ? inscriptions.size() : end;
+        const std::string ins = inscriptions.substr(start, end - start);
+        if (ins.size() == 11) {
+            EXPECT_EQ(oca::db::CpfWithCheckDigits(ins.substr(0, 9)), ins);
+        } else {
+            EXPECT_EQ(oca::db::CnpjWithCheckDigits(ins.substr(0, 12)), ins);
+        }
+        start = end + 1;
+    }
+}
+
+} // namespace
