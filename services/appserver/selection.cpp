@@ -150,7 +150,7 @@ std::vector<PacketField> RecordFields() {
 
 } // namespace
 
-Variant GetMovOcorr(db::Database& db, const Args& args) {
+SelectionQuery BuildSelection(const Args& args) {
     args.Expect(13);
     const std::optional<TDateTime> from = args.Date(6);
     const std::optional<TDateTime> to = args.Date(7);
@@ -171,9 +171,13 @@ Variant GetMovOcorr(db::Database& db, const Args& args) {
     where += " AND (" + ContactCondition("M.CDCLIENTE", 'C', args.Text(10), "CLI", params) +
              " OR " + ContactCondition("M.CDPROSPECT", 'P', args.Text(11), "PRO", params) + " OR " +
              ContactCondition("M.CDFORNECED", 'F', args.Text(12), "FOR", params) + ")";
-    return MakePacketVariant(QueryPacket(
-        db, SelectList() + kJoins + " WHERE " + where + " ORDER BY M.NROCORRMOV, M.CDFILILANCMO",
-        params, RecordFields()));
+    return {SelectList() + kJoins + " WHERE " + where + " ORDER BY M.NROCORRMOV, M.CDFILILANCMO",
+            std::move(params)};
+}
+
+Variant GetMovOcorr(db::Database& db, const Args& args) {
+    const SelectionQuery query = BuildSelection(args);
+    return MakePacketVariant(QueryPacket(db, query.sql, query.params, RecordFields()));
 }
 
 } // namespace oca::server

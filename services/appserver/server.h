@@ -97,6 +97,14 @@ Variant Confirma(db::Database& db, const Args& args);
 Variant SetApuraQualif(db::Database& db, const Args& args);
 Variant DelOcorr(db::Database& db, const Args& args);
 
+/// The SQL text and bound values of the selection GetMovOcorr runs for `args` (the 13
+/// load parameters); for measuring it against other readers of the same rows.
+struct SelectionQuery {
+    std::string sql;
+    std::vector<std::pair<std::string, Variant>> params;
+};
+SelectionQuery BuildSelection(const Args& args);
+
 /// Runs a query and packs its rows into a packet with `fields`, one column each, in
 /// order; values are converted to the fields' types.
 DataPacket QueryPacket(db::Database& db, const std::string& sql,

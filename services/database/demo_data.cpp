@@ -385,6 +385,11 @@ void FillDemoData(Database& db, int occurrences) {
     FillTasks(db, dice);
     FillOccurrences(db, dice, pools, occurrences);
     tx.Commit();
+    // Statistics for the planner, and the log folded into the file, as after a load.
+    db.ExecuteScript("ANALYZE");
+    if (db.product() == Product::SQLite) {
+        db.ExecuteScript("PRAGMA wal_checkpoint(TRUNCATE)");
+    }
 }
 
 } // namespace oca::db

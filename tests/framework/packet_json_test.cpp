@@ -46,6 +46,24 @@ TEST(PacketJson, EveryTypeRoundTripsWithoutLoss) {
     EXPECT_EQ(j["$packet"]["fields"][1]["visible"], false);
 }
 
+TEST(PacketJson, TheDirectWriterSaysWhatTheLibraryWould) {
+    DataPacket delta;
+    delta.isDelta = true;
+    delta.fields = {{"A", FieldType::String, 10}, {"B", FieldType::Float}};
+    delta.changes = {
+        {RowState::Modified, {Variant("x"), Variant(1.0)}, {Variant("y"), Variant(-2.5e-8)}},
+        {RowState::Deleted, {Variant("z"), Variant()}, {}}};
+    for (const Variant& v :
+         {MakePacketVariant(EveryTypePacket()), MakePacketVariant(delta),
+          Variant("aspas \" barra \\ tab \t linha \n nulo \x01 fim ção 😀"), Variant(3.0),
+          Variant(std::int64_t{-9007199254740993}), Variant(ServerError{"e"})}) {
+        EXPECT_EQ(nlohmann::json::parse(EncodeVariant(v)), VariantToJson(v));
+    }
+    // Bytes that are not UTF-8, and overlong or surrogate forms, become U+FFFD.
+    EXPECT_EQ(EncodeVariant(Variant("\xC0\xAF|\xED\xA0\x80|\xF5\x80\x80\x80")),
+              "\"\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD\uFFFD\"");
+}
+
 TEST(PacketJson, DeltaRoundTripsWithStatesAndOriginalValues) {
     DataPacket delta;
     delta.isDelta = true;

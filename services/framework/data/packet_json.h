@@ -22,7 +22,10 @@ nlohmann::json PacketToJson(const DataPacket& packet);
 DataPacket PacketFromJson(const nlohmann::json& json);
 
 /// Whole-text helpers; DecodeVariant also reports JSON syntax errors as EDataPacketError.
+/// Text that is not valid UTF-8 is written with U+FFFD in place of the bad bytes.
 std::string EncodeVariant(const Variant& value);
+/// Appends the JSON form of `value` to `out` (large answers are written this way).
+void AppendVariantJson(std::string& out, const Variant& value);
 Variant DecodeVariant(std::string_view text);
 
 std::string Base64Encode(std::string_view bytes);

@@ -1,0 +1,169 @@
+// The application server measured in one run: the selection of a whole demo company
+// against the sqlite3 command line reading the same rows with the same joins, the size
+// of the answer and the client's decoding of it; then Confirma with 8 concurrent clients.
+// Usage: bench_server [OCCURRENCES] (default 100000).
+#include "appserver/http_front.h"
+#include "appserver/server.h"
+#include "database/demo_data.h"
+#include "database/schema.h"
+#include "framework/data/packet_json.h"
+#include "framework/net/net_connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+template <class F> double Median(int runs, F&& f) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        f();
+        times.push_back(Seconds(start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::vector<Variant> Everything() {
+    return {Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant("T"),
+            Variant(EncodeDate(2020, 1, 1)),
+            Variant(EncodeDate(2030, 12, 31)),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant(""),
+            Variant("")};
+}
+
+std::string Literal(const Variant& v) {
+    return "'" + (v.Type() == VarType::DateTime ? ToIsoText(*v.Get<TDateTime>()) : v.AsString()) +
+           "'";
+}
+
+// The selection's text with its values written in, for the command line.
+std::string PlainSql(const oca::server::SelectionQuery& q) {
+    std::string sql = q.sql;
+    for (const auto& [name, value] : q.params) {
+        const std::string mark = ":" + name;
+        for (size_t at = sql.find(mark); at != std::string::npos; at = sql.find(mark)) {
+            sql.replace(at, mark.size(), Literal(value));
+        }
+    }
+    return sql;
+}
+
+void MeasureSelection(const std::string& file) {
+    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open("sqlite:" + file); });
+    std::string text;
+    const double serverTime =
+        Median(3, [&] { text = EncodeVariant(server.Call("GetMovOcorr", Everything())); });
+    const std::vector<Variant> args = Everything();
+    const std::string method = "GetMovOcorr";
+    const std::string sql = PlainSql(oca::server::BuildSelection(oca::server::Args(method, args)));
+    const std::string sqlFile = file + ".select.sql";
+    std::FILE* f = std::fopen(sqlFile.c_str(), "w");
+    std::fputs((sql + ";\n").c_str(), f);
+    std::fclose(f);
+    const std::string command = "sqlite3 " + file + " < " + sqlFile + " > /dev/null";
+    const double cliTime = Median(3, [&] {
+        if (std::system(command.c_str()) != 0) {
+            std::fprintf(stderr, "sqlite3 falhou\n");
+        }
+    });
+    Variant decoded;
+    const double decodeTime = Median(3, [&] { decoded = DecodeVariant(text); });
+    std::printf("GetMovOcorr over %zu rows\n", decoded.AsPacket().rows.size());
+    std::printf("  server (query, packet, JSON text): %8.3f s\n", serverTime);
+    std::printf("  sqlite3 command line, same rows:    %8.3f s\n", cliTime);
+    std::printf("  ratio server / sqlite3:             %8.2f (target <= 1.5)\n",
+                serverTime / cliTime);
+    std::printf("  answer size:                        %8.1f MB\n", text.size() / 1e6);
+    std::printf("  client decoding:                    %8.3f s\n", decodeTime);
+    std::filesystem::remove(sqlFile);
+}
+
+void MeasureConfirma(const std::string& file) {
+    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open("sqlite:" + file); });
+    oca::server::HttpOptions options;
+    options.port = 0;
+    options.log = false;
+    oca::server::HttpFront front(server, options);
+    const int port = front.Start();
+    constexpr int kClients = 8;
+    constexpr int kEach = 250;
+    DataPacket shape;
+    shape.isDelta = true;
+    shape.fields = {{"CDFILIAL", FieldType::String, 4},    {"CDFILILANCMO", FieldType::String, 4},
+                    {"NROCORRMOV", FieldType::String, 10}, {"DTOCORRMOV", FieldType::DateTime},
+                    {"CDOPERADOR", FieldType::String, 12}, {"DSSUMARIAOC", FieldType::String, 30}};
+    std::vector<double> latencies(kClients * kEach);
+    const auto start = Clock::now();
+    std::vector<std::thread> threads;
+    for (int c = 0; c < kClients; ++c) {
+        threads.emplace_back([&, c] {
+            TNetConnection net;
+            net.SetServerName("OCA0080A.rdmOcorAtendimento");
+            net.SetPort(port);
+            for (int i = 0; i < kEach; ++i) {
+                DataPacket delta = shape;
+                delta.changes = {{RowState::Inserted,
+                                  {},
+                                  {Variant("0001"), Variant("0001"), Variant(""), Variant(Now()),
+                                   Variant("001"), Variant("Medição")}}};
+                const auto t = Clock::now();
+                net.Call("Confirma", {MakePacketVariant(delta), Variant(), Variant(), Variant("")});
+                latencies[static_cast<size_t>(c * kEach + i)] = Seconds(t);
+            }
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    const double total = Seconds(start);
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("Confirma, %d clients x %d inserts\n", kClients, kEach);
+    std::printf("  throughput:  %8.0f per second (target >= 300)\n", latencies.size() / total);
+    std::printf("  p50 latency: %8.2f ms\n", 1000 * latencies[latencies.size() / 2]);
+    std::printf("  p99 latency: %8.2f ms (target <= 50)\n",
+                1000 * latencies[latencies.size() * 99 / 100]);
+    front.Stop();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int occurrences = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              ("oca_bench_" + std::to_string(::getpid()) + ".sqlite"))
+                                 .string();
+    {
+        auto db = oca::db::Database::Open("sqlite:" + file);
+        oca::db::MigrateSchema(*db);
+        const auto start = Clock::now();
+        oca::db::FillDemoData(*db, occurrences);
+        std::printf("demo company with %d occurrences made in %.1f s\n", occurrences,
+                    Seconds(start));
+    }
+    MeasureSelection(file);
+    MeasureConfirma(file);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(file + suffix);
+    }
+    return 0;
+}
