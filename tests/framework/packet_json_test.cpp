@@ -1,5 +1,6 @@
 #include "framework/data/exceptions.h"
 #include "framework/data/packet_json.h"
+#include "framework/data/packet_sax.h"
 
 #include <nlohmann/json.hpp>
 
@@ -62,6 +63,28 @@ TEST(PacketJson, TheDirectWriterSaysWhatTheLibraryWould) {
     // Bytes that are not UTF-8, and overlong or surrogate forms, become U+FFFD.
     EXPECT_EQ(EncodeVariant(Variant("\xC0\xAF|\xED\xA0\x80|\xF5\x80\x80\x80")),
               "\"\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD\uFFFD\"");
+}
+
+TEST(PacketJson, TheFastReaderAgreesWithTheOrdinaryOneOrDeclines) {
+    const std::string text = EncodeVariant(MakePacketVariant(EveryTypePacket()));
+    const std::optional<DataPacket> fast = TryReadRowPacket(text);
+    ASSERT_TRUE(fast.has_value());
+    EXPECT_EQ(*fast, PacketFromJson(nlohmann::json::parse(text)["$packet"]));
+    // What it does not take it leaves to the ordinary reader.
+    for (
+        const char* other :
+        {R"({"$packet":{"rows":[["x"]],"fields":[{"name":"A","type":"string"}]}})",
+         R"({"$packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1.5]]}})",
+         R"({"$packet":{"fields":[{"name":"A"}],"rows":[]}})",
+         R"({"$packet":{"fields":[{"name":"A","type":"string"}],"changes":[]}})",
+         R"({"$packet":{"fields":[{"name":"A","type":"datetime"}],"rows":[[{"$date":"x","y":1}]]}})",
+         R"({"$packet":{"fields":[{"name":"A","type":"string"}],"rows":[["a","b"]]}})",
+         R"({"$date":"2026-01-01T00:00:00.000"})", R"("texto")", R"({"$packet":)"}) {
+        EXPECT_FALSE(TryReadRowPacket(other).has_value()) << other;
+    }
+    EXPECT_THROW(
+        DecodeVariant(R"({"$packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1.5]]}})"),
+        EDataPacketError);
 }
 
 TEST(PacketJson, DeltaRoundTripsWithStatesAndOriginalValues) {

@@ -1,6 +1,7 @@
 #include "framework/data/packet_json.h"
 
 #include "framework/data/exceptions.h"
+#include "framework/data/packet_sax.h"
 
 #include <nlohmann/json.hpp>
 
@@ -612,6 +613,11 @@ std::string EncodeVariant(const Variant& value) {
 }
 
 Variant DecodeVariant(std::string_view text) {
+    // The large answers (a packet of rows) are read without a JSON tree; anything the
+    // fast reader does not take is read the ordinary way, with its checks and messages.
+    if (std::optional<DataPacket> packet = TryReadRowPacket(text)) {
+        return MakePacketVariant(std::move(*packet));
+    }
     json j;
     try {
         j = json::parse(text);
