@@ -5,6 +5,7 @@
 #include "framework/data/query.h"
 #include "framework/forms/class_registry.h"
 #include "framework/host/messages.h"
+#include "framework/net/net_connection.h"
 
 namespace {
 
@@ -40,6 +41,15 @@ void RegisterSources(ClassRegistry& r) {
         ListProperty<TMessages>([](TMessages& x, const std::vector<std::string>& v) {
             AssignLines<TMessages>(x.Messages, v);
         });
+}
+
+void RegisterConnection(ClassRegistry& r) {
+    ClassInfo& net = r.Add("TNetConnection", "TComponent", Maker<TNetConnection>());
+    net.properties["ServerName"] = StringProperty<TNetConnection>(
+        [](TNetConnection& x, const std::string& v) { x.SetServerName(v); });
+    net.properties["ThrowException"] =
+        BoolProperty<TNetConnection>([](TNetConnection& x, bool v) { x.SetThrowException(v); });
+    net.properties["BeforeConnect"] = EventProperty(&TNetConnection::BeforeConnect);
 }
 
 void RegisterDataSets(ClassRegistry& r) {
@@ -179,6 +189,7 @@ void RegisterFields(ClassRegistry& r) {
 
 void RegisterDataClasses(ClassRegistry& registry) {
     RegisterSources(registry);
+    RegisterConnection(registry);
     RegisterDataSets(registry);
     RegisterFields(registry);
 }
