@@ -260,7 +260,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'NMPESSIDETOC'
           Color = clInfoBk
         end
-        object lblAtendimento: TLabel
+        object lblAtend: TLabel
           Left = 8
           Top = 167
           Width = 120
@@ -730,9 +730,11 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
       end
       object mnuDescricao: TMenuItem
         Caption = 'D&escrição'
+        OnClick = mnuDescricaoClick
       end
       object mnuParecer: TMenuItem
         Caption = '&Parecer'
+        OnClick = mnuParecerClick
       end
     end
     inherited mnuManutencao: TMenuItem
@@ -748,6 +750,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
   end
   inherited dtsPadrao: TDataSource
     DataSet = cdsMovOcorr
+    OnStateChange = dtsPadraoStateChange
+    OnDataChange = dtsPadraoDataChange
   end
   inherited msgPadrao: TMessages
     Messages.Strings = (
@@ -819,6 +823,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
   end
   object cdsMovOcorr: TClientDataSet
     OnCalcFields = cdsMovOcorrCalcFields
+    AfterScroll = cdsMovOcorrAfterScroll
     object cdsMovOcorrCDFILIAL: TStringField
       FieldName = 'CDFILIAL'
       Size = 4

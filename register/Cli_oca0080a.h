@@ -1,9 +1,12 @@
 #pragma once
 
+#include "framework/controls/date_edit.h"
+#include "framework/controls/format_panel.h"
 #include "framework/data/client_dataset.h"
 #include "framework/data/provider.h"
 #include "framework/data/query.h"
 #include "framework/forms/form_loader.h"
+#include "framework/host/btn_pesquisa.h"
 #include "framework/host/frm_padrao.h"
 #include "framework/net/net_connection.h"
 
@@ -23,6 +26,24 @@ public:
     // -- lifecycle (Cli_oca0080a_lifecycle.cpp)
     void FormCreate(TObject* Sender);
     void netOcorAtendBeforeConnect(TObject* Sender);
+
+    // -- browsing and pages (Cli_oca0080a_browse.cpp)
+    void cdsMovOcorrAfterScroll(TDataSet* DataSet);
+    void dtsPadraoDataChange(TObject* Sender, TField* Field);
+    void pgcPadraoChange(TObject* Sender);
+    void mnuFolhaDadosClick(TObject* Sender);
+    void mnuFormularioClick(TObject* Sender);
+    void mnuDescricaoClick(TObject* Sender);
+    void mnuParecerClick(TObject* Sender);
+
+    // -- editing states (Cli_oca0080a_state.cpp)
+    void dtsPadraoStateChange(TObject* Sender);
+    /// Enables the branch, task and counterpart controls for the state and the module.
+    void Verif_FilialAtend();
+    /// "C" when "Cliente" is selected, else "F" when "Fornecedor" is, else "P".
+    std::string Verifica_Tipo() const;
+    /// The maintenance flag as last computed.
+    bool Maintenance() const { return maintenance_; }
 
     // -- display texts (Cli_oca0080a_display.cpp)
     void cdsMovOcorrCalcFields(TDataSet* DataSet);
@@ -52,6 +73,36 @@ public:
     TField* cdsMovOcorrNRNOTAFISC = nullptr;
     TField* cdsCliForIDTPIJUR = nullptr;
     TField* qryTransportadorIDTPIJURFORN = nullptr;
+    TDataSource* dtsParecer = nullptr;
+    TDataSource* dtsDescMovOcorr = nullptr;
+    TTabSheet* tshDescricao = nullptr;
+    TTabSheet* tshParecer = nullptr;
+    TDBRichEdit* dreDescricao = nullptr;
+    TDBRichEdit* dreParecer = nullptr;
+    TFormatPanel* fpnDescricao = nullptr;
+    TFormatPanel* fpnParecer = nullptr;
+    TMenuItem* mnuDescricao = nullptr;
+    TMenuItem* mnuParecer = nullptr;
+    TMaskEdit* medHora = nullptr;
+    TRadioButton* rbtForne = nullptr;
+    TRadioButton* rbtCliente = nullptr;
+    TRadioButton* rbtProsp = nullptr;
+    TDBEdit* dbeNrInsc = nullptr;
+    TBtnPesquisa* btpInsc = nullptr;
+    TLabel* lblData = nullptr;
+    TDBDateEditPlus* dbdData = nullptr;
+    TLabel* lblRespIden = nullptr;
+    TDBEdit* dbeRespIden = nullptr;
+    TLabel* lblDescSum = nullptr;
+    TDBEdit* dbeDescSum = nullptr;
+    TLabel* lblFilial = nullptr;
+    TBtnPesquisa* btnFilial = nullptr;
+    TDBEdit* dbeCdFilial = nullptr;
+    TDBEdit* dbeNmFilial = nullptr;
+    TLabel* lblAtend = nullptr;
+    TDBEdit* dbeNRTAREFA = nullptr;
+    TBtnPesquisa* btpAtendimento = nullptr;
+    TDBEdit* dbeNmAten = nullptr;
 
 protected:
     struct Inherited {};
@@ -59,6 +110,18 @@ protected:
         : TfrmPadrao(Owner, TfrmPadrao::Inherited{}) {}
 
 private:
+    void RecomputeMaintenance();
+    /// Fetches a text of the current occurrence under the progress notice.
+    void LoadText(const char* method, const char* catalogKey, TClientDataSet& target);
+    /// Shows a page from code and runs the page change, as selecting its tab does.
+    void ShowPage(TTabSheet* page);
+    /// Runs a data source's state-change event, when it has one.
+    static void FireStateChange(TDataSource& source);
+
+    bool firstActivation_ = true;
+    bool maintenance_ = false;
+    std::string insertOperator_;
+
     /// The catalog's name of a person kind ("F" natural person ... ), "" for others.
     std::string PersonKindText(const std::string& kind) const;
 };
