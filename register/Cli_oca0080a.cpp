@@ -1,9 +1,20 @@
 #include "register/Cli_oca0080a.h"
 
+extern "C" {
+TfrmParecerOcorrAtend* frmParecerOcorrAtend = nullptr;
+bool bostCriado = false;
+}
+
 TfrmParecerOcorrAtend::TfrmParecerOcorrAtend(TComponent* Owner)
     : TfrmPadrao(Owner, TfrmPadrao::Inherited{}) {
     RegisterBaseScreens();
     InitInheritedComponent(*this, "TfrmParecerOcorrAtend", Published());
+}
+
+TfrmParecerOcorrAtend::~TfrmParecerOcorrAtend() {
+    if (frmParecerOcorrAtend == this) {
+        frmParecerOcorrAtend = nullptr;
+    }
 }
 
 const PublishedTable& TfrmParecerOcorrAtend::Published() {
@@ -12,6 +23,11 @@ const PublishedTable& TfrmParecerOcorrAtend::Published() {
         PublishedTable t;
         t.Handler("FormCreate", &F::FormCreate);
         t.Handler("netOcorAtendBeforeConnect", &F::netOcorAtendBeforeConnect);
+        t.Handler("FormActivate", &F::FormActivate);
+        t.Handler("FormClose", &F::FormClose);
+        t.Handler("sbtFiltrarClick", &F::sbtFiltrarClick);
+        t.Handler("mnuFiltrarClick", &F::mnuFiltrarClick);
+        t.Component("sbtFiltrar", &F::sbtFiltrar);
         t.Handler("cdsMovOcorrCalcFields", &F::cdsMovOcorrCalcFields);
         t.Handler("cdsMovOcorrTIPOGetText", &F::cdsMovOcorrTIPOGetText);
         t.Handler("cdsCliForNRINSJURGetText", &F::cdsCliForNRINSJURGetText);

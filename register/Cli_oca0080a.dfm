@@ -6,6 +6,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
   FormStyle = fsMDIChild
   OnCreate = FormCreate
   OnClose = FormClose
+  OnActivate = FormActivate
   inherited panMenu: TPanel
     inherited lblCodTela: TLabel
       Caption = 'OCA00800'
@@ -19,6 +20,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
       Height = 28
       Hint = 'Filtrar'
       Glyph = 'Filtrar'
+      OnClick = sbtFiltrarClick
     end
   end
   inherited panNavigator: TPanel
@@ -745,6 +747,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
         Caption = 'Filtrar'
         Hint = 'OCA00801'
         ShortCut = 'Ctrl+L'
+        OnClick = mnuFiltrarClick
       end
     end
   end

@@ -20,12 +20,18 @@
 class TfrmParecerOcorrAtend : public TfrmPadrao {
 public:
     explicit TfrmParecerOcorrAtend(TComponent* Owner = nullptr);
+    ~TfrmParecerOcorrAtend() override;
 
     static const PublishedTable& Published();
 
     // -- lifecycle (Cli_oca0080a_lifecycle.cpp)
     void FormCreate(TObject* Sender);
     void netOcorAtendBeforeConnect(TObject* Sender);
+    /// The first activation runs the filter; later ones only repaint.
+    void FormActivate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void sbtFiltrarClick(TObject* Sender);
+    void mnuFiltrarClick(TObject* Sender);
 
     // -- browsing and pages (Cli_oca0080a_browse.cpp)
     void cdsMovOcorrAfterScroll(TDataSet* DataSet);
@@ -103,6 +109,7 @@ public:
     TDBEdit* dbeNRTAREFA = nullptr;
     TBtnPesquisa* btpAtendimento = nullptr;
     TDBEdit* dbeNmAten = nullptr;
+    TSpeedButton* sbtFiltrar = nullptr;
 
 protected:
     struct Inherited {};
@@ -125,6 +132,13 @@ private:
     /// The catalog's name of a person kind ("F" natural person ... ), "" for others.
     std::string PersonKindText(const std::string& kind) const;
 };
+
+/// The one register screen, while it exists, and whether it was created (exported with
+/// C names).
+extern "C" {
+extern TfrmParecerOcorrAtend* frmParecerOcorrAtend;
+extern bool bostCriado;
+}
 
 /// The form definitions of the module, as built into the library.
 std::vector<FormResource> ModuleFormResources();

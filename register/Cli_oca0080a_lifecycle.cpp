@@ -1,6 +1,10 @@
 // Creation of the register screen and its connection to the server object.
 #include "register/Cli_oca0080a.h"
 
+#include "filter/Cli_oca0080b.h"
+#include "framework/controls/application.h"
+#include "framework/host/consiste.h"
+
 #include "framework/host/host_context.h"
 #include "framework/host/host_dialogs.h"
 
@@ -22,4 +26,41 @@ void TfrmParecerOcorrAtend::netOcorAtendBeforeConnect(TObject*) {
     netOcorAtend->SetHost(Lumbra::WebURL());
     netOcorAtend->SetPort(Lumbra::WebPort());
     netOcorAtend->SetToken(Host().serverToken);
+}
+
+void TfrmParecerOcorrAtend::FormActivate(TObject*) {
+    if (!firstActivation_) {
+        return;
+    }
+    // A filter screen of its own, shown modally: its confirm loads the occurrences.
+    frmFiltroOcorAte = Application->CreateForm<TfrmFiltroOcorAte>();
+    frmFiltroOcorAte->OnDestroy = [](TObject*) {
+        frmFiltroOcorAte = nullptr;
+    };
+    frmFiltroOcorAte->ShowModal();
+    if (cdsMovOcorr->Active()) {
+        cdsMovOcorr->FieldByName("NRINSJUR")
+            .SetEditMask(Consiste::PictPess(cdsMovOcorr->FieldByName("IDTPIJUR").AsString()));
+        cdsMovOcorr->FieldByName("NRINSJURTRANS")
+            .SetEditMask(Consiste::PictPess(cdsMovOcorr->FieldByName("IDTPIJURTRANS").AsString()));
+    }
+    qryProduto->FieldByName("CDARVPROD").SetEditMask(Lumbra::DBPict(0));
+    cdsMovOcorr->FieldByName("CDARVPROD").SetEditMask(Lumbra::DBPict(0));
+    RecomputeMaintenance();
+    firstActivation_ = false;
+    Verif_FilialAtend();
+    pgcPadrao->SetActivePage(tshFolhaDados);
+}
+
+void TfrmParecerOcorrAtend::FormClose(TObject* Sender, TCloseAction& Action) {
+    TfrmPadrao::FormClose(Sender, Action);
+    bostCriado = false;
+}
+
+void TfrmParecerOcorrAtend::sbtFiltrarClick(TObject*) {
+    CriaFiltroOcorr();
+}
+
+void TfrmParecerOcorrAtend::mnuFiltrarClick(TObject*) {
+    sbtFiltrar->Click();
 }

@@ -70,6 +70,23 @@ TEST_F(Forms, CreateShowActivateAndModalReturnInOrder) {
     Application->Release(main);
 }
 
+TEST_F(Forms, AModalShownFromAnActivationDoesNotReactivateItsOwnerInside) {
+    TForm owner, dialog;
+    owner.SetName("frmDono");
+    dialog.SetName("frmDialogo");
+    int activations = 0;
+    owner.OnActivate = [&](TObject*) {
+        if (++activations == 1) {
+            dialog.ShowModal(); // returning from it makes the owner active again
+        }
+    };
+    owner.Show();
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(Application->ActiveForm(), &owner);
+    owner.Show();
+    EXPECT_EQ(activations, 2) << "a later activation runs the handler again";
+}
+
 TEST_F(Forms, CloseRunsTheCloseEventsAndFreesOnRequest) {
     auto* form = Application->CreateForm<TForm>();
     const size_t before = Application->ComponentCount();

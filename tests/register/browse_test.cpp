@@ -1,7 +1,10 @@
 // The register screen against a real server: loading, browsing, pages and states.
 #include "../appserver/server_fixture.h"
 
+#include "filter/Cli_oca0080b.h"
 #include "register/Cli_oca0080a.h"
+
+#include "framework/controls/application.h"
 
 #include "framework/host/host_context.h"
 #include "framework/ui/scripted_ui_driver.h"
@@ -23,10 +26,14 @@ protected:
         Host().activeModule = 30;
         ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
         screen = std::make_unique<TfrmParecerOcorrAtend>();
+        frmParecerOcorrAtend = screen.get();
         screen->DoCreate();
-        screen->Show();
+        screen->Show(); // the first activation's filter is left without confirming
     }
     void TearDown() override {
+        if (frmFiltroOcorAte) {
+            Application->Release(frmFiltroOcorAte);
+        }
         screen.reset();
         ModuleRegistry::Instance().UnregisterModule("OCA0080A");
         Host() = HostContext();

@@ -114,7 +114,7 @@ TEST_F(RegisterScreen, TheRecordHasItsFieldsSizesLabelsAndMasks) {
 }
 
 TEST_F(RegisterScreen, TheFormPageHoldsItsControlsInTabOrderWithTheirColours) {
-    screen->Show();
+    screen->SetVisible(true); // shown without the activation that would open the filter
     screen->pgcPadrao->SetActivePage(screen->tshFormulario);
     screen->SetActiveControl(Find<TWinControl>("dbeCdFilial"));
     std::vector<std::string> order;

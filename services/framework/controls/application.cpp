@@ -26,9 +26,23 @@ void TApplication::FormCreated(TForm* form) {
 
 void TApplication::ActivateForm(TForm* form) {
     activeForm_ = form;
-    if (form) {
-        form->DoActivate();
+    if (!form) {
+        return;
     }
+    // A form whose activation handler is running (it showed a modal form that just
+    // closed) is active again without a second, nested run of that handler: a desktop
+    // delivers that activation after the handler has returned.
+    if (std::find(activating_.begin(), activating_.end(), form) != activating_.end()) {
+        return;
+    }
+    activating_.push_back(form);
+    try {
+        form->DoActivate();
+    } catch (...) {
+        activating_.pop_back();
+        throw;
+    }
+    activating_.pop_back();
 }
 
 void TApplication::FormGone(TForm* form) {

@@ -53,6 +53,7 @@ private:
     TForm* mainForm_ = nullptr;
     TForm* activeForm_ = nullptr;
     std::vector<TForm*> released_;
+    std::vector<TForm*> activating_;
     int dispatchDepth_ = 0;
     TCursor cursor_ = crDefault;
 };

@@ -1,0 +1,201 @@
+// The filter screen beside the register screen, against a real server and database.
+#include "../appserver/server_fixture.h"
+
+#include "filter/Cli_oca0080b.h"
+#include "register/Cli_oca0080a.h"
+
+#include "framework/controls/application.h"
+#include "framework/host/host_context.h"
+#include "framework/ui/scripted_ui_driver.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+class Filter : public ServerTest {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        SetUi(&ui);
+        Host().serverPort = port;
+        Host().serverToken = token;
+        Host().branch = "0001";
+        Host().activeModule = 30;
+        Host().configDir = path.string() + ".config";
+        companyDb = oca::db::Database::Open(url);
+        TADOIBQuery::SetDefaultDatabase(companyDb.get());
+        ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
+        frmParecerOcorrAtend = Application->CreateForm<TfrmParecerOcorrAtend>();
+    }
+    void TearDown() override {
+        if (frmFiltroOcorAte) {
+            Application->Release(frmFiltroOcorAte);
+        }
+        if (frmParecerOcorrAtend) {
+            Application->Release(frmParecerOcorrAtend);
+        }
+        ModuleRegistry::Instance().UnregisterModule("OCA0080A");
+        TADOIBQuery::SetDefaultDatabase(nullptr);
+        std::filesystem::remove_all(Host().configDir);
+        Host() = HostContext();
+        SetUi(nullptr);
+        ServerTest::TearDown();
+    }
+    TfrmParecerOcorrAtend& Register() { return *frmParecerOcorrAtend; }
+    static void Dates(TfrmFiltroOcorAte& f, const char* from, const char* to) {
+        f.depPerIni->UserType(from);
+        f.depPerFin->UserType(to);
+    }
+    std::string Param(const char* name) {
+        const TParam& p = frmFiltroOcorAte->qryParams->ParamByName(name);
+        return p.IsNull() ? "null" : p.AsString();
+    }
+    std::vector<std::string> Numbers() {
+        std::vector<std::string> out;
+        TDataSet& cds = *Register().cdsMovOcorr;
+        for (cds.First(); !cds.Eof(); cds.Next()) {
+            out.push_back(cds.FieldByName("CDFILILANCMO").AsString() + "/" +
+                          cds.FieldByName("NROCORRMOV").AsString().substr(8));
+        }
+        return out;
+    }
+
+    ScriptedUiDriver ui;
+    std::unique_ptr<oca::db::Database> companyDb;
+};
+
+TEST_F(Filter, TheFirstActivationRunsTheFilterWhoseConfirmationLoadsTheOccurrences) {
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        EXPECT_FALSE(f.btpFilial->Enabled());
+        f.rbtFiliLista->UserClick();
+        EXPECT_TRUE(f.btpFilial->Enabled());
+        ui.QueueMarks(std::vector<std::string>{"0001"});
+        f.btpFilial->UserClick();
+        Dates(f, "01102026", "30112026");
+        f.sbtConfirma->UserClick();
+        return mrNone;
+    });
+    Register().Show();
+    EXPECT_THAT(Numbers(), ElementsAre("0001/01", "0001/02", "0001/03"));
+    EXPECT_EQ(Param("P_CDFILIAL"), "|0001|");
+    EXPECT_EQ(Param("P_TCDFILIAL"), "null");
+    EXPECT_EQ(Param("P_TCDGRUPOCOR"), "T");
+    EXPECT_EQ(Param("P_CDCLIENTE"), "null");
+    EXPECT_EQ(Register().cdsParamFilial->RecordCount(), 1u);
+    EXPECT_FALSE(frmFiltroOcorAte->Showing()) << "hidden, kept for the next showing";
+    EXPECT_EQ(Register().pgcPadrao->ActivePage(), Register().tshFolhaDados);
+    EXPECT_TRUE(Register().sbtAlterar->Enabled()) << "the state behaviour ran on closing";
+    const auto journal = ui.TakeJournal();
+    EXPECT_THAT(journal, ::testing::Contains("progress: principal 6 Carregando ocorrências..."));
+    EXPECT_THAT(journal, ::testing::Contains("lista: Filial -> 0001"));
+
+    // A later activation does not run the filter again; "Filtrar" reuses the instance.
+    TfrmFiltroOcorAte* first = frmFiltroOcorAte;
+    Register().Show();
+    EXPECT_TRUE(ui.TakeJournal().empty());
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        EXPECT_TRUE(f.rbtFiliLista->Checked()) << "the previous choices are kept";
+        EXPECT_EQ(f.selFilial, "|0001|");
+        f.Close();
+        return mrNone;
+    });
+    EXPECT_TRUE(Register().UserShortCut("Ctrl+L"));
+    EXPECT_EQ(frmFiltroOcorAte, first);
+}
+
+TEST_F(Filter, ChecksRunInOrderWithTheirMessagesAndFocus) {
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        // Through the application, as a person's click: a refused check shows and stops.
+        auto confirm = [&] {
+            Application->Dispatch([&] { f.sbtConfirma->UserClick(); });
+        };
+        f.rbtSegLista->UserClick();
+        f.rbtFiliLista->UserClick();
+        confirm();
+        EXPECT_EQ(f.ActiveControl(), f.rbtFiliLista) << "the branch check comes first";
+        f.rbtFiliTodos->UserClick();
+        confirm();
+        EXPECT_EQ(f.ActiveControl(), f.rbtSegLista);
+        f.rbtSegTodos->UserClick();
+        confirm();
+        EXPECT_EQ(f.ActiveControl(), f.depPerIni);
+        Dates(f, "02112026", "01112026");
+        confirm();
+        f.depPerIni->UserType("31022026");
+        confirm();
+        f.Close();
+        return mrNone;
+    });
+    Register().Show();
+    std::vector<std::string> errors;
+    for (const std::string& line : ui.Journal()) {
+        if (line.rfind("error: ", 0) == 0) {
+            errors.push_back(line.substr(7));
+        }
+    }
+    EXPECT_THAT(errors, ElementsAre("Filial deve ser informada.", "Segmento deve ser informado.",
+                                    "Período inicial deve ser informado.",
+                                    "Data inicial deve ser menor ou igual a data final.",
+                                    "'31/02/2026' não é uma data válida"));
+    EXPECT_FALSE(Register().cdsMovOcorr->Active()) << "leaving without confirming loads nothing";
+    EXPECT_FALSE(Register().tshFormulario->Enabled());
+}
+
+TEST_F(Filter, ContactsOnTodosFollowTheKindBoxesAndTheSearchOffersTheCheckedKinds) {
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        f.chkCliente->UserClick();
+        f.chkProspect->UserClick();
+        f.rbtCPFLista->UserClick();
+        ui.QueueMarks(std::vector<std::string>{"F123"});
+        f.btpCPF->UserClick();
+        EXPECT_EQ(f.cdsCpf->RecordCount(), 3u) << "only suppliers offered";
+        EXPECT_EQ(f.cdsCpf->FieldByName("IDTPCONTATO").DisplayText(), "Fornecedor");
+        f.rbtCPFTodos->UserClick();
+        Dates(f, "01012026", "31122026");
+        f.sbtConfirma->UserClick();
+        return mrNone;
+    });
+    Register().Show();
+    EXPECT_EQ(Param("P_CDCLIENTE"), "_");
+    EXPECT_EQ(Param("P_CDPROSPECT"), "_");
+    EXPECT_EQ(Param("P_CDFORNECED"), "null");
+    EXPECT_THAT(Numbers(), ElementsAre("0001/01", "0002/01", "0012/01"));
+    EXPECT_EQ(frmFiltroOcorAte->selCPF, "|F123|") << "kept while on Todos";
+    // All three kinds cleared: the search is empty and says so with no words.
+    frmFiltroOcorAte->chkForn->SetChecked(false);
+    frmFiltroOcorAte->btpCPF->Click();
+    EXPECT_EQ(ui.Journal().back(),
+              "lista: Cliente/Fornecedor/Prospect -> vazia: Não há  cadastrado.");
+}
+
+TEST_F(Filter, SavedOptionsCarryTheSelectionStrings) {
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        f.rbtGOcorLista->UserClick();
+        ui.QueueMarks(std::vector<std::string>{"01"});
+        f.btpGOcor->UserClick();
+        Dates(f, "01102026", "30112026");
+        ui.QueueInput("Qualidade");
+        f.btfSaveOpc->UserClick();
+        f.selGrupOcor.clear();
+        f.rbtGOcorTodos->UserClick();
+        ui.QueueChoice("NMOPCAO", Variant("Qualidade"));
+        f.btfLoadOpc->UserClick();
+        EXPECT_EQ(f.selGrupOcor, "|01|");
+        EXPECT_TRUE(f.rbtGOcorLista->Checked());
+        EXPECT_TRUE(f.btpGOcor->Enabled());
+        f.sbtConfirma->UserClick();
+        return mrNone;
+    });
+    Register().Show();
+    EXPECT_THAT(Numbers(), ElementsAre("0001/01", "0002/01"));
+}
+
+} // namespace
