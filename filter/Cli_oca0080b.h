@@ -84,8 +84,12 @@ extern "C" {
 extern TfrmFiltroOcorAte* frmFiltroOcorAte;
 }
 
-/// Creates the filter screen when there is none, then shows it modally.
-void CriaFiltroOcorr();
+/// Clears the global when `screen` is freed (and only when it is still the one there).
+TNotifyEvent ForgetFilterOnDestroy(TfrmFiltroOcorAte* screen);
+
+/// Creates the filter screen when there is none, then shows it modally. Exported with a C
+/// name; no exception leaves it (errors are shown through the application).
+extern "C" void CriaFiltroOcorr();
 
 /// The form definitions of the filter screen, as built into the library.
 std::vector<FormResource> FilterFormResources();

@@ -53,7 +53,9 @@ public:
     template <class T, class... Args> T* Create(std::string name, Args&&... args) {
         auto owned = std::make_unique<T>(this, std::forward<Args>(args)...);
         T* raw = owned.get();
-        raw->SetName(std::move(name));
+        if (!name.empty()) { // a form names itself from its definition
+            raw->SetName(std::move(name));
+        }
         Adopt(std::move(owned));
         return raw;
     }
