@@ -12,6 +12,8 @@ struct TNetConnection::Client {
     std::unique_ptr<httplib::Client> http;
 };
 
+std::function<void(const std::string&)> TNetConnection::CallObserver;
+
 TNetConnection::TNetConnection(TComponent* Owner) : TComponent(Owner) {}
 
 TNetConnection::~TNetConnection() = default;
@@ -55,6 +57,9 @@ void TNetConnection::SetConnected(bool connected) {
 }
 
 Variant TNetConnection::Call(const std::string& method, const std::vector<Variant>& args) {
+    if (CallObserver) {
+        CallObserver(method);
+    }
     nlohmann::json params = nlohmann::json::array();
     for (const Variant& v : args) {
         params.push_back(VariantToJson(v));

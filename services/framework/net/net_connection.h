@@ -3,6 +3,7 @@
 #include "framework/controls/component.h"
 #include "framework/data/variant.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,10 @@ public:
     Variant Call(const std::string& method, const std::vector<Variant>& args = {});
 
     TNotifyEvent BeforeConnect;
+
+    /// Told of every call made by any connection of the process (method name), before
+    /// it is sent: the scenario runner journals server calls with it.
+    static std::function<void(const std::string& method)> CallObserver;
 
 private:
     struct Client;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "framework/ui/scripted_ui_driver.h"
+#include "host/scenario.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class TComponent;
+class TForm;
+
+namespace oca::script {
+
+/// Plays a scenario against the module through its exported entry points, as a person
+/// at the screens would, and checks its expectations. Journal lines and failed
+/// expectations are printed on stdout.
+class Runner : public ScriptedUiDriver {
+public:
+    Runner();
+    ~Runner() override;
+
+    /// Runs the commands; returns the number of failed expectations. Raises
+    /// std::runtime_error "FILE:LINE: ..." for a command it does not know.
+    int Run(const std::vector<Command>& commands);
+
+    TModalResult ShowModal(TForm& form) override;
+
+private:
+    void Execute(const Command& cmd);
+    void Act(const Command& cmd);
+    void Expect(const Command& cmd);
+    void Fail(const Command& cmd, const std::string& expected, const std::string& got);
+    [[noreturn]] void Malformed(const Command& cmd, const std::string& what) const;
+    const std::string& Arg(const Command& cmd, size_t index) const;
+    TComponent* Find(const Command& cmd, const std::string& name) const;
+    template <class T> T& FindAs(const Command& cmd, const std::string& name) const;
+    std::vector<TForm*> Forms() const;
+
+    std::map<std::string, std::vector<std::vector<Command>>> modalBlocks_;
+    std::vector<TForm*> modalStack_;
+    std::vector<std::string> calls_;
+    size_t messagesSeen_ = 0;
+    int failures_ = 0;
+};
+
+} // namespace oca::script
