@@ -1,5 +1,7 @@
 #include "host/runner.h"
 
+#include "appserver/server.h"
+#include "database/database.h"
 #include "filter/Cli_oca0080b.h"
 #include "framework/controls/application.h"
 #include "framework/controls/date_edit.h"
@@ -173,6 +175,17 @@ void Runner::Act(const Command& cmd) {
                 Host().activeModule = std::stoi(value);
             } else if (key == "per-branch") {
                 Host().perBranch = value == "yes";
+            } else if (key == "date") {
+                // "date=dd/mm/yyyy hh:nn" comes as two words: join the time back on.
+                std::string text = value;
+                if (i + 1 < cmd.words.size() && cmd.words[i + 1].find('=') == std::string::npos) {
+                    text += " " + cmd.words[++i];
+                }
+                TDateTime fixed;
+                if (!TryStrToDateTime(text, fixed)) {
+                    Malformed(cmd, "data inválida '" + text + "'");
+                }
+                oca::server::SetServerClock([fixed] { return fixed; });
             } else {
                 Malformed(cmd, "contexto desconhecido '" + key + "'");
             }
@@ -374,6 +387,17 @@ void Runner::Expect(const Command& cmd) {
                  got.empty() ? std::string("none") : got);
         }
         calls_.clear();
+    } else if (what == "sql") {
+        if (!db_) {
+            Fail(cmd, "sql", "no database");
+            return;
+        }
+        auto st = db_->Prepare(Arg(cmd, 2));
+        const std::string got =
+            st->Next() ? st->Value(0).AsString() : std::string("<nenhuma linha>");
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "sql \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
+        }
     } else if (what == "param") {
         if (!frmFiltroOcorAte) {
             Fail(cmd, "param " + Arg(cmd, 2), "no filter screen");

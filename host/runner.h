@@ -10,6 +10,10 @@
 class TComponent;
 class TForm;
 
+namespace oca::db {
+class Database;
+}
+
 namespace oca::script {
 
 /// Plays a scenario against the module through its exported entry points, as a person
@@ -23,6 +27,8 @@ public:
     /// Runs the commands; returns the number of failed expectations. Raises
     /// std::runtime_error "FILE:LINE: ..." for a command it does not know.
     int Run(const std::vector<Command>& commands);
+    /// The company database, for `expect sql`.
+    void SetDatabase(oca::db::Database* db) { db_ = db; }
 
     TModalResult ShowModal(TForm& form) override;
 
@@ -42,6 +48,7 @@ private:
     std::vector<std::string> calls_;
     size_t messagesSeen_ = 0;
     int failures_ = 0;
+    oca::db::Database* db_ = nullptr;
 };
 
 } // namespace oca::script

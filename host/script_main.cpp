@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
                                .string();
         TADOIBQuery::SetDefaultDatabase(db.get());
         oca::script::Runner runner;
+        runner.SetDatabase(db.get());
         SetUi(&runner);
         failures = runner.Run(commands);
         SetUi(nullptr);

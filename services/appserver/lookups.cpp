@@ -20,11 +20,23 @@ std::string InList(const std::string& column, const std::vector<std::string>& ke
     return sql + ")";
 }
 
+namespace {
+std::function<TDateTime()> g_clock;
+}
+
+TDateTime ServerNow() {
+    return g_clock ? g_clock() : Now();
+}
+
+void SetServerClock(std::function<TDateTime()> clock) {
+    g_clock = std::move(clock);
+}
+
 Variant GetSysDate(db::Database&, const Args& args) {
     args.Expect(0);
     DataPacket p;
     p.fields = {{"SYSDATE", FieldType::DateTime}};
-    p.rows = {{Variant(Now())}};
+    p.rows = {{Variant(ServerNow())}};
     return MakePacketVariant(std::move(p));
 }
 

@@ -83,6 +83,10 @@ private:
     std::map<std::thread::id, std::unique_ptr<db::Database>> connections_;
 };
 
+/// The server's clock: the local time, unless fixed (scenarios fix it to replay a day).
+TDateTime ServerNow();
+void SetServerClock(std::function<TDateTime()> clock);
+
 // The methods, by concern.
 Variant GetSysDate(db::Database& db, const Args& args);
 Variant GetParamFilial(db::Database& db, const Args& args);
