@@ -1,4 +1,5 @@
--- A small company for the scenarios (the same as the server tests').
+-- A small company for the server tests and the scenarios: codes that are substrings of
+-- each other or repeat across kinds, and occurrences that tell the selection rules apart.
 
 INSERT INTO FILIAL VALUES ('0001', 'Matriz'), ('0002', 'Filial Sul'), ('0012', 'Filial Doze');
 INSERT INTO PARAMFILIAL VALUES ('0001', 'S', 'N', 'S'), ('0002', 'S', 'N', 'N');
