@@ -11,8 +11,11 @@
 #include "framework/host/host_context.h"
 #include "framework/net/net_connection.h"
 #include "package/Pkg_oca0080a.h"
+#include "qt/snapshot.h"
 #include "register/Cli_oca0080a.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <stdexcept>
 
@@ -80,6 +83,22 @@ void Runner::Fail(const Command& cmd, const std::string& expected, const std::st
     ++failures_;
     std::cout << cmd.file << ":" << cmd.line << ": expected " << expected << " got " << got
               << std::endl;
+}
+
+void Runner::Snapshot(const Command& cmd) {
+    const std::string& name = Arg(cmd, 1);
+    if (renderDir_.empty()) {
+        return; // rendering is asked for with --render
+    }
+    const std::vector<TForm*> forms = Forms();
+    const auto shown =
+        std::find_if(forms.begin(), forms.end(), [](TForm* f) { return f->Showing(); });
+    if (shown == forms.end()) {
+        Malformed(cmd, "no form is shown to render");
+    }
+    const std::string path = (std::filesystem::path(renderDir_) / (name + ".png")).string();
+    oca::qt::WriteSnapshot(**shown, path);
+    Note("snapshot: " + path);
 }
 
 std::vector<TForm*> Runner::Forms() const {
@@ -214,7 +233,7 @@ void Runner::Act(const Command& cmd) {
     } else if (verb == "choose-list") {
         QueueMarks(std::vector<std::string>(cmd.words.begin() + 1, cmd.words.end()));
     } else if (verb == "snapshot") {
-        // Rendering comes with the desktop renderer; until then there is nothing to draw.
+        Snapshot(cmd);
     } else {
         Application->Dispatch([&] {
             if (verb == "click") {

@@ -29,6 +29,8 @@ public:
     int Run(const std::vector<Command>& commands);
     /// The company database, for `expect sql`.
     void SetDatabase(oca::db::Database* db) { db_ = db; }
+    /// Where `snapshot NAME` writes NAME.png; empty: snapshots are skipped.
+    void SetRenderDir(std::string dir) { renderDir_ = std::move(dir); }
 
     TModalResult ShowModal(TForm& form) override;
 
@@ -36,6 +38,7 @@ private:
     void Execute(const Command& cmd);
     void Act(const Command& cmd);
     void Expect(const Command& cmd);
+    void Snapshot(const Command& cmd);
     void Fail(const Command& cmd, const std::string& expected, const std::string& got);
     [[noreturn]] void Malformed(const Command& cmd, const std::string& what) const;
     const std::string& Arg(const Command& cmd, size_t index) const;
@@ -49,6 +52,7 @@ private:
     size_t messagesSeen_ = 0;
     int failures_ = 0;
     oca::db::Database* db_ = nullptr;
+    std::string renderDir_;
 };
 
 } // namespace oca::script

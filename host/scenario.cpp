@@ -7,11 +7,38 @@ namespace oca::script {
 
 namespace {
 
+/// Reads a quoted text starting at line[i] == '"' (a doubled quote stands for one).
+std::string Quoted(const std::string& line, size_t& i, const std::string& where) {
+    std::string text;
+    ++i;
+    for (;;) {
+        if (i >= line.size()) {
+            throw std::runtime_error(where + ": aspas não fechadas");
+        }
+        if (line[i] == '"') {
+            if (i + 1 < line.size() && line[i + 1] == '"') {
+                text += '"';
+                i += 2;
+                continue;
+            }
+            ++i;
+            return text;
+        }
+        text += line[i++];
+    }
+}
+
+bool Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+/// Words split on blanks; a quoted part (a whole word, or a value as in name="Ana
+/// Souza") keeps its blanks.
 std::vector<std::string> Words(const std::string& line, const std::string& where) {
     std::vector<std::string> words;
     size_t i = 0;
     while (i < line.size()) {
-        if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
+        if (Blank(line[i])) {
             ++i;
             continue;
         }
@@ -19,25 +46,10 @@ std::vector<std::string> Words(const std::string& line, const std::string& where
             break;
         }
         std::string word;
-        if (line[i] == '"') {
-            ++i;
-            for (;;) {
-                if (i >= line.size()) {
-                    throw std::runtime_error(where + ": aspas não fechadas");
-                }
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        word += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                word += line[i++];
-            }
-        } else {
-            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+        while (i < line.size() && !Blank(line[i])) {
+            if (line[i] == '"') {
+                word += Quoted(line, i, where);
+            } else {
                 word += line[i++];
             }
         }

@@ -15,8 +15,8 @@
 namespace {
 
 int Usage() {
-    std::cerr
-        << "uso: oca-script [--db URL] [--seed ARQUIVO.sql] [--server HOST:PORTA] CENARIO.scn\n";
+    std::cerr << "uso: oca-script [--db URL] [--seed ARQUIVO.sql] [--server HOST:PORTA] "
+                 "[--render PASTA] CENARIO.scn\n";
     return 2;
 }
 
@@ -33,7 +33,7 @@ std::string ReadFile(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string url, seed, server, scenario;
+    std::string url, seed, server, scenario, render;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--db" && i + 1 < argc) {
@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
             seed = argv[++i];
         } else if (arg == "--server" && i + 1 < argc) {
             server = argv[++i];
+        } else if (arg == "--render" && i + 1 < argc) {
+            render = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && scenario.empty()) {
             scenario = arg;
         } else {
@@ -94,6 +96,10 @@ int main(int argc, char** argv) {
         TADOIBQuery::SetDefaultDatabase(db.get());
         oca::script::Runner runner;
         runner.SetDatabase(db.get());
+        if (!render.empty()) {
+            std::filesystem::create_directories(render);
+            runner.SetRenderDir(render);
+        }
         SetUi(&runner);
         failures = runner.Run(commands);
         SetUi(nullptr);

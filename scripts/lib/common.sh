@@ -10,6 +10,7 @@ OCA_PACKAGES=(
     libsqlite3-dev sqlite3
     nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev fonts-dejavu-core fontconfig
     clang-format
 )
 

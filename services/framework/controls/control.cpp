@@ -7,6 +7,8 @@
 // -- TControl ---------------------------------------------------------------------
 
 TControl::~TControl() {
+    // Observers (a renderer) drop what they keep of the control; it is half gone already.
+    Changed("Destroyed");
     SetParent(nullptr);
 }
 
@@ -194,12 +196,7 @@ bool TWinControl::UserKeyDown(std::uint16_t key, TShiftState shift) {
     if (!CanReach()) {
         return false;
     }
-    if (OnKeyDown) {
-        OnKeyDown(this, key, shift);
-    }
-    if (key != 0) {
-        KeyDown(key, shift);
-    }
+    UserKeyDownLeft(key, shift);
     return true;
 }
 
@@ -207,11 +204,32 @@ bool TWinControl::UserKeyPress(char key) {
     if (!CanReach()) {
         return false;
     }
+    UserKeyPressLeft(key);
+    return true;
+}
+
+std::uint16_t TWinControl::UserKeyDownLeft(std::uint16_t key, TShiftState shift) {
+    if (!CanReach()) {
+        return 0;
+    }
+    if (OnKeyDown) {
+        OnKeyDown(this, key, shift);
+    }
+    if (key != 0) {
+        KeyDown(key, shift);
+    }
+    return key;
+}
+
+char TWinControl::UserKeyPressLeft(char key) {
+    if (!CanReach()) {
+        return 0;
+    }
     if (OnKeyPress) {
         OnKeyPress(this, key);
     }
     if (key != 0) {
         KeyPress(key);
     }
-    return true;
+    return key;
 }

@@ -142,6 +142,11 @@ public:
     /// A character typed: OnKeyPress (which may change or swallow it with 0), then the
     /// control's own reaction.
     bool UserKeyPress(char key);
+    /// As UserKeyDown and UserKeyPress, giving back what the handlers left of the key
+    /// (0 when a handler took it or the control cannot be reached), so that a toolkit
+    /// knows whether to let the key through.
+    std::uint16_t UserKeyDownLeft(std::uint16_t key, TShiftState shift = 0);
+    char UserKeyPressLeft(char key);
 
 protected:
     virtual void KeyDown(std::uint16_t /*key*/, TShiftState /*shift*/) {}

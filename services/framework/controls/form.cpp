@@ -144,6 +144,7 @@ void TForm::SetModalResult(TModalResult result) {
     modalResult_ = result;
     if (modal_ && result != mrNone) {
         showing_ = false;
+        Changed("ModalResult"); // a window's modal loop ends on it
     }
 }
 

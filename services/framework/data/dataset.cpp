@@ -271,6 +271,43 @@ void TDataSet::CalculateFields() {
     state_ = saved;
 }
 
+std::string TDataSet::DisplayTextAt(int recNo, const TField& field, bool display) {
+    if (!Active() || recNo < 1) {
+        return {};
+    }
+    if (recNo == RecNo()) {
+        return display ? field.DisplayText() : field.AsString();
+    }
+    // While inserting, the new record stands at RecNo() ahead of the stored ones.
+    const bool shifted = state_ == dsInsert && recNo > RecNo();
+    const auto position = static_cast<size_t>(recNo - (shifted ? 2 : 1));
+    if (position >= view_.size()) {
+        return {};
+    }
+    struct Restore {
+        TDataSet& ds;
+        size_t cur;
+        bool editing;
+        std::vector<Variant> calc;
+        ~Restore() {
+            ds.cur_ = cur;
+            ds.editing_ = editing;
+            ds.calcValues_ = std::move(calc);
+        }
+    } restore{*this, cur_, editing_, calcValues_};
+    const TDataSetState state = state_;
+    struct RestoreState {
+        TDataSetState& slot;
+        TDataSetState saved;
+        ~RestoreState() { slot = saved; }
+    } restoreState{state_, state};
+    state_ = dsBrowse;
+    cur_ = position;
+    editing_ = false;
+    CalculateFields();
+    return display ? field.DisplayText() : field.AsString();
+}
+
 // -- navigation -------------------------------------------------------------
 
 int TDataSet::RecNo() const {

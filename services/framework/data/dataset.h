@@ -124,6 +124,12 @@ public:
 
     /// The records in view (filter applied) and data fields as a packet.
     DataPacket ToPacket() const;
+    /// The display text of `field` in the record at `recNo` (1-based), read the way a
+    /// grid paints a row it does not stand on: the record stands current for the read
+    /// only, with its calculated fields, and no event reaches the data sources. The
+    /// record being edited or inserted answers from its buffer. Empty outside the view.
+    /// With `display` false, the field's plain string value instead (keys).
+    std::string DisplayTextAt(int recNo, const TField& field, bool display = true);
 
     // -- events
     TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;

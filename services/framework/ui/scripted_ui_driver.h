@@ -70,9 +70,11 @@ public:
                     std::string& value) override;
     void ShowHelp(const std::string& helpFile, int context) override;
 
-private:
+protected:
+    /// Adds a line to the journal (and, in a runner, prints it).
     void Note(std::string line);
 
+private:
     std::deque<bool> answers_;
     std::deque<Choice> choices_;
     std::deque<std::optional<std::vector<std::string>>> marks_;

@@ -1,0 +1,140 @@
+// The grid: a table view over the data set, its current row the data set's record.
+#include "framework/controls/db_controls.h"
+#include "framework/data/dataset.h"
+#include "framework/data/field.h"
+#include "qt/adapters.h"
+#include "qt/dataset_model.h"
+#include "qt/form_view.h"
+#include "qt/qt_support.h"
+
+#include <QHeaderView>
+#include <QTableView>
+
+namespace oca::qt {
+
+namespace {
+
+class GridAdapter : public Adapter {
+public:
+    GridAdapter(FormView& view, TDBGrid& grid, QWidget* parent)
+        : Adapter(view, grid, new QTableView(parent)), model_(new DataSetModel(Widget())) {
+        auto* table = Table();
+        table->setModel(model_);
+        table->setSelectionBehavior(QAbstractItemView::SelectRows);
+        table->setSelectionMode(QAbstractItemView::SingleSelection);
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->setAlternatingRowColors(true);
+        table->verticalHeader()->setDefaultSectionSize(View().Scale(20));
+        table->verticalHeader()->hide();
+        table->horizontalHeader()->setHighlightSections(false);
+        table->setWordWrap(false);
+        QObject::connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, table,
+                         [this](const QModelIndex& current) { RowChosen(current.row()); });
+    }
+
+    void Sync(std::string_view property) override {
+        Adapter::Sync(property);
+        if (!Control()) {
+            return;
+        }
+        if (property.empty() || property == "Data" || property == "DataSource") {
+            Reload();
+        } else if (property == "Row") {
+            ShowRow();
+        }
+    }
+
+private:
+    QTableView* Table() const { return static_cast<QTableView*>(Widget()); }
+    TDBGrid& Grid() const { return static_cast<TDBGrid&>(*Control()); }
+
+    void Reload() {
+        TDataSet* ds = Grid().DataSource() ? Grid().DataSource()->DataSet() : nullptr;
+        std::vector<DataSetModel::Column> columns;
+        if (ds) {
+            for (size_t i = 0; i < Grid().Columns.size(); ++i) {
+                const TColumn& c = Grid().Columns[i];
+                if (c.Visible) {
+                    columns.push_back({c.FieldName, Q(Grid().ColumnTitle(i)), c.Width});
+                }
+            }
+            if (columns.empty()) {
+                columns = DataSetModel::VisibleFields(*ds);
+            }
+        }
+        const bool sameShape = ds == dataSet_ && columns.size() == model_->Columns().size();
+        const QSignalBlocker block(Table()->selectionModel());
+        const bool wasEmpty = model_->rowCount() == 0;
+        if (sameShape) {
+            model_->Reset();
+        } else {
+            dataSet_ = ds;
+            model_->SetDataSet(ds, columns);
+        }
+        if (!sameShape || (wasEmpty && model_->rowCount() > 0)) {
+            SizeColumns(); // first rows in: widths follow what they show
+        }
+        ShowRow();
+    }
+
+    /// The form's width, widened to the title and to the first screenful of texts so
+    /// that nothing shown is cut.
+    void SizeColumns() {
+        const QFontMetrics metrics(Table()->font());
+        const TDataSet* ds = dataSet_;
+        const int sample = std::min(model_->rowCount(), 40);
+        for (size_t i = 0; i < model_->Columns().size(); ++i) {
+            const auto& column = model_->Columns()[i];
+            int width = column.width > 0 ? View().Scale(column.width) : 0;
+            if (width == 0 && ds) {
+                const TField* field = ds->FindField(column.field);
+                const int chars = field ? std::clamp(field->DisplayWidth(), 4, 40) : 10;
+                width = metrics.averageCharWidth() * chars + 12;
+            }
+            width = std::max(width, metrics.horizontalAdvance(column.title) + 16);
+            for (int row = 0; row < sample; ++row) {
+                const QString text = model_->Text(row, static_cast<int>(i));
+                width = std::max(width, std::min(metrics.horizontalAdvance(text) + 12, 360));
+            }
+            Table()->setColumnWidth(static_cast<int>(i), width);
+        }
+    }
+
+    void ShowRow() {
+        const int row = Grid().Row() - 1;
+        const QSignalBlocker block(Table()->selectionModel());
+        if (row < 0) {
+            Table()->clearSelection();
+            return;
+        }
+        const QModelIndex index = model_->index(row, std::max(0, Table()->currentIndex().column()));
+        Table()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
+        Table()->scrollTo(index);
+    }
+
+    void RowChosen(int row) {
+        TDBGrid* grid = &Grid();
+        if (row < 0 || row + 1 == grid->Row()) {
+            return;
+        }
+        View().Act([grid, row] { grid->UserSelectRow(row + 1); });
+        if (Control()) {
+            ShowRow();
+        }
+    }
+
+    DataSetModel* model_;
+    TDataSet* dataSet_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<Adapter> MakeGridAdapter(FormView& view, TControl& control, QWidget* parent) {
+    if (auto* grid = dynamic_cast<TDBGrid*>(&control)) {
+        return std::make_unique<GridAdapter>(view, *grid, parent);
+    }
+    return nullptr;
+}
+
+} // namespace oca::qt

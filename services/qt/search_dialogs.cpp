@@ -1,0 +1,162 @@
+#include "qt/search_dialogs.h"
+
+#include "framework/controls/application.h"
+#include "framework/data/datasource.h"
+#include "qt/dataset_model.h"
+#include "qt/qt_support.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <set>
+
+namespace oca::qt {
+
+namespace {
+
+/// What both windows share: the table, the find box, OK and Cancel.
+struct SearchWindow {
+    QDialog dialog;
+    QLineEdit* find = nullptr;
+    QTableView* table = nullptr;
+    DataSetModel* model = nullptr;
+    QDialogButtonBox* buttons = nullptr;
+    QVBoxLayout* layout = nullptr;
+
+    SearchWindow(QWidget* parent, TDataSet& dataSet, const std::string& title) : dialog(parent) {
+        dialog.setObjectName("janelaPesquisa");
+        dialog.setWindowTitle(Q(title));
+        layout = new QVBoxLayout(&dialog);
+        auto* findRow = new QHBoxLayout;
+        auto* label = new QLabel(QStringLiteral("&Localizar:"), &dialog);
+        find = new QLineEdit(&dialog);
+        find->setObjectName("edtLocalizar");
+        label->setBuddy(find);
+        findRow->addWidget(label);
+        findRow->addWidget(find, 1);
+        layout->addLayout(findRow);
+
+        table = new QTableView(&dialog);
+        table->setObjectName("grdPesquisa");
+        model = new DataSetModel(table);
+        model->SetDataSet(&dataSet, DataSetModel::VisibleFields(dataSet));
+        table->setModel(model);
+        table->setSelectionBehavior(QAbstractItemView::SelectRows);
+        table->setSelectionMode(QAbstractItemView::SingleSelection);
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->setAlternatingRowColors(true);
+        table->verticalHeader()->hide();
+        table->horizontalHeader()->setStretchLastSection(true);
+        table->setWordWrap(false);
+        table->resizeColumnsToContents();
+        layout->addWidget(table, 1);
+
+        buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Selecionar"));
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancelar"));
+        layout->addWidget(buttons);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        QObject::connect(find, &QLineEdit::textEdited, &dialog,
+                         [this](const QString& text) { FindFrom(text); });
+        const int rows = std::min(model->rowCount(), 15);
+        dialog.resize(std::max(480, table->horizontalHeader()->length() + 40),
+                      160 + rows * table->verticalHeader()->defaultSectionSize());
+        Select(std::max(0, dataSet.RecNo() - 1));
+        find->setFocus();
+    }
+
+    void Select(int row) {
+        if (row < 0 || row >= model->rowCount()) {
+            return;
+        }
+        const QModelIndex index = model->index(row, 0);
+        table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+        table->scrollTo(index);
+    }
+
+    /// The first row whose first column starts with the text (ignoring case).
+    void FindFrom(const QString& text) {
+        if (text.isEmpty()) {
+            return;
+        }
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->Text(row, 0).startsWith(text, Qt::CaseInsensitive)) {
+                Select(row);
+                return;
+            }
+        }
+    }
+
+    int CurrentRow() const { return table->selectionModel()->currentIndex().row(); }
+};
+
+} // namespace
+
+bool RunSearchWindow(QWidget* parent, TDataSource& source, const std::string& title) {
+    TDataSet* dataSet = source.DataSet();
+    if (!dataSet) {
+        return false;
+    }
+    SearchWindow window(parent, *dataSet, title);
+    QObject::connect(window.table, &QTableView::doubleClicked, &window.dialog, &QDialog::accept);
+    if (window.dialog.exec() != QDialog::Accepted || window.CurrentRow() < 0) {
+        return false;
+    }
+    const int recNo = window.CurrentRow() + 1;
+    dataSet->SetRecNo(recNo);
+    return dataSet->RecNo() == recNo;
+}
+
+bool RunListWindow(QWidget* parent, TDataSource& source, const std::string& keyField,
+                   const std::string& title, std::vector<std::string>& keys) {
+    TDataSet* dataSet = source.DataSet();
+    if (!dataSet) {
+        return false;
+    }
+    std::set<std::string> marks(keys.begin(), keys.end());
+    SearchWindow window(parent, *dataSet, title);
+    window.model->SetMarks(keyField, &marks);
+    window.table->resizeColumnsToContents();
+    auto* all = new QPushButton(QStringLiteral("&Marcar todos"), &window.dialog);
+    auto* none = new QPushButton(QStringLiteral("&Desmarcar todos"), &window.dialog);
+    all->setObjectName("btnMarcarTodos");
+    none->setObjectName("btnDesmarcarTodos");
+    window.buttons->addButton(all, QDialogButtonBox::ActionRole);
+    window.buttons->addButton(none, QDialogButtonBox::ActionRole);
+    QObject::connect(all, &QPushButton::clicked, &window.dialog,
+                     [&window] { window.model->SetAllMarked(true); });
+    QObject::connect(none, &QPushButton::clicked, &window.dialog,
+                     [&window] { window.model->SetAllMarked(false); });
+    QObject::connect(window.table, &QTableView::doubleClicked, &window.dialog,
+                     [&window](const QModelIndex& index) {
+                         const QModelIndex check = window.model->index(index.row(), 0);
+                         const bool marked =
+                             window.model->data(check, Qt::CheckStateRole).toInt() == Qt::Checked;
+                         window.model->setData(check, marked ? Qt::Unchecked : Qt::Checked,
+                                               Qt::CheckStateRole);
+                     });
+    window.buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Confirmar"));
+    if (window.dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    std::vector<std::string> chosen;
+    for (int row = 0; row < window.model->rowCount(); ++row) {
+        if (const std::string key = window.model->KeyOf(row); marks.count(key)) {
+            chosen.push_back(key);
+        }
+    }
+    keys = std::move(chosen);
+    return true;
+}
+
+} // namespace oca::qt

@@ -1,0 +1,64 @@
+#include "qt/snapshot.h"
+
+#include "framework/controls/form.h"
+#include "qt/form_view.h"
+#include "qt/qt_support.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QStyleFactory>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace oca::qt {
+
+void EnsureApplication() {
+    if (QApplication::instance()) {
+        return;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static int argc = 1;
+    static char name[] = "oca";
+    static char* argv[] = {name, nullptr};
+    // Lives until the process ends: widgets of the host outlive any scope here.
+    new QApplication(argc, argv);
+    ApplyDesktopLook();
+}
+
+void ApplyDesktopLook() {
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QFont font("DejaVu Sans");
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+}
+
+void WriteSnapshot(TForm& form, const std::string& path) {
+    EnsureApplication();
+    QWidget frame;
+    frame.setObjectName("molduraInstantaneo");
+    auto* layout = new QVBoxLayout(&frame);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* title = new QLabel(Q(form.Caption()), &frame);
+    title->setContentsMargins(8, 5, 8, 5);
+    title->setStyleSheet("background: #2f4f7f; color: white; font-weight: bold;");
+    layout->addWidget(title);
+    FormView view(form);
+    layout->addWidget(view.Root());
+    frame.setStyleSheet("#molduraInstantaneo { background: #2f4f7f; }");
+    frame.show();
+    view.SyncFocus();
+    QCoreApplication::processEvents();
+    const QPixmap pixmap = frame.grab();
+    layout->removeWidget(view.Root());
+    if (!pixmap.save(Q(path), "PNG")) {
+        throw std::runtime_error("Não foi possível gravar " + path);
+    }
+}
+
+} // namespace oca::qt

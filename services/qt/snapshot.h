@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+class TForm;
+
+namespace oca::qt {
+
+/// Makes sure a Qt application object exists, with the desktop's look; without a
+/// display (no QT_QPA_PLATFORM chosen) it renders off screen.
+void EnsureApplication();
+
+/// The desktop's look on the application object: one style and one small font on every
+/// machine, so that forms drawn in form units fit as they were laid out.
+void ApplyDesktopLook();
+
+/// Renders the form as a person would see its window (title, menu bar, controls) and
+/// writes it as a PNG file. Throws std::runtime_error when the file cannot be written.
+void WriteSnapshot(TForm& form, const std::string& path);
+
+} // namespace oca::qt
