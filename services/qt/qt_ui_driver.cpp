@@ -104,7 +104,23 @@ struct QtUiDriver::Window {
     QEventLoop* loop = nullptr;
 };
 
-QtUiDriver::QtUiDriver(QMdiArea* mdiArea) : mdi_(mdiArea) {}
+QtUiDriver::QtUiDriver(QMdiArea* mdiArea) : mdi_(mdiArea) {
+    if (!mdi_) {
+        return;
+    }
+    // A person bringing another document window forward activates its form; the
+    // window system's own comings and goings (a dialog closing) change nothing.
+    QObject::connect(mdi_, &QMdiArea::subWindowActivated, mdi_, [this](QMdiSubWindow* sub) {
+        for (const auto& [form, window] : windows_) {
+            TForm* model = window->view ? window->view->Form() : nullptr;
+            if (sub && window->frame == sub && model && Application->ActiveForm() != model &&
+                !showingForm_) {
+                Application->Dispatch([model] { Application->ActivateForm(model); });
+                return;
+            }
+        }
+    });
+}
 
 QtUiDriver::~QtUiDriver() {
     HideProgress();
@@ -278,6 +294,12 @@ TModalResult QtUiDriver::ShowModal(TForm& form) {
 
 void QtUiDriver::ShowForm(TForm& form) {
     Window& window = WindowOf(form, false);
+    // The form activates itself once shown; the area's signal must not do it first.
+    struct Flag {
+        bool& f;
+        ~Flag() { f = false; }
+    } flag{showingForm_};
+    showingForm_ = true;
     window.frame->show();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(window.frame.data())) {
         sub->adjustSize();

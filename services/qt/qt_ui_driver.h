@@ -53,6 +53,7 @@ private:
     std::map<const TForm*, std::unique_ptr<Window>> windows_;
     std::unique_ptr<ProgressNotice> progress_;
     bool waitCursor_ = false;
+    bool showingForm_ = false;
 };
 
 } // namespace oca::qt

@@ -1,0 +1,90 @@
+// oca-host: the desktop host. Loads the module, shows the main window and runs it.
+#include "database/database.h"
+#include "framework/data/query.h"
+#include "framework/host/host_context.h"
+#include "host/host_options.h"
+#include "host/main_window.h"
+#include "qt/snapshot.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+std::string DefaultModulePath(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", error);
+    if (error) {
+        exe = std::filesystem::absolute(argv0);
+    }
+    return (exe.parent_path().parent_path() / "lib" / "libOCA0080A.so").string();
+}
+
+void Fail(const std::string& text) {
+    std::cerr << text << "\n";
+    QMessageBox::critical(nullptr, QStringLiteral("Atendimento"), QString::fromStdString(text));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    oca::qt::ApplyDesktopLook();
+    oca::desktop::HostOptions options;
+    try {
+        options = oca::desktop::ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n" << oca::desktop::HostUsage();
+        return 2;
+    }
+    if (options.modulePath.empty()) {
+        options.modulePath = DefaultModulePath(argv[0]);
+    }
+    HostContext& host = Host();
+    host.operatorCode = options.operatorCode;
+    host.operatorName = options.operatorName;
+    host.branch = options.branch;
+    host.activeModule = options.module;
+    host.perBranch = options.perBranch;
+    host.serverHost = options.serverHost;
+    host.serverPort = options.serverPort;
+    host.serverToken = options.token;
+    host.databaseUrl = options.databaseUrl;
+
+    std::unique_ptr<oca::db::Database> db;
+    if (options.databaseUrl.empty()) {
+        Fail("O banco de dados da empresa não foi informado (--db URL ou [banco] url=).");
+        return 1;
+    }
+    try {
+        db = oca::db::Database::Open(options.databaseUrl);
+    } catch (const std::exception& e) {
+        Fail("Não foi possível abrir o banco de dados " + options.databaseUrl + ":\n" + e.what());
+        return 1;
+    }
+    TADOIBQuery::SetDefaultDatabase(db.get());
+
+    oca::desktop::ModuleEntry module;
+    try {
+        module = oca::desktop::LoadModule(options.modulePath);
+    } catch (const std::exception& e) {
+        Fail(e.what());
+        return 1;
+    }
+    int code = 0;
+    {
+        oca::desktop::MainWindow window(options, module);
+        window.show();
+        if (options.openAtStart) {
+            QTimer::singleShot(0, &window, [&window] { window.OpenOccurrences(); });
+        }
+        code = QApplication::exec();
+    }
+    TADOIBQuery::SetDefaultDatabase(nullptr);
+    return code;
+}

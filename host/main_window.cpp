@@ -1,0 +1,115 @@
+#include "host/main_window.h"
+
+#include "framework/controls/application.h"
+#include "framework/controls/form.h"
+#include "framework/ui/ui_driver.h"
+#include "qt/qt_support.h"
+#include "qt/qt_ui_driver.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include <dlfcn.h>
+#include <stdexcept>
+
+namespace oca::desktop {
+
+using oca::qt::Q;
+
+ModuleEntry LoadModule(const std::string& path) {
+    ModuleEntry entry;
+    entry.handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    if (!entry.handle) {
+        const char* reason = ::dlerror();
+        throw std::runtime_error("Não foi possível carregar o módulo " + path + ":\n" +
+                                 (reason ? reason : "motivo desconhecido"));
+    }
+    const auto find = [&](const char* name) {
+        void* symbol = ::dlsym(entry.handle, name);
+        if (!symbol) {
+            throw std::runtime_error("O módulo " + path + " não exporta " + name + ".");
+        }
+        return reinterpret_cast<void (*)()>(symbol);
+    };
+    entry.Initialize = find("Initialize");
+    entry.Finalize = find("Finalize");
+    entry.IniProc = find("IniProc");
+    return entry;
+}
+
+MainWindow::MainWindow(const HostOptions& options, const ModuleEntry& module)
+    : module_(module), area_(new QMdiArea(this)) {
+    setObjectName("principal");
+    setWindowTitle(QStringLiteral("Atendimento — Gestão de Ocorrências"));
+    area_->setObjectName("areaDocumentos");
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setBackground(QColor(96, 112, 136));
+    setCentralWidget(area_);
+    driver_ = std::make_unique<oca::qt::QtUiDriver>(area_);
+    SetUi(driver_.get());
+    BuildMenus();
+    BuildStatusBar(options);
+    resize(1024, 720);
+    module_.Initialize();
+}
+
+MainWindow::~MainWindow() {
+    SetUi(nullptr);
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* modules = menuBar()->addMenu(QStringLiteral("&Módulos"));
+    QAction* open = modules->addAction(QStringLiteral("&Ocorrências de Atendimento"));
+    open->setObjectName("acaoOcorrencias");
+    connect(open, &QAction::triggered, this, [this] { OpenOccurrences(); });
+    modules->addSeparator();
+    QAction* quit = modules->addAction(QStringLiteral("&Sair"));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
+    connect(windows->addAction(QStringLiteral("&Cascata")), &QAction::triggered, area_,
+            &QMdiArea::cascadeSubWindows);
+    connect(windows->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, area_,
+            &QMdiArea::tileSubWindows);
+}
+
+void MainWindow::BuildStatusBar(const HostOptions& options) {
+    const auto add = [this](const QString& text, const char* name) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(name);
+        label->setContentsMargins(6, 0, 6, 0);
+        statusBar()->addPermanentWidget(label);
+    };
+    add(QStringLiteral("Operador: %1 - %2").arg(Q(options.operatorCode), Q(options.operatorName)),
+        "lblOperador");
+    add(QStringLiteral("Filial: %1%2")
+            .arg(Q(options.branch), options.perBranch ? QString() : QStringLiteral(" (todas)")),
+        "lblFilial");
+    add(QStringLiteral("Módulo: %1").arg(options.module), "lblModulo");
+    add(QStringLiteral("Servidor: %1:%2").arg(Q(options.serverHost)).arg(options.serverPort),
+        "lblServidor");
+}
+
+void MainWindow::OpenOccurrences() {
+    module_.IniProc();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Each document window is asked first; one that stays keeps the desktop open.
+    area_->closeAllSubWindows();
+    for (size_t i = 0; i < Application->ComponentCount(); ++i) {
+        const auto* form = dynamic_cast<const TForm*>(Application->Components(i));
+        if (form && form->Showing() && form->FormStyle() == fsMDIChild) {
+            event->ignore();
+            return;
+        }
+    }
+    module_.Finalize();
+    event->accept();
+}
+
+} // namespace oca::desktop

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "host/host_options.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+
+class QMdiArea;
+
+namespace oca::qt {
+class QtUiDriver;
+}
+
+namespace oca::desktop {
+
+/// The module's entry points as the host finds them in the loaded library.
+struct ModuleEntry {
+    void* handle = nullptr;
+    void (*Initialize)() = nullptr;
+    void (*Finalize)() = nullptr;
+    void (*IniProc)() = nullptr;
+};
+
+/// Loads the module with dlopen and finds its entry points; throws std::runtime_error
+/// naming the file and the reason.
+ModuleEntry LoadModule(const std::string& path);
+
+/// The desktop: a multi-document main window with the module's menu entry and a status
+/// bar with the session. The register screen opens as one of its document windows.
+class MainWindow : public QMainWindow {
+public:
+    MainWindow(const HostOptions& options, const ModuleEntry& module);
+    ~MainWindow() override;
+
+    QMdiArea* Area() const { return area_; }
+    /// What the menu entry does: the module's start procedure.
+    void OpenOccurrences();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildStatusBar(const HostOptions& options);
+
+    ModuleEntry module_;
+    QMdiArea* area_;
+    std::unique_ptr<oca::qt::QtUiDriver> driver_;
+};
+
+} // namespace oca::desktop

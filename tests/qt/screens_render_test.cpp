@@ -1,0 +1,159 @@
+// Both screens of the module, loaded from their definitions against a real server,
+// rendered: every control and menu item of the definition has its widget, in place.
+#include "../appserver/server_fixture.h"
+
+#include "filter/Cli_oca0080b.h"
+#include "framework/controls/application.h"
+#include "framework/controls/menus.h"
+#include "framework/host/host_context.h"
+#include "framework/ui/scripted_ui_driver.h"
+#include "qt/adapter.h"
+#include "qt/form_view.h"
+#include "qt/snapshot.h"
+#include "register/Cli_oca0080a.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ScreensRendered : public ServerTest {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        oca::qt::EnsureApplication();
+        SetUi(&ui);
+        Host().serverPort = port;
+        Host().serverToken = token;
+        Host().branch = "0001";
+        Host().activeModule = 30;
+        ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
+        screen = std::make_unique<TfrmParecerOcorrAtend>();
+        frmParecerOcorrAtend = screen.get();
+        screen->DoCreate();
+        screen->Show(); // the first activation creates the filter, left unconfirmed
+        screen->cdsMovOcorr->SetData(screen->netOcorAtend->Call(
+            "GetMovOcorr",
+            {Variant("|0001|"), Variant(""), Variant(""), Variant("T"), Variant(""), Variant("T"),
+             Variant(EncodeDate(2026, 1, 1)), Variant(EncodeDate(2026, 12, 31)), Variant(""),
+             Variant("T"), Variant(""), Variant(""), Variant("")}));
+    }
+    void TearDown() override {
+        if (frmFiltroOcorAte) {
+            Application->Release(frmFiltroOcorAte);
+        }
+        screen.reset();
+        ModuleRegistry::Instance().UnregisterModule("OCA0080A");
+        Host() = HostContext();
+        SetUi(nullptr);
+        ServerTest::TearDown();
+    }
+
+    /// Walks the form's control tree: each control has a widget named as it is, inside
+    /// the widget of its parent.
+    static size_t CheckControls(const oca::qt::FormView& view, const TWinControl& parent) {
+        size_t count = 0;
+        const QWidget* parentWidget =
+            dynamic_cast<const TForm*>(&parent) ? view.Root() : view.WidgetOf(&parent);
+        for (const TControl* child : parent.Children()) {
+            const QWidget* widget = view.WidgetOf(child);
+            EXPECT_NE(widget, nullptr) << child->Name();
+            if (!widget) {
+                continue;
+            }
+            ++count;
+            EXPECT_EQ(widget->objectName().toStdString(), child->Name());
+            EXPECT_TRUE(parentWidget && parentWidget->isAncestorOf(widget))
+                << child->Name() << " outside " << parent.Name();
+            if (const auto* win = dynamic_cast<const TWinControl*>(child)) {
+                count += CheckControls(view, *win);
+            }
+        }
+        return count;
+    }
+
+    /// Walks the widget tree the other way: every widget that stands for a control
+    /// stands for one of this form, under its own name.
+    static void CheckWidgets(const oca::qt::FormView& view) {
+        for (const QWidget* widget : view.Root()->findChildren<QWidget*>()) {
+            const oca::qt::Adapter* adapter = view.AdapterOfWidget(widget);
+            if (adapter && adapter->Widget() == widget && adapter->Control()) {
+                EXPECT_EQ(adapter->Control()->Name(), widget->objectName().toStdString());
+            }
+        }
+    }
+
+    static void CheckMenu(const oca::qt::FormView& view, TMenuItem& parent, size_t& count) {
+        for (TMenuItem* item : parent.Items()) {
+            if (item->IsSeparator()) {
+                continue;
+            }
+            const bool found =
+                view.MenuBarWidget() &&
+                (view.MenuBarWidget()->findChild<QAction*>(QString::fromStdString(item->Name())) ||
+                 view.MenuBarWidget()->findChild<QObject*>(QString::fromStdString(item->Name())));
+            EXPECT_TRUE(found) << item->Name();
+            ++count;
+            CheckMenu(view, *item, count);
+        }
+    }
+
+    static size_t Controls(const TWinControl& parent) {
+        size_t count = 0;
+        for (const TControl* child : parent.Children()) {
+            ++count;
+            if (const auto* win = dynamic_cast<const TWinControl*>(child)) {
+                count += Controls(*win);
+            }
+        }
+        return count;
+    }
+
+    ScriptedUiDriver ui;
+    std::unique_ptr<TfrmParecerOcorrAtend> screen;
+};
+
+TEST_F(ScreensRendered, EachScreenRendersEveryControlAndMenuItemOfItsDefinition) {
+    ASSERT_NE(frmFiltroOcorAte, nullptr);
+    for (TForm* form : {static_cast<TForm*>(screen.get()), static_cast<TForm*>(frmFiltroOcorAte)}) {
+        SCOPED_TRACE(form->Name());
+        oca::qt::FormView view(*form);
+        const size_t controls = Controls(*form);
+        EXPECT_GT(controls, 20u);
+        EXPECT_EQ(CheckControls(view, *form), controls);
+        EXPECT_EQ(view.AdapterCount(), controls + 1) << "one adapter per control, and the form";
+        CheckWidgets(view);
+        if (form->Menu()) {
+            size_t items = 0;
+            CheckMenu(view, form->Menu()->Items(), items);
+            EXPECT_GT(items, 10u);
+        }
+    }
+}
+
+TEST_F(ScreensRendered, TheListShowsTheLoadedOccurrencesWithTheirDisplayTexts) {
+    oca::qt::FormView view(*screen);
+    auto* grid = qobject_cast<QTableView*>(view.WidgetNamed("dbgPadrao"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    QStringList first;
+    for (int column = 0; column < grid->model()->columnCount(); ++column) {
+        first << grid->model()->index(0, column).data().toString();
+    }
+    EXPECT_TRUE(first.contains("0000000001")) << first.join('|').toStdString();
+    EXPECT_TRUE(first.contains("Fornecedor")) << "the kind shows its display text";
+
+    screen->cdsMovOcorr->Last();
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    auto* label = view.WidgetNamed("dbtNome");
+    ASSERT_NE(label, nullptr);
+    EXPECT_NE(label->property("text").toString().toStdString().find(
+                  screen->cdsMovOcorr->FieldByName("NROCORRMOV").AsString()),
+              std::string::npos);
+}
+
+} // namespace
