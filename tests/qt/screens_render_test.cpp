@@ -1,6 +1,6 @@
 // Both screens of the module, loaded from their definitions against a real server,
 // rendered: every control and menu item of the definition has its widget, in place.
-#include "../appserver/server_fixture.h"
+#include "../register/screen_fixture.h"
 
 #include "filter/Cli_oca0080b.h"
 #include "framework/controls/application.h"
@@ -21,36 +21,12 @@
 
 namespace {
 
-class ScreensRendered : public ServerTest {
+class ScreensRendered : public RegisterScreenTest {
 protected:
     void SetUp() override {
-        ServerTest::SetUp();
         oca::qt::EnsureApplication();
-        SetUi(&ui);
-        Host().serverPort = port;
-        Host().serverToken = token;
-        Host().branch = "0001";
-        Host().activeModule = 30;
-        ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
-        screen = std::make_unique<TfrmParecerOcorrAtend>();
-        frmParecerOcorrAtend = screen.get();
-        screen->DoCreate();
-        screen->Show(); // the first activation creates the filter, left unconfirmed
-        screen->cdsMovOcorr->SetData(screen->netOcorAtend->Call(
-            "GetMovOcorr",
-            {Variant("|0001|"), Variant(""), Variant(""), Variant("T"), Variant(""), Variant("T"),
-             Variant(EncodeDate(2026, 1, 1)), Variant(EncodeDate(2026, 12, 31)), Variant(""),
-             Variant("T"), Variant(""), Variant(""), Variant("")}));
-    }
-    void TearDown() override {
-        if (frmFiltroOcorAte) {
-            Application->Release(frmFiltroOcorAte);
-        }
-        screen.reset();
-        ModuleRegistry::Instance().UnregisterModule("OCA0080A");
-        Host() = HostContext();
-        SetUi(nullptr);
-        ServerTest::TearDown();
+        RegisterScreenTest::SetUp();
+        Load("|0001|");
     }
 
     /// Walks the form's control tree: each control has a widget named as it is, inside
@@ -112,9 +88,6 @@ protected:
         }
         return count;
     }
-
-    ScriptedUiDriver ui;
-    std::unique_ptr<TfrmParecerOcorrAtend> screen;
 };
 
 TEST_F(ScreensRendered, EachScreenRendersEveryControlAndMenuItemOfItsDefinition) {

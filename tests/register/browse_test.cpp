@@ -1,5 +1,5 @@
 // The register screen against a real server: loading, browsing, pages and states.
-#include "../appserver/server_fixture.h"
+#include "screen_fixture.h"
 
 #include "filter/Cli_oca0080b.h"
 #include "register/Cli_oca0080a.h"
@@ -15,42 +15,8 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class Browsing : public ServerTest {
+class Browsing : public RegisterScreenTest {
 protected:
-    void SetUp() override {
-        ServerTest::SetUp();
-        SetUi(&ui);
-        Host().serverPort = port;
-        Host().serverToken = token;
-        Host().branch = "0001";
-        Host().activeModule = 30;
-        ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
-        screen = std::make_unique<TfrmParecerOcorrAtend>();
-        frmParecerOcorrAtend = screen.get();
-        screen->DoCreate();
-        screen->Show(); // the first activation's filter is left without confirming
-    }
-    void TearDown() override {
-        if (frmFiltroOcorAte) {
-            Application->Release(frmFiltroOcorAte);
-        }
-        screen.reset();
-        ModuleRegistry::Instance().UnregisterModule("OCA0080A");
-        Host() = HostContext();
-        SetUi(nullptr);
-        ServerTest::TearDown();
-    }
-    // What the filter's confirmation does: both loads, then the state behaviour.
-    void Load(const std::string& branches) {
-        screen->cdsMovOcorr->SetData(screen->netOcorAtend->Call(
-            "GetMovOcorr",
-            {Variant(branches), Variant(""), Variant(""), Variant("T"), Variant(""), Variant("T"),
-             Variant(EncodeDate(2026, 1, 1)), Variant(EncodeDate(2026, 12, 31)), Variant(""),
-             Variant("T"), Variant(""), Variant(""), Variant("")}));
-        screen->cdsParamFilial->SetData(
-            screen->netOcorAtend->Call("GetParamFilial", {Variant(branches), Variant("")}));
-        screen->dtsPadraoStateChange(nullptr);
-    }
     std::vector<bool> Toolbar() {
         std::vector<bool> out;
         for (TSpeedButton* b :
@@ -60,8 +26,6 @@ protected:
         }
         return out;
     }
-    ScriptedUiDriver ui;
-    std::unique_ptr<TfrmParecerOcorrAtend> screen;
 };
 
 TEST_F(Browsing, TheStateTableFollowsTheRecordAndTheBranchParameters) {
