@@ -23,6 +23,7 @@ namespace {
 class Rendering : public ::testing::Test {
 protected:
     void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // even where a display exists
         oca::qt::EnsureApplication();
         SetUi(&ui);
         form = std::make_unique<SampleForm>();

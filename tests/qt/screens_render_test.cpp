@@ -24,6 +24,7 @@ namespace {
 class ScreensRendered : public RegisterScreenTest {
 protected:
     void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // even where a display exists
         oca::qt::EnsureApplication();
         RegisterScreenTest::SetUp();
         Load("|0001|");
