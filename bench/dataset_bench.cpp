@@ -1,9 +1,9 @@
 // Data-layer costs on occurrence-shaped rows (the 41 stored columns of the occurrence
 // record plus its computed caption), at 10,000 and 100,000 rows. After the run the
 // ratio 100k/10k of each measure is printed: linear growth is 10.
+#include "core/packet_json.h"
+#include "core/text.h"
 #include "framework/data/client_dataset.h"
-#include "framework/data/packet_json.h"
-#include "framework/data/text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,9 +4,9 @@
 // Usage: bench_server [OCCURRENCES] (default 100000).
 #include "appserver/http_front.h"
 #include "appserver/server.h"
+#include "core/packet_json.h"
 #include "database/demo_data.h"
 #include "database/schema.h"
-#include "framework/data/packet_json.h"
 #include "framework/net/net_connection.h"
 
 #include <algorithm>

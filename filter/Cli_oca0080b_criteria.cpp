@@ -2,7 +2,7 @@
 // selection strings, the period's editors and the display texts of the lists.
 #include "filter/Cli_oca0080b.h"
 
-#include "framework/data/mask.h"
+#include "core/mask.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_dialogs.h"
 

@@ -2,7 +2,7 @@
 // inscriptions through the mask of their person kind and person kinds by name.
 #include "register/Cli_oca0080a.h"
 
-#include "framework/data/mask.h"
+#include "core/mask.h"
 #include "framework/host/consiste.h"
 
 void TfrmParecerOcorrAtend::cdsMovOcorrCalcFields(TDataSet*) {

@@ -2,7 +2,7 @@
 #include "appserver/occurrence_record.h"
 #include "appserver/server.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 
 #include <set>
 

@@ -1,8 +1,8 @@
 #include "appserver/jsonrpc.h"
 
 #include "appserver/server.h"
-#include "framework/data/exceptions.h"
-#include "framework/data/packet_json.h"
+#include "core/exceptions.h"
+#include "core/packet_json.h"
 
 #include <nlohmann/json.hpp>
 

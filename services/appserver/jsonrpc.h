@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/data/variant.h"
+#include "core/variant.h"
 
 #include <functional>
 #include <string>

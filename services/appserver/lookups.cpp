@@ -2,7 +2,7 @@
 #include "appserver/server.h"
 #include "appserver/sql_lists.h"
 
-#include "framework/data/selection.h"
+#include "core/selection.h"
 
 namespace oca::server {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/datetime.h"
 #include "database/database.h"
-#include "framework/data/datetime.h"
 
 #include <string>
 #include <vector>

@@ -3,8 +3,8 @@
 #include "appserver/server.h"
 #include "appserver/sql_lists.h"
 
-#include "framework/data/selection.h"
-#include "framework/data/text.h"
+#include "core/selection.h"
+#include "core/text.h"
 
 namespace oca::server {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/data/exceptions.h"
-#include "framework/data/variant.h"
+#include "core/exceptions.h"
+#include "core/variant.h"
 
 #include <cstdint>
 #include <memory>

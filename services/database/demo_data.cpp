@@ -1,6 +1,6 @@
 #include "database/demo_data.h"
 
-#include "framework/data/datetime.h"
+#include "core/datetime.h"
 
 #include <array>
 #include <cstdio>

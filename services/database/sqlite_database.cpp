@@ -1,7 +1,7 @@
 #include "database/sqlite_database.h"
 
+#include "core/text.h"
 #include "database/sql_params.h"
-#include "framework/data/text.h"
 
 #include <sqlite3.h>
 

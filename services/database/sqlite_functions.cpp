@@ -2,7 +2,7 @@
 // those texts run on SQLite as they are written for the other databases.
 #include "database/sqlite_database.h"
 
-#include "framework/data/datetime.h"
+#include "core/datetime.h"
 
 #include <sqlite3.h>
 

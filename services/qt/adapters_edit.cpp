@@ -1,8 +1,8 @@
 // One-line edits (plain, masked, data-aware) and the date editors with their calendar.
+#include "core/datetime.h"
+#include "core/mask.h"
 #include "framework/controls/date_edit.h"
 #include "framework/controls/db_controls.h"
-#include "framework/data/datetime.h"
-#include "framework/data/mask.h"
 #include "qt/adapters.h"
 #include "qt/form_view.h"
 #include "qt/qt_support.h"

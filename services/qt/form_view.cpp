@@ -1,9 +1,9 @@
 #include "qt/form_view.h"
 
+#include "core/text.h"
 #include "framework/controls/application.h"
 #include "framework/controls/form.h"
 #include "framework/controls/menus.h"
-#include "framework/data/text.h"
 #include "qt/adapter.h"
 #include "qt/menu_bar.h"
 #include "qt/qt_support.h"

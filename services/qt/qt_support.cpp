@@ -1,6 +1,6 @@
 #include "qt/qt_support.h"
 
-#include "framework/data/mask.h"
+#include "core/mask.h"
 
 #include <QKeySequence>
 

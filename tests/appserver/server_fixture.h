@@ -2,16 +2,16 @@
 
 #include "appserver/http_front.h"
 #include "appserver/server.h"
+#include "core/data_packet.h"
 #include "database/schema.h"
-#include "framework/data/data_packet.h"
 #include "framework/net/net_connection.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <set>
+#include <sstream>
 
 /// A small company (tests/scenarios/company.sql): two branches, a supplier, a customer and
 /// a prospect whose codes are all "000001" or substrings of each other, and occurrences

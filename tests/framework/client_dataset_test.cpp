@@ -1,6 +1,6 @@
 #include "dataset_fixture.h"
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 #include "framework/data/provider.h"
 
 #include <gmock/gmock.h>

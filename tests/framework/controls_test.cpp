@@ -1,6 +1,6 @@
 #include "sample_form.h"
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 #include "framework/host/consiste.h"
 
 #include <gmock/gmock.h>

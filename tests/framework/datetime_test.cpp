@@ -1,5 +1,5 @@
-#include "framework/data/datetime.h"
-#include "framework/data/exceptions.h"
+#include "core/datetime.h"
+#include "core/exceptions.h"
 
 #include <gtest/gtest.h>
 

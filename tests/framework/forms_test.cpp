@@ -1,9 +1,9 @@
 #include "sample_form.h"
 
+#include "core/selection.h"
 #include "framework/controls/format_panel.h"
-#include "framework/data/selection.h"
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_dialogs.h"
 #include "framework/host/messages.h"

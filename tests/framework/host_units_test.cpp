@@ -1,4 +1,4 @@
-#include "framework/data/mask.h"
+#include "core/mask.h"
 #include "framework/host/consiste.h"
 #include "framework/host/messages.h"
 

@@ -1,7 +1,7 @@
 // The company's query texts run verbatim on the embedded database.
+#include "core/exceptions.h"
 #include "database/sqlite_database.h"
 #include "framework/data/client_dataset.h"
-#include "framework/data/exceptions.h"
 #include "framework/data/provider.h"
 #include "framework/data/query.h"
 

@@ -1,7 +1,7 @@
-#include "framework/data/exceptions.h"
-#include "framework/data/mask.h"
-#include "framework/data/text.h"
-#include "framework/data/variant.h"
+#include "core/exceptions.h"
+#include "core/mask.h"
+#include "core/text.h"
+#include "core/variant.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The desktop host's start: an INI file gives the session, options override it, and
 // a mistake is told in words rather than ignored.
-#include "host/host_options.h"
+#include "apps/host_options.h"
 
 #include <gtest/gtest.h>
 

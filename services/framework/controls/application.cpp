@@ -1,7 +1,7 @@
 #include "framework/controls/application.h"
 
+#include "core/exceptions.h"
 #include "framework/controls/form.h"
-#include "framework/data/exceptions.h"
 
 #include <algorithm>
 #include <iostream>

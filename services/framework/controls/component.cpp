@@ -1,6 +1,6 @@
 #include "framework/controls/component.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 
 TComponent::TComponent(TComponent* Owner) : owner_(Owner) {}
 

@@ -1,7 +1,7 @@
 #include "framework/controls/date_edit.h"
 
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
+#include "core/exceptions.h"
+#include "core/text.h"
 
 namespace {
 constexpr const char* kDateMask = "!99/99/9999;1; ";

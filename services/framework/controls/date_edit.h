@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/datetime.h"
+#include "core/strings.h"
 #include "framework/controls/std_controls.h"
 #include "framework/data/datasource.h"
-#include "framework/data/datetime.h"
-#include "framework/data/strings.h"
 
 /// A date editor ("dd/mm/yyyy" with a calendar). Its text is free until checked;
 /// CheckValidDate rejects a text that is not empty and not a date. Weekday names are

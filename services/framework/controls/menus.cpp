@@ -1,6 +1,6 @@
 #include "framework/controls/menus.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 
 #include <algorithm>
 

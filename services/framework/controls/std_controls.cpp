@@ -1,6 +1,6 @@
 #include "framework/controls/std_controls.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 
 // -- TCustomEdit -----------------------------------------------------------------------
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/mask.h"
 #include "framework/controls/control.h"
-#include "framework/data/mask.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "framework/data/client_dataset.h"
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 #include "framework/data/provider.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "framework/data/dataset.h"
 
+#include "core/exceptions.h"
+#include "core/text.h"
 #include "framework/data/datasource.h"
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Reading and writing field values, and the editing operations of TDataSet.
 #include "framework/data/dataset.h"
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 
 Variant TDataSet::GetFieldValue(const TField& field) const {
     if (!Active()) {

@@ -1,8 +1,8 @@
 // Locate, filters and packing of TDataSet.
 #include "framework/data/dataset.h"
 
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
+#include "core/exceptions.h"
+#include "core/text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "framework/data/field.h"
 
+#include "core/exceptions.h"
+#include "core/text.h"
 #include "framework/data/dataset.h"
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
 
 TField::TField(TComponent* Owner, FieldType type) : TComponent(Owner), type_(type) {}
 

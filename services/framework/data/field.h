@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/data_packet.h"
+#include "core/variant.h"
 #include "framework/controls/component.h"
-#include "framework/data/data_packet.h"
-#include "framework/data/variant.h"
 
 #include <functional>
 #include <string>

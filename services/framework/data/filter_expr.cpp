@@ -1,7 +1,7 @@
 #include "framework/data/filter_expr.h"
 
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
+#include "core/exceptions.h"
+#include "core/text.h"
 
 #include <cctype>
 

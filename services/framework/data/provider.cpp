@@ -1,7 +1,7 @@
 #include "framework/data/provider.h"
 
+#include "core/exceptions.h"
 #include "framework/data/dataset.h"
-#include "framework/data/exceptions.h"
 
 Variant TDataSetProvider::GetData() {
     if (!dataSet_) {

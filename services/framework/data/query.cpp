@@ -1,9 +1,9 @@
 #include "framework/data/query.h"
 
+#include "core/exceptions.h"
+#include "core/text.h"
 #include "database/database.h"
 #include "database/sql_params.h"
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
 
 namespace {
 

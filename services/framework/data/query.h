@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/strings.h"
 #include "framework/data/dataset.h"
-#include "framework/data/strings.h"
 
 #include <memory>
 #include <string>

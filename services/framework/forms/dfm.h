@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "framework/host/btn_pesquisa.h"
 
+#include "core/exceptions.h"
 #include "framework/data/datasource.h"
-#include "framework/data/exceptions.h"
 #include "framework/host/consiste.h"
 #include "framework/ui/ui_driver.h"
 

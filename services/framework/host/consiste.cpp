@@ -1,9 +1,9 @@
 #include "framework/host/consiste.h"
 
+#include "core/exceptions.h"
+#include "core/text.h"
 #include "framework/controls/control.h"
 #include "framework/data/dataset.h"
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
 #include "framework/ui/ui_driver.h"
 
 #include <algorithm>

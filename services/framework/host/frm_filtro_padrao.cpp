@@ -1,6 +1,6 @@
 #include "framework/host/frm_filtro_padrao.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 #include "framework/forms/form_loader.h"
 #include "framework/host/consiste.h"
 #include "framework/host/frm_padrao.h"

@@ -1,9 +1,9 @@
 #include "framework/host/host_dialogs.h"
 
+#include "core/mask.h"
+#include "core/selection.h"
+#include "core/text.h"
 #include "framework/data/datasource.h"
-#include "framework/data/mask.h"
-#include "framework/data/selection.h"
-#include "framework/data/text.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_context.h"
 #include "framework/ui/ui_driver.h"

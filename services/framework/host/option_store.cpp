@@ -1,6 +1,6 @@
 #include "framework/host/option_store.h"
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/data/strings.h"
+#include "core/strings.h"
 
 #include <functional>
 #include <optional>

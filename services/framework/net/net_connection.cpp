@@ -1,7 +1,7 @@
 #include "framework/net/net_connection.h"
 
-#include "framework/data/exceptions.h"
-#include "framework/data/packet_json.h"
+#include "core/exceptions.h"
+#include "core/packet_json.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/data/data_packet.h"
+#include "core/data_packet.h"
 
 #include <optional>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "host/main_window.h"
+#include "apps/main_window.h"
 
 #include "framework/controls/application.h"
 #include "framework/controls/form.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/data/datetime.h"
+#include "core/datetime.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "framework/data/variant.h"
+#include "core/variant.h"
 
-#include "framework/data/data_packet.h"
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
+#include "core/data_packet.h"
+#include "core/exceptions.h"
+#include "core/text.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "framework/data/mask.h"
+#include "core/mask.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 
 namespace {
 

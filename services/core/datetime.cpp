@@ -1,6 +1,6 @@
-#include "framework/data/datetime.h"
+#include "core/datetime.h"
 
-#include "framework/data/exceptions.h"
+#include "core/exceptions.h"
 
 #include <array>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "framework/data/data_packet.h"
+#include "core/data_packet.h"
 
-#include "framework/data/exceptions.h"
-#include "framework/data/text.h"
+#include "core/exceptions.h"
+#include "core/text.h"
 
 #include <array>
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "framework/data/data_packet.h"
-#include "framework/data/variant.h"
+#include "core/data_packet.h"
+#include "core/variant.h"
 
 #include <nlohmann/json_fwd.hpp>
 

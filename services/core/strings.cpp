@@ -1,6 +1,6 @@
-#include "framework/data/strings.h"
+#include "core/strings.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 
 #include <algorithm>
 

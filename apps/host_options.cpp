@@ -1,6 +1,6 @@
-#include "host/host_options.h"
+#include "apps/host_options.h"
 
-#include "framework/data/text.h"
+#include "core/text.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,7 +1,7 @@
-#include "framework/data/packet_json.h"
+#include "core/packet_json.h"
 
-#include "framework/data/exceptions.h"
-#include "framework/data/packet_sax.h"
+#include "core/exceptions.h"
+#include "core/packet_sax.h"
 
 #include <nlohmann/json.hpp>
 

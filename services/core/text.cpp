@@ -1,4 +1,4 @@
-#include "framework/data/text.h"
+#include "core/text.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // oca-host: the desktop host. Loads the module, shows the main window and runs it.
+#include "apps/host_options.h"
+#include "apps/main_window.h"
 #include "database/database.h"
 #include "framework/data/query.h"
 #include "framework/host/host_context.h"
-#include "host/host_options.h"
-#include "host/main_window.h"
 #include "qt/snapshot.h"
 
 #include <QApplication>

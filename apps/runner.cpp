@@ -1,4 +1,4 @@
-#include "host/runner.h"
+#include "apps/runner.h"
 
 #include "appserver/server.h"
 #include "database/database.h"

@@ -1,6 +1,6 @@
-#include "framework/data/packet_sax.h"
+#include "core/packet_sax.h"
 
-#include "framework/data/packet_json.h"
+#include "core/packet_json.h"
 
 #include <nlohmann/json.hpp>
 

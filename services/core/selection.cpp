@@ -1,4 +1,4 @@
-#include "framework/data/selection.h"
+#include "core/selection.h"
 
 std::string EncodeSelection(const std::vector<std::string>& keys) {
     if (keys.empty()) {

@@ -1,4 +1,4 @@
-#include "host/scenario.h"
+#include "apps/scenario.h"
 
 #include <sstream>
 #include <stdexcept>

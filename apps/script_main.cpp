@@ -1,10 +1,10 @@
 // oca-script: the host run headless, playing a scenario against the module.
+#include "apps/runner.h"
 #include "appserver/http_front.h"
 #include "database/schema.h"
 #include "framework/controls/application.h"
 #include "framework/data/query.h"
 #include "framework/host/host_context.h"
-#include "host/runner.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/host_options.h"
+#include "apps/host_options.h"
 
 #include <QMainWindow>
 
