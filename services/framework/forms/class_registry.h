@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/strings.h"
 #include "framework/forms/dfm.h"
 
 #include <any>
@@ -53,11 +54,34 @@ private:
     std::map<std::string, std::unique_ptr<ClassInfo>> classes_;
 };
 
-// The framework's classes and their properties, registered by part.
+// The classes of the controls and data layers, registered by the registry itself.
 void RegisterControlClasses(ClassRegistry& registry);
 void RegisterDataClasses(ClassRegistry& registry);
 
+/// How a layer above the form definitions adds its own classes: one of these at namespace
+/// scope in that layer runs `add` when its library loads, after the registry's own classes,
+/// so the layer may derive from them. Keeps the loader free of the layers above it.
+struct ClassRegistration {
+    explicit ClassRegistration(void (*add)(ClassRegistry&)) { add(ClassRegistry::Instance()); }
+};
+
 // -- helpers for property tables --------------------------------------------------------
+
+/// The factory of a concrete class.
+template <class T> std::function<std::unique_ptr<TComponent>()> Maker() {
+    return [] {
+        return std::make_unique<T>();
+    };
+}
+
+/// Replaces `target` with the lines a list property gives.
+template <class T> void AssignLines(TStrings& target, const std::vector<std::string>& lines) {
+    TStrings copy;
+    for (const std::string& line : lines) {
+        copy.Add(line);
+    }
+    target.Assign(copy);
+}
 
 int DfmInt(const DfmValue& v, LoadContext& ctx);
 bool DfmBool(const DfmValue& v, LoadContext& ctx);

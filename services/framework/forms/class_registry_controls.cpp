@@ -6,16 +6,8 @@
 #include "framework/controls/menus.h"
 #include "framework/controls/pages.h"
 #include "framework/forms/class_registry.h"
-#include "framework/host/btn_pesquisa.h"
-#include "framework/host/frm_filtro_padrao.h"
 
 namespace {
-
-template <class T> std::function<std::unique_ptr<TComponent>()> Maker() {
-    return [] {
-        return std::make_unique<T>();
-    };
-}
 
 PropertySetter ColorProperty() {
     static const std::map<std::string, TColor> names = {
@@ -211,27 +203,6 @@ void RegisterContainers(ClassRegistry& r) {
     item.properties["OnClick"] = EventProperty(&TMenuItem::OnClick);
     r.Add("TMainMenu", "TComponent", Maker<TMainMenu>());
     r.Add("TPopupMenu", "TComponent", Maker<TPopupMenu>());
-
-    ClassInfo& btn = r.Add("TBtnPesquisa", "TSpeedButton", Maker<TBtnPesquisa>());
-    btn.properties["Title"] =
-        StringProperty<TBtnPesquisa>([](TBtnPesquisa& x, const std::string& v) { x.Title = v; });
-    btn.properties["EmptyError"] = StringProperty<TBtnPesquisa>(
-        [](TBtnPesquisa& x, const std::string& v) { x.EmptyError = v; });
-    btn.properties["FieldNivel"] = StringProperty<TBtnPesquisa>(
-        [](TBtnPesquisa& x, const std::string& v) { x.FieldNivel = v; });
-    btn.properties["FieldCodigo"] = StringProperty<TBtnPesquisa>(
-        [](TBtnPesquisa& x, const std::string& v) { x.FieldCodigo = v; });
-    btn.properties["FieldNome"] = StringProperty<TBtnPesquisa>(
-        [](TBtnPesquisa& x, const std::string& v) { x.FieldNome = v; });
-    btn.properties["PesqChave"] =
-        BoolProperty<TBtnPesquisa>([](TBtnPesquisa& x, bool v) { x.PesqChave = v; });
-    btn.properties["DataSource"] = ReferenceProperty<TBtnPesquisa, TDataSource>(
-        [](TBtnPesquisa& x, TDataSource* v) { x.DataSource = v; });
-    btn.properties["Associate"] = ReferenceProperty<TBtnPesquisa, TControl>(
-        [](TBtnPesquisa& x, TControl* v) { x.Associate = v; });
-    btn.properties["OnBeforePesq"] = EventProperty(&TBtnPesquisa::OnBeforePesq);
-    btn.properties["OnAfterPesq"] = EventProperty(&TBtnPesquisa::OnAfterPesq);
-    r.Add("TOptionButton", "TSpeedButton", Maker<TOptionButton>());
 }
 
 void RegisterForm(ClassRegistry& r) {

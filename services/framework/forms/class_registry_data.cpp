@@ -4,24 +4,8 @@
 #include "framework/data/provider.h"
 #include "framework/data/query.h"
 #include "framework/forms/class_registry.h"
-#include "framework/host/messages.h"
-#include "framework/net/net_connection.h"
 
 namespace {
-
-template <class T> std::function<std::unique_ptr<TComponent>()> Maker() {
-    return [] {
-        return std::make_unique<T>();
-    };
-}
-
-template <class T> void AssignLines(TStrings& target, const std::vector<std::string>& lines) {
-    TStrings copy;
-    for (const std::string& line : lines) {
-        copy.Add(line);
-    }
-    target.Assign(copy);
-}
 
 void RegisterSources(ClassRegistry& r) {
     ClassInfo& src = r.Add("TDataSource", "TComponent", Maker<TDataSource>());
@@ -36,20 +20,6 @@ void RegisterSources(ClassRegistry& r) {
     r.Add("TDataSetProvider", "TComponent", Maker<TDataSetProvider>()).properties["DataSet"] =
         ReferenceProperty<TDataSetProvider, TDataSet>(
             [](TDataSetProvider& x, TDataSet* v) { x.SetDataSet(v); });
-
-    r.Add("TMessages", "TComponent", Maker<TMessages>()).properties["Messages.Strings"] =
-        ListProperty<TMessages>([](TMessages& x, const std::vector<std::string>& v) {
-            AssignLines<TMessages>(x.Messages, v);
-        });
-}
-
-void RegisterConnection(ClassRegistry& r) {
-    ClassInfo& net = r.Add("TNetConnection", "TComponent", Maker<TNetConnection>());
-    net.properties["ServerName"] = StringProperty<TNetConnection>(
-        [](TNetConnection& x, const std::string& v) { x.SetServerName(v); });
-    net.properties["ThrowException"] =
-        BoolProperty<TNetConnection>([](TNetConnection& x, bool v) { x.SetThrowException(v); });
-    net.properties["BeforeConnect"] = EventProperty(&TNetConnection::BeforeConnect);
 }
 
 void RegisterDataSets(ClassRegistry& r) {
@@ -189,7 +159,6 @@ void RegisterFields(ClassRegistry& r) {
 
 void RegisterDataClasses(ClassRegistry& registry) {
     RegisterSources(registry);
-    RegisterConnection(registry);
     RegisterDataSets(registry);
     RegisterFields(registry);
 }
