@@ -38,8 +38,13 @@ TEST_F(DataSetEvents, ReloadClosesAndOpensWithStateChangesAndAScroll) {
     cds.SetData(OccurrencePacket(2));
     EXPECT_THAT(journal.Take(),
                 ElementsAre("BeforeClose", "State:Inactive", "AfterClose", "BeforeOpen",
-                            "State:Browse", "AfterOpen", "AfterScroll"));
+                            "State:Browse", "DataChange:*", "AfterOpen", "AfterScroll"));
     EXPECT_EQ(cds.RecordCount(), 2u);
+    // An empty load is a data change too: screens that follow the data must hear of it.
+    cds.SetData(OccurrencePacket(0));
+    EXPECT_THAT(journal.Take(),
+                ElementsAre("BeforeClose", "State:Inactive", "AfterClose", "BeforeOpen",
+                            "State:Browse", "DataChange:*", "AfterOpen"));
 }
 
 TEST_F(DataSetEvents, InsertAndPostRunInFrameworkOrder) {

@@ -68,10 +68,19 @@ void TDataSource::UpdateState() {
     if (state == state_) {
         return;
     }
+    const TDataSetState prior = state_;
     state_ = state;
     NotifyLinks(deUpdateState, nullptr);
-    if (OnStateChange && !Quiet()) {
+    if (Quiet()) {
+        return;
+    }
+    if (OnStateChange) {
         OnStateChange(this);
+    }
+    // Data that was not there before has arrived (an open, or a load replacing the
+    // contents): handlers that follow the data run as on any other data change.
+    if (prior == dsInactive && OnDataChange) {
+        OnDataChange(this, nullptr);
     }
 }
 
