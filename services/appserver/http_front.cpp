@@ -28,15 +28,22 @@ HttpFront::HttpFront(OcorAtendimento& server, HttpOptions options)
     http_->set_keep_alive_timeout(1);
     // Replies go out at once: with Nagle's delay every call would wait for an ACK.
     http_->set_tcp_nodelay(true);
+    http_->Get(kPath, [this](const httplib::Request& req, httplib::Response& res) {
+        const auto started = std::chrono::steady_clock::now();
+        RpcOutcome outcome{"(handshake)", "ok"};
+        if (!Authorized(req, res, outcome)) {
+            Log(outcome, started);
+            return;
+        }
+        res.set_content("{\"object\":\"" + std::string(kObject) +
+                            "\",\"wire\":" + std::to_string(kWireVersion) + "}",
+                        "application/json; charset=utf-8");
+        Log(outcome, started);
+    });
     http_->Post(kPath, [this](const httplib::Request& req, httplib::Response& res) {
         const auto started = std::chrono::steady_clock::now();
         RpcOutcome outcome;
-        if (!options_.token.empty() &&
-            req.get_header_value("Authorization") != "Bearer " + options_.token) {
-            res.status = 401;
-            res.set_content("{\"error\":\"não autorizado\"}", "application/json");
-            outcome = {"-", "HTTP 401"};
-        } else {
+        if (Authorized(req, res, outcome)) {
             res.set_content(HandleRpc(
                                 req.body,
                                 [this](const std::string& m, const std::vector<Variant>& p) {
@@ -45,14 +52,35 @@ HttpFront::HttpFront(OcorAtendimento& server, HttpOptions options)
                                 outcome),
                             "application/json; charset=utf-8");
         }
-        if (options_.log) {
-            const auto ms = std::chrono::duration<double, std::milli>(
-                                std::chrono::steady_clock::now() - started)
-                                .count();
-            const std::lock_guard<std::mutex> lock(g_logMutex);
-            std::cerr << "rpc " << outcome.method << " " << ms << " ms " << outcome.result << '\n';
-        }
+        Log(outcome, started);
     });
+}
+
+bool HttpFront::Authorized(const httplib::Request& req, httplib::Response& res,
+                           RpcOutcome& outcome) const {
+    if (options_.token.empty() ||
+        req.get_header_value("Authorization") == "Bearer " + options_.token) {
+        return true;
+    }
+    res.status = 401;
+    res.set_content("{\"error\":\"não autorizado\"}", "application/json");
+    outcome.result = "HTTP 401";
+    if (outcome.method.empty()) {
+        outcome.method = "-";
+    }
+    return false;
+}
+
+void HttpFront::Log(const RpcOutcome& outcome,
+                    std::chrono::steady_clock::time_point started) const {
+    if (!options_.log) {
+        return;
+    }
+    const auto ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    const std::lock_guard<std::mutex> lock(g_logMutex);
+    std::cerr << "rpc " << outcome.method << " " << ms << " ms " << outcome.result << '\n';
 }
 
 HttpFront::~HttpFront() {

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "appserver/jsonrpc.h"
 #include "appserver/server.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
 
 namespace httplib {
 class Server;
-}
+struct Request;
+struct Response;
+} // namespace httplib
 
 namespace oca::server {
 
@@ -23,7 +27,8 @@ struct HttpOptions {
 };
 
 /// The HTTP/1.1 front of the server object: POST /rpc/OCA0080A.rdmOcorAtendimento with a
-/// JSON-RPC 2.0 body.
+/// JSON-RPC 2.0 body. A GET of the same path is the connection handshake: it answers
+/// {"object": ..., "wire": N} without running any method of the object.
 class HttpFront {
 public:
     HttpFront(OcorAtendimento& server, HttpOptions options);
@@ -37,10 +42,16 @@ public:
     void Stop();
     int Port() const { return port_; }
 
+    static constexpr const char* kObject = "OCA0080A.rdmOcorAtendimento";
     static constexpr const char* kPath = "/rpc/OCA0080A.rdmOcorAtendimento";
+    /// The wire's version: a client that speaks another refuses to connect.
+    static constexpr int kWireVersion = 1;
 
 private:
     void Bind();
+    /// False, with the 401 answer written, when a token is required and not given.
+    bool Authorized(const httplib::Request& req, httplib::Response& res, RpcOutcome& outcome) const;
+    void Log(const RpcOutcome& outcome, std::chrono::steady_clock::time_point started) const;
     OcorAtendimento& server_;
     HttpOptions options_;
     std::unique_ptr<httplib::Server> http_;

@@ -2,6 +2,7 @@
 
 #include "core/exceptions.h"
 #include "core/packet_json.h"
+#include "framework/ui/ui_driver.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -33,6 +34,57 @@ TNetConnection::Client& TNetConnection::EnsureClient() {
     return *client_;
 }
 
+std::string TNetConnection::Where() const {
+    return host_ + ":" + std::to_string(port_);
+}
+
+std::string TNetConnection::Handshake() {
+    if (BeforeConnect) {
+        BeforeConnect(this);
+    }
+    const std::string failure = "Não foi possível conectar ao servidor de aplicação " + Where() +
+                                " (objeto " + serverName_ + "): ";
+    httplib::Headers headers;
+    if (!token_.empty()) {
+        headers.emplace("Authorization", "Bearer " + token_);
+    }
+    auto result = EnsureClient().http->Get("/rpc/" + serverName_, headers);
+    if (!result) {
+        client_.reset();
+        return failure + "o servidor não respondeu.";
+    }
+    if (result->status == 401) {
+        return failure + "acesso não autorizado.";
+    }
+    if (result->status == 404) {
+        return failure + "o servidor não oferece este objeto.";
+    }
+    if (result->status != 200) {
+        return failure + "HTTP " + std::to_string(result->status) + ".";
+    }
+    nlohmann::json reply = nlohmann::json::parse(result->body, nullptr, /*allow_exceptions=*/false);
+    if (!reply.is_object() || reply.value("object", std::string()) != serverName_) {
+        return failure + "o servidor não oferece este objeto.";
+    }
+    if (!reply.contains("wire") || reply["wire"] != kWireVersion) {
+        return failure + "versão de protocolo diferente da esperada (" +
+               std::to_string(kWireVersion) + ").";
+    }
+    return {};
+}
+
+void TNetConnection::ReportFailure(const std::string& text) {
+    // The screen that asked goes on and its next calls try again: one outage is one
+    // message, not one per call, while the reason stays the same.
+    const auto now = std::chrono::steady_clock::now();
+    if (text == lastReported_ && now - lastReportedAt_ < std::chrono::seconds(5)) {
+        return;
+    }
+    lastReported_ = text;
+    lastReportedAt_ = now;
+    Ui().ShowError(text);
+}
+
 void TNetConnection::SetConnected(bool connected) {
     if (!connected) {
         connected_ = false;
@@ -42,23 +94,27 @@ void TNetConnection::SetConnected(bool connected) {
     if (connected_) {
         return;
     }
-    if (BeforeConnect) {
-        BeforeConnect(this);
+    const std::string failure = Handshake();
+    connected_ = failure.empty();
+    if (connected_) {
+        lastReported_.clear();
+        return;
     }
-    try {
-        Call("GetSysDate");
-        connected_ = true;
-    } catch (const Exception&) {
-        connected_ = false;
-        if (throwException_) {
-            throw;
-        }
+    if (throwException_) {
+        throw Exception(failure);
     }
+    ReportFailure(failure);
 }
 
 Variant TNetConnection::Call(const std::string& method, const std::vector<Variant>& args) {
     if (CallObserver) {
         CallObserver(method);
+    }
+    if (!connected_) {
+        SetConnected(true);
+        if (!connected_) {
+            throw EAbort(); // already shown by the component
+        }
     }
     nlohmann::json params = nlohmann::json::array();
     for (const Variant& v : args) {
@@ -70,7 +126,7 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
         {"method", method},
         {"params", params}}.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     const std::string path = "/rpc/" + serverName_;
-    const std::string where = host_ + ":" + std::to_string(port_);
+    const std::string where = Where();
     httplib::Headers headers;
     if (!token_.empty()) {
         headers.emplace("Authorization", "Bearer " + token_);
@@ -78,6 +134,7 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     auto result = EnsureClient().http->Post(path, headers, body, "application/json");
     if (!result) {
         client_.reset();
+        connected_ = false; // the next call shakes hands again
         throw Exception("Não foi possível comunicar com o servidor de aplicação " + where + " (" +
                         httplib::to_string(result.error()) + ").");
     }

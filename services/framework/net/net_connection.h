@@ -3,6 +3,7 @@
 #include "core/variant.h"
 #include "framework/controls/component.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,12 +34,19 @@ public:
     void SetTimeoutSeconds(int seconds) { timeout_ = seconds; }
 
     bool Connected() const { return connected_; }
-    /// Connecting runs BeforeConnect (which sets host and port) and checks that the server
-    /// answers; a failure raises only with ThrowException, and leaves it disconnected.
+    /// Connecting runs BeforeConnect (which sets host and port), then the handshake: the
+    /// server must serve the object ServerName in wire version kWireVersion; no method of
+    /// the object runs. A failure leaves it disconnected and raises with ThrowException;
+    /// without, the component shows the failure itself (one pt-BR error naming host,
+    /// port and object).
     void SetConnected(bool connected);
 
-    /// Calls `method` of the server object with `args` and returns its result.
+    /// Calls `method` of the server object with `args` and returns its result. A
+    /// disconnected connection connects first; when that fails the call raises (EAbort
+    /// when the component has already shown the failure).
     Variant Call(const std::string& method, const std::vector<Variant>& args = {});
+
+    static constexpr int kWireVersion = 1;
 
     TNotifyEvent BeforeConnect;
 
@@ -49,6 +57,11 @@ public:
 private:
     struct Client;
     Client& EnsureClient();
+    /// Runs BeforeConnect and the handshake; the pt-BR reason of a failure, or "".
+    std::string Handshake();
+    /// Shows a connection failure, once for a burst of failed attempts with one reason.
+    void ReportFailure(const std::string& text);
+    std::string Where() const;
 
     std::string serverName_;
     std::string host_ = "127.0.0.1";
@@ -59,4 +72,6 @@ private:
     int timeout_ = 120;
     long long nextId_ = 1;
     std::unique_ptr<Client> client_;
+    std::string lastReported_;
+    std::chrono::steady_clock::time_point lastReportedAt_;
 };

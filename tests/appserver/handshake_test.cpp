@@ -1,0 +1,134 @@
+// Opening a connection: the handshake that checks the object and the wire version, and
+// how its failure reaches the person.
+#include "server_fixture.h"
+
+#include "core/exceptions.h"
+#include "framework/ui/scripted_ui_driver.h"
+
+#include <gmock/gmock.h>
+#include <httplib.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+/// Journals the connection's calls and installs a scripted driver for the test's life.
+struct Watch {
+    Watch() {
+        SetUi(&ui);
+        TNetConnection::CallObserver = [this](const std::string& m) {
+            calls.push_back(m);
+        };
+    }
+    ~Watch() {
+        TNetConnection::CallObserver = nullptr;
+        SetUi(nullptr);
+    }
+    std::vector<std::string> Errors() const {
+        std::vector<std::string> out;
+        for (const std::string& line : ui.Journal()) {
+            if (line.rfind("error: ", 0) == 0) {
+                out.push_back(line.substr(7));
+            }
+        }
+        return out;
+    }
+    ScriptedUiDriver ui;
+    std::vector<std::string> calls;
+};
+
+TEST_F(ServerTest, TheHandshakeRunsNoMethodOfTheObject) {
+    Watch watch;
+    net.SetConnected(true);
+    EXPECT_TRUE(net.Connected());
+    EXPECT_THAT(watch.calls, IsEmpty());
+    EXPECT_THAT(watch.ui.Journal(), IsEmpty());
+    net.Call("GetSysDate");
+    EXPECT_THAT(watch.calls, ElementsAre("GetSysDate"));
+}
+
+TEST(Handshake, NoServerIsReportedOnceByTheComponentNamingHostPortAndObject) {
+    Watch watch;
+    TNetConnection nowhere;
+    nowhere.SetServerName("OCA0080A.rdmOcorAtendimento");
+    nowhere.SetThrowException(false);
+    bool before = false;
+    nowhere.BeforeConnect = [&](TObject*) {
+        before = true;
+        nowhere.SetHost("127.0.0.1");
+        nowhere.SetPort(1); // nothing listens there
+    };
+    nowhere.SetConnected(true);
+    EXPECT_TRUE(before);
+    EXPECT_FALSE(nowhere.Connected());
+    ASSERT_EQ(watch.Errors().size(), 1u);
+    EXPECT_THAT(watch.Errors()[0], HasSubstr("127.0.0.1:1"));
+    EXPECT_THAT(watch.Errors()[0], HasSubstr("OCA0080A.rdmOcorAtendimento"));
+    // The screen's next calls try again, fail silently and add no second message.
+    EXPECT_THROW(nowhere.Call("GetSysDate"), EAbort);
+    EXPECT_THROW(nowhere.Call("GetMovOcorr"), EAbort);
+    EXPECT_EQ(watch.Errors().size(), 1u);
+}
+
+TEST(Handshake, AComponentSetToRaiseRaisesTheSameText) {
+    Watch watch;
+    TNetConnection nowhere;
+    nowhere.SetServerName("OCA0080A.rdmOcorAtendimento");
+    nowhere.SetPort(1);
+    try {
+        nowhere.Call("GetSysDate");
+        FAIL();
+    } catch (const EAbort&) {
+        FAIL() << "a raising component must not abort silently";
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("127.0.0.1:1"));
+    }
+    EXPECT_THAT(watch.Errors(), IsEmpty());
+}
+
+// A server on the port that is not ours, or not of our wire version.
+TEST(Handshake, AnotherObjectOrWireVersionIsRefused) {
+    struct Case {
+        const char* answer;
+        int status;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {R"({"object":"OCA0080A.rdmOcorAtendimento","wire":2})", 200, "versão de protocolo"},
+        {R"({"object":"OUTRO.rdmOutro","wire":1})", 200, "não oferece este objeto"},
+        {R"(não é json)", 200, "não oferece este objeto"},
+        {R"({})", 404, "não oferece este objeto"},
+        {R"({})", 500, "HTTP 500"},
+    };
+    for (const Case& c : cases) {
+        httplib::Server other;
+        other.Get(oca::server::HttpFront::kPath,
+                  [&](const httplib::Request&, httplib::Response& res) {
+                      res.status = c.status;
+                      res.set_content(c.answer, "application/json");
+                  });
+        const int port = other.bind_to_any_port("127.0.0.1");
+        std::thread serving([&] { other.listen_after_bind(); });
+        while (!other.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        TNetConnection net;
+        net.SetServerName("OCA0080A.rdmOcorAtendimento");
+        net.SetPort(port);
+        try {
+            net.SetConnected(true);
+            ADD_FAILURE() << c.answer;
+        } catch (const Exception& e) {
+            EXPECT_THAT(e.Message(), HasSubstr(c.reason)) << c.answer;
+            EXPECT_THAT(e.Message(), HasSubstr(std::to_string(port))) << c.answer;
+        }
+        EXPECT_FALSE(net.Connected());
+        net.SetConnected(false);
+        other.stop();
+        serving.join();
+    }
+}
+
+} // namespace
