@@ -52,6 +52,8 @@ std::uint16_t KeyCode(const std::string& name) {
     return static_cast<std::uint16_t>(std::stoi(name));
 }
 
+const char* const kWindowStates[] = {"normal", "minimized", "maximized"};
+
 } // namespace
 
 Runner::Runner() {
@@ -274,6 +276,15 @@ void Runner::Act(const Command& cmd) {
                 FindAs<TForm>(cmd, Arg(cmd, 1)).Close();
             } else if (verb == "activate") {
                 FindAs<TForm>(cmd, Arg(cmd, 1)).Show();
+            } else if (verb == "window") {
+                // A person minimising, maximising or restoring a window.
+                const auto* end = std::end(kWindowStates);
+                const auto* it = std::find(std::begin(kWindowStates), end, Arg(cmd, 2));
+                if (it == end) {
+                    Malformed(cmd, "estado de janela desconhecido '" + Arg(cmd, 2) + "'");
+                }
+                FindAs<TForm>(cmd, Arg(cmd, 1))
+                    .SetWindowState(static_cast<TWindowState>(it - std::begin(kWindowStates)));
             } else if (verb == "scroll") {
                 TDataSet& ds = *frmParecerOcorrAtend->cdsMovOcorr;
                 const std::string& how = Arg(cmd, 1);
@@ -376,6 +387,11 @@ void Runner::Expect(const Command& cmd) {
         const std::string got = StateName(FindAs<TDataSet>(cmd, Arg(cmd, 2)).State());
         if (got != Arg(cmd, 3)) {
             Fail(cmd, "state " + Arg(cmd, 3), got);
+        }
+    } else if (what == "window") {
+        const std::string got = kWindowStates[FindAs<TForm>(cmd, Arg(cmd, 2)).WindowState()];
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "window " + Arg(cmd, 3), got);
         }
     } else if (what == "page") {
         auto& page = FindAs<TTabSheet>(cmd, Arg(cmd, 2));

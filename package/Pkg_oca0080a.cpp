@@ -107,6 +107,7 @@ void CriaParecerOcorrAtend() {
             bostCriado = true;
         }
         frmParecerOcorrAtend->Show();
+        frmParecerOcorrAtend->SetWindowState(wsNormal);
     });
 }
 

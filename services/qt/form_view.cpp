@@ -47,6 +47,9 @@ public:
         if ((property == "Visible" || property == "ModalResult") && View().OnShowingChanged) {
             View().OnShowingChanged(form->Showing());
         }
+        if (property == "WindowState" && View().OnWindowStateChanged) {
+            View().OnWindowStateChanged(form->WindowState());
+        }
     }
 
 private:

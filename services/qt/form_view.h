@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "framework/controls/form.h"
+
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -57,6 +59,8 @@ public:
     std::function<void()> OnFormGone;
     /// Called when the form is shown or hidden, or its modal result ends its showing.
     std::function<void(bool showing)> OnShowingChanged;
+    /// Called when the form's window state changes (by code or by a person).
+    std::function<void(TWindowState state)> OnWindowStateChanged;
 
     // For adapters.
     void ControlGone(Adapter& adapter);

@@ -29,7 +29,11 @@ namespace {
 class CloseRequest : public QObject {
 public:
     explicit CloseRequest(FormView& view) : view_(view) {}
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowStateChange) {
+            ReportWindowState(static_cast<QWidget*>(watched)->windowState());
+            return false;
+        }
         if (event->type() != QEvent::Close) {
             return false;
         }
@@ -43,8 +47,42 @@ public:
     }
 
 private:
+    // A person minimised, maximised or restored the window: the form learns it.
+    void ReportWindowState(Qt::WindowStates state) {
+        TForm* form = view_.Form();
+        if (!form) {
+            return;
+        }
+        const TWindowState model = state & Qt::WindowMinimized   ? wsMinimized
+                                   : state & Qt::WindowMaximized ? wsMaximized
+                                                                 : wsNormal;
+        form->SetWindowState(model);
+    }
     FormView& view_;
 };
+
+void ApplyWindowState(QWidget* frame, TWindowState state) {
+    if (!frame) {
+        return;
+    }
+    const Qt::WindowStates shown =
+        frame->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized);
+    const Qt::WindowStates wanted = state == wsMinimized   ? Qt::WindowMinimized
+                                    : state == wsMaximized ? Qt::WindowMaximized
+                                                           : Qt::WindowNoState;
+    if (shown == wanted) {
+        return;
+    }
+    if (!frame->isVisible()) {
+        frame->setWindowState(wanted);
+    } else if (state == wsMinimized) {
+        frame->showMinimized();
+    } else if (state == wsMaximized) {
+        frame->showMaximized();
+    } else {
+        frame->showNormal();
+    }
+}
 
 class FormDialog : public QDialog {
 public:
@@ -239,6 +277,10 @@ QtUiDriver::Window& QtUiDriver::WindowOf(TForm& form, bool modal) {
             }
         }
     };
+    view.OnWindowStateChanged = [raw](TWindowState state) {
+        ApplyWindowState(raw->frame, state);
+    };
+    ApplyWindowState(window->frame, form.WindowState());
     const TForm* key = &form;
     view.OnFormGone = [this, key] {
         Forget(key);

@@ -140,6 +140,13 @@ TModalResult TForm::ShowModal() {
     return modalResult_;
 }
 
+void TForm::SetWindowState(TWindowState state) {
+    if (windowState_ != state) {
+        windowState_ = state;
+        Changed("WindowState");
+    }
+}
+
 void TForm::SetModalResult(TModalResult result) {
     modalResult_ = result;
     if (modal_ && result != mrNone) {
@@ -168,6 +175,9 @@ void TForm::Close() {
     }
     if (action == caHide || action == caFree) {
         Hide();
+    }
+    if (action == caMinimize) {
+        SetWindowState(wsMinimized);
     }
     if (action == caFree) {
         Application->Release(this);

@@ -11,6 +11,7 @@ class TMainMenu;
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
@@ -53,6 +54,10 @@ public:
     void SetMenu(TMainMenu* menu) { menu_ = menu; }
     TPosition Position() const { return position_; }
     void SetPosition(TPosition position) { position_ = position; }
+    /// Normal, minimised or maximised: the renderer follows it and reports a person's
+    /// change back through it.
+    TWindowState WindowState() const { return windowState_; }
+    void SetWindowState(TWindowState state);
 
     /// Runs the enabled menu item (of the main menu) whose shortcut is `shortcut`
     /// ("Ctrl+L"); false when none.
@@ -76,6 +81,7 @@ private:
     TModalResult modalResult_ = mrNone;
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
+    TWindowState windowState_ = wsNormal;
     std::string helpFile_;
     TMainMenu* menu_ = nullptr;
 };
