@@ -730,11 +730,11 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
       inherited mnuConfigImpressora: TMenuItem
         Enabled = False
       end
-      object mnuDescricao: TMenuItem
+      object mnuDescricao: TMenuItem [2]
         Caption = 'D&escrição'
         OnClick = mnuDescricaoClick
       end
-      object mnuParecer: TMenuItem
+      object mnuParecer: TMenuItem [3]
         Caption = '&Parecer'
         OnClick = mnuParecerClick
       end

@@ -420,7 +420,63 @@ INSTANTIATE_TEST_SUITE_P(
         BadDefinition{"object f: TfrmAmostra\n  object cdsMov: TClientDataSet\n  end\nend\n",
                       "componente publicado 'cdsMovCDFILIAL' não existe"},
         BadDefinition{"object f: TfrmAmostra\n  FormStyle = fsFlutuante\nend\n",
-                      "ruim.dfm:2: valor desconhecido 'fsFlutuante'"}));
+                      "ruim.dfm:2: valor desconhecido 'fsFlutuante'"},
+        BadDefinition{"object f: TfrmAmostra\n  object m: TMainMenu\n    object i: TMenuItem [x]\n"
+                      "    end\n  end\nend\n",
+                      "ruim.dfm:3: posição do objeto esperada entre colchetes"}));
+
+// A derived definition puts its new menu items where it says among the inherited ones;
+// without a place they go last.
+TEST_F(FormDefinitions, NewMenuItemsTakeThePlaceTheyNameAmongInheritedOnes) {
+    constexpr const char* base = R"(object frmMenuBase: TfrmMenuBase
+  Menu = mnuPrincipal
+  object mnuPrincipal: TMainMenu
+    object mnuOperacao: TMenuItem
+      Caption = 'Operação'
+      object mnuA: TMenuItem
+        Caption = 'A'
+      end
+      object mnuB: TMenuItem
+        Caption = 'B'
+      end
+      object mnuC: TMenuItem
+        Caption = 'C'
+      end
+    end
+  end
+end
+)";
+    constexpr const char* derived = R"(inherited frmMenu: TfrmMenu
+  inherited mnuPrincipal: TMainMenu
+    inherited mnuOperacao: TMenuItem
+      object mnuX: TMenuItem [1]
+        Caption = 'X'
+      end
+      object mnuY: TMenuItem [2]
+        Caption = 'Y'
+      end
+      object mnuZ: TMenuItem
+        Caption = 'Z'
+      end
+      object mnuW: TMenuItem [0]
+        Caption = 'W'
+      end
+    end
+  end
+end
+)";
+    ModuleRegistry::Instance().RegisterModule("menus",
+                                              {{"TfrmMenuBase", "", "menubase.dfm", base},
+                                               {"TfrmMenu", "TfrmMenuBase", "menu.dfm", derived}});
+    TForm form;
+    InitInheritedComponent(form, "TfrmMenu", PublishedTable());
+    ModuleRegistry::Instance().UnregisterModule("menus");
+    std::vector<std::string> names;
+    for (const TMenuItem* item : Find<TMenuItem>(form, "mnuOperacao")->Items()) {
+        names.push_back(item->Name());
+    }
+    EXPECT_THAT(names, ElementsAre("mnuW", "mnuA", "mnuX", "mnuY", "mnuB", "mnuC", "mnuZ"));
+}
 
 TEST_F(FormDefinitions, ALanguageFileBesideTheModuleReplacesItsOwnResources) {
     const auto dir =

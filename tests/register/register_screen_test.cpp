@@ -80,7 +80,12 @@ TEST_F(RegisterScreen, IsBuiltFromItsDefinitionOverTheBaseScreen) {
     EXPECT_FALSE(screen->mnuListagem->Enabled());
     EXPECT_EQ(screen->mnuFormulario->Caption(), "&Dados da Ocorrência");
     EXPECT_EQ(Find<TMenuItem>("mnuFiltrar")->ShortCut(), "Ctrl+L");
-    EXPECT_EQ(screen->mnuOperacao->IndexOf(Find<TMenuItem>("mnuDescricao")), 4);
+    std::vector<std::string> operation;
+    for (const TMenuItem* item : screen->mnuOperacao->Items()) {
+        operation.push_back(item->Name());
+    }
+    EXPECT_THAT(operation, ElementsAre("mnuFolhaDados", "mnuFormulario", "mnuDescricao",
+                                       "mnuParecer", "mnuListagem", "mnuConfigImpressora"));
 }
 
 TEST_F(RegisterScreen, TheRecordHasItsFieldsSizesLabelsAndMasks) {

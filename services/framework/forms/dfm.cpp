@@ -1,5 +1,7 @@
 #include "framework/forms/dfm.h"
 
+#include <algorithm>
+
 #include <cctype>
 
 namespace {
@@ -93,6 +95,17 @@ private:
         obj.className = Word();
         if (obj.name.empty() || obj.className.empty()) {
             Fail("nome e classe do objeto esperados");
+        }
+        if (Accept('[')) {
+            // A component new in an inherited definition may name its place among the
+            // base's children: "object mnuDescricao: TMenuItem [2]".
+            const std::string index = Word();
+            if (index.empty() ||
+                !std::all_of(index.begin(), index.end(), [](char c) { return std::isdigit(c); })) {
+                Fail("posição do objeto esperada entre colchetes");
+            }
+            obj.index = std::stoi(index);
+            Expect(']');
         }
         for (;;) {
             SkipBlank();

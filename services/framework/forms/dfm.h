@@ -48,9 +48,11 @@ struct DfmObject {
     std::vector<DfmProperty> properties;
     std::vector<DfmObject> children;
     int line = 0;
+    int index = -1; ///< "[n]" after the class: the place among its container's items
 };
 
 /// Reads a definition. Values: 'text' ('' for a quote; 'a' + 'b' joins), numbers,
 /// True/False, identifiers, [set, members], ('string' 'list'), <item ... end ...>.
-/// "//" starts a comment. Raises EFormDefinitionError with file and line.
+/// "//" starts a comment. A new object may give its place among the children of an
+/// inherited one as "object Name: TClass [n]". Raises EFormDefinitionError with file and line.
 DfmObject ParseDfm(std::string_view text, const std::string& fileName);

@@ -136,15 +136,17 @@ private:
             return;
         }
         if (auto* item = dynamic_cast<TMenuItem*>(&comp)) {
-            if (auto* parentItem = dynamic_cast<TMenuItem*>(&container)) {
-                parentItem->Add(item);
-            } else if (auto* main = dynamic_cast<TMainMenu*>(&container)) {
-                main->Items().Add(item);
+            TMenuItem* menu = dynamic_cast<TMenuItem*>(&container);
+            if (auto* main = dynamic_cast<TMainMenu*>(&container)) {
+                menu = &main->Items();
             } else if (auto* popup = dynamic_cast<TPopupMenu*>(&container)) {
-                popup->Items().Add(item);
-            } else {
+                menu = &popup->Items();
+            }
+            if (!menu) {
                 Fail(obj.line, "o item '" + obj.name + "' deve estar dentro de um menu");
             }
+            menu->Insert(obj.index < 0 ? menu->Items().size() : static_cast<size_t>(obj.index),
+                         item);
             return;
         }
         if (auto* page = dynamic_cast<TTabSheet*>(&comp)) {
