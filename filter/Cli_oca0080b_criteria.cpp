@@ -13,11 +13,6 @@ void Follow(TRadioButton* list, TBtnPesquisa* button) {
     button->SetEnabled(list->Checked());
 }
 
-// The title of a search, with the button's text for an empty list after the bar.
-std::string Title(const std::string& caption, const TBtnPesquisa& button) {
-    return caption + "|" + button.EmptyError;
-}
-
 } // namespace
 
 void TfrmFiltroOcorAte::rbtFiliTodosClick(TObject*) {
@@ -52,24 +47,21 @@ void TfrmFiltroOcorAte::rbtCPFListaClick(TObject*) {
 }
 
 void TfrmFiltroOcorAte::btpFilialClick(TObject*) {
-    Pesqlista::PesquisaLista(*dtsFilial, "CDFILIAL", Title(msgPadrao->Msg("Filial"), *btpFilial),
-                             false, selFilial);
+    Pesqlista::PesquisaLista(*dtsFilial, "CDFILIAL", msgPadrao->Msg("Filial"), false, selFilial);
 }
 
 void TfrmFiltroOcorAte::btpGOcorClick(TObject*) {
-    Pesqlista::PesquisaLista(*dtsGpOcor, "CDGRPOCOR", Title(msgPadrao->Msg("GrupOcor"), *btpGOcor),
-                             false, selGrupOcor);
+    Pesqlista::PesquisaLista(*dtsGpOcor, "CDGRPOCOR", msgPadrao->Msg("GrupOcor"), false,
+                             selGrupOcor);
 }
 
 void TfrmFiltroOcorAte::btpSegMercadoClick(TObject*) {
-    Pesqlista::PesquisaLista(*dtsSegmento, "CDSEGMER",
-                             Title(msgPadrao->Msg("SegMerc"), *btpSegMercado), false,
+    Pesqlista::PesquisaLista(*dtsSegmento, "CDSEGMER", msgPadrao->Msg("SegMerc"), false,
                              selSegMercado);
 }
 
 void TfrmFiltroOcorAte::btpAtendimentoClick(TObject*) {
-    Pesqlista::PesquisaLista(*dtsAtendimento, "NRTAREFA",
-                             Title(msgPadrao->Msg("Atendimento"), *btpAtendimento), false,
+    Pesqlista::PesquisaLista(*dtsAtendimento, "NRTAREFA", msgPadrao->Msg("Atendimento"), false,
                              selAtendimento);
 }
 

@@ -175,6 +175,36 @@ TEST_F(Filter, ContactsOnTodosFollowTheKindBoxesAndTheSearchOffersTheCheckedKind
               "lista: Cliente/Fornecedor/Prospect -> vazia: Não há  cadastrado.");
 }
 
+// The four simple searches give the catalog's title alone: an empty list shows the host's
+// own text, as every search of the host does.
+TEST_F(Filter, SimpleSearchesOfAnEmptyListShowTheHostsOwnText) {
+    companyDb->Execute("PRAGMA foreign_keys = OFF"); // the occurrences that name them stay
+    companyDb->Execute("DELETE FROM SEGMERCADO");
+    companyDb->Execute("DELETE FROM TAREFA");
+    companyDb->Execute("DELETE FROM GRUPOCOR");
+    companyDb->Execute("DELETE FROM FILIAL");
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        for (TRadioButton* list :
+             {f.rbtFiliLista, f.rbtGOcorLista, f.rbtSegLista, f.rbtAtendLista}) {
+            list->UserClick();
+        }
+        ui.TakeJournal();
+        for (TBtnPesquisa* search : {f.btpFilial, f.btpGOcor, f.btpSegMercado, f.btpAtendimento}) {
+            search->UserClick();
+        }
+        EXPECT_THAT(ui.TakeJournal(),
+                    ElementsAre("lista: Filial -> vazia: Não há registros para pesquisar.",
+                                "lista: Grupo de Ocorrência -> vazia: Não há registros para "
+                                "pesquisar.",
+                                "lista: Segmento de Mercado -> vazia: Não há registros para "
+                                "pesquisar.",
+                                "lista: Atendimento -> vazia: Não há registros para pesquisar."));
+        return mrNone;
+    });
+    Register().Show();
+}
+
 TEST_F(Filter, SavedOptionsCarryTheSelectionStrings) {
     ui.QueueModal([&](TForm& form) {
         auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
