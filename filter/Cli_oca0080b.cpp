@@ -15,6 +15,12 @@ TfrmFiltroOcorAte::TfrmFiltroOcorAte(TComponent* Owner)
     AfterLoad();
 }
 
+TfrmFiltroOcorAte::~TfrmFiltroOcorAte() {
+    if (frmFiltroOcorAte == this) {
+        frmFiltroOcorAte = nullptr;
+    }
+}
+
 const PublishedTable& TfrmFiltroOcorAte::Published() {
     static const PublishedTable table = [] {
         using F = TfrmFiltroOcorAte;
@@ -113,11 +119,11 @@ void TfrmFiltroOcorAte::FormClose(TObject*, TCloseAction& Action) {
 }
 
 void CriaFiltroOcorr() {
-    if (!frmFiltroOcorAte) {
-        frmFiltroOcorAte = Application->CreateForm<TfrmFiltroOcorAte>();
-        frmFiltroOcorAte->OnDestroy = [](TObject*) {
-            frmFiltroOcorAte = nullptr;
-        };
-    }
-    frmFiltroOcorAte->ShowModal();
+    // Called by the host as well as by the register screen: nothing may escape into C.
+    Application->Dispatch([] {
+        if (!frmFiltroOcorAte) {
+            frmFiltroOcorAte = Application->CreateForm<TfrmFiltroOcorAte>();
+        }
+        frmFiltroOcorAte->ShowModal();
+    });
 }

@@ -16,6 +16,8 @@ class TfrmParecerOcorrAtend;
 class TfrmFiltroOcorAte : public TfrmFiltroPadrao {
 public:
     explicit TfrmFiltroOcorAte(TComponent* Owner = nullptr);
+    /// Clears the global only when it still names this screen: a newer one stays.
+    ~TfrmFiltroOcorAte() override;
 
     static const PublishedTable& Published();
 
@@ -83,9 +85,6 @@ private:
 extern "C" {
 extern TfrmFiltroOcorAte* frmFiltroOcorAte;
 }
-
-/// Clears the global when `screen` is freed (and only when it is still the one there).
-TNotifyEvent ForgetFilterOnDestroy(TfrmFiltroOcorAte* screen);
 
 /// Creates the filter screen when there is none, then shows it modally. Exported with a C
 /// name; no exception leaves it (errors are shown through the application).

@@ -34,9 +34,6 @@ void TfrmParecerOcorrAtend::FormActivate(TObject*) {
     }
     // A filter screen of its own, shown modally: its confirm loads the occurrences.
     frmFiltroOcorAte = Application->CreateForm<TfrmFiltroOcorAte>();
-    frmFiltroOcorAte->OnDestroy = [](TObject*) {
-        frmFiltroOcorAte = nullptr;
-    };
     frmFiltroOcorAte->ShowModal();
     if (cdsMovOcorr->Active()) {
         cdsMovOcorr->FieldByName("NRINSJUR")

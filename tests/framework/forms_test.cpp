@@ -120,6 +120,21 @@ TEST_F(Forms, DocumentWindowsMinimiseByDefault) {
     form.Close();
     EXPECT_EQ(seen, caMinimize);
     EXPECT_TRUE(form.Showing());
+    EXPECT_EQ(form.WindowState(), wsMinimized);
+}
+
+// A form whose OnCreate raises is not left among the application's forms.
+TEST_F(Forms, AFormWhoseCreationFailsIsFreed) {
+    struct Failing : TForm {
+        explicit Failing(TComponent* Owner) : TForm(Owner) {
+            OnCreate = [](TObject*) {
+                throw Exception("falhou");
+            };
+        }
+    };
+    const size_t before = Application->ComponentCount();
+    EXPECT_THROW(Application->CreateForm<Failing>(), Exception);
+    EXPECT_EQ(Application->ComponentCount(), before);
 }
 
 TEST_F(Forms, CursorGuardsNestAndRestoreOnErrors) {

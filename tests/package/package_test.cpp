@@ -109,6 +109,23 @@ TEST_F(Package, TheFilterCreatorReusesItsInstance) {
     EXPECT_EQ(FilterShowings(), 2);
 }
 
+// A register screen opened anew creates a filter of its own at its first activation; the
+// older filter, freed later, must not take the newer one's global with it.
+TEST_F(Package, FreeingAnOlderScreenLeavesTheNewerOnesGlobal) {
+    IniProc();
+    TfrmFiltroOcorAte* older = frmFiltroOcorAte;
+    TfrmParecerOcorrAtend* olderScreen = frmParecerOcorrAtend;
+    ASSERT_NE(older, nullptr);
+    frmFiltroOcorAte = Application->CreateForm<TfrmFiltroOcorAte>();
+    TfrmFiltroOcorAte* newer = frmFiltroOcorAte;
+    Application->Release(older);
+    EXPECT_EQ(frmFiltroOcorAte, newer);
+    frmParecerOcorrAtend = Application->CreateForm<TfrmParecerOcorrAtend>();
+    TfrmParecerOcorrAtend* newerScreen = frmParecerOcorrAtend;
+    Application->Release(olderScreen);
+    EXPECT_EQ(frmParecerOcorrAtend, newerScreen);
+}
+
 TEST_F(Package, AScreenThatCannotBeBuiltLeavesTheFlagClearAndIsTriedAgain) {
     ModuleRegistry::Instance().UnregisterModule("OCA0080A");
     IniProc();

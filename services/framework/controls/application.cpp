@@ -21,7 +21,16 @@ void TApplication::FormCreated(TForm* form) {
     if (!mainForm_) {
         mainForm_ = form;
     }
-    form->DoCreate();
+    try {
+        form->DoCreate();
+    } catch (...) {
+        // A form whose creation failed does not exist: nothing may find it afterwards.
+        if (mainForm_ == form) {
+            mainForm_ = nullptr;
+        }
+        FreeComponent(form);
+        throw;
+    }
 }
 
 void TApplication::ActivateForm(TForm* form) {

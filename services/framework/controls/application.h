@@ -18,7 +18,8 @@ public:
     ~TApplication() override;
 
     /// Creates a form owned by the application and runs its OnCreate; the first one
-    /// becomes the main form.
+    /// becomes the main form. When OnCreate raises, the form is freed and the error
+    /// propagates.
     template <class T, class... Args> T* CreateForm(Args&&... args) {
         T* form = Create<T>("", std::forward<Args>(args)...);
         FormCreated(form);
