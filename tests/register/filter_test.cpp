@@ -10,6 +10,8 @@
 
 #include <gmock/gmock.h>
 
+#include <set>
+
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
@@ -106,6 +108,45 @@ TEST_F(Filter, TheFirstActivationRunsTheFilterWhoseConfirmationLoadsTheOccurrenc
     });
     EXPECT_TRUE(Register().UserShortCut("Ctrl+L"));
     EXPECT_EQ(frmFiltroOcorAte, first);
+}
+
+// The load parameters' default SQL text runs on the company database with the
+// parameters a confirmation set, and selects the occurrence record's columns: a column
+// or table misspelt in the text fails here. (SQLite reads the text's US-format date
+// cast as a number, so the rows themselves are not compared.)
+TEST_F(Filter, TheParametersSelectionTextSelectsTheRecordsColumns) {
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        f.rbtFiliLista->UserClick();
+        ui.QueueMarks(std::vector<std::string>{"0001"});
+        f.btpFilial->UserClick();
+        Dates(f, "01102026", "30112026");
+        f.sbtConfirma->UserClick();
+        return mrNone;
+    });
+    Register().Show();
+    TADOIBQuery& text = *frmFiltroOcorAte->qryParams;
+    ASSERT_NO_THROW(text.Open());
+    std::set<std::string> selected, record;
+    for (const TField* f : text.FieldList()) {
+        selected.insert(f->FieldName());
+    }
+    text.Close();
+    for (const TField* f : Register().cdsMovOcorr->FieldList()) {
+        if (!f->Calculated()) {
+            record.insert(f->FieldName());
+        }
+    }
+    EXPECT_EQ(selected, record);
+    // The contact list's texts differ only in spelling: the default, Oracle and
+    // InterBase texts are one text; Microsoft SQL Server joins with "+".
+    const TADOIBQuery& cpf = *frmFiltroOcorAte->qryCPF;
+    EXPECT_EQ(cpf.SQL_ORACLE.Text(), cpf.SQL.Text());
+    EXPECT_EQ(cpf.SQL_IB.Text(), cpf.SQL.Text());
+    EXPECT_THAT(cpf.SQL_MSSQL.Text(), HasSubstr("'C' + CDCLIENTE"));
+    EXPECT_THAT(text.SQL_ORACLE.Text(), HasSubstr("TRUNC(M.DTOCORRMOV)"));
+    EXPECT_THAT(text.SQL_MSSQL.Text(), HasSubstr("CHARINDEX(M.CDFILIAL, :P_CDFILIAL)"));
+    EXPECT_EQ(text.SQL_IB.Text(), text.SQL.Text());
 }
 
 TEST_F(Filter, ChecksRunInOrderWithTheirMessagesAndFocus) {
