@@ -159,8 +159,11 @@ SelectionQuery BuildSelection(const Args& args) {
     if (!from || !to) {
         where = "1 = 0"; // a period without both ends selects nothing
     } else {
-        // The date part between both ends, included: [first day, day after last day).
-        params.emplace_back("INI", Variant(DateOf(*from)));
+        // The date part of the occurrence between both ends, included. A start with a time
+        // of day is later than its own day's date part, so that day is left out.
+        const TDateTime firstDay = DateOf(*from);
+        const bool timed = from->Value > firstDay.Value;
+        params.emplace_back("INI", Variant(TDateTime(firstDay.Value + (timed ? 1 : 0))));
         params.emplace_back("FIM", Variant(TDateTime(DateOf(*to).Value + 1)));
         where = "M.DTOCORRMOV >= :INI AND M.DTOCORRMOV < :FIM";
     }

@@ -100,6 +100,18 @@ INSTANTIATE_TEST_SUITE_P(
                           p[7] = Variant(Day(2026, 11, 1));
                       }),
                       {"0001/03"}},
+        SelectionCase{"um início com hora deixa de fora o próprio dia",
+                      Params([](auto& p) {
+                          p[6] = Variant(TDateTime(Day(2026, 10, 31).Value + 0.5));
+                          p[7] = Variant(Day(2026, 11, 1));
+                      }),
+                      {"0001/03"}},
+        SelectionCase{"um fim com hora inclui o dia inteiro",
+                      Params([](auto& p) {
+                          p[6] = Variant(Day(2026, 10, 31));
+                          p[7] = Variant(TDateTime(Day(2026, 10, 31).Value + 0.25));
+                      }),
+                      {"0001/02"}},
         SelectionCase{"fim antes do início",
                       Params([](auto& p) {
                           p[6] = Variant(Day(2026, 11, 2));
