@@ -42,6 +42,9 @@ protected:
             .AsString();
     }
 
+    /// Another user's change, straight on the company database.
+    void Exec(const std::string& sql) { oca::db::Database::Open(url)->Execute(sql); }
+
     std::string Scalar(const std::string& sql) {
         auto db = oca::db::Database::Open(url);
         auto st = db->Prepare(sql);
@@ -111,6 +114,93 @@ TEST_F(Confirm, AChangeOverAnotherUsersChangeIsRefusedNotOverwritten) {
     EXPECT_EQ(Scalar("SELECT DSSUMARIAOC FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND NROCORRMOV "
                      "= '0000000001'"),
               "Deles");
+}
+
+// Two users change different columns of one occurrence: neither change is lost.
+TEST_F(Confirm, ChangesToDifferentColumnsOfOneOccurrenceAreBothKept) {
+    TClientDataSet first, second;
+    Load(first);
+    Load(second);
+    const std::pair<TClientDataSet*, std::pair<const char*, const char*>> edits[] = {
+        {&first, {"DSSUMARIAOC", "Resumo novo"}}, {&second, {"NMPESSIDETOC", "Rita"}}};
+    for (const auto& [cds, edit] : edits) {
+        ASSERT_TRUE(cds->Locate("NROCORRMOV", Variant("0000000001")));
+        cds->Edit();
+        cds->FieldByName(edit.first).SetAsString(edit.second);
+        cds->Post();
+    }
+    EXPECT_EQ(Send(&first, nullptr, nullptr), "");
+    EXPECT_EQ(Send(&second, nullptr, nullptr), "");
+    EXPECT_EQ(Scalar("SELECT DSSUMARIAOC || '/' || NMPESSIDETOC FROM MOVOCORR WHERE "
+                     "CDFILILANCMO = '0001' AND NROCORRMOV = '0000000001'"),
+              "Resumo novo/Rita");
+}
+
+// A text is compared by its version as well as its content: one saved again with the
+// same words by someone else has still moved on.
+TEST_F(Confirm, ATextWhoseVersionMovedOnIsAConflictEvenWithTheSameContent) {
+    TClientDataSet mine;
+    mine.SetData(net.Call("GetParecer", {Variant("0001"), Variant("0000000001")}));
+    Exec("UPDATE PARECER SET NRVERSAO = 2 WHERE NROCORRMOV = '0000000001'");
+    mine.Edit();
+    mine.FieldByName("DSPAROCORMOV").SetAsString("<p>Meu</p>");
+    mine.Post();
+    EXPECT_THAT(Send(nullptr, &mine, nullptr), ::testing::HasSubstr("alterado por outro usuário"));
+    EXPECT_EQ(Scalar("SELECT DSPAROCORMOV FROM PARECER WHERE NROCORRMOV = '0000000001'"),
+              "<p>Parecer um</p>");
+}
+
+// Two users write the first assessment of an occurrence: the second is refused, not
+// written over the first.
+TEST_F(Confirm, ATextAnotherUserInsertedFirstIsRefused) {
+    TClientDataSet a, b;
+    for (TClientDataSet* cds : {&a, &b}) {
+        cds->SetData(net.Call("GetParecer", {Variant("0001"), Variant("0000000002")}));
+        ASSERT_EQ(cds->RecordCount(), 0u);
+        cds->Append();
+        cds->FieldByName("CDFILILANCMO").SetAsString("0001");
+        cds->FieldByName("NROCORRMOV").SetAsString("0000000002");
+        cds->FieldByName("DSPAROCORMOV").SetAsString(cds == &a ? "<p>A</p>" : "<p>B</p>");
+        cds->Post();
+    }
+    EXPECT_EQ(Send(nullptr, &a, nullptr), "");
+    const std::string refused = Send(nullptr, &b, nullptr);
+    EXPECT_GT(refused.size(), 10u);
+    EXPECT_THAT(refused, ::testing::HasSubstr("outro usuário"));
+    EXPECT_EQ(Scalar("SELECT DSPAROCORMOV FROM PARECER WHERE NROCORRMOV = '0000000002'"),
+              "<p>A</p>");
+}
+
+TEST_F(Confirm, ANewOccurrenceWithoutABranchIsRefusedAndSpendsNoNumber) {
+    for (const char* branch : {"", "   "}) {
+        TClientDataSet cds;
+        Load(cds);
+        cds.Append();
+        cds.FieldByName("CDFILIAL").SetAsString("0001");
+        cds.FieldByName("CDFILILANCMO").SetAsString(branch);
+        cds.FieldByName("CDOPERADOR").SetAsString("001");
+        cds.Post();
+        EXPECT_EQ(Send(&cds, nullptr, nullptr),
+                  "A filial de lançamento da nova ocorrência deve ser informada.")
+            << "'" << branch << "'";
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR"), "7");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM NUMOCORR"), "3");
+}
+
+// A branch whose counter row is missing (numbers kept before the counter existed) goes on
+// from its highest stored number.
+TEST_F(Confirm, ABranchWithoutACounterGoesOnFromItsHighestNumber) {
+    Exec("DELETE FROM NUMOCORR WHERE CDFILILANCMO = '0001'");
+    TClientDataSet cds;
+    Load(cds);
+    cds.Append();
+    cds.FieldByName("CDFILIAL").SetAsString("0001");
+    cds.FieldByName("CDFILILANCMO").SetAsString("0001");
+    cds.FieldByName("CDOPERADOR").SetAsString("001");
+    cds.Post();
+    EXPECT_EQ(Send(&cds, nullptr, nullptr), "0000000005");
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "5");
 }
 
 TEST_F(Confirm, TextsAloneAreSavedAndTheirConflictsDetected) {

@@ -117,16 +117,34 @@ TEST(Qualification, ScoresStandingsAndWeights) {
     EXPECT_EQ(MonthlyScore(10, 0), 0) << "a demerit of 10 with no receipt takes all";
     EXPECT_EQ(MonthlyScore(10, 4), 75);
     EXPECT_EQ(MonthlyScore(500, 1), 0) << "never below zero";
-    EXPECT_EQ(Standing(80), "A");
-    EXPECT_EQ(Standing(79.9), "B");
-    EXPECT_EQ(Standing(30), "C");
-    EXPECT_EQ(Standing(29.99), "D");
+    // Each class starts exactly at its boundary.
+    const std::pair<double, const char*> standings[] = {{100, "A"},   {80, "A"},    {79.99, "B"},
+                                                        {50, "B"},    {49.99, "C"}, {30, "C"},
+                                                        {29.99, "D"}, {0, "D"}};
+    for (const auto& [score, standing] : standings) {
+        EXPECT_EQ(Standing(score), standing) << score;
+    }
     std::vector<MonthScore> months(3);
     months[0] = {202611, 1, 10, 1, 0, "D"};  // this month, weight 12/12
     months[1] = {202610, 0, 0, 4, 100, "A"}; // last month, weight 11/12
     months[2] = {202609, 0, 0, 0, 100, "A"}; // no activity: left out
     EXPECT_NEAR(OverallScore(months, 202611), 100 * (11.0 / 12) / (23.0 / 12), 1e-9);
     EXPECT_EQ(OverallScore({}, 202611), 100);
+}
+
+// The twelve-month window: the month of age 11 counts with weight 1/12, the month of age
+// 12 (and a month after the reference) not at all. Scores chosen so that nothing clamps.
+TEST(Qualification, TheOldestMonthOfTheWindowCountsWithItsWeight) {
+    using namespace oca::server;
+    const MonthScore now{202611, 1, 5, 1, 50, "B"};    // age 0, weight 12/12
+    const MonthScore oldest{202512, 1, 2, 1, 80, "A"}; // age 11, weight 1/12
+    const MonthScore tooOld{202511, 1, 9, 1, 10, "D"}; // age 12
+    const MonthScore ahead{202612, 1, 9, 1, 10, "D"};  // after the reference
+    EXPECT_NEAR(OverallScore({now, oldest}, 202611), (50 * 12.0 + 80 * 1.0) / 13.0, 1e-9);
+    EXPECT_NEAR(OverallScore({now, oldest, tooOld, ahead}, 202611), (50 * 12.0 + 80 * 1.0) / 13.0,
+                1e-9);
+    EXPECT_NEAR(OverallScore({oldest}, 202611), 80, 1e-9);
+    EXPECT_EQ(OverallScore({tooOld}, 202611), 100) << "nothing in the window";
 }
 
 TEST_F(ServerTest, HostileRequestsAreAnsweredAndTheServerKeepsServing) {
