@@ -136,6 +136,23 @@ TEST_F(Controls, RadioButtonsCheckedFromCodeRunTheirClickAndUncheckSiblings) {
     form.rbtForne->SetEnabled(false);
     EXPECT_FALSE(form.rbtForne->UserClick());
     EXPECT_TRUE(form.rbtCliente->Checked());
+    // A click on the button already selected, by a person or from code, runs nothing.
+    EXPECT_TRUE(form.rbtCliente->UserClick());
+    form.rbtCliente->Click();
+    form.rbtCliente->SetChecked(true);
+    EXPECT_THAT(clicks, ElementsAre("forne", "cliente"));
+    EXPECT_TRUE(form.rbtCliente->Checked());
+}
+
+// An exit handler that moves the focus elsewhere without raising decides where it goes:
+// the control the person aimed at does not take it.
+TEST_F(Controls, AnExitThatMovesTheFocusWithoutRaisingLeavesItThere) {
+    form.dbeCdFilial->OnExit = [&](TObject*) {
+        form.dbdData->SetFocus();
+    };
+    EXPECT_TRUE(Application->Dispatch([&] { form.dbeNmFilial->UserFocus(); }));
+    EXPECT_EQ(form.ActiveControl(), form.dbdData);
+    EXPECT_THAT(ui.TakeJournal(), ElementsAre());
 }
 
 TEST_F(Controls, PagesChangeSilentlyFromCodeAndOnlyToEnabledPagesByUsers) {

@@ -89,10 +89,8 @@ void TRadioButton::SetChecked(bool checked) {
 }
 
 void TRadioButton::Click() {
-    if (checked_) {
-        TControl::Click(); // clicking the checked button runs its handler again
-        return;
-    }
+    // Only a button that was not selected runs its click behaviour: a second click on the
+    // selected one changes nothing, as selecting it again from code changes nothing.
     SetChecked(true);
 }
 
