@@ -253,6 +253,23 @@ TEST_F(Navigation, FilterNarrowsTheViewAndReleasesIt) {
     EXPECT_EQ(cds.RecordCount(), 4u);
 }
 
+// Each comparison operator against the branch codes 0001..0004, including its boundary.
+TEST_F(Navigation, FilterComparisonsKeepTheirBoundaries) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"CDFILIAL < '0002'", {"0001"}},
+        {"CDFILIAL <= '0002'", {"0001", "0002"}},
+        {"CDFILIAL > '0003'", {"0004"}},
+        {"CDFILIAL >= '0003'", {"0003", "0004"}},
+        {"CDFILIAL = '0003'", {"0003"}},
+        {"CDFILIAL <> '0003'", {"0001", "0002", "0004"}},
+    };
+    cds.SetFiltered(true);
+    for (const auto& [filter, expected] : cases) {
+        cds.SetFilter(filter);
+        EXPECT_EQ(Column(cds, "CDFILIAL"), expected) << filter;
+    }
+}
+
 TEST(ClientDataSet, AFilterSetBeforeLoadingAppliesToEveryReload) {
     TClientDataSet cds;
     cds.SetFilter("CDFILIAL = '0002'");

@@ -197,6 +197,34 @@ TEST_F(DataSetEvents, DisabledControlsHearNothingThenOneChange) {
     EXPECT_THAT(journal.Take(), ElementsAre("DataChange:*"));
 }
 
+// A state entered while controls were disabled is announced once when they come back,
+// before the data change; a state left where it was announced is not announced at all.
+TEST_F(DataSetEvents, AStateEnteredWhileDisabledIsAnnouncedOnceOnEnable) {
+    const auto announced = [this] {
+        std::vector<std::string> out;
+        for (const std::string& l : journal.Take()) {
+            if (l.rfind("State:", 0) == 0 || l.rfind("DataChange", 0) == 0) {
+                out.push_back(l);
+            }
+        }
+        return out;
+    };
+    cds.DisableControls();
+    cds.Edit();
+    name->SetAsString("Editando");
+    cds.EnableControls();
+    EXPECT_THAT(announced(), ElementsAre("State:Edit", "DataChange:*"));
+    EXPECT_EQ(source.State(), dsEdit);
+    cds.DisableControls();
+    cds.DisableControls();
+    cds.Post();
+    cds.Edit();
+    cds.EnableControls();
+    EXPECT_THAT(announced(), ElementsAre()) << "still disabled once";
+    cds.EnableControls();
+    EXPECT_THAT(announced(), ElementsAre("DataChange:*")) << "edit again: no state change";
+}
+
 TEST_F(DataSetEvents, FieldLinkWritesPendingTextBeforePostAndFollowsTheField) {
     struct Edit {
         TFieldDataLink link;
