@@ -149,24 +149,30 @@ TEST_F(Filter, TheParametersSelectionTextSelectsTheRecordsColumns) {
     EXPECT_EQ(text.SQL_IB.Text(), text.SQL.Text());
 }
 
+// Every check of the confirmation, in the order they run, each with its catalog text and
+// the control it focuses; a check that fails leaves the screen open and loads nothing.
 TEST_F(Filter, ChecksRunInOrderWithTheirMessagesAndFocus) {
+    std::vector<std::string> focused;
     ui.QueueModal([&](TForm& form) {
         auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
         // Through the application, as a person's click: a refused check shows and stops.
         auto confirm = [&] {
             Application->Dispatch([&] { f.sbtConfirma->UserClick(); });
+            focused.push_back(f.ActiveControl() ? f.ActiveControl()->Name() : "");
         };
-        f.rbtSegLista->UserClick();
-        f.rbtFiliLista->UserClick();
+        for (TRadioButton* list :
+             {f.rbtCPFLista, f.rbtAtendLista, f.rbtSegLista, f.rbtGOcorLista, f.rbtFiliLista}) {
+            list->UserClick();
+        }
+        for (TRadioButton* all :
+             {f.rbtFiliTodos, f.rbtGOcorTodos, f.rbtSegTodos, f.rbtAtendTodos, f.rbtCPFTodos}) {
+            confirm();
+            all->UserClick();
+        }
         confirm();
-        EXPECT_EQ(f.ActiveControl(), f.rbtFiliLista) << "the branch check comes first";
-        f.rbtFiliTodos->UserClick();
+        f.depPerIni->UserType("01112026");
         confirm();
-        EXPECT_EQ(f.ActiveControl(), f.rbtSegLista);
-        f.rbtSegTodos->UserClick();
-        confirm();
-        EXPECT_EQ(f.ActiveControl(), f.depPerIni);
-        Dates(f, "02112026", "01112026");
+        f.depPerFin->UserType("31102026");
         confirm();
         f.depPerIni->UserType("31022026");
         confirm();
@@ -180,12 +186,38 @@ TEST_F(Filter, ChecksRunInOrderWithTheirMessagesAndFocus) {
             errors.push_back(line.substr(7));
         }
     }
-    EXPECT_THAT(errors, ElementsAre("Filial deve ser informada.", "Segmento deve ser informado.",
-                                    "Período inicial deve ser informado.",
-                                    "Data inicial deve ser menor ou igual a data final.",
-                                    "'31/02/2026' não é uma data válida"));
+    EXPECT_THAT(errors,
+                ElementsAre("Filial deve ser informada.", "Grupo de ocorrência deve ser informado.",
+                            "Segmento deve ser informado.", "Atendimento deve ser informado.",
+                            "Cliente/Forneced/Prosp deve ser informado.",
+                            "Período inicial deve ser informado.",
+                            "Período final deve ser informado.",
+                            "Data inicial deve ser menor ou igual a data final.",
+                            "'31/02/2026' não é uma data válida"));
+    // The date order check keeps the focus where it was; what the editor does with an
+    // invalid date of its own is the editor's business.
+    focused.pop_back();
+    EXPECT_THAT(focused,
+                ElementsAre("rbtFiliLista", "rbtGOcorLista", "rbtSegLista", "rbtAtendLista",
+                            "rbtCPFLista", "depPerIni", "depPerFin", "depPerFin"));
     EXPECT_FALSE(Register().cdsMovOcorr->Active()) << "leaving without confirming loads nothing";
     EXPECT_FALSE(Register().tshFormulario->Enabled());
+}
+
+// A period of one day is accepted and brings every occurrence of that day, whatever its
+// time: 23:59:59 included.
+TEST_F(Filter, AOneDayPeriodIsAcceptedAndTakesTheWholeDay) {
+    ui.QueueModal([&](TForm& form) {
+        auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+        Dates(f, "31102026", "31102026");
+        f.sbtConfirma->UserClick();
+        return mrNone;
+    });
+    Register().Show();
+    EXPECT_THAT(Numbers(), ElementsAre("0001/02"));
+    for (const std::string& line : ui.Journal()) {
+        EXPECT_NE(line.rfind("error: ", 0), 0u) << line;
+    }
 }
 
 TEST_F(Filter, ContactsOnTodosFollowTheKindBoxesAndTheSearchOffersTheCheckedKinds) {
