@@ -47,7 +47,7 @@ TEST_F(BaseScreens, TheMaintenanceScreenEditsItsRecordFromButtonsAndMenus) {
     EXPECT_EQ(form->pgcPadrao->ActivePage(), form->tshFolhaDados) << "FormCreate shows the list";
     EXPECT_TRUE(form->mnuFolhaDados->Checked());
     EXPECT_EQ(form->msgMensagensPadroes->Msg("Excl"), "Confirma a exclusão do registro?");
-    EXPECT_FALSE(form->msgMensagensPadroes->Msg("Canc").empty());
+    EXPECT_EQ(form->msgMensagensPadroes->Msg("Canc"), "Confirma o cancelamento das alterações?");
 
     form->sbtIncluir->UserClick();
     EXPECT_EQ(cds.State(), dsInsert);
