@@ -58,6 +58,33 @@ TEST_F(Browsing, TheStateTableFollowsTheRecordAndTheBranchParameters) {
     EXPECT_FALSE(screen->tshParecer->Enabled());
 }
 
+// The maintenance flag by module and branch: modules 30 and 66 follow the branch's
+// IDINCOCORR (branch 0012 has no parameters, so none), any other module maintains. On a
+// list that is not empty, insert and delete follow the flag; alter, search and verify do
+// not. Tasks are for module 66 only.
+TEST_F(Browsing, TheMaintenanceFlagFollowsTheModuleAndTheBranch) {
+    struct Case {
+        int module;
+        const char* branch;
+        bool maintenance;
+    };
+    const Case cases[] = {{30, "0001", true},  {30, "0012", false}, {66, "0001", true},
+                          {66, "0012", false}, {12, "0001", true},  {12, "0012", true}};
+    for (const Case& c : cases) {
+        Host().activeModule = c.module;
+        Host().branch = c.branch;
+        Load(std::string("|") + c.branch + "|");
+        const std::string what = std::to_string(c.module) + "/" + c.branch;
+        ASSERT_FALSE(screen->cdsMovOcorr->IsEmpty()) << what;
+        EXPECT_EQ(screen->Maintenance(), c.maintenance) << what;
+        EXPECT_THAT(Toolbar(),
+                    ElementsAre(c.maintenance, true, c.maintenance, true, true, false, false))
+            << what;
+        EXPECT_EQ(screen->mnuExcluir->Enabled(), c.maintenance) << what;
+        EXPECT_EQ(screen->dbeNRTAREFA->Enabled(), c.module == 66) << what;
+    }
+}
+
 TEST_F(Browsing, ScrollingSetsTheHourTheCounterpartAndFetchesTextsOnlyOnTheirPage) {
     Load("|0001|");
     EXPECT_EQ(screen->medHora->EditText(), "09:30");
