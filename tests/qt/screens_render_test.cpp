@@ -4,7 +4,10 @@
 
 #include "filter/Cli_oca0080b.h"
 #include "framework/controls/application.h"
+#include "framework/controls/db_controls.h"
 #include "framework/controls/menus.h"
+#include "framework/controls/pages.h"
+#include "framework/controls/std_controls.h"
 #include "framework/host/host_context.h"
 #include "framework/ui/scripted_ui_driver.h"
 #include "qt/adapter.h"
@@ -79,6 +82,33 @@ protected:
         }
     }
 
+    /// Each control stands where its definition puts it, at the screen's scale. Pages are
+    /// placed by their page control; labels and data texts take the width of their words.
+    static size_t CheckPlaces(const oca::qt::FormView& view, const TWinControl& parent) {
+        size_t placed = 0;
+        for (const TControl* child : parent.Children()) {
+            if (const auto* win = dynamic_cast<const TWinControl*>(child)) {
+                placed += CheckPlaces(view, *win);
+            }
+            const QWidget* widget = view.WidgetOf(child);
+            if (!widget || dynamic_cast<const TTabSheet*>(child) ||
+                (child->Width() == 0 && child->Height() == 0)) {
+                continue;
+            }
+            ++placed;
+            EXPECT_EQ(widget->pos(), QPoint(view.Scale(child->Left()), view.Scale(child->Top())))
+                << child->Name();
+            if (dynamic_cast<const TLabel*>(child) || dynamic_cast<const TDBText*>(child)) {
+                EXPECT_GE(widget->height(), view.Scale(child->Height())) << child->Name();
+                continue;
+            }
+            EXPECT_EQ(widget->size(),
+                      QSize(view.Scale(child->Width()), view.Scale(child->Height())))
+                << child->Name();
+        }
+        return placed;
+    }
+
     static size_t Controls(const TWinControl& parent) {
         size_t count = 0;
         for (const TControl* child : parent.Children()) {
@@ -101,6 +131,7 @@ TEST_F(ScreensRendered, EachScreenRendersEveryControlAndMenuItemOfItsDefinition)
         EXPECT_EQ(CheckControls(view, *form), controls);
         EXPECT_EQ(view.AdapterCount(), controls + 1) << "one adapter per control, and the form";
         CheckWidgets(view);
+        EXPECT_GT(CheckPlaces(view, *form), controls / 2);
         if (form->Menu()) {
             size_t items = 0;
             CheckMenu(view, form->Menu()->Items(), items);
