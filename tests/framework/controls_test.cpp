@@ -146,6 +146,20 @@ TEST_F(Controls, RadioButtonsCheckedFromCodeRunTheirClickAndUncheckSiblings) {
 
 // An exit handler that moves the focus elsewhere without raising decides where it goes:
 // the control the person aimed at does not take it.
+// A field's FocusControl moves the focus to the control that shows it, its exits run
+// first; a field no control shows leaves the focus where it is.
+TEST_F(Controls, AFieldFocusesTheControlThatShowsIt) {
+    std::vector<std::string> exits;
+    form.dbeCdFilial->OnExit = [&](TObject*) {
+        exits.push_back("dbeCdFilial");
+    };
+    form.cds->FieldByName("DTOCORRMOV").FocusControl();
+    EXPECT_EQ(form.ActiveControl(), form.dbdData);
+    EXPECT_THAT(exits, ElementsAre("dbeCdFilial"));
+    form.branches->FieldByName("NMFILIAL").FocusControl();
+    EXPECT_EQ(form.ActiveControl(), form.dbdData);
+}
+
 TEST_F(Controls, AnExitThatMovesTheFocusWithoutRaisingLeavesItThere) {
     form.dbeCdFilial->OnExit = [&](TObject*) {
         form.dbdData->SetFocus();

@@ -51,6 +51,9 @@ TDBDateEditPlus::TDBDateEditPlus(TComponent* Owner) : TDateEditPlus(Owner) {
     link_.OnUpdateData = [this](TObject*) {
         WriteField();
     };
+    link_.OnFocusRequest = [this] {
+        SetFocus();
+    };
 }
 
 void TDBDateEditPlus::WriteField() {

@@ -69,6 +69,9 @@ TDBEdit::TDBEdit(TComponent* Owner) : TCustomEdit(Owner) {
             field->SetText(Text());
         }
     };
+    link_.OnFocusRequest = [this] {
+        SetFocus();
+    };
 }
 
 std::string TDBEdit::EditMask() const {

@@ -141,6 +141,15 @@ void TDataSet::DataEvent(TDataEvent event, TField* field) {
     }
 }
 
+void TDataSet::FocusField(const TField& field) {
+    const std::vector<TDataSource*> sources = sources_;
+    for (TDataSource* source : sources) {
+        if (source->FocusField(&field)) {
+            return;
+        }
+    }
+}
+
 void TDataSet::AttachDataSource(TDataSource* source) {
     if (std::find(sources_.begin(), sources_.end(), source) == sources_.end()) {
         sources_.push_back(source);

@@ -146,6 +146,8 @@ public:
     /// A display property of a field changed: bound controls refresh, as on any
     /// wholesale change.
     void FieldPropertyChanged(TField& field);
+    /// Focuses the first control that shows `field` (the field's FocusControl).
+    void FocusField(const TField& field);
     void AttachDataSource(TDataSource* source);
     void DetachDataSource(TDataSource* source);
 

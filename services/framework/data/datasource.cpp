@@ -115,6 +115,18 @@ void TDataSource::DataEvent(TDataEvent event, TField* field) {
     }
 }
 
+bool TDataSource::FocusField(const TField* field) {
+    const std::vector<TDataLink*> links = links_;
+    for (TDataLink* link : links) {
+        auto* fieldLink = dynamic_cast<TFieldDataLink*>(link);
+        if (fieldLink && fieldLink->Field() == field && fieldLink->OnFocusRequest) {
+            fieldLink->OnFocusRequest();
+            return true;
+        }
+    }
+    return false;
+}
+
 // -- TDataLink --------------------------------------------------------------------
 
 TDataLink::~TDataLink() {

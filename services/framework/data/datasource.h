@@ -31,6 +31,9 @@ public:
     TDataChangeEvent OnDataChange;
     TNotifyEvent OnUpdateData;
 
+    /// Focuses the first control whose link shows `field`; false when there is none.
+    bool FocusField(const TField* field);
+
     // -- used by TDataSet and TDataLink
     void DataEvent(TDataEvent event, TField* field);
     void DataSetDestroyed();
@@ -106,6 +109,8 @@ public:
     TNotifyEvent OnEditingChange;
     TNotifyEvent OnUpdateData;
     TNotifyEvent OnActiveChange;
+    /// Set by the control that holds the link: moves the focus to it (TField::FocusControl).
+    std::function<void()> OnFocusRequest;
 
 protected:
     void ActiveChanged() override;

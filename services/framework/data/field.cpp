@@ -12,6 +12,12 @@ TField::~TField() {
     }
 }
 
+void TField::FocusControl() const {
+    if (dataSet_) {
+        dataSet_->FocusField(*this);
+    }
+}
+
 void TField::SetDataSet(TDataSet* dataSet) {
     if (dataSet_ == dataSet) {
         return;

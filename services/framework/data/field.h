@@ -66,6 +66,8 @@ public:
     void SetValue(const Variant& value);
     bool IsNull() const { return Value().IsNull(); }
     void Clear() { SetValue(Variant()); }
+    /// Moves the focus to the first control that shows this field; none, nothing happens.
+    void FocusControl() const;
 
     std::string AsString() const;
     void SetAsString(std::string_view text);
