@@ -1,5 +1,7 @@
 #include "apps/runner.h"
 
+#include "apps/runner_names.h"
+
 #include "appserver/server.h"
 #include "database/database.h"
 #include "filter/Cli_oca0080b.h"
@@ -23,19 +25,6 @@ namespace oca::script {
 
 namespace {
 
-std::string StateName(TDataSetState s) {
-    switch (s) {
-    case dsBrowse:
-        return "browse";
-    case dsEdit:
-        return "edit";
-    case dsInsert:
-        return "insert";
-    default:
-        return "inactive";
-    }
-}
-
 std::uint16_t KeyCode(const std::string& name) {
     if (name == "F9") {
         return VK_F9;
@@ -51,8 +40,6 @@ std::uint16_t KeyCode(const std::string& name) {
     }
     return static_cast<std::uint16_t>(std::stoi(name));
 }
-
-const char* const kWindowStates[] = {"normal", "minimized", "maximized"};
 
 } // namespace
 
@@ -126,14 +113,6 @@ TComponent* Runner::Find(const Command& cmd, const std::string& name) const {
     Malformed(cmd, "componente '" + name + "' não encontrado");
 }
 
-template <class T> T& Runner::FindAs(const Command& cmd, const std::string& name) const {
-    auto* typed = dynamic_cast<T*>(Find(cmd, name));
-    if (!typed) {
-        Malformed(cmd, "'" + name + "' não serve para '" + cmd.words[0] + "'");
-    }
-    return *typed;
-}
-
 TModalResult Runner::ShowModal(TForm& form) {
     std::cout << "modal: " << form.Name() << std::endl;
     auto it = modalBlocks_.find(form.Name());
@@ -164,17 +143,69 @@ int Runner::Run(const std::vector<Command>& commands) {
     for (const Command& cmd : commands) {
         Execute(cmd);
     }
+    UnexpectedRefusal();
     return failures_;
+}
+
+void Runner::Refuse(const Command& cmd, const std::string& why) {
+    std::cout << "recusado: " << Arg(cmd, 1) << " " << why << std::endl;
+    refused_ = cmd;
+}
+
+void Runner::UnexpectedRefusal() {
+    if (refused_) {
+        Fail(*refused_, "an action a person can do", "refused");
+        refused_.reset();
+    }
 }
 
 void Runner::Execute(const Command& cmd) {
     const std::string& verb = cmd.words[0];
+    const bool expectsRefusal =
+        verb == "expect" && cmd.words.size() == 2 && cmd.words[1] == "refused";
+    if (expectsRefusal) {
+        if (!refused_) {
+            Fail(cmd, "refused", "done");
+        }
+        refused_.reset();
+        return;
+    }
+    UnexpectedRefusal();
     if (verb == "on") {
         modalBlocks_[cmd.words[2]].push_back(cmd.block);
     } else if (verb == "expect") {
         Expect(cmd);
     } else {
         Act(cmd);
+    }
+}
+
+// A person typing the whole text into a control: the focus moves there (its exits run),
+// an edit not bound to a field hears the first key press (which may start editing, as
+// the hour box does), then the text replaces what was there.
+void Runner::Type(const Command& cmd) {
+    auto& edit = FindAs<TWinControl>(cmd, Arg(cmd, 1));
+    if (!edit.UserFocus()) {
+        Refuse(cmd, "não pode receber o foco");
+        return;
+    }
+    const std::string& text = Arg(cmd, 2);
+    bool typed = false;
+    if (auto* db = dynamic_cast<TDBEdit*>(&edit)) {
+        typed = db->UserType(text);
+    } else if (auto* e = dynamic_cast<TCustomEdit*>(&edit)) {
+        if (e->ReadOnly()) {
+            typed = false;
+        } else if (!text.empty() && edit.UserKeyPressLeft(text[0]) == 0) {
+            typed = true; // the key was taken by a handler
+        } else {
+            typed = e->UserType(text);
+        }
+    } else if (auto* r = dynamic_cast<TDBRichEdit*>(&edit)) {
+        typed = r->UserType(text);
+    }
+    if (!typed) {
+        Refuse(cmd, "não aceita o texto (somente leitura)");
     }
 }
 
@@ -224,6 +255,15 @@ void Runner::Act(const Command& cmd) {
         }
     } else if (verb == "answer") {
         QueueAnswer(Arg(cmd, 1) == "yes");
+    } else if (verb == "answer-text") {
+        QueueInput(Arg(cmd, 1));
+    } else if (verb == "sql") {
+        // Another user's statement, straight on the company database (it may hold
+        // semicolons, as a trigger's body does).
+        if (!db_) {
+            Malformed(cmd, "sem banco de dados");
+        }
+        db_->Execute(Arg(cmd, 1));
     } else if (verb == "choose") {
         const std::string& what = Arg(cmd, 1);
         const size_t eq = what.find('=');
@@ -244,25 +284,14 @@ void Runner::Act(const Command& cmd) {
                     item->UserClick();
                 } else if (auto* control = dynamic_cast<TControl*>(c);
                            control && !control->UserClick()) {
-                    std::cout << "recusado: " << Arg(cmd, 1) << " não está habilitado" << std::endl;
+                    Refuse(cmd, "não está habilitado");
                 }
             } else if (verb == "focus") {
                 if (!FindAs<TWinControl>(cmd, Arg(cmd, 1)).UserFocus()) {
-                    std::cout << "recusado: " << Arg(cmd, 1) << " não pode receber o foco"
-                              << std::endl;
+                    Refuse(cmd, "não pode receber o foco");
                 }
             } else if (verb == "type") {
-                auto& edit = FindAs<TWinControl>(cmd, Arg(cmd, 1));
-                if (!edit.UserFocus()) {
-                    std::cout << "recusado: " << Arg(cmd, 1) << " não pode receber o foco"
-                              << std::endl;
-                    return;
-                }
-                if (auto* e = dynamic_cast<TCustomEdit*>(&edit)) {
-                    e->UserType(Arg(cmd, 2));
-                } else if (auto* r = dynamic_cast<TDBRichEdit*>(&edit)) {
-                    r->UserType(Arg(cmd, 2));
-                }
+                Type(cmd);
             } else if (verb == "leave") {
                 if (TForm* form = Forms().empty() ? nullptr : Forms().front()) {
                     form->SelectNext();
@@ -303,150 +332,6 @@ void Runner::Act(const Command& cmd) {
                 Malformed(cmd, "comando desconhecido '" + verb + "'");
             }
         });
-    }
-}
-
-void Runner::Expect(const Command& cmd) {
-    const std::string& what = Arg(cmd, 1);
-    auto messages = [this] {
-        std::vector<std::string> out;
-        for (const std::string& line : Journal()) {
-            if (line.rfind("error: ", 0) == 0) {
-                out.push_back(line.substr(7));
-            }
-        }
-        return out;
-    };
-    if (what == "message") {
-        const auto all = messages();
-        if (messagesSeen_ >= all.size()) {
-            Fail(cmd, "message \"" + Arg(cmd, 2) + "\"", "no message");
-        } else if (all[messagesSeen_++] != Arg(cmd, 2)) {
-            Fail(cmd, "message \"" + Arg(cmd, 2) + "\"", "\"" + all[messagesSeen_ - 1] + "\"");
-        }
-    } else if (what == "no") {
-        const auto all = messages();
-        if (messagesSeen_ < all.size()) {
-            Fail(cmd, "no message", "\"" + all[messagesSeen_] + "\"");
-            messagesSeen_ = all.size();
-        }
-    } else if (what == "focus") {
-        TForm* form = Forms().empty() ? nullptr : Forms().front();
-        const std::string got =
-            form && form->ActiveControl() ? form->ActiveControl()->Name() : "nothing";
-        if (got != Arg(cmd, 2)) {
-            Fail(cmd, "focus " + Arg(cmd, 2), got);
-        }
-    } else if (what == "field" || what == "null") {
-        const std::string& ref = Arg(cmd, 2);
-        const size_t dot = ref.find('.');
-        auto& ds = FindAs<TDataSet>(cmd, ref.substr(0, dot));
-        TField& field = ds.FieldByName(ref.substr(dot + 1));
-        if (what == "null") {
-            if (!field.IsNull()) {
-                Fail(cmd, "null " + ref, "\"" + field.AsString() + "\"");
-            }
-        } else if (field.AsString() != Arg(cmd, 3)) {
-            Fail(cmd, ref + " \"" + Arg(cmd, 3) + "\"", "\"" + field.AsString() + "\"");
-        }
-    } else if (what == "text") {
-        TComponent* c = Find(cmd, Arg(cmd, 2));
-        std::string got;
-        if (auto* e = dynamic_cast<TCustomEdit*>(c)) {
-            got = e->EditText();
-        } else if (auto* r = dynamic_cast<TDBRichEdit*>(c)) {
-            got = r->PlainText();
-        } else if (auto* ctl = dynamic_cast<TControl*>(c)) {
-            got = ctl->Caption();
-        }
-        if (got != Arg(cmd, 3)) {
-            Fail(cmd, "text \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
-        }
-    } else if (what == "enabled" || what == "disabled") {
-        TComponent* c = Find(cmd, Arg(cmd, 2));
-        const bool enabled = dynamic_cast<TMenuItem*>(c)
-                                 ? dynamic_cast<TMenuItem*>(c)->Enabled()
-                                 : FindAs<TControl>(cmd, Arg(cmd, 2)).Enabled();
-        if (enabled != (what == "enabled")) {
-            Fail(cmd, what + " " + Arg(cmd, 2), enabled ? "enabled" : "disabled");
-        }
-    } else if (what == "checked" || what == "unchecked") {
-        TComponent* c = Find(cmd, Arg(cmd, 2));
-        bool checked = false;
-        if (auto* r = dynamic_cast<TRadioButton*>(c)) {
-            checked = r->Checked();
-        } else if (auto* b = dynamic_cast<TCheckBox*>(c)) {
-            checked = b->Checked();
-        } else if (auto* m = dynamic_cast<TMenuItem*>(c)) {
-            checked = m->Checked();
-        }
-        if (checked != (what == "checked")) {
-            Fail(cmd, what + " " + Arg(cmd, 2), checked ? "checked" : "unchecked");
-        }
-    } else if (what == "state") {
-        const std::string got = StateName(FindAs<TDataSet>(cmd, Arg(cmd, 2)).State());
-        if (got != Arg(cmd, 3)) {
-            Fail(cmd, "state " + Arg(cmd, 3), got);
-        }
-    } else if (what == "window") {
-        const std::string got = kWindowStates[FindAs<TForm>(cmd, Arg(cmd, 2)).WindowState()];
-        if (got != Arg(cmd, 3)) {
-            Fail(cmd, "window " + Arg(cmd, 3), got);
-        }
-    } else if (what == "page") {
-        auto& page = FindAs<TTabSheet>(cmd, Arg(cmd, 2));
-        TTabSheet* shown = page.PageControl()->ActivePage();
-        if (shown != &page) {
-            Fail(cmd, "page " + Arg(cmd, 2), shown ? shown->Name() : "none");
-        }
-    } else if (what == "count") {
-        auto& ds = FindAs<TDataSet>(cmd, Arg(cmd, 2));
-        const std::string got = std::to_string(ds.Active() ? ds.RecordCount() : 0);
-        if (got != Arg(cmd, 3)) {
-            Fail(cmd, "count " + Arg(cmd, 3), got);
-        }
-    } else if (what == "calls") {
-        std::vector<std::string> want(cmd.words.begin() + 2, cmd.words.end());
-        if (want.size() == 1 && want[0] == "none") {
-            want.clear();
-        }
-        std::string got, expected;
-        for (const std::string& c : calls_) {
-            got += (got.empty() ? "" : " ") + c;
-        }
-        for (const std::string& c : want) {
-            expected += (expected.empty() ? "" : " ") + c;
-        }
-        if (got != expected) {
-            Fail(cmd, "calls " + (expected.empty() ? std::string("none") : expected),
-                 got.empty() ? std::string("none") : got);
-        }
-        calls_.clear();
-    } else if (what == "sql") {
-        if (!db_) {
-            Fail(cmd, "sql", "no database");
-            return;
-        }
-        auto st = db_->Prepare(Arg(cmd, 2));
-        const std::string got =
-            st->Next() ? st->Value(0).AsString() : std::string("<nenhuma linha>");
-        if (got != Arg(cmd, 3)) {
-            Fail(cmd, "sql \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
-        }
-    } else if (what == "param") {
-        if (!frmFiltroOcorAte) {
-            Fail(cmd, "param " + Arg(cmd, 2), "no filter screen");
-            return;
-        }
-        const TParam& p = frmFiltroOcorAte->qryParams->ParamByName(Arg(cmd, 2));
-        const std::string got = p.IsNull() ? "null" : "\"" + p.AsString() + "\"";
-        const std::string want =
-            Arg(cmd, 3) == "null" && cmd.words.size() == 4 ? "null" : "\"" + Arg(cmd, 3) + "\"";
-        if (got != want) {
-            Fail(cmd, "param " + Arg(cmd, 2) + " " + want, got);
-        }
-    } else {
-        Malformed(cmd, "expectativa desconhecida '" + what + "'");
     }
 }
 

@@ -4,6 +4,7 @@
 #include "framework/ui/scripted_ui_driver.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,17 +40,29 @@ private:
     void Act(const Command& cmd);
     void Expect(const Command& cmd);
     void Snapshot(const Command& cmd);
+    void Type(const Command& cmd);
+    /// Journals an action a person could not do; the next line must expect it.
+    void Refuse(const Command& cmd, const std::string& why);
+    void UnexpectedRefusal();
     void Fail(const Command& cmd, const std::string& expected, const std::string& got);
     [[noreturn]] void Malformed(const Command& cmd, const std::string& what) const;
     const std::string& Arg(const Command& cmd, size_t index) const;
     TComponent* Find(const Command& cmd, const std::string& name) const;
-    template <class T> T& FindAs(const Command& cmd, const std::string& name) const;
+    template <class T> T& FindAs(const Command& cmd, const std::string& name) const {
+        auto* typed = dynamic_cast<T*>(Find(cmd, name));
+        if (!typed) {
+            Malformed(cmd, "'" + name + "' não serve para '" + cmd.words[0] + "'");
+        }
+        return *typed;
+    }
     std::vector<TForm*> Forms() const;
 
     std::map<std::string, std::vector<std::vector<Command>>> modalBlocks_;
     std::vector<TForm*> modalStack_;
     std::vector<std::string> calls_;
     size_t messagesSeen_ = 0;
+    size_t questionsSeen_ = 0;
+    std::optional<Command> refused_;
     int failures_ = 0;
     oca::db::Database* db_ = nullptr;
     std::string renderDir_;

@@ -1,0 +1,219 @@
+// The expectations of the scenario language: what a scenario checks of the screens,
+// the data and the people's dialogs.
+#include "apps/runner.h"
+
+#include "apps/runner_names.h"
+#include "database/database.h"
+#include "filter/Cli_oca0080b.h"
+#include "framework/controls/date_edit.h"
+#include "framework/controls/db_controls.h"
+#include "framework/controls/menus.h"
+#include "framework/controls/pages.h"
+#include "register/Cli_oca0080a.h"
+
+namespace oca::script {
+
+void Runner::Expect(const Command& cmd) {
+    const std::string& what = Arg(cmd, 1);
+    auto messages = [this] {
+        std::vector<std::string> out;
+        for (const std::string& line : Journal()) {
+            if (line.rfind("error: ", 0) == 0) {
+                out.push_back(line.substr(7));
+            }
+        }
+        return out;
+    };
+    auto questions = [this] {
+        std::vector<std::string> out;
+        for (const std::string& line : Journal()) {
+            if (line.rfind("confirm: ", 0) == 0) {
+                const size_t arrow = line.rfind(" -> ");
+                out.push_back(
+                    line.substr(9, arrow == std::string::npos ? std::string::npos : arrow - 9));
+            }
+        }
+        return out;
+    };
+    if (what == "message-like") {
+        const auto all = messages();
+        if (messagesSeen_ >= all.size()) {
+            Fail(cmd, "message like \"" + Arg(cmd, 2) + "\"", "no message");
+        } else if (all[messagesSeen_++].find(Arg(cmd, 2)) == std::string::npos) {
+            Fail(cmd, "message like \"" + Arg(cmd, 2) + "\"", "\"" + all[messagesSeen_ - 1] + "\"");
+        }
+    } else if (what == "question") {
+        const auto all = questions();
+        if (questionsSeen_ >= all.size()) {
+            Fail(cmd, "question \"" + Arg(cmd, 2) + "\"", "no question");
+        } else if (all[questionsSeen_++] != Arg(cmd, 2)) {
+            Fail(cmd, "question \"" + Arg(cmd, 2) + "\"", "\"" + all[questionsSeen_ - 1] + "\"");
+        }
+    } else if (what == "color") {
+        static const std::pair<const char*, TColor> kColors[] = {
+            {"window", clWindow}, {"info", clInfoBk}, {"face", clBtnFace}};
+        const TColor got = FindAs<TControl>(cmd, Arg(cmd, 2)).Color();
+        std::string name = std::to_string(static_cast<long>(got));
+        for (const auto& [n, c] : kColors) {
+            if (c == got) {
+                name = n;
+            }
+        }
+        if (name != Arg(cmd, 3)) {
+            Fail(cmd, "color " + Arg(cmd, 3), name);
+        }
+    } else if (what == "readonly" || what == "writable") {
+        TComponent* c = Find(cmd, Arg(cmd, 2));
+        bool readOnly = false;
+        if (auto* e = dynamic_cast<TCustomEdit*>(c)) {
+            readOnly = e->ReadOnly();
+        } else if (auto* r = dynamic_cast<TDBRichEdit*>(c)) {
+            readOnly = r->ReadOnly();
+        } else {
+            Malformed(cmd, "'" + Arg(cmd, 2) + "' não é um editor");
+        }
+        if (readOnly != (what == "readonly")) {
+            Fail(cmd, what + " " + Arg(cmd, 2), readOnly ? "readonly" : "writable");
+        }
+    } else if (what == "mask") {
+        const std::string& ref = Arg(cmd, 2);
+        const size_t dot = ref.find('.');
+        auto& ds = FindAs<TDataSet>(cmd, ref.substr(0, dot));
+        const std::string got = ds.FieldByName(ref.substr(dot + 1)).EditMask();
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "mask \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
+        }
+    } else if (what == "message") {
+        const auto all = messages();
+        if (messagesSeen_ >= all.size()) {
+            Fail(cmd, "message \"" + Arg(cmd, 2) + "\"", "no message");
+        } else if (all[messagesSeen_++] != Arg(cmd, 2)) {
+            Fail(cmd, "message \"" + Arg(cmd, 2) + "\"", "\"" + all[messagesSeen_ - 1] + "\"");
+        }
+    } else if (what == "no") {
+        const auto all = messages();
+        if (messagesSeen_ < all.size()) {
+            Fail(cmd, "no message", "\"" + all[messagesSeen_] + "\"");
+            messagesSeen_ = all.size();
+        }
+    } else if (what == "focus") {
+        TForm* form = Forms().empty() ? nullptr : Forms().front();
+        const std::string got =
+            form && form->ActiveControl() ? form->ActiveControl()->Name() : "nothing";
+        if (got != Arg(cmd, 2)) {
+            Fail(cmd, "focus " + Arg(cmd, 2), got);
+        }
+    } else if (what == "field" || what == "null") {
+        const std::string& ref = Arg(cmd, 2);
+        const size_t dot = ref.find('.');
+        auto& ds = FindAs<TDataSet>(cmd, ref.substr(0, dot));
+        TField& field = ds.FieldByName(ref.substr(dot + 1));
+        if (what == "null") {
+            if (!field.IsNull()) {
+                Fail(cmd, "null " + ref, "\"" + field.AsString() + "\"");
+            }
+        } else if (field.AsString() != Arg(cmd, 3)) {
+            Fail(cmd, ref + " \"" + Arg(cmd, 3) + "\"", "\"" + field.AsString() + "\"");
+        }
+    } else if (what == "text") {
+        TComponent* c = Find(cmd, Arg(cmd, 2));
+        std::string got;
+        if (auto* e = dynamic_cast<TCustomEdit*>(c)) {
+            got = e->EditText();
+        } else if (auto* r = dynamic_cast<TDBRichEdit*>(c)) {
+            got = r->PlainText();
+        } else if (auto* ctl = dynamic_cast<TControl*>(c)) {
+            got = ctl->Caption();
+        }
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "text \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
+        }
+    } else if (what == "enabled" || what == "disabled") {
+        TComponent* c = Find(cmd, Arg(cmd, 2));
+        const bool enabled = dynamic_cast<TMenuItem*>(c)
+                                 ? dynamic_cast<TMenuItem*>(c)->Enabled()
+                                 : FindAs<TControl>(cmd, Arg(cmd, 2)).Enabled();
+        if (enabled != (what == "enabled")) {
+            Fail(cmd, what + " " + Arg(cmd, 2), enabled ? "enabled" : "disabled");
+        }
+    } else if (what == "checked" || what == "unchecked") {
+        TComponent* c = Find(cmd, Arg(cmd, 2));
+        bool checked = false;
+        if (auto* r = dynamic_cast<TRadioButton*>(c)) {
+            checked = r->Checked();
+        } else if (auto* b = dynamic_cast<TCheckBox*>(c)) {
+            checked = b->Checked();
+        } else if (auto* m = dynamic_cast<TMenuItem*>(c)) {
+            checked = m->Checked();
+        }
+        if (checked != (what == "checked")) {
+            Fail(cmd, what + " " + Arg(cmd, 2), checked ? "checked" : "unchecked");
+        }
+    } else if (what == "state") {
+        const std::string got = StateName(FindAs<TDataSet>(cmd, Arg(cmd, 2)).State());
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "state " + Arg(cmd, 3), got);
+        }
+    } else if (what == "window") {
+        const std::string got = kWindowStates[FindAs<TForm>(cmd, Arg(cmd, 2)).WindowState()];
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "window " + Arg(cmd, 3), got);
+        }
+    } else if (what == "page") {
+        auto& page = FindAs<TTabSheet>(cmd, Arg(cmd, 2));
+        TTabSheet* shown = page.PageControl()->ActivePage();
+        if (shown != &page) {
+            Fail(cmd, "page " + Arg(cmd, 2), shown ? shown->Name() : "none");
+        }
+    } else if (what == "count") {
+        auto& ds = FindAs<TDataSet>(cmd, Arg(cmd, 2));
+        const std::string got = std::to_string(ds.Active() ? ds.RecordCount() : 0);
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "count " + Arg(cmd, 3), got);
+        }
+    } else if (what == "calls") {
+        std::vector<std::string> want(cmd.words.begin() + 2, cmd.words.end());
+        if (want.size() == 1 && want[0] == "none") {
+            want.clear();
+        }
+        std::string got, expected;
+        for (const std::string& c : calls_) {
+            got += (got.empty() ? "" : " ") + c;
+        }
+        for (const std::string& c : want) {
+            expected += (expected.empty() ? "" : " ") + c;
+        }
+        if (got != expected) {
+            Fail(cmd, "calls " + (expected.empty() ? std::string("none") : expected),
+                 got.empty() ? std::string("none") : got);
+        }
+        calls_.clear();
+    } else if (what == "sql") {
+        if (!db_) {
+            Fail(cmd, "sql", "no database");
+            return;
+        }
+        auto st = db_->Prepare(Arg(cmd, 2));
+        const std::string got =
+            st->Next() ? st->Value(0).AsString() : std::string("<nenhuma linha>");
+        if (got != Arg(cmd, 3)) {
+            Fail(cmd, "sql \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
+        }
+    } else if (what == "param") {
+        if (!frmFiltroOcorAte) {
+            Fail(cmd, "param " + Arg(cmd, 2), "no filter screen");
+            return;
+        }
+        const TParam& p = frmFiltroOcorAte->qryParams->ParamByName(Arg(cmd, 2));
+        const std::string got = p.IsNull() ? "null" : "\"" + p.AsString() + "\"";
+        const std::string want =
+            Arg(cmd, 3) == "null" && cmd.words.size() == 4 ? "null" : "\"" + Arg(cmd, 3) + "\"";
+        if (got != want) {
+            Fail(cmd, "param " + Arg(cmd, 2) + " " + want, got);
+        }
+    } else {
+        Malformed(cmd, "expectativa desconhecida '" + what + "'");
+    }
+}
+
+} // namespace oca::script
