@@ -71,6 +71,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeCdFilial
         end
         object dbeCdFilial: TDBEdit
+          OnChange = dbeCdFilialChange
+          OnExit = dbeCdFilialExit
           Left = 136
           Top = 8
           Width = 50
@@ -109,6 +111,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           Height = 48
           TabOrder = 1
           object rbtForne: TRadioButton
+            OnClick = rbtForneClick
             Left = 8
             Top = 18
             Width = 90
@@ -118,6 +121,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
             TabOrder = 0
           end
           object rbtCliente: TRadioButton
+            OnClick = rbtClienteClick
             Left = 100
             Top = 18
             Width = 70
@@ -126,6 +130,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
             TabOrder = 1
           end
           object rbtProsp: TRadioButton
+            OnClick = rbtClienteClick
             Left = 172
             Top = 18
             Width = 80
@@ -134,6 +139,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
             TabOrder = 2
           end
           object dbeNrInsc: TDBEdit
+            OnEnter = dbeNrInscEnter
+            OnExit = dbeNrInscExit
             Left = 256
             Top = 16
             Width = 130
@@ -176,6 +183,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeCdSegMer
         end
         object dbeCdSegMer: TDBEdit
+          OnChange = dbeCdSegMerChange
+          OnExit = dbeCdSegMerExit
           Left = 136
           Top = 86
           Width = 50
@@ -215,6 +224,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbdData
         end
         object dbdData: TDBDateEditPlus
+          OnChange = dbdDataChange
+          OnExit = dbdDataExit
           Left = 136
           Top = 112
           Width = 90
@@ -235,6 +246,10 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
             'Sábado')
         end
         object medHora: TMaskEdit
+          OnKeyDown = medHoraKeyDown
+          OnKeyPress = medHoraKeyPress
+          OnChange = medHoraChange
+          OnExit = medHoraExit
           Left = 232
           Top = 112
           Width = 44
@@ -272,6 +287,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           Enabled = False
         end
         object dbeNRTAREFA: TDBEdit
+          OnChange = dbeNRTAREFAChange
+          OnExit = dbeNRTAREFAExit
           Left = 136
           Top = 164
           Width = 90
@@ -313,6 +330,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeCdGrupOcorr
         end
         object dbeCdGrupOcorr: TDBEdit
+          OnChange = dbeCdGrupOcorrChange
+          OnExit = dbeCdGrupOcorrExit
           Left = 136
           Top = 190
           Width = 40
@@ -352,6 +371,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeCdTipOcorr
         end
         object dbeCdTipOcorr: TDBEdit
+          OnChange = dbeCdTipOcorrChange
+          OnExit = dbeCdTipOcorrExit
           Left = 136
           Top = 216
           Width = 40
@@ -408,6 +429,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeCdProduto
         end
         object dbeCdProduto: TDBEdit
+          OnChange = dbeCdProdutoChange
+          OnExit = dbeCdProdutoExit
           Left = 136
           Top = 268
           Width = 120
@@ -451,6 +474,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeSerie
         end
         object dbeSerie: TDBEdit
+          OnChange = dbeSerieChange
+          OnExit = dbeSerieExit
           Left = 136
           Top = 294
           Width = 50
@@ -479,6 +504,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeNotaFiscal
         end
         object dbeNotaFiscal: TDBEdit
+          OnExit = dbeNotaFiscalExit
           Left = 300
           Top = 294
           Width = 80
@@ -507,6 +533,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeLote
         end
         object dbeLote: TDBEdit
+          OnChange = dbeLoteChange
+          OnExit = dbeLoteExit
           Left = 136
           Top = 320
           Width = 140
@@ -527,6 +555,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataSource = dtsLote
         end
         object dbeSubLote: TDBEdit
+          OnExit = dbeSubLoteExit
+          OnKeyDown = dbeSubLoteKeyDown
           Left = 306
           Top = 320
           Width = 50
@@ -544,6 +574,9 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeNrInsTran
         end
         object dbeNrInsTran: TDBEdit
+          OnEnter = dbeNrInsTranEnter
+          OnChange = dbeNrInsTranChange
+          OnExit = dbeNrInsTranExit
           Left = 136
           Top = 346
           Width = 130
@@ -600,6 +633,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           FocusControl = dbeCdDestProd
         end
         object dbeCdDestProd: TDBEdit
+          OnChange = dbeCdDestProdChange
+          OnExit = dbeCdDestProdExit
           Left = 136
           Top = 398
           Width = 40
@@ -825,6 +860,11 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
     BeforeConnect = netOcorAtendBeforeConnect
   end
   object cdsMovOcorr: TClientDataSet
+    BeforeInsert = cdsMovOcorrBeforeInsert
+    AfterInsert = cdsMovOcorrAfterInsert
+    BeforeEdit = cdsMovOcorrBeforeEdit
+    AfterCancel = cdsMovOcorrAfterCancel
+    AfterPost = cdsMovOcorrAfterPost
     OnCalcFields = cdsMovOcorrCalcFields
     AfterScroll = cdsMovOcorrAfterScroll
     object cdsMovOcorrCDFILIAL: TStringField
@@ -1013,6 +1053,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
       ProviderFlags = []
     end
     object cdsMovOcorrNRINSJUR: TStringField
+      OnChange = cdsMovOcorrNRINSJURChange
       FieldName = 'NRINSJUR'
       Size = 20
       Visible = False

@@ -10,6 +10,7 @@
 #include "framework/host/frm_padrao.h"
 #include "framework/net/net_connection.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,75 @@ public:
     std::string Verifica_Tipo() const;
     /// The maintenance flag as last computed.
     bool Maintenance() const { return maintenance_; }
+
+    // -- insert, alter, cancel and the record's events (Cli_oca0080a_editing.cpp)
+    void sbtIncluirClick(TObject* Sender);
+    void sbtAlterarClick(TObject* Sender);
+    void sbtCancelarClick(TObject* Sender);
+    void cdsMovOcorrBeforeInsert(TDataSet* DataSet);
+    void cdsMovOcorrAfterInsert(TDataSet* DataSet);
+    void cdsMovOcorrBeforeEdit(TDataSet* DataSet);
+    void cdsMovOcorrAfterCancel(TDataSet* DataSet);
+    void cdsMovOcorrAfterPost(TDataSet* DataSet);
+
+    // -- field checks against the company database (Cli_oca0080a_checks.cpp). Each
+    // returns when the value passes and otherwise shows its catalog text and raises;
+    // `atPost` switches on the tests for a value that must be given.
+    void Vd_Filial(bool atPost);
+    void Vd_GrupoOcorr(bool atPost);
+    void Vd_TipoOcorr(bool atPost);
+    void Vd_Produto();
+    void Vd_DestProd();
+    void Vd_SegMer();
+    void Vd_Serie();
+    void Vd_NrTarefa();
+    void Vd_Transportador();
+    void Vd_CliFor(bool atPost);
+    void Vd_Data();
+    void Vd_RespIden();
+    void Vd_Hora();
+
+    // -- batch and invoice checks asked of the server (Cli_oca0080a_batch.cpp)
+    /// "L" checks the batch, any other part the sub-batch; `atPost` is not read.
+    void Vd_Lote(const std::string& part, bool atPost);
+    void Vd_NotaFiscal(bool atPost);
+    void dbeLoteExit(TObject* Sender);
+    void dbeSubLoteExit(TObject* Sender);
+
+    // -- field entry (Cli_oca0080a_entry.cpp)
+    void dbeCdFilialChange(TObject* Sender);
+    void dbeCdFilialExit(TObject* Sender);
+    void dbeCdGrupOcorrChange(TObject* Sender);
+    void dbeCdGrupOcorrExit(TObject* Sender);
+    void dbeCdTipOcorrChange(TObject* Sender);
+    void dbeCdTipOcorrExit(TObject* Sender);
+    void dbeCdProdutoChange(TObject* Sender);
+    void dbeCdProdutoExit(TObject* Sender);
+    void dbeCdDestProdChange(TObject* Sender);
+    void dbeCdDestProdExit(TObject* Sender);
+    void dbeCdSegMerChange(TObject* Sender);
+    void dbeCdSegMerExit(TObject* Sender);
+    void dbeNRTAREFAChange(TObject* Sender);
+    void dbeNRTAREFAExit(TObject* Sender);
+    void dbeSerieChange(TObject* Sender);
+    void dbeSerieExit(TObject* Sender);
+    void dbeNotaFiscalExit(TObject* Sender);
+    void dbeLoteChange(TObject* Sender);
+    void dbeSubLoteKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift);
+    void dbeNrInsTranEnter(TObject* Sender);
+    void dbeNrInsTranChange(TObject* Sender);
+    void dbeNrInsTranExit(TObject* Sender);
+    void dbeNrInscEnter(TObject* Sender);
+    void dbeNrInscExit(TObject* Sender);
+    void cdsMovOcorrNRINSJURChange(TField* Sender);
+    void rbtClienteClick(TObject* Sender);
+    void rbtForneClick(TObject* Sender);
+    void dbdDataChange(TObject* Sender);
+    void dbdDataExit(TObject* Sender);
+    void medHoraKeyDown(TObject* Sender, std::uint16_t& Key, TShiftState Shift);
+    void medHoraKeyPress(TObject* Sender, char& Key);
+    void medHoraChange(TObject* Sender);
+    void medHoraExit(TObject* Sender);
 
     // -- display texts (Cli_oca0080a_display.cpp)
     void cdsMovOcorrCalcFields(TDataSet* DataSet);
@@ -110,6 +180,32 @@ public:
     TBtnPesquisa* btpAtendimento = nullptr;
     TDBEdit* dbeNmAten = nullptr;
     TSpeedButton* sbtFiltrar = nullptr;
+    TDBEdit* dbeRazSoc = nullptr;
+    TDBEdit* dbeCdSegMer = nullptr;
+    TDBEdit* dbeCdGrupOcorr = nullptr;
+    TLabel* lblTipoOcorr = nullptr;
+    TDBEdit* dbeCdTipOcorr = nullptr;
+    TBtnPesquisa* btpTipoOcorr = nullptr;
+    TDBEdit* dbeCdProduto = nullptr;
+    TDBEdit* dbeCdDestProd = nullptr;
+    TDBEdit* dbeSerie = nullptr;
+    TBtnPesquisa* btpSerie = nullptr;
+    TDBEdit* dbeNotaFiscal = nullptr;
+    TBtnPesquisa* btpNotaFiscal = nullptr;
+    TDBEdit* dbeLote = nullptr;
+    TBtnPesquisa* btpLote = nullptr;
+    TDBEdit* dbeSubLote = nullptr;
+    TDBEdit* dbeNrInsTran = nullptr;
+    TADOIBQuery* qryFilial = nullptr;
+    TADOIBQuery* qryGrupoOcorr = nullptr;
+    TADOIBQuery* qryTipoOcorr = nullptr;
+    TADOIBQuery* qryVdProduto = nullptr;
+    TADOIBQuery* qryDestProd = nullptr;
+    TADOIBQuery* qrySegMer = nullptr;
+    TADOIBQuery* qrySerie = nullptr;
+    TADOIBQuery* qryTransportador = nullptr;
+    TADOIBQuery* qryPesqAtend = nullptr;
+    TDataSource* dtsProduto = nullptr;
 
 protected:
     struct Inherited {};
@@ -118,6 +214,19 @@ protected:
 
 private:
     void RecomputeMaintenance();
+    /// A field of the occurrence record by name.
+    TField& Rec(const char* name) const { return cdsMovOcorr->FieldByName(name); }
+    /// Whether the record is open for entry (edit or insert).
+    bool Open() const;
+    /// Runs a check; on its failure shows the form page and focuses `field`'s control
+    /// before the failure goes on.
+    void OnFormPage(TField& field, const std::function<void()>& check);
+    /// Runs `fetch` under the progress notice with a catalog text, hidden on failure too.
+    void UnderNotice(const char* catalogKey, const std::function<void()>& fetch);
+    /// Opens `query` afresh with its parameters as set.
+    static void Reopen(TADOIBQuery& query);
+    /// GetLote of the branch and product on the screen; the answer fills cdsLote.
+    void LoadBatches(const std::string& batch, const std::string& subBatch);
     /// Fetches a text of the current occurrence under the progress notice.
     void LoadText(const char* method, const char* catalogKey, TClientDataSet& target);
     /// Shows a page from code and runs the page change, as selecting its tab does.
@@ -127,7 +236,6 @@ private:
 
     bool firstActivation_ = true;
     bool maintenance_ = false;
-    std::string insertOperator_;
 
     /// The catalog's name of a person kind ("F" natural person ... ), "" for others.
     std::string PersonKindText(const std::string& kind) const;
