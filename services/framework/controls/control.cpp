@@ -221,6 +221,24 @@ std::uint16_t TWinControl::UserKeyDownLeft(std::uint16_t key, TShiftState shift)
     return key;
 }
 
+// F9 opens the lookup of the button beside the control, the host's keyboard habit.
+void TWinControl::KeyDown(std::uint16_t key, TShiftState shift) {
+    if (key != VK_F9 || shift != 0) {
+        return;
+    }
+    TForm* form = ParentForm();
+    if (!form) {
+        return;
+    }
+    for (size_t i = 0; i < form->ComponentCount(); ++i) {
+        auto* button = dynamic_cast<TControl*>(form->Components(i));
+        if (button && button->LooksUpFor(this)) {
+            button->UserClick();
+            return;
+        }
+    }
+}
+
 char TWinControl::UserKeyPressLeft(char key) {
     if (!CanReach()) {
         return 0;

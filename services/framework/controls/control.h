@@ -81,6 +81,8 @@ public:
 
     TNotifyEvent OnClick;
 
+    /// Whether this control is the lookup button of `control` (F9 there clicks it).
+    virtual bool LooksUpFor(const TControl* /*control*/) const { return false; }
     using Observer = std::function<void(TControl& control, std::string_view property)>;
     /// Returns a number for RemoveObserver.
     int AddObserver(Observer observer);
@@ -149,7 +151,7 @@ public:
     char UserKeyPressLeft(char key);
 
 protected:
-    virtual void KeyDown(std::uint16_t /*key*/, TShiftState /*shift*/) {}
+    virtual void KeyDown(std::uint16_t key, TShiftState shift);
     virtual void KeyPress(char /*key*/) {}
     /// Whether this control's children are shown now (a page's only while it is the
     /// active one): hidden children are out of the tab order and out of reach.

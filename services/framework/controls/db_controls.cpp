@@ -97,7 +97,11 @@ bool TDBEdit::UserType(std::string_view text) {
 }
 
 void TDBEdit::Clear() {
-    ShowText("");
+    SetText("");
+}
+
+void TDBEdit::SetText(std::string_view text) {
+    ShowText(text);
     if (link_.Editing()) {
         link_.Modified();
     }

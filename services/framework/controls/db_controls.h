@@ -24,6 +24,9 @@ public:
     bool UserType(std::string_view text) override;
     /// Clears through the field: the field is emptied when the record is open.
     void Clear();
+    /// Text set by code, as the desktop framework does: the link is marked modified, so
+    /// the field takes the text at the next update from the controls.
+    void SetText(std::string_view text);
     /// Writes the pending text now.
     void UpdateRecord() { link_.UpdateRecord(); }
     void PrepareExit() override { link_.UpdateRecord(); }

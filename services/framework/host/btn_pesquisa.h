@@ -22,6 +22,7 @@ public:
     TDataSource* DataSource = nullptr;
     /// The control the button serves.
     TControl* Associate = nullptr;
+    bool LooksUpFor(const TControl* control) const override { return control == Associate; }
     // Settings of the search over the product tree.
     std::string FieldNivel;
     std::string FieldCodigo;
