@@ -281,7 +281,9 @@ void Runner::Act(const Command& cmd) {
             if (verb == "click") {
                 TComponent* c = Find(cmd, Arg(cmd, 1));
                 if (auto* item = dynamic_cast<TMenuItem*>(c)) {
-                    item->UserClick();
+                    if (!item->UserClick()) {
+                        Refuse(cmd, "não está habilitado");
+                    }
                 } else if (auto* control = dynamic_cast<TControl*>(c);
                            control && !control->UserClick()) {
                     Refuse(cmd, "não está habilitado");

@@ -62,6 +62,7 @@ private:
     std::vector<std::string> calls_;
     size_t messagesSeen_ = 0;
     size_t questionsSeen_ = 0;
+    size_t searchesSeen_ = 0;
     std::optional<Command> refused_;
     int failures_ = 0;
     oca::db::Database* db_ = nullptr;

@@ -35,7 +35,25 @@ void Runner::Expect(const Command& cmd) {
         }
         return out;
     };
-    if (what == "message-like") {
+    auto searches = [this] {
+        std::vector<std::string> out;
+        for (const std::string& line : Journal()) {
+            if (line.rfind("pesquisa: ", 0) == 0) {
+                out.push_back(line.substr(10));
+            } else if (line.rfind("lista: ", 0) == 0) {
+                out.push_back(line.substr(7));
+            }
+        }
+        return out;
+    };
+    if (what == "search") {
+        const auto all = searches();
+        if (searchesSeen_ >= all.size()) {
+            Fail(cmd, "search \"" + Arg(cmd, 2) + "\"", "no search");
+        } else if (all[searchesSeen_++] != Arg(cmd, 2)) {
+            Fail(cmd, "search \"" + Arg(cmd, 2) + "\"", "\"" + all[searchesSeen_ - 1] + "\"");
+        }
+    } else if (what == "message-like") {
         const auto all = messages();
         if (messagesSeen_ >= all.size()) {
             Fail(cmd, "message like \"" + Arg(cmd, 2) + "\"", "no message");
