@@ -71,13 +71,16 @@ public:
                 *dtsAtendimento = nullptr, *dtsCPF = nullptr;
     TField* cdsCpfIDJUR = nullptr;
 
+    /// Loads the register screen's occurrences and branch parameters with the load
+    /// parameters of the last confirmation, under the progress notice (also Verify's).
+    void Load();
+
 private:
     /// The register screen this one works for; raises when there is none.
     TfrmParecerOcorrAtend& Register() const;
     /// The checks of a confirmation (and of saving options), in order.
     void CheckChoices();
     void SetLoadParameters();
-    void Load();
     std::string KindText(const std::string& kind) const;
 };
 

@@ -14,6 +14,12 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
     inherited sbtImprimir: TSpeedButton
       Enabled = False
     end
+    inherited sbtExcluir: TSpeedButton
+      OnClick = sbtExcluirClick
+    end
+    inherited sbtVerificar: TSpeedButton
+      OnClick = sbtVerificarClick
+    end
     object sbtFiltrar: TSpeedButton
       Left = 324
       Width = 28
@@ -83,6 +89,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           Color = clInfoBk
         end
         object btnFilial: TBtnPesquisa
+          OnBeforePesq = btnFilialBeforePesq
+          OnAfterPesq = btnFilialAfterPesq
           Left = 190
           Top = 8
           Width = 23
@@ -151,6 +159,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
             DataField = 'NRINSJUR'
           end
           object btpInsc: TBtnPesquisa
+            OnClick = btpInscClick
             Left = 388
             Top = 16
             Width = 23
@@ -194,6 +203,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'CDSEGMER'
         end
         object btpSegMerc: TBtnPesquisa
+          OnBeforePesq = btpSegMercBeforePesq
+          OnAfterPesq = btpSegMercAfterPesq
           Left = 190
           Top = 86
           Width = 23
@@ -299,6 +310,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           Enabled = False
         end
         object btpAtendimento: TBtnPesquisa
+          OnBeforePesq = btpAtendimentoBeforePesq
+          OnAfterPesq = btpAtendimentoAfterPesq
           Left = 230
           Top = 164
           Width = 23
@@ -341,6 +354,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'CDGRPOCOR'
         end
         object btpGrupoOcorr: TBtnPesquisa
+          OnBeforePesq = btpGrupoOcorrBeforePesq
+          OnAfterPesq = btpGrupoOcorrAfterPesq
           Left = 180
           Top = 190
           Width = 23
@@ -382,6 +397,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'CDOCORR'
         end
         object btpTipoOcorr: TBtnPesquisa
+          OnBeforePesq = btpTipoOcorrBeforePesq
+          OnAfterPesq = btpTipoOcorrAfterPesq
           Left = 180
           Top = 216
           Width = 23
@@ -440,6 +457,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'CDARVPROD'
         end
         object btpProduto: TBtnPesquisa
+          OnAfterPesq = btpProdutoAfterPesq
           Left = 260
           Top = 268
           Width = 23
@@ -485,6 +503,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'CDSERIEENTR'
         end
         object btpSerie: TBtnPesquisa
+          OnBeforePesq = btpSerieBeforePesq
+          OnAfterPesq = btpSerieAfterPesq
           Left = 190
           Top = 294
           Width = 23
@@ -514,6 +534,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'NRNOTAFISC'
         end
         object btpNotaFiscal: TBtnPesquisa
+          OnBeforePesq = btpNotaFiscalBeforePesq
+          OnAfterPesq = btpNotaFiscalAfterPesq
           Left = 384
           Top = 294
           Width = 23
@@ -544,6 +566,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'NRLOTEESTQ'
         end
         object btpLote: TBtnPesquisa
+          OnBeforePesq = btpLoteBeforePesq
+          OnAfterPesq = btpLoteAfterPesq
           Left = 280
           Top = 320
           Width = 23
@@ -586,6 +610,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'NRINSJURTRANS'
         end
         object btpTransportador: TBtnPesquisa
+          OnBeforePesq = btpTransportadorBeforePesq
+          OnAfterPesq = btpTransportadorAfterPesq
           Left = 270
           Top = 346
           Width = 23
@@ -644,6 +670,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           DataField = 'CDDESTPROD'
         end
         object btpDestProd: TBtnPesquisa
+          OnBeforePesq = btpDestProdBeforePesq
+          OnAfterPesq = btpDestProdAfterPesq
           Left = 180
           Top = 398
           Width = 23
@@ -860,6 +888,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
     BeforeConnect = netOcorAtendBeforeConnect
   end
   object cdsMovOcorr: TClientDataSet
+    BeforePost = cdsMovOcorrBeforePost
     BeforeInsert = cdsMovOcorrBeforeInsert
     AfterInsert = cdsMovOcorrAfterInsert
     BeforeEdit = cdsMovOcorrBeforeEdit
@@ -1128,6 +1157,9 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
   end
   end
   object cdsParecer: TClientDataSet
+    BeforePost = cdsParecerBeforePost
+    AfterPost = cdsParecerAfterPost
+    AfterCancel = cdsParecerAfterCancel
     object cdsParecerCDFILILANCMO: TStringField
       FieldName = 'CDFILILANCMO'
       Size = 4
@@ -1143,6 +1175,8 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
     end
   end
   object cdsDescMovOcorr: TClientDataSet
+    BeforePost = cdsDescMovOcorrBeforePost
+    AfterPost = cdsDescMovOcorrAfterPost
     object cdsDescMovOcorrCDFILILANCMO: TStringField
       FieldName = 'CDFILILANCMO'
       Size = 4
@@ -1660,9 +1694,11 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
     end
   end
   object dtsParecer: TDataSource
+    OnStateChange = dtsParecerStateChange
     DataSet = cdsParecer
   end
   object dtsDescMovOcorr: TDataSource
+    OnStateChange = dtsDescMovOcorrStateChange
     DataSet = cdsDescMovOcorr
   end
   object dtsCliFor: TDataSource

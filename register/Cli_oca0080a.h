@@ -121,6 +121,48 @@ public:
     void medHoraChange(TObject* Sender);
     void medHoraExit(TObject* Sender);
 
+    // -- confirm, verify, delete (Cli_oca0080a_confirm.cpp)
+    void cdsMovOcorrBeforePost(TDataSet* DataSet);
+    void sbtConfirmarClick(TObject* Sender);
+    void sbtVerificarClick(TObject* Sender);
+    void sbtExcluirClick(TObject* Sender);
+    /// Each empty field of the current record, in field order, framed by the character
+    /// of code 191: the fields the server is to clear.
+    std::string EmptyFieldList() const;
+
+    // -- lookups (Cli_oca0080a_lookups.cpp)
+    void btpGrupoOcorrBeforePesq(TObject* Sender, bool& Continue);
+    void btpGrupoOcorrAfterPesq(TObject* Sender);
+    void btpTipoOcorrBeforePesq(TObject* Sender, bool& Continue);
+    void btpTipoOcorrAfterPesq(TObject* Sender);
+    void btpDestProdBeforePesq(TObject* Sender, bool& Continue);
+    void btpDestProdAfterPesq(TObject* Sender);
+    void btpProdutoAfterPesq(TObject* Sender);
+    void btpSegMercBeforePesq(TObject* Sender, bool& Continue);
+    void btpSegMercAfterPesq(TObject* Sender);
+    void btpTransportadorBeforePesq(TObject* Sender, bool& Continue);
+    void btpTransportadorAfterPesq(TObject* Sender);
+    void btpSerieBeforePesq(TObject* Sender, bool& Continue);
+    void btpSerieAfterPesq(TObject* Sender);
+    void btpNotaFiscalBeforePesq(TObject* Sender, bool& Continue);
+    void btpNotaFiscalAfterPesq(TObject* Sender);
+    void btpLoteBeforePesq(TObject* Sender, bool& Continue);
+    void btpLoteAfterPesq(TObject* Sender);
+    void btpAtendimentoBeforePesq(TObject* Sender, bool& Continue);
+    void btpAtendimentoAfterPesq(TObject* Sender);
+    void btnFilialBeforePesq(TObject* Sender, bool& Continue);
+    void btnFilialAfterPesq(TObject* Sender);
+    void btpInscClick(TObject* Sender);
+
+    // -- the description and assessment texts (Cli_oca0080a_texts.cpp)
+    void cdsParecerBeforePost(TDataSet* DataSet);
+    void cdsDescMovOcorrBeforePost(TDataSet* DataSet);
+    void cdsParecerAfterPost(TDataSet* DataSet);
+    void cdsParecerAfterCancel(TDataSet* DataSet);
+    void cdsDescMovOcorrAfterPost(TDataSet* DataSet);
+    void dtsParecerStateChange(TObject* Sender);
+    void dtsDescMovOcorrStateChange(TObject* Sender);
+
     // -- display texts (Cli_oca0080a_display.cpp)
     void cdsMovOcorrCalcFields(TDataSet* DataSet);
     void cdsMovOcorrTIPOGetText(TField* Sender, std::string& Text, bool DisplayText);
@@ -206,6 +248,12 @@ public:
     TADOIBQuery* qryTransportador = nullptr;
     TADOIBQuery* qryPesqAtend = nullptr;
     TDataSource* dtsProduto = nullptr;
+    TDataSource* dtsCliFor = nullptr;
+    TBtnPesquisa* btpGrupoOcorr = nullptr;
+    TBtnPesquisa* btpDestProd = nullptr;
+    TBtnPesquisa* btpProduto = nullptr;
+    TBtnPesquisa* btpSegMerc = nullptr;
+    TBtnPesquisa* btpTransportador = nullptr;
 
 protected:
     struct Inherited {};
@@ -227,6 +275,22 @@ private:
     static void Reopen(TADOIBQuery& query);
     /// GetLote of the branch and product on the screen; the answer fills cdsLote.
     void LoadBatches(const std::string& batch, const std::string& subBatch);
+    // Before post: the checks in their order, then the completions of the record.
+    void CheckBeforePost();
+    void CompleteBeforePost();
+    /// Posts what is being edited on the page shown (Confirm's first step).
+    void PostPageShown(TObject* Sender);
+    /// GetParamFilial of the occurrence's branch, then SetApuraQualif when it asks.
+    void RequestQualification();
+    /// Puts the rows of `fresh` in place of the same branches' rows of cdsParamFilial.
+    void MergeBranchParameters(const Variant& packet, TClientDataSet& fresh);
+    /// Writes the number the server gave, with the before-post checks detached.
+    void WriteNumber(const std::string& number);
+    /// Puts the record into edit when it browses (a lookup's choice).
+    void EditIfBrowsing();
+    /// The state behaviour shared by both text pages.
+    void TextStateChange(TDataSource& text, TTabSheet& page, TDBRichEdit& editor,
+                         TFormatPanel& tools, bool storesFlag);
     /// Fetches a text of the current occurrence under the progress notice.
     void LoadText(const char* method, const char* catalogKey, TClientDataSet& target);
     /// Shows a page from code and runs the page change, as selecting its tab does.

@@ -33,7 +33,7 @@ void TfrmParecerOcorrAtend::sbtIncluirClick(TObject* Sender) {
         return;
     }
     if (shown == tshParecer) {
-        ShowPage(tshParecer);
+        pgcPadrao->SetActivePage(tshParecer);
         dreParecer->SetFocus();
         cdsParecer->Insert();
         return;
@@ -99,7 +99,7 @@ void TfrmParecerOcorrAtend::sbtAlterarClick(TObject* Sender) {
         return;
     }
     if (shown != tshFolhaDados && shown != tshFormulario) {
-        ShowPage(tshParecer);
+        pgcPadrao->SetActivePage(tshParecer);
         dreParecer->SetFocus();
         if (cdsParecer->State() == dsBrowse) {
             cdsParecer->Edit();
