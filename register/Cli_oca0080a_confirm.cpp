@@ -263,6 +263,9 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
             }
         }
         cdsMovOcorr->MergeChangeLog();
+        // Deleting does not change the state, so the toolbar would go on offering
+        // Alterar and Excluir on an empty list: the state table runs again.
+        dtsPadraoStateChange(nullptr);
     } catch (...) {
         cdsMovOcorr->CancelUpdates();
         Showavi::DeactiveShowAvi();

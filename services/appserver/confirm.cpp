@@ -170,8 +170,10 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
     bool found = false;
     const Row current = CurrentOccurrence(db, branch, number, delta, own, found);
     if (!found) {
-        throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
-                             " foi excluída por outro usuário. Carregue as ocorrências novamente.");
+        throw ConfirmFailure(
+            "A ocorrência " + KeyText(branch, number) +
+            " foi excluída por outro usuário depois de carregada; nada foi gravado. "
+            "Use Verificar para atualizar a lista.");
     }
     std::string sets;
     std::vector<std::pair<std::string, Variant>> params = {{"KB", Variant(branch)},
@@ -186,8 +188,10 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
         }
         if (changed && Comparable(current[c]) != Comparable(change.oldValues[i])) {
             throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
-                                 " foi alterada por outro usuário (" + name +
-                                 "). Carregue as ocorrências novamente.");
+                                 " foi alterada por outro usuário depois de carregada (campo " +
+                                 name +
+                                 "); nada foi gravado. Use Verificar para carregar a versão "
+                                 "atual e refaça a alteração.");
         }
         sets += (sets.empty() ? "" : ", ") + name + " = :" + name;
         params.emplace_back(name, emptied ? Variant() : Stored(change.newValues[i]));
@@ -278,7 +282,9 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
                                          change.oldValues[static_cast<size_t>(kv)].AsInteger();
             if (!sameText || !sameVersion) {
                 throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
-                                     " foi alterado por outro usuário. Carregue-o novamente.");
+                                     " foi alterado por outro usuário depois de carregado; nada "
+                                     "foi gravado. Use Verificar na página do texto para "
+                                     "carregar a versão atual.");
             }
             db.Execute(std::string("UPDATE ") + table + " SET " + column +
                            " = :T, NRVERSAO = NRVERSAO + 1" + where,
@@ -287,7 +293,9 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
         }
         if (exists) {
             throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
-                                 " foi incluído por outro usuário. Carregue-o novamente.");
+                                 " foi incluído por outro usuário depois de carregado; nada "
+                                 "foi gravado. Use Verificar na página do texto para "
+                                 "carregar a versão atual.");
         }
         db.Execute(std::string("INSERT INTO ") + table + " (CDFILILANCMO, NROCORRMOV, " + column +
                        ", NRVERSAO) VALUES (:B, :N, :T, 1)",
