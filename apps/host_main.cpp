@@ -83,8 +83,21 @@ int main(int argc, char** argv) {
         if (options.openAtStart) {
             QTimer::singleShot(0, &window, [&window] { window.OpenOccurrences(); });
         }
+        QTimer closer;
+        if (options.exitAfterMs > 0) {
+            // Dialogs first (the filter is modal), then the desktop itself.
+            QObject::connect(&closer, &QTimer::timeout, &window, [&window] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    modal->close();
+                } else {
+                    window.close();
+                }
+            });
+            closer.start(options.exitAfterMs);
+        }
         code = QApplication::exec();
     }
+    oca::desktop::UnloadModule(module);
     TADOIBQuery::SetDefaultDatabase(nullptr);
     return code;
 }

@@ -63,6 +63,8 @@ void Set(const std::string& key, const std::string& value, HostOptions& options)
         options.databaseUrl = value;
     } else if (key == "library" || key == "arquivo") {
         options.modulePath = value;
+    } else if (key == "exit-after") {
+        options.exitAfterMs = Number(value, "o tempo de --exit-after");
     } else {
         throw std::invalid_argument("Opção desconhecida: " + key);
     }
@@ -135,7 +137,7 @@ std::string HostUsage() {
            "                [--branch FILIAL] [--module N] [--per-branch sim|não]\n"
            "                [--server ENDEREÇO:PORTA] [--token T] [--db URL] [--library "
            "ARQUIVO.so]\n"
-           "                [--open]\n";
+           "                [--open] [--exit-after MS]\n";
 }
 
 } // namespace oca::desktop

@@ -20,6 +20,9 @@ struct HostOptions {
     std::string databaseUrl;
     std::string modulePath;   ///< empty: libOCA0080A.so in the lib folder beside bin
     bool openAtStart = false; ///< --open: the occurrences screen opens with the desktop
+    /// --exit-after MS: for automated checks of a whole session, closes whatever dialog
+    /// is open, then the desktop, MS milliseconds after the start; 0: never.
+    int exitAfterMs = 0;
 };
 
 /// Reads the options (argv without the program name). Throws std::invalid_argument

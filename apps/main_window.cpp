@@ -94,6 +94,14 @@ void MainWindow::BuildStatusBar(const HostOptions& options) {
         "lblServidor");
 }
 
+void UnloadModule(ModuleEntry& module) {
+    Application->FreeForms();
+    if (module.handle) {
+        ::dlclose(module.handle);
+    }
+    module = ModuleEntry();
+}
+
 void MainWindow::OpenOccurrences() {
     module_.IniProc();
 }

@@ -26,6 +26,9 @@ struct ModuleEntry {
 /// Loads the module with dlopen and finds its entry points; throws std::runtime_error
 /// naming the file and the reason.
 ModuleEntry LoadModule(const std::string& path);
+/// Frees the forms the module made, then unloads it: its statics go while the
+/// framework's are still there, and nothing of it runs after.
+void UnloadModule(ModuleEntry& module);
 
 /// The desktop: a multi-document main window with the module's menu entry and a status
 /// bar with the session. The register screen opens as one of its document windows.

@@ -17,6 +17,19 @@ TApplication::~TApplication() {
     mainForm_ = nullptr;
 }
 
+void TApplication::FreeForms() {
+    FreeReleased();
+    for (size_t i = ComponentCount(); i-- > 0;) {
+        if (i < ComponentCount()) {
+            if (auto* form = dynamic_cast<TForm*>(Components(i))) {
+                FreeComponent(form);
+            }
+        }
+    }
+    activeForm_ = nullptr;
+    mainForm_ = nullptr;
+}
+
 void TApplication::FormCreated(TForm* form) {
     if (!mainForm_) {
         mainForm_ = form;

@@ -26,6 +26,10 @@ public:
         return form;
     }
 
+    /// Frees every form the application owns, newest first: a host calls it before it
+    /// unloads the modules whose classes the forms are.
+    void FreeForms();
+
     TForm* MainForm() const { return mainForm_; }
     void SetMainForm(TForm* form) { mainForm_ = form; }
     TForm* ActiveForm() const { return activeForm_; }

@@ -41,8 +41,10 @@ bool ClassInfo::InheritsFrom(const std::string& className) const {
 }
 
 ClassRegistry& ClassRegistry::Instance() {
-    static ClassRegistry registry;
-    return registry;
+    // Never destroyed, as the module registry: its users may outlive this library's
+    // statics at exit.
+    static ClassRegistry* registry = new ClassRegistry;
+    return *registry;
 }
 
 ClassRegistry::ClassRegistry() {

@@ -191,8 +191,10 @@ void ApplyAll(TForm& form, const std::vector<std::pair<DfmObject, std::string>>&
 // -- ModuleRegistry ------------------------------------------------------------------------
 
 ModuleRegistry& ModuleRegistry::Instance() {
-    static ModuleRegistry registry;
-    return registry;
+    // Never destroyed: modules unregister from it as they unload, which may happen after
+    // this library's statics are gone at exit.
+    static ModuleRegistry* registry = new ModuleRegistry;
+    return *registry;
 }
 
 void ModuleRegistry::RegisterModule(const std::string& module,
