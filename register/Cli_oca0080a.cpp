@@ -25,6 +25,7 @@ const PublishedTable& TfrmParecerOcorrAtend::Published() {
         t.Handler("netOcorAtendBeforeConnect", &F::netOcorAtendBeforeConnect);
         t.Handler("FormActivate", &F::FormActivate);
         t.Handler("FormClose", &F::FormClose);
+        t.Handler("FormCloseQuery", &F::FormCloseQuery);
         t.Handler("sbtFiltrarClick", &F::sbtFiltrarClick);
         t.Handler("mnuFiltrarClick", &F::mnuFiltrarClick);
         t.Component("sbtFiltrar", &F::sbtFiltrar);

@@ -6,6 +6,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
   FormStyle = fsMDIChild
   OnCreate = FormCreate
   OnClose = FormClose
+  OnCloseQuery = FormCloseQuery
   OnActivate = FormActivate
   inherited panMenu: TPanel
     inherited lblCodTela: TLabel

@@ -31,6 +31,8 @@ public:
     /// The first activation runs the filter; later ones only repaint.
     void FormActivate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
+    /// Asks before the screen closes with changes not sent to the server.
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
     void sbtFiltrarClick(TObject* Sender);
     void mnuFiltrarClick(TObject* Sender);
 

@@ -49,6 +49,21 @@ void TfrmParecerOcorrAtend::FormActivate(TObject*) {
     pgcPadrao->SetActivePage(tshFolhaDados);
 }
 
+// Work not yet sent to the server is lost with the screen: the person says so first.
+void TfrmParecerOcorrAtend::FormCloseQuery(TObject*, bool& CanClose) {
+    bool pending = false;
+    for (TClientDataSet* cds : {cdsMovOcorr, cdsDescMovOcorr, cdsParecer}) {
+        pending = pending ||
+                  (cds->Active() &&
+                   (cds->State() == dsEdit || cds->State() == dsInsert || cds->ChangeCount() > 0));
+    }
+    if (!pending) {
+        return;
+    }
+    CanClose = Ui().Confirm("Há alterações que não foram confirmadas. Fechar a tela e "
+                            "descartar as alterações?");
+}
+
 void TfrmParecerOcorrAtend::FormClose(TObject* Sender, TCloseAction& Action) {
     TfrmPadrao::FormClose(Sender, Action);
     bostCriado = false;

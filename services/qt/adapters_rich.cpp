@@ -36,18 +36,11 @@ public:
             return;
         }
         auto& edit = static_cast<TDBRichEdit&>(*Control());
-        if (property.empty() || property == "Text" || property == "DataSource") {
-            if (edit.RichText() != sent_) {
-                const QString text = Q(edit.RichText());
-                syncing_ = true;
-                if (Qt::mightBeRichText(text)) {
-                    Editor()->setHtml(text);
-                } else {
-                    Editor()->setPlainText(text);
-                }
-                syncing_ = false;
-                sent_ = edit.RichText();
-            }
+        // While a keystroke is on its way to the model, the model's echoes (a record
+        // put into edit shows its field first) must not rewrite what the person types.
+        if ((property.empty() || property == "Text" || property == "DataSource") && !typing_ &&
+            edit.RichText() != sent_) {
+            Show(edit.RichText());
         }
         if (property.empty() || property == "ReadOnly") {
             Editor()->setReadOnly(edit.ReadOnly());
@@ -55,6 +48,27 @@ public:
     }
 
 private:
+    // Replaces the document, keeping the caret and the selection where they were.
+    void Show(const std::string& rich) {
+        QTextCursor cursor = Editor()->textCursor();
+        const int anchor = cursor.anchor();
+        const int position = cursor.position();
+        const QString text = Q(rich);
+        syncing_ = true;
+        if (Qt::mightBeRichText(text)) {
+            Editor()->setHtml(text);
+        } else {
+            Editor()->setPlainText(text);
+        }
+        syncing_ = false;
+        sent_ = rich;
+        const int last = std::max(0, Editor()->document()->characterCount() - 1);
+        QTextCursor restored(Editor()->document());
+        restored.setPosition(std::min(anchor, last));
+        restored.setPosition(std::min(position, last), QTextCursor::KeepAnchor);
+        Editor()->setTextCursor(restored);
+    }
+
     void Edited() {
         auto* edit = static_cast<TDBRichEdit*>(Control());
         if (syncing_ || !edit) {
@@ -62,17 +76,22 @@ private:
         }
         const std::string html = S(Editor()->toHtml());
         bool taken = false;
+        typing_ = true;
         View().Act([&] { taken = edit->UserType(html); });
-        if (taken) {
-            sent_ = html;
-        } else if (Control()) {
-            sent_.clear();
-            Sync("Text"); // refused: the model's text comes back
+        typing_ = false;
+        if (!Control()) {
+            return;
         }
+        if (taken && edit->RichText() == html) {
+            sent_ = html;
+            return;
+        }
+        Show(edit->RichText()); // refused or changed by the model: its text comes back
     }
 
     std::string sent_;
     bool syncing_ = false;
+    bool typing_ = false;
 };
 
 /// The panel: its tools in one row, grouped as the editor's commands are.

@@ -16,11 +16,16 @@
 #include "register/Cli_oca0080a.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTableView>
+#include <QTest>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -137,6 +142,58 @@ TEST_F(ScreensRendered, EachScreenRendersEveryControlAndMenuItemOfItsDefinition)
             CheckMenu(view, form->Menu()->Items(), items);
             EXPECT_GT(items, 10u);
         }
+    }
+}
+
+// A sentence typed into each editable kind, key by key as a person types, comes back
+// whole and in order: the model's echoes never move the caret.
+TEST_F(ScreensRendered, TypingASentenceIntoEachEditableKindKeepsItWhole) {
+    const QString sentence = QStringLiteral("Teste de digitação.");
+    oca::qt::FormView view(*screen);
+    view.Root()->resize(1000, 700);
+    view.Root()->show();
+    QApplication::setActiveWindow(view.Root());
+    struct Case {
+        TTabSheet* page;
+        const char* name;
+        std::function<std::string()> read;
+    };
+    const Case cases[] = {
+        {screen->tshFormulario, "dbeDescSum",
+         [this] {
+             return screen->dbeDescSum->Text();
+         }},
+        {screen->tshDescricao, "dreDescricao",
+         [this] {
+             return screen->dreDescricao->PlainText();
+         }},
+    };
+    for (const Case& c : cases) {
+        screen->cdsMovOcorr->Cancel();
+        ASSERT_TRUE(screen->pgcPadrao->UserSelectPage(c.page)) << c.name;
+        QCoreApplication::processEvents();
+        QWidget* widget = view.WidgetNamed(c.name);
+        ASSERT_NE(widget, nullptr) << c.name;
+        QWidget* target = widget->focusProxy() ? widget->focusProxy() : widget;
+        if (auto* rich = qobject_cast<QTextEdit*>(widget)) {
+            rich->selectAll(); // a text there already goes, as a person would select it
+            QTest::keyClick(rich, Qt::Key_Delete);
+            target = rich;
+        } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+            line->selectAll();
+            QTest::keyClick(line, Qt::Key_Delete);
+        }
+        target->setFocus();
+        // Key by key with the text each key types (testlib's keyClicks knows ASCII only).
+        for (const QChar ch : sentence) {
+            const int key = ch.unicode() < 128 ? QChar(ch).toUpper().unicode() : 0;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(target, &press);
+            QApplication::sendEvent(target, &release);
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QString::fromStdString(c.read()), sentence) << c.name;
     }
 }
 

@@ -2,7 +2,29 @@
 
 #include "framework/controls/form.h"
 
+#include <cstdlib>
+
 namespace {
+
+std::string Utf8(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
 
 // Moves the focus to `control` as a person's click would; a refused exit propagates.
 void FocusByClick(TWinControl& control) {
@@ -13,9 +35,21 @@ void FocusByClick(TWinControl& control) {
 
 // The text of rich text without its markup: tags dropped, line breaks kept, the common
 // entities decoded. Text that is not markup is returned as it is.
-std::string StripMarkup(const std::string& rich) {
-    if (rich.find('<') == std::string::npos) {
-        return rich;
+std::string StripMarkup(const std::string& whole) {
+    if (whole.find('<') == std::string::npos) {
+        return whole;
+    }
+    // A full document (as the desktop's editor writes it) shows only its body; a style
+    // sheet is no text either.
+    std::string rich = whole;
+    if (const size_t body = rich.find("<body"); body != std::string::npos) {
+        const size_t open = rich.find('>', body);
+        rich = open == std::string::npos ? std::string() : rich.substr(open + 1);
+    }
+    for (size_t style = rich.find("<style"); style != std::string::npos;
+         style = rich.find("<style")) {
+        const size_t end = rich.find("</style>", style);
+        rich.erase(style, end == std::string::npos ? std::string::npos : end + 8 - style);
     }
     std::string out;
     for (size_t i = 0; i < rich.size();) {
@@ -44,6 +78,17 @@ std::string StripMarkup(const std::string& rich) {
             if (decoded) {
                 continue;
             }
+            if (const size_t semi = rich.find(';', i); i + 2 < rich.size() && rich[i + 1] == '#' &&
+                                                       semi != std::string::npos && semi - i <= 8) {
+                // A character by number, as editors write what is outside ASCII.
+                out += Utf8(static_cast<char32_t>(std::strtoul(rich.c_str() + i + 2, nullptr, 10)));
+                i = semi + 1;
+                continue;
+            }
+        }
+        if (rich[i] == '\n' || rich[i] == '\r') {
+            ++i; // a line break in the markup's source is no text: its tags make the lines
+            continue;
         }
         out += rich[i++];
     }
