@@ -748,6 +748,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
     object tshDescricao: TTabSheet
       Caption = 'Descrição'
       object fpnDescricao: TFormatPanel
+        Align = alTop
         Left = 0
         Top = 0
         Width = 764
@@ -755,6 +756,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
         Editor = dreDescricao
       end
       object dreDescricao: TDBRichEdit
+        Align = alClient
         Left = 0
         Top = 30
         Width = 764
@@ -767,6 +769,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
     object tshParecer: TTabSheet
       Caption = 'Parecer'
       object fpnParecer: TFormatPanel
+        Align = alTop
         Left = 0
         Top = 0
         Width = 764
@@ -774,6 +777,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
         Editor = dreParecer
       end
       object dreParecer: TDBRichEdit
+        Align = alClient
         Left = 0
         Top = 30
         Width = 764

@@ -47,7 +47,7 @@ public:
 protected:
     FormView& View() const { return view_; }
     virtual void SyncCaption() {}
-    void SyncBounds();
+    virtual void SyncBounds();
     virtual void SyncColor();
 
 private:

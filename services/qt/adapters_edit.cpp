@@ -25,6 +25,7 @@ public:
     EditAdapter(FormView& view, TCustomEdit& edit, QWidget* widget, QLineEdit* line)
         : Adapter(view, edit, widget), line_(line) {
         QObject::connect(line_, &QLineEdit::textEdited, line_, [this] { Edited(); });
+        line_->installEventFilter(&clicks_);
     }
     QWidget* FocusWidget() const override { return line_; }
 
@@ -122,8 +123,38 @@ private:
         }
     }
 
+    // A click into an empty masked edit starts typing at its first place, not where the
+    // click fell between the mask's literals.
+    class ClickToStart : public QObject {
+    public:
+        explicit ClickToStart(EditAdapter& adapter) : adapter_(adapter) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::MouseButtonRelease) {
+                adapter_.StartIfEmpty();
+            }
+            return false;
+        }
+
+    private:
+        EditAdapter& adapter_;
+    };
+
+    void StartIfEmpty() {
+        if (mask_.empty() || line_->hasSelectedText()) {
+            return;
+        }
+        // Nothing typed yet: only blanks and the mask's literals are shown.
+        for (const QChar c : line_->displayText()) {
+            if (c.isLetterOrNumber()) {
+                return;
+            }
+        }
+        line_->setCursorPosition(0);
+    }
+
     QLineEdit* line_;
     std::string mask_;
+    ClickToStart clicks_{*this};
 };
 
 QLineEdit* NewLine(QWidget* parent) {

@@ -4,6 +4,7 @@
 #include "framework/controls/application.h"
 #include "framework/controls/form.h"
 #include "framework/controls/menus.h"
+#include "framework/controls/pages.h"
 #include "qt/adapter.h"
 #include "qt/menu_bar.h"
 #include "qt/qt_support.h"
@@ -25,6 +26,7 @@ class FormAdapter : public Adapter {
 public:
     FormAdapter(FormView& view, TForm& form, QWidget* client, QWidget* root)
         : Adapter(view, form, client), root_(root) {}
+    void SyncBounds() override {} // the window's layout places the client area
 
     void Sync(std::string_view property) override {
         TForm* form = View().Form();
@@ -94,7 +96,10 @@ FormView::FormView(TForm& form) : form_(&form), filter_(std::make_unique<EventFi
     for (const auto& adapter : adapters_) {
         adapter->Finish();
     }
-    client_->setFixedSize(ClientExtent());
+    // The designed size is the least the window gives; a larger one goes to the model,
+    // whose aligned controls grow with it.
+    client_->setMinimumSize(ClientExtent());
+    client_->installEventFilter(filter_.get());
 }
 
 FormView::~FormView() {
@@ -136,6 +141,10 @@ QSize FormView::ClientExtent() const {
         bottom = std::max(bottom, child->Top() + child->Height());
     }
     return {Scale(right), Scale(bottom)};
+}
+
+int FormView::Unscale(int pixels) const {
+    return static_cast<int>(pixels / scale_ + 0.5);
 }
 
 int FormView::Scale(int units) const {
@@ -256,9 +265,29 @@ bool FormView::FilterEvent(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyPress:
         return FormKey(watched, static_cast<QKeyEvent&>(*event));
+    case QEvent::Resize:
+        ReportSize(watched);
+        return false;
     default:
         return false;
     }
+}
+
+// The form's client area and the pages are sized by Qt (the window, the tab widget):
+// their size goes to the model, which lays out the aligned and anchored controls.
+void FormView::ReportSize(QObject* watched) {
+    Adapter* adapter = AdapterOfWidget(watched);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!adapter || !widget || adapter->Widget() != widget || !adapter->Control()) {
+        return;
+    }
+    TControl& control = *adapter->Control();
+    if (&control != form_ && !dynamic_cast<TTabSheet*>(&control)) {
+        return;
+    }
+    const int width = Unscale(widget->width()), height = Unscale(widget->height());
+    control.SetBounds(&control == form_ ? control.Left() : 0, &control == form_ ? control.Top() : 0,
+                      width, height);
 }
 
 bool FormView::FormKey(QObject* watched, QKeyEvent& event) {

@@ -47,6 +47,8 @@ public:
 
     /// Form units to pixels at the screen's resolution.
     int Scale(int units) const;
+    /// Pixels to form units.
+    int Unscale(int pixels) const;
 
     /// Runs what a person did through the application's dispatch (errors end there and
     /// are shown), then puts the Qt focus where the form has it.
@@ -71,6 +73,7 @@ private:
     void Build(TWinControl& parent, QWidget* host);
     bool FilterEvent(QObject* watched, QEvent* event);
     bool FormKey(QObject* watched, QKeyEvent& event);
+    void ReportSize(QObject* watched);
     void FocusLater(Adapter& adapter);
     QSize ClientExtent() const;
 

@@ -160,6 +160,48 @@ TEST_F(Controls, AFieldFocusesTheControlThatShowsIt) {
     EXPECT_EQ(form.ActiveControl(), form.dbdData);
 }
 
+// Docked controls take their side in the desktop framework's order and the client one
+// the rest; anchored ones keep their distances when the container grows.
+TEST(Layout, AlignAndAnchorsFollowTheContainersSize) {
+    TPanel box;
+    box.SetBounds(0, 0, 100, 100);
+    auto make = [&box](TAlign align, int w, int h) {
+        auto* c = new TPanel(&box);
+        c->SetParent(&box);
+        c->SetBounds(0, 0, w, h);
+        c->SetAlign(align);
+        return c;
+    };
+    TPanel* client = make(alClient, 1, 1);
+    TPanel* top = make(alTop, 0, 10);
+    TPanel* bottom = make(alBottom, 0, 20);
+    TPanel* left = make(alLeft, 5, 0);
+    auto* anchored = new TPanel(&box);
+    anchored->SetParent(&box);
+    anchored->SetBounds(80, 40, 10, 10);
+    anchored->SetAnchors(akTop | akRight);
+    auto* stretched = new TPanel(&box);
+    stretched->SetParent(&box);
+    stretched->SetBounds(10, 60, 70, 10);
+    stretched->SetAnchors(akLeft | akRight | akBottom | akTop);
+    const auto bounds = [](const TControl* c) {
+        return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
+    };
+    EXPECT_EQ(bounds(top), (std::vector<int>{0, 0, 100, 10}));
+    EXPECT_EQ(bounds(bottom), (std::vector<int>{0, 80, 100, 20}));
+    EXPECT_EQ(bounds(left), (std::vector<int>{0, 10, 5, 70}));
+    EXPECT_EQ(bounds(client), (std::vector<int>{5, 10, 95, 70}));
+    box.SetBounds(0, 0, 200, 300);
+    EXPECT_EQ(bounds(top), (std::vector<int>{0, 0, 200, 10}));
+    EXPECT_EQ(bounds(bottom), (std::vector<int>{0, 280, 200, 20}));
+    EXPECT_EQ(bounds(client), (std::vector<int>{5, 10, 195, 270}));
+    EXPECT_EQ(bounds(anchored), (std::vector<int>{180, 40, 10, 10}));
+    EXPECT_EQ(bounds(stretched), (std::vector<int>{10, 60, 170, 210}));
+    // A docked control that changes its own height moves the others.
+    top->SetBounds(0, 0, 200, 30);
+    EXPECT_EQ(bounds(client), (std::vector<int>{5, 30, 195, 250}));
+}
+
 TEST_F(Controls, AnExitThatMovesTheFocusWithoutRaisingLeavesItThere) {
     form.dbeCdFilial->OnExit = [&](TObject*) {
         form.dbdData->SetFocus();

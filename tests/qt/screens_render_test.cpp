@@ -218,4 +218,40 @@ TEST_F(ScreensRendered, TheListShowsTheLoadedOccurrencesWithTheirDisplayTexts) {
               std::string::npos);
 }
 
+// A click anywhere into an empty date editor starts the typing at its first place: the
+// period typed after a click comes out whole.
+TEST_F(ScreensRendered, AClickIntoAnEmptyDateStartsTheTypingAtItsFirstPlace) {
+    oca::qt::FormView view(*frmFiltroOcorAte);
+    frmFiltroOcorAte->Show();
+    view.Root()->show();
+    QApplication::setActiveWindow(view.Root());
+    QCoreApplication::processEvents();
+    auto* line = view.WidgetNamed("depPerIni")->findChild<QLineEdit*>();
+    ASSERT_NE(line, nullptr);
+    QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(line->width() / 2, line->height() / 2));
+    QTest::keyClicks(line, "01102026");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frmFiltroOcorAte->depPerIni->EditText(), "01/10/2026");
+    frmFiltroOcorAte->Hide();
+}
+
+// A larger window goes to the model: the pages and the grid grow with it, the toolbar
+// stays on top and the navigator keeps to the right edge.
+TEST_F(ScreensRendered, TheRegisterScreensLayoutFollowsTheWindow) {
+    oca::qt::FormView view(*screen);
+    view.Root()->show();
+    QCoreApplication::processEvents();
+    QWidget* grid = view.WidgetNamed("dbgPadrao");
+    QWidget* navigator = view.WidgetNamed("dbnPadrao");
+    ASSERT_NE(grid, nullptr);
+    const QSize before = grid->size();
+    const int navigatorGap = navigator->parentWidget()->width() - navigator->geometry().right();
+    view.Root()->resize(view.Root()->width() + 400, view.Root()->height() + 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->width(), before.width() + 400);
+    EXPECT_EQ(grid->height(), before.height() + 300);
+    EXPECT_EQ(view.WidgetNamed("panMenu")->y(), 0);
+    EXPECT_EQ(navigator->parentWidget()->width() - navigator->geometry().right(), navigatorGap);
+}
+
 } // namespace

@@ -82,11 +82,94 @@ void TControl::SetColor(TColor color) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_) {
+        return;
+    }
+    const int oldWidth = width_, oldHeight = height_;
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
     Changed("Bounds");
+    if (auto* container = dynamic_cast<TWinControl*>(this);
+        container && (width != oldWidth || height != oldHeight)) {
+        container->AlignControls(oldWidth, oldHeight);
+    }
+    if (align_ != alNone && parent_) {
+        parent_->AlignControls(parent_->Width(), parent_->Height());
+    }
+}
+
+void TControl::SetAlign(TAlign align) {
+    if (align_ == align) {
+        return;
+    }
+    align_ = align;
+    if (parent_) {
+        parent_->AlignControls(parent_->Width(), parent_->Height());
+    }
+}
+
+void TWinControl::AlignControls(int oldWidth, int oldHeight) {
+    if (aligning_) {
+        return; // the children being placed report their new bounds
+    }
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{aligning_};
+    aligning_ = true;
+    int left = 0, top = 0, right = Width(), bottom = Height();
+    for (TAlign side : {alTop, alBottom, alLeft, alRight}) {
+        for (TControl* c : children_) {
+            if (c->Align() != side || !c->Visible()) {
+                continue;
+            }
+            switch (side) {
+            case alTop:
+                c->SetBounds(left, top, std::max(0, right - left), c->Height());
+                top += c->Height();
+                break;
+            case alBottom:
+                bottom -= c->Height();
+                c->SetBounds(left, bottom, std::max(0, right - left), c->Height());
+                break;
+            case alLeft:
+                c->SetBounds(left, top, c->Width(), std::max(0, bottom - top));
+                left += c->Width();
+                break;
+            default:
+                right -= c->Width();
+                c->SetBounds(right, top, c->Width(), std::max(0, bottom - top));
+                break;
+            }
+        }
+    }
+    for (TControl* c : children_) {
+        if (c->Align() == alClient && c->Visible()) {
+            c->SetBounds(left, top, std::max(0, right - left), std::max(0, bottom - top));
+        }
+    }
+    // Anchors: a size change moves or stretches the controls held to the far edges. While
+    // a definition loads, sizes are being given, not changed.
+    if (oldWidth <= 0 || oldHeight <= 0 || Loading()) {
+        return;
+    }
+    const int dw = Width() - oldWidth, dh = Height() - oldHeight;
+    for (TControl* c : children_) {
+        const TAnchors a = c->Anchors();
+        if (c->Align() != alNone || a == (akLeft | akTop)) {
+            continue;
+        }
+        int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
+        if (a & akRight) {
+            (a & akLeft) ? w += dw : l += dw;
+        }
+        if (a & akBottom) {
+            (a & akTop) ? h += dh : t += dh;
+        }
+        c->SetBounds(l, t, std::max(0, w), std::max(0, h));
+    }
 }
 
 void TControl::Click() {

@@ -38,6 +38,13 @@ using TShiftState = unsigned;
 using TKeyEvent = std::function<void(TObject* Sender, std::uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
+/// Where a control stands in its parent as the parent's size changes: docked to a side
+/// or filling what the docked ones leave (client), or placed by its anchors.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+/// The parent's edges a control keeps its distance to; left and top by default.
+enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = unsigned;
+
 /// A visible thing on a form. Properties changed by code notify observers (the
 /// renderer) with the property's name. Methods named User* are what a person does;
 /// they refuse (return false) on a control the user cannot reach: disabled, hidden, or
@@ -69,7 +76,12 @@ public:
     int Top() const { return top_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
+    /// A container whose size changes lays out its aligned and anchored children.
     void SetBounds(int left, int top, int width, int height);
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign align);
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors anchors) { anchors_ = anchors; }
     int TabOrder() const { return tabOrder_; }
     void SetTabOrder(int order) { tabOrder_ = order; }
     int HelpContext() const { return helpContext_; }
@@ -100,6 +112,8 @@ private:
     std::string hint_;
     TColor color_ = clBtnFace;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    TAlign align_ = alNone;
+    TAnchors anchors_ = akLeft | akTop;
     int tabOrder_ = -1;
     int helpContext_ = 0;
     std::vector<std::pair<int, Observer>> observers_;
@@ -150,6 +164,11 @@ public:
     std::uint16_t UserKeyDownLeft(std::uint16_t key, TShiftState shift = 0);
     char UserKeyPressLeft(char key);
 
+    /// Lays the children out in the client area: docked ones first (top, bottom, left,
+    /// right, each in creation order), then the client one; anchored ones keep their
+    /// distances to the edges they hold, from a size of oldWidth x oldHeight.
+    void AlignControls(int oldWidth, int oldHeight);
+
 protected:
     virtual void KeyDown(std::uint16_t key, TShiftState shift);
     virtual void KeyPress(char /*key*/) {}
@@ -161,4 +180,5 @@ private:
     friend class TControl;
     std::vector<TControl*> children_;
     bool tabStop_ = false;
+    bool aligning_ = false;
 };

@@ -29,6 +29,26 @@ PropertySetter ColorProperty() {
     };
 }
 
+// Anchors = [akLeft, akTop, akRight]: the edges the control keeps its distance to.
+PropertySetter AnchorsProperty() {
+    return [](TComponent& c, const DfmValue& v, LoadContext& ctx) {
+        if (v.kind != DfmValue::Set) {
+            ctx.Fail(v.line, "conjunto esperado em Anchors");
+        }
+        static const std::map<std::string, TAnchorKind> kinds = {
+            {"akLeft", akLeft}, {"akTop", akTop}, {"akRight", akRight}, {"akBottom", akBottom}};
+        TAnchors anchors = 0;
+        for (const std::string& item : v.items) {
+            const auto it = kinds.find(item);
+            if (it == kinds.end()) {
+                ctx.Fail(v.line, "âncora desconhecida '" + item + "'");
+            }
+            anchors |= it->second;
+        }
+        dynamic_cast<TControl&>(c).SetAnchors(anchors);
+    };
+}
+
 // Left/Top/Width/Height each set one side of the bounds.
 PropertySetter BoundsProperty(int which) {
     return IntProperty<TControl>([which](TControl& c, int v) {
@@ -55,6 +75,15 @@ void RegisterControl(ClassRegistry& r) {
         IntProperty<TControl>([](TControl& x, int v) { x.SetHelpContext(v); });
     c.properties["Color"] = ColorProperty();
     c.properties["OnClick"] = EventProperty(&TControl::OnClick);
+    c.properties["Align"] =
+        EnumProperty<TControl, TAlign>({{"alNone", alNone},
+                                        {"alTop", alTop},
+                                        {"alBottom", alBottom},
+                                        {"alLeft", alLeft},
+                                        {"alRight", alRight},
+                                        {"alClient", alClient}},
+                                       [](TControl& x, TAlign v) { x.SetAlign(v); });
+    c.properties["Anchors"] = AnchorsProperty();
 
     ClassInfo& w = r.Add("TWinControl", "TControl", nullptr);
     w.properties["TabStop"] =

@@ -15,6 +15,7 @@ constexpr const char* kFrmPadrao = R"(object frmPadrao: TfrmPadrao
   OnCreate = FormCreate
   OnClose = FormClose
   object panMenu: TPanel
+    Align = alTop
     Left = 0
     Top = 0
     Width = 772
@@ -97,6 +98,7 @@ constexpr const char* kFrmPadrao = R"(object frmPadrao: TfrmPadrao
       OnClick = sbtFecharClick
     end
     object lblCodTela: TLabel
+      Anchors = [akTop, akRight]
       Left = 700
       Top = 8
       Width = 64
@@ -104,6 +106,7 @@ constexpr const char* kFrmPadrao = R"(object frmPadrao: TfrmPadrao
     end
   end
   object panNavigator: TPanel
+    Align = alTop
     Left = 0
     Top = 32
     Width = 772
@@ -116,6 +119,7 @@ constexpr const char* kFrmPadrao = R"(object frmPadrao: TfrmPadrao
       DataSource = dtsPadrao
     end
     object dbnPadrao: TDBNavigator
+      Anchors = [akTop, akRight]
       Left = 620
       Top = 2
       Width = 144
@@ -124,6 +128,7 @@ constexpr const char* kFrmPadrao = R"(object frmPadrao: TfrmPadrao
     end
   end
   object pgcPadrao: TPageControl
+    Align = alClient
     Left = 0
     Top = 60
     Width = 772
@@ -133,6 +138,7 @@ constexpr const char* kFrmPadrao = R"(object frmPadrao: TfrmPadrao
     object tshFolhaDados: TTabSheet
       Caption = 'Folha de Dados'
       object dbgPadrao: TDBGrid
+        Align = alClient
         Left = 0
         Top = 0
         Width = 764
@@ -144,6 +150,7 @@ constexpr const char* kFrmPadrao = R"(object frmPadrao: TfrmPadrao
     object tshFormulario: TTabSheet
       Caption = 'Formulário'
       object scbFormulario: TScrollBox
+        Align = alClient
         Left = 0
         Top = 0
         Width = 764
