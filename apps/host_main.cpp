@@ -4,6 +4,7 @@
 #include "database/database.h"
 #include "framework/data/query.h"
 #include "framework/host/host_context.h"
+#include "qt/icons.h"
 #include "qt/snapshot.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ void Fail(const std::string& text) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     oca::qt::ApplyDesktopLook();
+    QApplication::setWindowIcon(oca::qt::ApplicationIcon());
     oca::desktop::HostOptions options;
     try {
         options = oca::desktop::ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -34,11 +34,23 @@ oca_install() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Configures (quietly: the log is shown only when it fails) and builds the targets given,
+# or everything.
 oca_build() {
-    local jobs
+    local jobs log targets=()
     jobs="$(nproc 2>/dev/null || echo 2)"
-    cmake -S "$OCA_ROOT" -B "$OCA_BUILD" -G Ninja -DCMAKE_BUILD_TYPE="${OCA_BUILD_TYPE:-RelWithDebInfo}"
-    cmake --build "$OCA_BUILD" -j "$jobs"
+    log="$(mktemp)"
+    if ! cmake -S "$OCA_ROOT" -B "$OCA_BUILD" -G Ninja \
+        -DCMAKE_BUILD_TYPE="${OCA_BUILD_TYPE:-RelWithDebInfo}" >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
+    if [ $# -gt 0 ]; then
+        targets=(--target "$@")
+    fi
+    cmake --build "$OCA_BUILD" -j "$jobs" "${targets[@]}"
 }
 
 # A whole desktop session under AddressSanitizer, off screen: the host starts on a small
@@ -62,6 +74,7 @@ oca_desktop_session_check() {
     local server=$! status=0
     sleep 1
     ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
+        QT_LOGGING_RULES="default.warning=false" \
         timeout 180 "$asan/bin/oca-host" --library "$asan/lib/libOCA0080A.so" \
         --db "sqlite:$work/session.sqlite" --server "127.0.0.1:$port" --token sessao \
         --open --exit-after 1500 >"$work/host.log" 2>&1 || status=$?

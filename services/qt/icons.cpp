@@ -243,4 +243,27 @@ QIcon GlyphIcon(const std::string& glyph) {
     return icon;
 }
 
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        const qreal u = side / 16.0;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x1f, 0x5f, 0xa8));
+        p.drawRoundedRect(QRectF(1 * u, 1 * u, 14 * u, 14 * u), 2.5 * u, 2.5 * u);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4 * u, 3 * u, 8 * u, 10 * u));
+        QPen check(QColor(0x2e, 0x9e, 0x3e), 1.6 * u, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(check);
+        p.drawPolyline(QPolygonF(
+            {QPointF(5.5 * u, 8.5 * u), QPointF(7.3 * u, 10.3 * u), QPointF(10.7 * u, 5.7 * u)}));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 } // namespace oca::qt

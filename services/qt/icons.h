@@ -10,4 +10,7 @@ namespace oca::qt {
 /// without one gets the magnifier.
 QIcon GlyphIcon(const std::string& glyph);
 
+/// The desktop's own icon (an occurrence sheet with a check), for its windows.
+QIcon ApplicationIcon();
+
 } // namespace oca::qt
