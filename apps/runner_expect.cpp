@@ -46,7 +46,11 @@ void Runner::Expect(const Command& cmd) {
         }
         return out;
     };
-    if (what == "search") {
+    if (what == "status") {
+        if (Status() != Arg(cmd, 2)) {
+            Fail(cmd, "status \"" + Arg(cmd, 2) + "\"", "\"" + Status() + "\"");
+        }
+    } else if (what == "search") {
         const auto all = searches();
         if (searchesSeen_ >= all.size()) {
             Fail(cmd, "search \"" + Arg(cmd, 2) + "\"", "no search");

@@ -46,6 +46,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           item
             FieldName = 'DTOCORRMOV'
             Title.Caption = 'Data'
+            Width = 130
           end
           item
             FieldName = 'NMOPERADOR'
@@ -53,6 +54,7 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
           item
             FieldName = 'TIPO'
             Title.Caption = 'Tipo'
+            Width = 80
           end
           item
             FieldName = 'NMRAZSOC'

@@ -264,6 +264,7 @@ protected:
 
 private:
     void RecomputeMaintenance();
+    void ShowLoadedCount();
     /// A field of the occurrence record by name.
     TField& Rec(const char* name) const { return cdsMovOcorr->FieldByName(name); }
     /// Whether the record is open for entry (edit or insert).

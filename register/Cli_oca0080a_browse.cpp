@@ -66,7 +66,10 @@ void TfrmParecerOcorrAtend::cdsMovOcorrAfterScroll(TDataSet*) {
     }
 }
 
-void TfrmParecerOcorrAtend::dtsPadraoDataChange(TObject*, TField*) {
+void TfrmParecerOcorrAtend::dtsPadraoDataChange(TObject*, TField* Field) {
+    if (!Field) {
+        ShowLoadedCount();
+    }
     if (!cdsMovOcorr->Active() || !cdsMovOcorr->IsEmpty()) {
         return;
     }
@@ -77,6 +80,18 @@ void TfrmParecerOcorrAtend::dtsPadraoDataChange(TObject*, TField*) {
         tshDescricao->SetEnabled(false);
         tshParecer->SetEnabled(false);
     }
+}
+
+// How many occurrences the person has before them, or how to get some.
+void TfrmParecerOcorrAtend::ShowLoadedCount() {
+    const size_t count = cdsMovOcorr->Active() ? cdsMovOcorr->RecordCount() : 0;
+    if (count == 0) {
+        Ui().ShowStatus("Nenhuma ocorrência carregada: use Filtrar (Ctrl+L) para escolher as "
+                        "ocorrências.");
+        return;
+    }
+    Ui().ShowStatus(count == 1 ? std::string("1 ocorrência carregada.")
+                               : std::to_string(count) + " ocorrências carregadas.");
 }
 
 void TfrmParecerOcorrAtend::pgcPadraoChange(TObject* Sender) {

@@ -30,6 +30,9 @@ public:
         table->setWordWrap(false);
         QObject::connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, table,
                          [this](const QModelIndex& current) { RowChosen(current.row()); });
+        table->horizontalHeader()->setSectionsClickable(true);
+        QObject::connect(table->horizontalHeader(), &QHeaderView::sectionClicked, table,
+                         [this](int section) { SortBy(section); });
     }
 
     void Sync(std::string_view property) override {
@@ -47,6 +50,25 @@ public:
 private:
     QTableView* Table() const { return static_cast<QTableView*>(Widget()); }
     TDBGrid& Grid() const { return static_cast<TDBGrid&>(*Control()); }
+
+    // A header click orders the records by that column; a second click, descending. The
+    // current record stays current.
+    void SortBy(int section) {
+        if (!dataSet_ || section < 0 || static_cast<size_t>(section) >= model_->Columns().size() ||
+            dataSet_->State() != dsBrowse) {
+            return;
+        }
+        const std::string field = model_->Columns()[static_cast<size_t>(section)].field;
+        const bool descending = dataSet_->SortField() == field && !dataSet_->SortDescending();
+        TDataSet* ds = dataSet_;
+        View().Act([ds, field, descending] { ds->SortBy(field, descending); });
+        if (!Control()) {
+            return;
+        }
+        Table()->horizontalHeader()->setSortIndicatorShown(true);
+        Table()->horizontalHeader()->setSortIndicator(section, descending ? Qt::DescendingOrder
+                                                                          : Qt::AscendingOrder);
+    }
 
     void Reload() {
         TDataSet* ds = Grid().DataSource() ? Grid().DataSource()->DataSet() : nullptr;

@@ -13,11 +13,13 @@
 #include <QEventLoop>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace oca::qt {
@@ -351,6 +353,15 @@ void QtUiDriver::ShowForm(TForm& form) {
     }
     window.frame->raise();
     window.view->SyncFocus();
+}
+
+void QtUiDriver::ShowStatus(const std::string& text) {
+    if (!mdi_) {
+        return;
+    }
+    if (auto* window = qobject_cast<QMainWindow*>(mdi_->window())) {
+        window->statusBar()->showMessage(Q(text));
+    }
 }
 
 void QtUiDriver::ShowProgress(TComponent*, int, const std::string& text) {

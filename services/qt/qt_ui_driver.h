@@ -35,6 +35,7 @@ public:
     void ShowProgress(TComponent* owner, int animation, const std::string& text) override;
     void HideProgress() override;
     void SetCursor(TCursor cursor) override;
+    void ShowStatus(const std::string& text) override;
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;
     void ShowHelp(const std::string& helpFile, int context) override;

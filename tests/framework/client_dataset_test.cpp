@@ -253,15 +253,35 @@ TEST_F(Navigation, FilterNarrowsTheViewAndReleasesIt) {
     EXPECT_EQ(cds.RecordCount(), 4u);
 }
 
+// Ordering by a column: empty values first, texts without regard to case, descending on
+// request; the current record stays current, and a filter and a reload keep the order.
+TEST_F(Navigation, SortingOrdersTheViewAndKeepsTheCurrentRecord) {
+    ASSERT_TRUE(cds.Locate("CDFILIAL", Variant("0003")));
+    cds.SortBy("NMFILIAL");
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0002", "0003", "0004", "0001"));
+    ASSERT_TRUE(cds.Locate("CDFILIAL", Variant("0004")));
+    cds.SortBy("NMFILIAL", true);
+    EXPECT_EQ(cds.FieldByName("CDFILIAL").AsString(), "0004") << "the current record stays";
+    EXPECT_EQ(cds.RecNo(), 2);
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0001", "0004", "0003", "0002"));
+    cds.SortBy("IDINCOCORR");
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0004", "0002", "0001", "0003"))
+        << "empty first, then stable";
+    cds.SetFilter("IDINCOCORR = 'S'");
+    cds.SetFiltered(true);
+    cds.SortBy("NMFILIAL", true);
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0001", "0003"));
+    cds.SetFiltered(false);
+    cds.SortBy("");
+    EXPECT_THAT(Column(cds, "CDFILIAL"), ElementsAre("0001", "0002", "0003", "0004"));
+}
+
 // Each comparison operator against the branch codes 0001..0004, including its boundary.
 TEST_F(Navigation, FilterComparisonsKeepTheirBoundaries) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"CDFILIAL < '0002'", {"0001"}},
-        {"CDFILIAL <= '0002'", {"0001", "0002"}},
-        {"CDFILIAL > '0003'", {"0004"}},
-        {"CDFILIAL >= '0003'", {"0003", "0004"}},
-        {"CDFILIAL = '0003'", {"0003"}},
-        {"CDFILIAL <> '0003'", {"0001", "0002", "0004"}},
+        {"CDFILIAL < '0002'", {"0001"}}, {"CDFILIAL <= '0002'", {"0001", "0002"}},
+        {"CDFILIAL > '0003'", {"0004"}}, {"CDFILIAL >= '0003'", {"0003", "0004"}},
+        {"CDFILIAL = '0003'", {"0003"}}, {"CDFILIAL <> '0003'", {"0001", "0002", "0004"}},
     };
     cds.SetFiltered(true);
     for (const auto& [filter, expected] : cases) {

@@ -16,6 +16,7 @@
 #include "register/Cli_oca0080a.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -252,6 +254,33 @@ TEST_F(ScreensRendered, TheRegisterScreensLayoutFollowsTheWindow) {
     EXPECT_EQ(grid->height(), before.height() + 300);
     EXPECT_EQ(view.WidgetNamed("panMenu")->y(), 0);
     EXPECT_EQ(navigator->parentWidget()->width() - navigator->geometry().right(), navigatorGap);
+}
+
+// A click on a column's title orders the list by it, a second one descending, with the
+// indicator; the current occurrence stays current.
+TEST_F(ScreensRendered, AColumnTitleClickSortsTheList) {
+    oca::qt::FormView view(*screen);
+    view.Root()->show();
+    QCoreApplication::processEvents();
+    auto* grid = qobject_cast<QTableView*>(view.WidgetNamed("dbgPadrao"));
+    ASSERT_NE(grid, nullptr);
+    screen->cdsMovOcorr->Locate("NROCORRMOV", Variant("0000000002"));
+    QHeaderView* header = grid->horizontalHeader();
+    const int nameColumn = 4; // Nome Razão Social
+    const QPoint at(header->sectionViewportPosition(nameColumn) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+    std::vector<std::string> names;
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        names.push_back(grid->model()->index(row, nameColumn).data().toString().toStdString());
+    }
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.front();
+    EXPECT_EQ(screen->cdsMovOcorr->FieldByName("NROCORRMOV").AsString(), "0000000002");
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(grid->model()->index(0, nameColumn).data().toString().toStdString(), names.back());
 }
 
 } // namespace

@@ -238,6 +238,65 @@ void TDataSet::RebuildView() {
             view_.push_back(i);
         }
     }
+    SortView();
+}
+
+void TDataSet::SortView() {
+    const TField* field = sortField_.empty() ? nullptr : FindField(sortField_);
+    if (!field || field->Calculated() || field->slot_ < 0) {
+        return;
+    }
+    const auto slot = static_cast<size_t>(field->slot_);
+    const FieldType type = field->DataType();
+    const bool numeric =
+        type == FieldType::Integer || type == FieldType::Float || type == FieldType::DateTime;
+    // One key per record, computed once: a sort of many records compares each often.
+    struct Key {
+        bool empty;
+        double number;
+        std::string text;
+    };
+    std::vector<Key> keys(StorageSize());
+    for (size_t index : view_) {
+        const Variant& v = StorageRow(index)[slot];
+        Key& k = keys[index];
+        k.empty = v.IsNull() || (!numeric && v.AsString().empty());
+        if (k.empty) {
+            continue;
+        }
+        if (numeric) {
+            k.number = type == FieldType::DateTime ? v.AsDateTime().Value : v.AsFloat();
+        } else {
+            k.text = UpperCase(v.AsString());
+        }
+    }
+    const bool descending = sortDescending_;
+    std::stable_sort(view_.begin(), view_.end(), [&](size_t a, size_t b) {
+        const Key& x = keys[descending ? b : a];
+        const Key& y = keys[descending ? a : b];
+        if (x.empty || y.empty) {
+            return x.empty && !y.empty;
+        }
+        return numeric ? x.number < y.number : x.text < y.text;
+    });
+}
+
+void TDataSet::SortBy(const std::string& fieldName, bool descending) {
+    sortField_ = fieldName;
+    sortDescending_ = descending;
+    if (State() != dsBrowse) {
+        return; // a record being edited keeps its place; the order comes with the next load
+    }
+    const std::optional<size_t> current = CurrentStorageIndex();
+    RebuildView();
+    if (current) {
+        const auto it = std::find(view_.begin(), view_.end(), *current);
+        cur_ = it == view_.end() ? 0 : static_cast<size_t>(it - view_.begin());
+    }
+    bof_ = cur_ == 0;
+    eof_ = view_.empty();
+    CalculateFields();
+    DataEvent(deDataSetChange);
 }
 
 std::optional<size_t> TDataSet::CurrentStorageIndex() const {

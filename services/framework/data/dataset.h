@@ -118,6 +118,13 @@ public:
     void SetFilterOptions(TFilterOptions options);
 
     // -- controls
+    /// Orders the records by a data field (empty values first; numbers and dates by
+    /// value, texts without regard to case), descending when asked; the current record
+    /// stays current and later loads keep the order. An empty name gives back the
+    /// stored order.
+    void SortBy(const std::string& fieldName, bool descending = false);
+    const std::string& SortField() const { return sortField_; }
+    bool SortDescending() const { return sortDescending_; }
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
@@ -187,6 +194,7 @@ private:
     void BindFields();
     void FreeDefaultFields();
     void RebuildView();
+    void SortView();
     bool RowPasses(const Row& row) const;
     void CompileFilter();
     void CalculateFields();
@@ -207,7 +215,9 @@ private:
 
     TDataSetState state_ = dsInactive;
     std::vector<size_t> view_; ///< storage indexes of the records in view, in order
-    size_t cur_ = 0;           ///< position in view_ of the current record
+    std::string sortField_;
+    bool sortDescending_ = false;
+    size_t cur_ = 0; ///< position in view_ of the current record
     bool bof_ = true;
     bool eof_ = true;
 

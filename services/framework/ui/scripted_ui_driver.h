@@ -53,6 +53,9 @@ public:
     /// Runs for every line as it is journaled (the scenario runner prints them).
     std::function<void(const std::string&)> OnJournal;
     TCursor Cursor() const { return cursor_; }
+    /// The last status line shown (not journaled: it follows every load and deletion).
+    const std::string& Status() const { return status_; }
+    void ShowStatus(const std::string& text) override { status_ = text; }
     bool ProgressShown() const { return progress_; }
 
     void ShowError(const std::string& text) override;
@@ -75,6 +78,7 @@ protected:
     void Note(std::string line);
 
 private:
+    std::string status_;
     std::deque<bool> answers_;
     std::deque<Choice> choices_;
     std::deque<std::optional<std::vector<std::string>>> marks_;

@@ -47,6 +47,8 @@ public:
                             std::string& value) = 0;
     /// Opens the help file at a topic.
     virtual void ShowHelp(const std::string& helpFile, int context) = 0;
+    /// A line of state in the desktop's status bar (how many occurrences are loaded).
+    virtual void ShowStatus(const std::string& /*text*/) {}
 };
 
 /// The driver in use. Without one set, a scripted driver with no answers is used, so
