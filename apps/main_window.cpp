@@ -2,14 +2,18 @@
 
 #include "framework/controls/application.h"
 #include "framework/controls/form.h"
+#include "framework/host/host_context.h"
 #include "framework/ui/ui_driver.h"
 #include "qt/qt_support.h"
 #include "qt/qt_ui_driver.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 
 #include <dlfcn.h>
@@ -53,8 +57,35 @@ MainWindow::MainWindow(const HostOptions& options, const ModuleEntry& module)
     SetUi(driver_.get());
     BuildMenus();
     BuildStatusBar(options);
-    resize(1024, 720);
+    PlaceWindow();
     module_.Initialize();
+}
+
+QString MainWindow::SettingsKey() const {
+    return QStringLiteral("janela/operador_%1/geometria").arg(Q(Host().operatorCode));
+}
+
+// As the operator left it last time; the first time, most of the screen it opens on,
+// centred, at whatever scale the screen has.
+void MainWindow::PlaceWindow() {
+    QSettings settings(Q(ConfigDir()) + QStringLiteral("/desktop.ini"), QSettings::IniFormat);
+    const QByteArray saved = settings.value(SettingsKey()).toByteArray();
+    if (!saved.isEmpty() && restoreGeometry(saved)) {
+        return;
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(1024, 720);
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    resize(std::min(1280, available.width() * 9 / 10), std::min(860, available.height() * 9 / 10));
+    move(available.center() - QPoint(width() / 2, height() / 2));
+}
+
+void MainWindow::SavePlace() const {
+    QSettings settings(Q(ConfigDir()) + QStringLiteral("/desktop.ini"), QSettings::IniFormat);
+    settings.setValue(SettingsKey(), saveGeometry());
 }
 
 MainWindow::~MainWindow() {
@@ -116,6 +147,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    SavePlace();
     module_.Finalize();
     event->accept();
 }

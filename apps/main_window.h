@@ -47,6 +47,9 @@ protected:
 private:
     void BuildMenus();
     void BuildStatusBar(const HostOptions& options);
+    void PlaceWindow();
+    void SavePlace() const;
+    QString SettingsKey() const;
 
     ModuleEntry module_;
     QMdiArea* area_;

@@ -1,13 +1,16 @@
 // The grid: a table view over the data set, its current row the data set's record.
 #include "framework/controls/db_controls.h"
+#include "framework/controls/form.h"
 #include "framework/data/dataset.h"
 #include "framework/data/field.h"
+#include "framework/host/host_context.h"
 #include "qt/adapters.h"
 #include "qt/dataset_model.h"
 #include "qt/form_view.h"
 #include "qt/qt_support.h"
 
 #include <QHeaderView>
+#include <QSettings>
 #include <QTableView>
 
 namespace oca::qt {
@@ -31,6 +34,11 @@ public:
         QObject::connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, table,
                          [this](const QModelIndex& current) { RowChosen(current.row()); });
         table->horizontalHeader()->setSectionsClickable(true);
+        table->horizontalHeader()->setSectionsMovable(true);
+        QObject::connect(table->horizontalHeader(), &QHeaderView::sectionResized, table,
+                         [this] { SaveColumns(); });
+        QObject::connect(table->horizontalHeader(), &QHeaderView::sectionMoved, table,
+                         [this] { SaveColumns(); });
         QObject::connect(table->horizontalHeader(), &QHeaderView::sectionClicked, table,
                          [this](int section) { SortBy(section); });
     }
@@ -94,7 +102,10 @@ private:
             model_->SetDataSet(ds, columns);
         }
         if (!sameShape || (wasEmpty && model_->rowCount() > 0)) {
+            placing_ = true;
             SizeColumns(); // first rows in: widths follow what they show
+            RestoreColumns();
+            placing_ = false;
         }
         ShowRow();
     }
@@ -122,6 +133,33 @@ private:
         }
     }
 
+    // Widths and order a person gave the columns come back, per operator and grid.
+    QString ColumnsKey() const {
+        const TForm* form = Grid().ParentForm();
+        return QStringLiteral("grade/%1.%2/operador_%3")
+            .arg(Q(form ? form->Name() : std::string()), Q(Grid().Name()), Q(Host().operatorCode));
+    }
+    static QSettings Settings() {
+        return QSettings(Q(ConfigDir()) + QStringLiteral("/desktop.ini"), QSettings::IniFormat);
+    }
+    void SaveColumns() {
+        if (placing_ || !Control() || model_->Columns().empty()) {
+            return;
+        }
+        Settings().setValue(ColumnsKey(), Table()->horizontalHeader()->saveState());
+    }
+    void RestoreColumns() {
+        const QByteArray saved = Settings().value(ColumnsKey()).toByteArray();
+        QHeaderView* header = Table()->horizontalHeader();
+        if (saved.isEmpty()) {
+            return;
+        }
+        const int columns = header->count();
+        if (!header->restoreState(saved) || header->count() != columns) {
+            SizeColumns(); // a state of another shape: the columns as designed
+        }
+    }
+
     void ShowRow() {
         const int row = Grid().Row() - 1;
         const QSignalBlocker block(Table()->selectionModel());
@@ -146,6 +184,7 @@ private:
         }
     }
 
+    bool placing_ = false;
     DataSetModel* model_;
     TDataSet* dataSet_ = nullptr;
 };

@@ -283,4 +283,31 @@ TEST_F(ScreensRendered, AColumnTitleClickSortsTheList) {
     EXPECT_EQ(grid->model()->index(0, nameColumn).data().toString().toStdString(), names.back());
 }
 
+// The widths and the order a person gives the list's columns come back next time.
+TEST_F(ScreensRendered, TheListRemembersItsColumnsPerOperator) {
+    const std::filesystem::path dir = path.string() + ".colunas";
+    Host().configDir = dir.string();
+    {
+        oca::qt::FormView view(*screen);
+        auto* grid = qobject_cast<QTableView*>(view.WidgetNamed("dbgPadrao"));
+        ASSERT_NE(grid, nullptr);
+        grid->horizontalHeader()->resizeSection(2, 333);
+        grid->horizontalHeader()->moveSection(4, 0);
+    }
+    {
+        oca::qt::FormView view(*screen);
+        auto* grid = qobject_cast<QTableView*>(view.WidgetNamed("dbgPadrao"));
+        EXPECT_EQ(grid->horizontalHeader()->sectionSize(2), 333);
+        EXPECT_EQ(grid->horizontalHeader()->visualIndex(4), 0);
+    }
+    Host().operatorCode = "002"; // another operator: the columns as designed
+    {
+        oca::qt::FormView view(*screen);
+        auto* grid = qobject_cast<QTableView*>(view.WidgetNamed("dbgPadrao"));
+        EXPECT_NE(grid->horizontalHeader()->sectionSize(2), 333);
+        EXPECT_EQ(grid->horizontalHeader()->visualIndex(4), 4);
+    }
+    std::filesystem::remove_all(dir);
+}
+
 } // namespace
