@@ -485,6 +485,7 @@ inherited frmFiltroOcorAte: TfrmFiltroOcorAte
     object cdsCpfIDMARCADO: TStringField
       FieldName = 'IDMARCADO'
       Size = 1
+      Visible = False
     end
     object cdsCpfCHAVE: TStringField
       FieldName = 'CHAVE'

@@ -7,12 +7,14 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -26,6 +28,7 @@ namespace {
 struct SearchWindow {
     QDialog dialog;
     QLineEdit* find = nullptr;
+    QLabel* notFound = nullptr;
     QTableView* table = nullptr;
     DataSetModel* model = nullptr;
     QDialogButtonBox* buttons = nullptr;
@@ -42,6 +45,9 @@ struct SearchWindow {
         label->setBuddy(find);
         findRow->addWidget(label);
         findRow->addWidget(find, 1);
+        notFound = new QLabel(&dialog);
+        notFound->setObjectName("lblNaoEncontrado");
+        findRow->addWidget(notFound);
         layout->addLayout(findRow);
 
         table = new QTableView(&dialog);
@@ -56,7 +62,7 @@ struct SearchWindow {
         table->verticalHeader()->hide();
         table->horizontalHeader()->setStretchLastSection(true);
         table->setWordWrap(false);
-        table->resizeColumnsToContents();
+        SizeColumns();
         layout->addWidget(table, 1);
 
         buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -67,11 +73,34 @@ struct SearchWindow {
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
         QObject::connect(find, &QLineEdit::textEdited, &dialog,
                          [this](const QString& text) { FindFrom(text); });
-        const int rows = std::min(model->rowCount(), 15);
-        dialog.resize(std::max(480, table->horizontalHeader()->length() + 40),
-                      160 + rows * table->verticalHeader()->defaultSectionSize());
+        Fit();
         Select(std::max(0, dataSet.RecNo() - 1));
         find->setFocus();
+    }
+
+    /// Each column as wide as what it shows, none wider than a third of the screen.
+    void SizeColumns() {
+        table->resizeColumnsToContents();
+        const int most = std::max(160, Available().width() / 3);
+        for (int c = 0; c < model->columnCount(); ++c) {
+            table->setColumnWidth(c, std::min(table->columnWidth(c), most));
+        }
+    }
+
+    QRect Available() const {
+        const QScreen* screen =
+            dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+        return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    }
+
+    /// As large as the rows and columns want, never larger than the screen.
+    void Fit() {
+        const QRect available = Available();
+        const int rows = std::min(model->rowCount(), 15);
+        const int width = std::max(480, table->horizontalHeader()->length() + 40);
+        const int height = 160 + rows * table->verticalHeader()->defaultSectionSize();
+        dialog.resize(std::min(width, available.width() * 9 / 10),
+                      std::min(height, available.height() * 9 / 10));
     }
 
     void Select(int row) {
@@ -84,17 +113,26 @@ struct SearchWindow {
         table->scrollTo(index);
     }
 
-    /// The first row whose first column starts with the text (ignoring case).
+    /// The first row where a shown column starts with the text (ignoring case), else the
+    /// first where one contains it: a code or a name finds its row.
     void FindFrom(const QString& text) {
+        notFound->clear();
         if (text.isEmpty()) {
             return;
         }
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->Text(row, 0).startsWith(text, Qt::CaseInsensitive)) {
-                Select(row);
-                return;
+        for (const bool anywhere : {false, true}) {
+            for (int row = 0; row < model->rowCount(); ++row) {
+                for (int column = 0; column < model->columnCount(); ++column) {
+                    const QString shown = model->Text(row, column);
+                    if (anywhere ? shown.contains(text, Qt::CaseInsensitive)
+                                 : shown.startsWith(text, Qt::CaseInsensitive)) {
+                        Select(row);
+                        return;
+                    }
+                }
             }
         }
+        notFound->setText(QStringLiteral("nenhum item encontrado"));
     }
 
     int CurrentRow() const { return table->selectionModel()->currentIndex().row(); }
@@ -126,7 +164,8 @@ bool RunListWindow(QWidget* parent, TDataSource& source, const std::string& keyF
     std::set<std::string> marks(keys.begin(), keys.end());
     SearchWindow window(parent, *dataSet, title);
     window.model->SetMarks(keyField, &marks);
-    window.table->resizeColumnsToContents();
+    window.SizeColumns();
+    window.Fit();
     auto* all = new QPushButton(QStringLiteral("&Marcar todos"), &window.dialog);
     auto* none = new QPushButton(QStringLiteral("&Desmarcar todos"), &window.dialog);
     all->setObjectName("btnMarcarTodos");
