@@ -151,6 +151,7 @@ QtUiDriver::QtUiDriver(QMdiArea* mdiArea) : mdi_(mdiArea) {
     // A person bringing another document window forward activates its form; the
     // window system's own comings and goings (a dialog closing) change nothing.
     QObject::connect(mdi_, &QMdiArea::subWindowActivated, mdi_, [this](QMdiSubWindow* sub) {
+        MergeMenus(sub);
         for (const auto& [form, window] : windows_) {
             TForm* model = window->view ? window->view->Form() : nullptr;
             if (sub && window->frame == sub && model && Application->ActiveForm() != model &&
@@ -160,6 +161,44 @@ QtUiDriver::QtUiDriver(QMdiArea* mdiArea) : mdi_(mdiArea) {
             }
         }
     });
+}
+
+// The active document's menus stand in the main window's menu bar, before its own last
+// menu (Janela), as in MDI applications; the document's own bar hides meanwhile.
+void QtUiDriver::MergeMenus(QMdiSubWindow* active) {
+    auto* main = mdi_ ? qobject_cast<QMainWindow*>(mdi_->window()) : nullptr;
+    if (!main) {
+        return;
+    }
+    QMenuBar* bar = main->menuBar();
+    for (const QPointer<QAction>& action : merged_) {
+        if (action) {
+            bar->removeAction(action);
+        }
+    }
+    merged_.clear();
+    if (mergedBar_) {
+        mergedBar_->show();
+        mergedBar_ = nullptr;
+    }
+    FormView* view = nullptr;
+    for (const auto& [form, window] : windows_) {
+        if (active && window->frame == active) {
+            view = window->view.get();
+        }
+    }
+    QMenuBar* own = view ? view->MenuBarWidget() : nullptr;
+    if (!own) {
+        return;
+    }
+    const QList<QAction*> mainActions = bar->actions();
+    QAction* before = mainActions.isEmpty() ? nullptr : mainActions.back();
+    for (QAction* action : own->actions()) {
+        bar->insertAction(before, action);
+        merged_.push_back(action);
+    }
+    own->hide();
+    mergedBar_ = own;
 }
 
 QtUiDriver::~QtUiDriver() {

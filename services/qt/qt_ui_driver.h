@@ -2,13 +2,17 @@
 
 #include "framework/ui/ui_driver.h"
 
+#include <QAction>
+#include <QMenuBar>
 #include <QPointer>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QMdiArea;
+class QMdiSubWindow;
 class QWidget;
 
 namespace oca::qt {
@@ -49,6 +53,9 @@ private:
     struct Window;
     Window& WindowOf(TForm& form, bool modal);
     void Forget(const TForm* form);
+    void MergeMenus(QMdiSubWindow* active);
+    std::vector<QPointer<QAction>> merged_;
+    QPointer<QMenuBar> mergedBar_;
 
     QPointer<QMdiArea> mdi_;
     std::map<const TForm*, std::unique_ptr<Window>> windows_;

@@ -12,6 +12,7 @@
 #include "framework/ui/scripted_ui_driver.h"
 #include "qt/adapter.h"
 #include "qt/form_view.h"
+#include "qt/qt_ui_driver.h"
 #include "qt/snapshot.h"
 #include "register/Cli_oca0080a.h"
 
@@ -19,6 +20,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
 #include <QMenuBar>
 #include <QTableView>
 #include <QTest>
@@ -308,6 +311,29 @@ TEST_F(ScreensRendered, TheListRemembersItsColumnsPerOperator) {
         EXPECT_EQ(grid->horizontalHeader()->visualIndex(4), 4);
     }
     std::filesystem::remove_all(dir);
+}
+
+// The active document's menus stand in the desktop's menu bar, before Janela.
+TEST_F(ScreensRendered, TheDocumentsMenusMergeIntoTheMainMenuBar) {
+    QMainWindow main;
+    main.menuBar()->addMenu(QStringLiteral("&Módulos"));
+    main.menuBar()->addMenu(QStringLiteral("&Janela"));
+    auto* area = new QMdiArea(&main);
+    main.setCentralWidget(area);
+    main.resize(1200, 800);
+    main.show();
+    {
+        oca::qt::QtUiDriver driver(area);
+        driver.ShowForm(*screen);
+        QCoreApplication::processEvents();
+        QStringList titles;
+        for (const QAction* action : main.menuBar()->actions()) {
+            titles << action->text();
+        }
+        EXPECT_EQ(titles, (QStringList{QStringLiteral("&Módulos"), QStringLiteral("&Operação"),
+                                       QStringLiteral("&Manutenção"), QStringLiteral("&Janela")}));
+    }
+    SetUi(&ui);
 }
 
 } // namespace
