@@ -67,6 +67,7 @@ void TfrmParecerOcorrAtend::Verif_FilialAtend() {
 }
 
 void TfrmParecerOcorrAtend::dtsPadraoStateChange(TObject*) {
+    ShowLoadedCount();
     RecomputeMaintenance();
     for (TControl* c :
          std::initializer_list<TControl*>{dbeNrInsc, btpInsc, lblData, dbdData, medHora,
