@@ -51,6 +51,10 @@ public:
     void Verif_FilialAtend();
     /// "C" when "Cliente" is selected, else "F" when "Fornecedor" is, else "P".
     std::string Verifica_Tipo() const;
+    /// Whether a data set is in edit or insert.
+    static bool Editing(const TDataSet& ds) {
+        return ds.State() == dsEdit || ds.State() == dsInsert;
+    }
     /// The maintenance flag as last computed.
     bool Maintenance() const { return maintenance_; }
 
@@ -265,6 +269,8 @@ protected:
 private:
     void RecomputeMaintenance();
     void ShowLoadedCount();
+    /// Gives each maintenance menu item its state and each toolbar button its item's.
+    void SetMaintenanceItems(const std::pair<TMenuItem*, bool> (&items)[7]);
     /// A field of the occurrence record by name.
     TField& Rec(const char* name) const { return cdsMovOcorr->FieldByName(name); }
     /// Whether the record is open for entry (edit or insert).

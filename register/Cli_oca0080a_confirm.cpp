@@ -11,12 +11,8 @@
 
 namespace {
 
-bool Editing(const TDataSet& ds) {
-    return ds.State() == dsEdit || ds.State() == dsInsert;
-}
-
 void PostIfEditing(TDataSet& ds) {
-    if (Editing(ds)) {
+    if (TfrmParecerOcorrAtend::Editing(ds)) {
         ds.Post();
     }
 }

@@ -9,12 +9,8 @@
 
 namespace {
 
-bool Editing(const TDataSet& ds) {
-    return ds.State() == dsEdit || ds.State() == dsInsert;
-}
-
 void CancelIfEditing(TDataSet& ds) {
-    if (Editing(ds)) {
+    if (TfrmParecerOcorrAtend::Editing(ds)) {
         ds.Cancel();
     }
 }

@@ -6,10 +6,6 @@
 
 namespace {
 
-bool Editing(const TDataSet& ds) {
-    return ds.State() == dsEdit || ds.State() == dsInsert;
-}
-
 // A filter text naming one branch; quotes in the code are doubled so it stays one value.
 std::string BranchFilter(const std::string& branch) {
     std::string quoted;
@@ -66,6 +62,19 @@ void TfrmParecerOcorrAtend::Verif_FilialAtend() {
     dbeNmFilial->SetEnabled(false);
 }
 
+void TfrmParecerOcorrAtend::SetMaintenanceItems(const std::pair<TMenuItem*, bool> (&items)[7]) {
+    const std::pair<TMenuItem*, TSpeedButton*> buttons[] = {
+        {mnuIncluir, sbtIncluir},    {mnuAlterar, sbtAlterar},     {mnuExcluir, sbtExcluir},
+        {mnuProcurar, sbtProcurar},  {mnuVerificar, sbtVerificar}, {mnuCancelar, sbtCancelar},
+        {mnuConfirmar, sbtConfirmar}};
+    for (const auto& [item, enabled] : items) {
+        item->SetEnabled(enabled);
+    }
+    for (const auto& [item, button] : buttons) {
+        button->SetEnabled(item->Enabled());
+    }
+}
+
 void TfrmParecerOcorrAtend::dtsPadraoStateChange(TObject*) {
     ShowLoadedCount();
     RecomputeMaintenance();
@@ -89,16 +98,7 @@ void TfrmParecerOcorrAtend::dtsPadraoStateChange(TObject*) {
                                                  {mnuVerificar, browse && !empty},
                                                  {mnuCancelar, editing},
                                                  {mnuConfirmar, editing}};
-    const std::pair<TMenuItem*, TSpeedButton*> buttons[] = {
-        {mnuIncluir, sbtIncluir},    {mnuAlterar, sbtAlterar},     {mnuExcluir, sbtExcluir},
-        {mnuProcurar, sbtProcurar},  {mnuVerificar, sbtVerificar}, {mnuCancelar, sbtCancelar},
-        {mnuConfirmar, sbtConfirmar}};
-    for (const auto& [item, enabled] : items) {
-        item->SetEnabled(enabled);
-    }
-    for (const auto& [item, button] : buttons) {
-        button->SetEnabled(item->Enabled());
-    }
+    SetMaintenanceItems(items);
     dbnPadrao->SetEnabled(browse);
     if (!editing && empty && pgcPadrao->ActivePage() != tshFolhaDados) {
         ShowPage(tshFolhaDados);

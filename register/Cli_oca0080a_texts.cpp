@@ -6,14 +6,6 @@
 #include "framework/host/consiste.h"
 #include "framework/host/host_context.h"
 
-namespace {
-
-bool Editing(const TDataSet& ds) {
-    return ds.State() == dsEdit || ds.State() == dsInsert;
-}
-
-} // namespace
-
 void TfrmParecerOcorrAtend::cdsParecerBeforePost(TDataSet* DataSet) {
     DataSet->FieldByName("CDFILILANCMO").SetAsString(Rec("CDFILILANCMO").AsString());
     DataSet->FieldByName("NROCORRMOV").SetAsString(cdsMovOcorrNROCORRMOV->AsString());
@@ -90,16 +82,7 @@ void TfrmParecerOcorrAtend::TextStateChange(TDataSource& text, TTabSheet& page, 
         {mnuVerificar, textBrowse && recordBrowse && occurrences},
         {mnuCancelar, textEditing || recordEditing},
         {mnuConfirmar, textEditing || recordEditing}};
-    const std::pair<TMenuItem*, TSpeedButton*> buttons[] = {
-        {mnuIncluir, sbtIncluir},    {mnuAlterar, sbtAlterar},     {mnuExcluir, sbtExcluir},
-        {mnuProcurar, sbtProcurar},  {mnuVerificar, sbtVerificar}, {mnuCancelar, sbtCancelar},
-        {mnuConfirmar, sbtConfirmar}};
-    for (const auto& [item, enabled] : items) {
-        item->SetEnabled(enabled);
-    }
-    for (const auto& [item, button] : buttons) {
-        button->SetEnabled(item->Enabled());
-    }
+    SetMaintenanceItems(items);
     dbnPadrao->SetEnabled(textBrowse);
     tshFolhaDados->SetEnabled(!textEditing);
     tshFormulario->SetEnabled(!textEditing && (description || occurrences));

@@ -10,30 +10,7 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class ConfirmScreen : public RegisterScreenTest {
-protected:
-    void SetUp() override {
-        RegisterScreenTest::SetUp();
-        companyDb = oca::db::Database::Open(url);
-        TADOIBQuery::SetDefaultDatabase(companyDb.get());
-        Load("|0001|");
-    }
-    void TearDown() override {
-        TADOIBQuery::SetDefaultDatabase(nullptr);
-        RegisterScreenTest::TearDown();
-    }
-    TField& Rec(const char* name) { return screen->cdsMovOcorr->FieldByName(name); }
-    std::vector<std::string> Errors() {
-        std::vector<std::string> out;
-        for (const std::string& line : ui.TakeJournal()) {
-            if (line.rfind("error: ", 0) == 0) {
-                out.push_back(line.substr(7));
-            }
-        }
-        return out;
-    }
-    std::unique_ptr<oca::db::Database> companyDb;
-};
+class ConfirmScreen : public LoadedScreenTest {};
 
 // Each empty field in field order, framed by the character of code 191, with nothing
 // between two names; a single blank counts as empty.

@@ -14,32 +14,17 @@ using ::testing::IsEmpty;
 
 namespace {
 
-class Editing : public RegisterScreenTest {
+class Editing : public LoadedScreenTest {
 protected:
     void SetUp() override {
-        RegisterScreenTest::SetUp();
-        companyDb = oca::db::Database::Open(url);
-        TADOIBQuery::SetDefaultDatabase(companyDb.get());
-        Load("|0001|");
+        LoadedScreenTest::SetUp();
         TNetConnection::CallObserver = [this](const std::string& m) {
             calls.push_back(m);
         };
     }
     void TearDown() override {
         TNetConnection::CallObserver = nullptr;
-        TADOIBQuery::SetDefaultDatabase(nullptr);
-        RegisterScreenTest::TearDown();
-    }
-    TField& Rec(const char* name) { return screen->cdsMovOcorr->FieldByName(name); }
-    /// The error messages shown since the last call.
-    std::vector<std::string> Errors() {
-        std::vector<std::string> out;
-        for (const std::string& line : ui.TakeJournal()) {
-            if (line.rfind("error: ", 0) == 0) {
-                out.push_back(line.substr(7));
-            }
-        }
-        return out;
+        LoadedScreenTest::TearDown();
     }
     void Insert() {
         screen->sbtIncluir->Click();
@@ -48,7 +33,6 @@ protected:
         calls.clear();
     }
 
-    std::unique_ptr<oca::db::Database> companyDb;
     std::vector<std::string> calls;
 };
 

@@ -53,3 +53,31 @@ protected:
     ScriptedUiDriver ui;
     std::unique_ptr<TfrmParecerOcorrAtend> screen;
 };
+
+/// The register screen loaded with branch 0001's occurrences, its queries on the company
+/// database, for the editing and confirming tests.
+class LoadedScreenTest : public RegisterScreenTest {
+protected:
+    void SetUp() override {
+        RegisterScreenTest::SetUp();
+        companyDb = oca::db::Database::Open(url);
+        TADOIBQuery::SetDefaultDatabase(companyDb.get());
+        Load("|0001|");
+    }
+    void TearDown() override {
+        TADOIBQuery::SetDefaultDatabase(nullptr);
+        RegisterScreenTest::TearDown();
+    }
+    TField& Rec(const char* name) { return screen->cdsMovOcorr->FieldByName(name); }
+    /// The error messages shown since the journal was last taken.
+    std::vector<std::string> Errors() {
+        std::vector<std::string> out;
+        for (const std::string& line : ui.TakeJournal()) {
+            if (line.rfind("error: ", 0) == 0) {
+                out.push_back(line.substr(7));
+            }
+        }
+        return out;
+    }
+    std::unique_ptr<oca::db::Database> companyDb;
+};

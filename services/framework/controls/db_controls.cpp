@@ -1,30 +1,12 @@
 #include "framework/controls/db_controls.h"
 
+#include "core/text.h"
+
 #include "framework/controls/form.h"
 
 #include <cstdlib>
 
 namespace {
-
-std::string Utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 
 // Moves the focus to `control` as a person's click would; a refused exit propagates.
 void FocusByClick(TWinControl& control) {
@@ -81,7 +63,8 @@ std::string StripMarkup(const std::string& whole) {
             if (const size_t semi = rich.find(';', i); i + 2 < rich.size() && rich[i + 1] == '#' &&
                                                        semi != std::string::npos && semi - i <= 8) {
                 // A character by number, as editors write what is outside ASCII.
-                out += Utf8(static_cast<char32_t>(std::strtoul(rich.c_str() + i + 2, nullptr, 10)));
+                out += Utf8Encode(std::u32string(
+                    1, static_cast<char32_t>(std::strtoul(rich.c_str() + i + 2, nullptr, 10))));
                 i = semi + 1;
                 continue;
             }
