@@ -3,6 +3,7 @@
 #include "apps/scenario.h"
 #include "framework/ui/scripted_ui_driver.h"
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -39,6 +40,12 @@ private:
     void Execute(const Command& cmd);
     void Act(const Command& cmd);
     void Expect(const Command& cmd);
+    /// The journal's lines that start with one of the prefixes, without it.
+    std::vector<std::string> JournalTexts(std::initializer_list<const char*> prefixes) const;
+    /// Checks the oldest of `all` not yet expected (`seen` of them were) against the
+    /// command's text, whole or, with `part`, as a part of it.
+    void ExpectNext(const Command& cmd, const std::string& kind,
+                    const std::vector<std::string>& all, size_t& seen, bool part);
     void Snapshot(const Command& cmd);
     void Type(const Command& cmd);
     /// Journals an action a person could not do; the next line must expect it.

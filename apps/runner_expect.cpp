@@ -13,64 +13,53 @@
 
 namespace oca::script {
 
+std::vector<std::string> Runner::JournalTexts(std::initializer_list<const char*> prefixes) const {
+    std::vector<std::string> out;
+    for (const std::string& line : Journal()) {
+        for (const char* prefix : prefixes) {
+            if (line.rfind(prefix, 0) == 0) {
+                out.push_back(line.substr(std::char_traits<char>::length(prefix)));
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+void Runner::ExpectNext(const Command& cmd, const std::string& kind,
+                        const std::vector<std::string>& all, size_t& seen, bool part) {
+    const std::string& want = Arg(cmd, 2);
+    const std::string expected = kind + " \"" + want + "\"";
+    if (seen >= all.size()) {
+        Fail(cmd, expected, "no " + kind.substr(0, kind.find(' ')));
+        return;
+    }
+    const std::string& got = all[seen++];
+    if (part ? got.find(want) == std::string::npos : got != want) {
+        Fail(cmd, expected, "\"" + got + "\"");
+    }
+}
+
 void Runner::Expect(const Command& cmd) {
     const std::string& what = Arg(cmd, 1);
-    auto messages = [this] {
-        std::vector<std::string> out;
-        for (const std::string& line : Journal()) {
-            if (line.rfind("error: ", 0) == 0) {
-                out.push_back(line.substr(7));
-            }
-        }
-        return out;
-    };
-    auto questions = [this] {
-        std::vector<std::string> out;
-        for (const std::string& line : Journal()) {
-            if (line.rfind("confirm: ", 0) == 0) {
-                const size_t arrow = line.rfind(" -> ");
-                out.push_back(
-                    line.substr(9, arrow == std::string::npos ? std::string::npos : arrow - 9));
-            }
-        }
-        return out;
-    };
-    auto searches = [this] {
-        std::vector<std::string> out;
-        for (const std::string& line : Journal()) {
-            if (line.rfind("pesquisa: ", 0) == 0) {
-                out.push_back(line.substr(10));
-            } else if (line.rfind("lista: ", 0) == 0) {
-                out.push_back(line.substr(7));
-            }
-        }
-        return out;
+    const auto messages = [this] {
+        return JournalTexts({"error: "});
     };
     if (what == "status") {
         if (Status() != Arg(cmd, 2)) {
             Fail(cmd, "status \"" + Arg(cmd, 2) + "\"", "\"" + Status() + "\"");
         }
     } else if (what == "search") {
-        const auto all = searches();
-        if (searchesSeen_ >= all.size()) {
-            Fail(cmd, "search \"" + Arg(cmd, 2) + "\"", "no search");
-        } else if (all[searchesSeen_++] != Arg(cmd, 2)) {
-            Fail(cmd, "search \"" + Arg(cmd, 2) + "\"", "\"" + all[searchesSeen_ - 1] + "\"");
-        }
+        ExpectNext(cmd, "search", JournalTexts({"pesquisa: ", "lista: "}), searchesSeen_, false);
     } else if (what == "message-like") {
-        const auto all = messages();
-        if (messagesSeen_ >= all.size()) {
-            Fail(cmd, "message like \"" + Arg(cmd, 2) + "\"", "no message");
-        } else if (all[messagesSeen_++].find(Arg(cmd, 2)) == std::string::npos) {
-            Fail(cmd, "message like \"" + Arg(cmd, 2) + "\"", "\"" + all[messagesSeen_ - 1] + "\"");
-        }
+        ExpectNext(cmd, "message like", messages(), messagesSeen_, true);
     } else if (what == "question") {
-        const auto all = questions();
-        if (questionsSeen_ >= all.size()) {
-            Fail(cmd, "question \"" + Arg(cmd, 2) + "\"", "no question");
-        } else if (all[questionsSeen_++] != Arg(cmd, 2)) {
-            Fail(cmd, "question \"" + Arg(cmd, 2) + "\"", "\"" + all[questionsSeen_ - 1] + "\"");
+        // The question's text, without the answer that the journal adds after " -> ".
+        std::vector<std::string> asked = JournalTexts({"confirm: "});
+        for (std::string& text : asked) {
+            text = text.substr(0, text.rfind(" -> "));
         }
+        ExpectNext(cmd, "question", asked, questionsSeen_, false);
     } else if (what == "color") {
         static const std::pair<const char*, TColor> kColors[] = {
             {"window", clWindow}, {"info", clInfoBk}, {"face", clBtnFace}};
@@ -106,12 +95,7 @@ void Runner::Expect(const Command& cmd) {
             Fail(cmd, "mask \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
         }
     } else if (what == "message") {
-        const auto all = messages();
-        if (messagesSeen_ >= all.size()) {
-            Fail(cmd, "message \"" + Arg(cmd, 2) + "\"", "no message");
-        } else if (all[messagesSeen_++] != Arg(cmd, 2)) {
-            Fail(cmd, "message \"" + Arg(cmd, 2) + "\"", "\"" + all[messagesSeen_ - 1] + "\"");
-        }
+        ExpectNext(cmd, "message", messages(), messagesSeen_, false);
     } else if (what == "no") {
         const auto all = messages();
         if (messagesSeen_ < all.size()) {

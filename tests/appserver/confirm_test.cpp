@@ -42,6 +42,15 @@ protected:
             .AsString();
     }
 
+    /// A new occurrence of branch 0001 posted locally, its branch of record `branch`.
+    static void AppendNew(TClientDataSet& cds, const std::string& branch = "0001") {
+        cds.Append();
+        cds.FieldByName("CDFILIAL").SetAsString("0001");
+        cds.FieldByName("CDFILILANCMO").SetAsString(branch);
+        cds.FieldByName("CDOPERADOR").SetAsString("001");
+        cds.Post();
+    }
+
     /// Another user's change, straight on the company database.
     void Exec(const std::string& sql) { oca::db::Database::Open(url)->Execute(sql); }
 
@@ -175,11 +184,7 @@ TEST_F(Confirm, ANewOccurrenceWithoutABranchIsRefusedAndSpendsNoNumber) {
     for (const char* branch : {"", "   "}) {
         TClientDataSet cds;
         Load(cds);
-        cds.Append();
-        cds.FieldByName("CDFILIAL").SetAsString("0001");
-        cds.FieldByName("CDFILILANCMO").SetAsString(branch);
-        cds.FieldByName("CDOPERADOR").SetAsString("001");
-        cds.Post();
+        AppendNew(cds, branch);
         EXPECT_EQ(Send(&cds, nullptr, nullptr),
                   "A filial de lançamento da nova ocorrência deve ser informada.")
             << "'" << branch << "'";
@@ -194,11 +199,7 @@ TEST_F(Confirm, ABranchWithoutACounterGoesOnFromItsHighestNumber) {
     Exec("DELETE FROM NUMOCORR WHERE CDFILILANCMO = '0001'");
     TClientDataSet cds;
     Load(cds);
-    cds.Append();
-    cds.FieldByName("CDFILIAL").SetAsString("0001");
-    cds.FieldByName("CDFILILANCMO").SetAsString("0001");
-    cds.FieldByName("CDOPERADOR").SetAsString("001");
-    cds.Post();
+    AppendNew(cds);
     EXPECT_EQ(Send(&cds, nullptr, nullptr), "0000000005");
     EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "5");
 }
@@ -222,11 +223,7 @@ TEST_F(Confirm, TextsAloneAreSavedAndTheirConflictsDetected) {
 TEST_F(Confirm, AnyBadRowRollsTheWholeCallBack) {
     TClientDataSet cds;
     Load(cds);
-    cds.Append();
-    cds.FieldByName("CDFILIAL").SetAsString("0001");
-    cds.FieldByName("CDFILILANCMO").SetAsString("0001");
-    cds.FieldByName("CDOPERADOR").SetAsString("001");
-    cds.Post();
+    AppendNew(cds);
     // A description that names a column the table does not have.
     DataPacket bad;
     bad.isDelta = true;
