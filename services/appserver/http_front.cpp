@@ -1,126 +1,732 @@
 #include "appserver/http_front.h"
 
+#include "appserver/http_request.h"
 #include "appserver/jsonrpc.h"
+#include "appserver/replay_cache.h"
 
-#include <httplib.h>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
-#include <chrono>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <functional>
 #include <iostream>
 #include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <unordered_map>
+#include <vector>
 
 namespace oca::server {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr const char* kJson = "application/json; charset=utf-8";
+
 std::mutex g_logMutex;
+
+std::string ErrorBody(const char* text) {
+    return std::string("{\"error\":\"") + text + "\"}";
 }
 
-HttpFront::HttpFront(OcorAtendimento& server, HttpOptions options)
-    : server_(server), options_(std::move(options)), http_(std::make_unique<httplib::Server>()) {
-    const int threads = std::max(1, options_.threads);
-    http_->new_task_queue = [threads] {
-        return new httplib::ThreadPool(static_cast<size_t>(threads));
+/// A content fingerprint for the replay cache: a repeat must carry the same text.
+std::string Fingerprint(const std::string& body) {
+    return std::to_string(body.size()) + ":" + std::to_string(std::hash<std::string>{}(body));
+}
+
+} // namespace
+
+bool SameSecret(const std::string& given, const std::string& expected) {
+    unsigned char diff = given.size() == expected.size() ? 0 : 1;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const char g = i < given.size() ? given[i] : '\0';
+        diff |= static_cast<unsigned char>(g ^ expected[i]);
+    }
+    return diff == 0;
+}
+
+std::string LogSafe(const std::string& text, size_t limit) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < limit; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F || c == '\\') {
+            static const char* hex = "0123456789abcdef";
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    if (text.size() > limit) {
+        out += "...";
+    }
+    return out;
+}
+
+// -- the state of the front ----------------------------------------------------------------
+
+struct HttpFront::Impl {
+    enum class Phase { Idle, Head, Body, Working, Writing, Draining };
+
+    struct Connection {
+        int fd = -1;
+        Phase phase = Phase::Idle;
+        std::string in;
+        std::string out;
+        size_t written = 0;
+        HttpRequest request;
+        size_t headSize = 0;
+        bool closeAfter = false;
+        Clock::time_point deadline;
+        Clock::time_point lastActive;
+        std::shared_ptr<std::atomic<bool>> gone;
     };
-    http_->set_payload_max_length(options_.maxBody);
-    http_->set_read_timeout(options_.readTimeoutSeconds, 0);
-    http_->set_write_timeout(options_.readTimeoutSeconds, 0);
-    http_->set_keep_alive_max_count(1000);
-    // Idle client connections are let go soon, so that stopping never waits long.
-    http_->set_keep_alive_timeout(1);
-    // Replies go out at once: with Nagle's delay every call would wait for an ACK.
-    http_->set_tcp_nodelay(true);
-    http_->Get(kPath, [this](const httplib::Request& req, httplib::Response& res) {
-        const auto started = std::chrono::steady_clock::now();
-        RpcOutcome outcome{"(handshake)", "ok"};
-        if (!Authorized(req, res, outcome)) {
-            Log(outcome, started);
-            return;
+
+    struct Job {
+        std::uint64_t connection;
+        HttpRequest request;
+        std::shared_ptr<std::atomic<bool>> gone;
+        Clock::time_point received;
+    };
+
+    struct Done {
+        std::uint64_t connection;
+        std::string answer;
+        bool close;
+    };
+
+    Impl(OcorAtendimento& server, HttpOptions options)
+        : server(server), options(std::move(options)) {}
+    ~Impl();
+
+    void Bind();
+    void StartWorkers();
+    void Serve();
+    void Shutdown();
+
+    // The loop's own work.
+    void Accept();
+    void OnEvent(std::uint64_t id, std::uint32_t events);
+    void ReadFrom(std::uint64_t id, Connection& c);
+    void Advance(std::uint64_t id, Connection& c);
+    void StartRequest(std::uint64_t id, Connection& c);
+    void Dispatch(std::uint64_t id, Connection& c);
+    void Answer(std::uint64_t id, Connection& c, std::string text, bool close);
+    void WriteTo(std::uint64_t id, Connection& c);
+    void Close(std::uint64_t id);
+    void Linger(std::uint64_t id, Connection& c);
+    void Watch(std::uint64_t id, Connection& c, std::uint32_t events);
+    void TakeFinished();
+    void Sweep();
+    void CloseLongestIdle();
+
+    // The workers' work.
+    void Work();
+    std::string Respond(const Job& job, bool& close);
+    std::string RunCalls(const Job& job);
+    void LogLine(const std::string& method, bool notification, const std::string& result,
+                 Clock::time_point started) const;
+
+    OcorAtendimento& server;
+    HttpOptions options;
+    int listenFd = -1;
+    int epollFd = -1;
+    int wakeFd = -1;
+    int port = 0;
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> serving{false};
+    std::thread loopThread;
+
+    std::unordered_map<std::uint64_t, Connection> connections;
+    std::uint64_t nextId = 2; // 0 and 1 name the listening socket and the wake-up
+
+    std::mutex jobsMutex;
+    std::condition_variable jobsReady;
+    std::deque<Job> jobs;
+    std::vector<std::thread> workers;
+
+    std::mutex doneMutex;
+    std::vector<Done> finished;
+
+    ReplayCache replays;
+};
+
+HttpFront::Impl::~Impl() {
+    Shutdown();
+    for (int fd : {listenFd, epollFd, wakeFd}) {
+        if (fd >= 0) {
+            ::close(fd);
         }
-        res.set_content("{\"object\":\"" + std::string(kObject) +
-                            "\",\"wire\":" + std::to_string(kWireVersion) + "}",
-                        "application/json; charset=utf-8");
-        Log(outcome, started);
-    });
-    http_->Post(kPath, [this](const httplib::Request& req, httplib::Response& res) {
-        const auto started = std::chrono::steady_clock::now();
-        RpcOutcome outcome;
-        if (Authorized(req, res, outcome)) {
-            res.set_content(HandleRpc(
-                                req.body,
-                                [this](const std::string& m, const std::vector<Variant>& p) {
-                                    return server_.Call(m, p);
-                                },
-                                outcome),
-                            "application/json; charset=utf-8");
-        }
-        Log(outcome, started);
-    });
+    }
 }
 
-bool HttpFront::Authorized(const httplib::Request& req, httplib::Response& res,
-                           RpcOutcome& outcome) const {
-    if (options_.token.empty() ||
-        req.get_header_value("Authorization") == "Bearer " + options_.token) {
-        return true;
+void HttpFront::Impl::Bind() {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(options.port);
+    const std::string where = options.host + ":" + service;
+    if (getaddrinfo(options.host.c_str(), service.c_str(), &hints, &found) != 0 || !found) {
+        throw std::runtime_error("Não foi possível escutar em " + where + ": endereço inválido");
     }
-    res.status = 401;
-    res.set_content("{\"error\":\"não autorizado\"}", "application/json");
-    outcome.result = "HTTP 401";
-    if (outcome.method.empty()) {
-        outcome.method = "-";
+    listenFd = ::socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int yes = 1;
+    const bool bound =
+        listenFd >= 0 && ::setsockopt(listenFd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) == 0 &&
+        ::bind(listenFd, found->ai_addr, found->ai_addrlen) == 0 &&
+        // A burst of connections waits in the kernel instead of being refused and retried.
+        ::listen(listenFd, SOMAXCONN) == 0;
+    freeaddrinfo(found);
+    if (!bound) {
+        throw std::runtime_error("Não foi possível escutar em " + where + ": " +
+                                 std::strerror(errno));
     }
-    return false;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    ::getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length);
+    port =
+        ntohs(address.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
+                                            : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+    epollFd = ::epoll_create1(EPOLL_CLOEXEC);
+    wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.u64 = 0;
+    ::epoll_ctl(epollFd, EPOLL_CTL_ADD, listenFd, &ev);
+    ev.data.u64 = 1;
+    ::epoll_ctl(epollFd, EPOLL_CTL_ADD, wakeFd, &ev);
 }
 
-void HttpFront::Log(const RpcOutcome& outcome,
-                    std::chrono::steady_clock::time_point started) const {
-    if (!options_.log) {
+void HttpFront::Impl::StartWorkers() {
+    const int count = std::max(1, options.threads);
+    for (int i = 0; i < count; ++i) {
+        workers.emplace_back([this] { Work(); });
+    }
+}
+
+void HttpFront::Impl::Shutdown() {
+    stopping = true;
+    if (wakeFd >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(wakeFd, &one, sizeof one);
+    }
+    if (loopThread.joinable() && loopThread.get_id() != std::this_thread::get_id()) {
+        loopThread.join();
+    }
+    jobsReady.notify_all();
+    for (std::thread& w : workers) {
+        if (w.joinable()) {
+            w.join();
+        }
+    }
+    workers.clear();
+}
+
+// -- the loop ------------------------------------------------------------------------------
+
+void HttpFront::Impl::Serve() {
+    serving = true;
+    std::vector<epoll_event> events(256);
+    auto lastSweep = Clock::now();
+    while (!stopping) {
+        const int n = ::epoll_wait(epollFd, events.data(), static_cast<int>(events.size()), 50);
+        for (int i = 0; i < n && !stopping; ++i) {
+            const std::uint64_t id = events[static_cast<size_t>(i)].data.u64;
+            if (id == 0) {
+                Accept();
+            } else if (id == 1) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto r = ::read(wakeFd, &count, sizeof count);
+                TakeFinished();
+            } else {
+                OnEvent(id, events[static_cast<size_t>(i)].events);
+            }
+        }
+        if (Clock::now() - lastSweep > std::chrono::milliseconds(50)) {
+            Sweep();
+            lastSweep = Clock::now();
+        }
+    }
+    // Calls under way are told their clients are gone, so the workers come back soon.
+    for (auto& [id, c] : connections) {
+        if (c.gone) {
+            *c.gone = true;
+        }
+        ::close(c.fd);
+    }
+    connections.clear();
+    {
+        const std::lock_guard<std::mutex> lock(jobsMutex);
+        jobs.clear();
+    }
+    jobsReady.notify_all();
+    serving = false;
+}
+
+void HttpFront::Impl::Accept() {
+    for (;;) {
+        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            return; // EAGAIN, or a failure that the next readiness retries
+        }
+        if (connections.size() >= options.maxConnections) {
+            CloseLongestIdle();
+        }
+        const int yes = 1;
+        // Answers go out at once: with Nagle's delay every call would wait for an ACK.
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        const std::uint64_t id = nextId++;
+        Connection& c = connections[id];
+        c.fd = fd;
+        c.lastActive = Clock::now();
+        c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
+        epoll_event ev{};
+        ev.events = EPOLLIN | EPOLLRDHUP;
+        ev.data.u64 = id;
+        ::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &ev);
+    }
+}
+
+void HttpFront::Impl::Watch(std::uint64_t id, Connection& c, std::uint32_t events) {
+    epoll_event ev{};
+    ev.events = events;
+    ev.data.u64 = id;
+    ::epoll_ctl(epollFd, EPOLL_CTL_MOD, c.fd, &ev);
+}
+
+void HttpFront::Impl::Close(std::uint64_t id) {
+    const auto it = connections.find(id);
+    if (it == connections.end()) {
         return;
     }
-    const auto ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-            .count();
-    const std::lock_guard<std::mutex> lock(g_logMutex);
-    std::cerr << "rpc " << outcome.method << " " << ms << " ms " << outcome.result << '\n';
+    if (it->second.gone) {
+        *it->second.gone = true;
+    }
+    ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
+    ::close(it->second.fd);
+    connections.erase(it);
 }
+
+void HttpFront::Impl::CloseLongestIdle() {
+    std::uint64_t oldest = 0;
+    Clock::time_point at = Clock::time_point::max();
+    for (const auto& [id, c] : connections) {
+        if ((c.phase == Phase::Idle || c.phase == Phase::Head) && c.lastActive < at) {
+            at = c.lastActive;
+            oldest = id;
+        }
+    }
+    if (oldest != 0) {
+        Close(oldest);
+    }
+}
+
+void HttpFront::Impl::OnEvent(std::uint64_t id, std::uint32_t events) {
+    const auto it = connections.find(id);
+    if (it == connections.end()) {
+        return;
+    }
+    Connection& c = it->second;
+    if (c.phase == Phase::Working) {
+        // Only a hang-up is watched while the call runs: it stops the call.
+        if (events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) {
+            Close(id);
+        }
+        return;
+    }
+    if (events & (EPOLLHUP | EPOLLERR)) {
+        Close(id);
+        return;
+    }
+    if (c.phase == Phase::Writing) {
+        if (events & EPOLLOUT) {
+            WriteTo(id, c);
+        }
+        return;
+    }
+    if (c.phase == Phase::Draining) {
+        char sink[65536];
+        while (::recv(c.fd, sink, sizeof sink, 0) > 0) {
+        }
+        if (events & EPOLLRDHUP) {
+            Close(id);
+        }
+        return;
+    }
+    if (events & (EPOLLIN | EPOLLRDHUP)) {
+        ReadFrom(id, c);
+    }
+}
+
+void HttpFront::Impl::ReadFrom(std::uint64_t id, Connection& c) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            if (c.phase == Phase::Idle) {
+                c.phase = Phase::Head;
+                c.deadline = Clock::now() + std::chrono::milliseconds(options.headTimeoutMs);
+            }
+            c.in.append(buffer, static_cast<size_t>(n));
+            c.lastActive = Clock::now();
+            // Never hold more than one request's worth of unread bytes.
+            if (c.in.size() > options.maxHead + options.maxBody) {
+                break;
+            }
+            continue;
+        }
+        if (n == 0) {
+            // The client is done sending; what it sent may still be a whole request.
+            c.closeAfter = true;
+            break;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            Close(id);
+            return;
+        }
+        break;
+    }
+    Advance(id, c);
+}
+
+void HttpFront::Impl::Advance(std::uint64_t id, Connection& c) {
+    if (c.phase == Phase::Idle && c.in.empty()) {
+        if (c.closeAfter) {
+            Close(id);
+        }
+        return;
+    }
+    if (c.phase == Phase::Idle) {
+        c.phase = Phase::Head;
+        c.deadline = Clock::now() + std::chrono::milliseconds(options.headTimeoutMs);
+    }
+    if (c.phase == Phase::Head) {
+        const HeadStatus status = ParseRequestHead(c.in, c.request, c.headSize);
+        if (status == HeadStatus::Incomplete) {
+            if (c.in.size() > options.maxHead) {
+                Answer(id, c, HttpAnswer(431, kJson, ErrorBody("cabeçalho grande demais"), false),
+                       true);
+            } else if (c.closeAfter) {
+                Close(id);
+            }
+            return;
+        }
+        if (status == HeadStatus::Bad || c.headSize > options.maxHead) {
+            Answer(id, c, HttpAnswer(400, kJson, ErrorBody("requisição HTTP inválida"), false),
+                   true);
+            return;
+        }
+        StartRequest(id, c);
+        return;
+    }
+    if (c.phase == Phase::Body) {
+        if (c.in.size() - c.headSize >= c.request.contentLength) {
+            c.request.body = c.in.substr(c.headSize, c.request.contentLength);
+            c.in.erase(0, c.headSize + c.request.contentLength);
+            Dispatch(id, c);
+        } else if (c.closeAfter) {
+            Close(id);
+        }
+    }
+}
+
+// A request whose head is read: refused at once when it cannot be served, so that a
+// large body from a client without the token is never read.
+void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
+    const HttpRequest& r = c.request;
+    const auto refuse = [&](int status, const char* text) {
+        Answer(id, c, HttpAnswer(status, kJson, ErrorBody(text), false), true);
+    };
+    if (r.target != kPath) {
+        return refuse(404, "objeto desconhecido");
+    }
+    if (r.method != "GET" && r.method != "POST") {
+        return refuse(405, "método HTTP não aceito");
+    }
+    if (!options.token.empty()) {
+        const std::string* auth = r.Header("authorization");
+        if (!auth || !SameSecret(*auth, "Bearer " + options.token)) {
+            LogLine("-", false, "HTTP 401", Clock::now());
+            return refuse(401, "não autorizado");
+        }
+    }
+    if (r.method == "POST") {
+        if (r.chunked) {
+            return refuse(411, "informe Content-Length");
+        }
+        if (!r.hasContentLength) {
+            return refuse(411, "informe Content-Length");
+        }
+        if (r.contentLength > options.maxBody) {
+            return refuse(413, "requisição grande demais");
+        }
+        const std::string* expect = r.Header("expect");
+        if (expect && *expect == "100-continue" && c.in.size() == c.headSize) {
+            const std::string go = HttpAnswer(100, "", "", true);
+            [[maybe_unused]] const auto n = ::send(c.fd, go.data(), go.size(), MSG_NOSIGNAL);
+        }
+        c.phase = Phase::Body;
+        c.deadline = Clock::now() + std::chrono::milliseconds(options.bodyTimeoutMs);
+        Advance(id, c);
+        return;
+    }
+    c.request.body.clear();
+    c.in.erase(0, c.headSize);
+    Dispatch(id, c);
+}
+
+void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
+    {
+        const std::lock_guard<std::mutex> lock(jobsMutex);
+        if (jobs.size() < options.maxQueued) {
+            c.phase = Phase::Working;
+            c.gone = std::make_shared<std::atomic<bool>>(false);
+            jobs.push_back(Job{id, std::move(c.request), c.gone, Clock::now()});
+        }
+    }
+    if (c.phase != Phase::Working) {
+        Answer(id, c, HttpAnswer(503, kJson, ErrorBody("servidor ocupado; tente de novo"), false),
+               true);
+        return;
+    }
+    jobsReady.notify_one();
+    Watch(id, c, EPOLLRDHUP);
+}
+
+void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, bool close) {
+    c.phase = Phase::Writing;
+    c.out = std::move(text);
+    c.written = 0;
+    c.closeAfter = c.closeAfter || close;
+    c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
+    WriteTo(id, c);
+}
+
+void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
+    while (c.written < c.out.size()) {
+        const ssize_t n =
+            ::send(c.fd, c.out.data() + c.written, c.out.size() - c.written, MSG_NOSIGNAL);
+        if (n > 0) {
+            c.written += static_cast<size_t>(n);
+            c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            Watch(id, c, EPOLLOUT | EPOLLRDHUP);
+            return;
+        }
+        Close(id);
+        return;
+    }
+    if (c.closeAfter) {
+        Linger(id, c);
+        return;
+    }
+    c.out = std::string();
+    c.phase = Phase::Idle;
+    c.gone.reset();
+    c.lastActive = Clock::now();
+    c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
+    Watch(id, c, EPOLLIN | EPOLLRDHUP);
+    if (!c.in.empty()) {
+        Advance(id, c); // a request sent before this answer was asked for
+    }
+}
+
+// Closing with unread bytes would reset the connection and the client could lose the
+// answer just written (a refusal of a large body, say): the sending side is closed first
+// and what still comes in is read and dropped for a moment.
+void HttpFront::Impl::Linger(std::uint64_t id, Connection& c) {
+    ::shutdown(c.fd, SHUT_WR);
+    c.phase = Phase::Draining;
+    c.in = std::string();
+    c.out = std::string();
+    c.deadline = Clock::now() + std::chrono::seconds(2);
+    Watch(id, c, EPOLLIN | EPOLLRDHUP);
+}
+
+void HttpFront::Impl::TakeFinished() {
+    std::vector<Done> done;
+    {
+        const std::lock_guard<std::mutex> lock(doneMutex);
+        done.swap(finished);
+    }
+    for (Done& d : done) {
+        const auto it = connections.find(d.connection);
+        if (it != connections.end()) {
+            Answer(d.connection, it->second, std::move(d.answer), d.close);
+        }
+    }
+}
+
+void HttpFront::Impl::Sweep() {
+    const auto now = Clock::now();
+    std::vector<std::uint64_t> late;
+    for (const auto& [id, c] : connections) {
+        if (c.phase != Phase::Working && now >= c.deadline) {
+            late.push_back(id);
+        }
+    }
+    for (std::uint64_t id : late) {
+        Connection& c = connections[id];
+        if (c.phase == Phase::Head || c.phase == Phase::Body) {
+            // Told why, in one try; a client too slow to read it is simply dropped.
+            const std::string text =
+                HttpAnswer(408, kJson, ErrorBody("requisição lenta demais"), false);
+            [[maybe_unused]] const auto n = ::send(c.fd, text.data(), text.size(), MSG_NOSIGNAL);
+        }
+        Close(id);
+    }
+}
+
+// -- the workers ---------------------------------------------------------------------------
+
+void HttpFront::Impl::Work() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(jobsMutex);
+            jobsReady.wait(lock, [this] { return stopping || !jobs.empty(); });
+            if (stopping) {
+                return;
+            }
+            job = std::move(jobs.front());
+            jobs.pop_front();
+        }
+        bool close = !job.request.KeepAlive();
+        std::string answer = Respond(job, close);
+        {
+            const std::lock_guard<std::mutex> lock(doneMutex);
+            finished.push_back(Done{job.connection, std::move(answer), close});
+        }
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(wakeFd, &one, sizeof one);
+    }
+}
+
+std::string HttpFront::Impl::Respond(const Job& job, bool& close) {
+    if (job.request.method == "GET") {
+        LogLine("(handshake)", false, "ok", job.received);
+        return HttpAnswer(200, kJson,
+                          "{\"object\":\"" + std::string(kObject) +
+                              "\",\"wire\":" + std::to_string(kWireVersion) + "}",
+                          !close);
+    }
+    const std::string* key = job.request.Header("idempotency-key");
+    if (!key || key->empty()) {
+        const std::string body = RunCalls(job);
+        return body.empty() ? HttpAnswer(204, "", "", !close)
+                            : HttpAnswer(200, kJson, body, !close);
+    }
+    if (key->size() > 200) {
+        close = true;
+        return HttpAnswer(400, kJson, ErrorBody("Idempotency-Key longa demais"), false);
+    }
+    std::string body;
+    switch (replays.Begin(*key, Fingerprint(job.request.body), body)) {
+    case ReplayCache::Claim::Repeat:
+        LogLine("-", false, "repetição respondida com a primeira resposta", job.received);
+        break;
+    case ReplayCache::Claim::Conflict:
+        close = true;
+        return HttpAnswer(400, kJson, ErrorBody("Idempotency-Key já usada com outra requisição"),
+                          false);
+    case ReplayCache::Claim::First:
+        body = RunCalls(job);
+        replays.Finish(*key, body);
+        break;
+    }
+    return body.empty() ? HttpAnswer(204, "", "", !close) : HttpAnswer(200, kJson, body, !close);
+}
+
+std::string HttpFront::Impl::RunCalls(const Job& job) {
+    CallLimits limits;
+    limits.deadline = job.received + std::chrono::milliseconds(options.callTimeoutMs);
+    limits.seconds = options.callTimeoutMs / 1000;
+    limits.clientGone = job.gone;
+    std::vector<RpcOutcome> outcomes;
+    std::string body = HandleRpc(
+        job.request.body,
+        [&](const std::string& method, const std::vector<Variant>& params) {
+            return server.Call(method, params, limits);
+        },
+        outcomes, options.maxAnswer);
+    for (const RpcOutcome& o : outcomes) {
+        LogLine(o.method, o.notification, o.result, job.received);
+    }
+    return body;
+}
+
+void HttpFront::Impl::LogLine(const std::string& method, bool notification,
+                              const std::string& result, Clock::time_point started) const {
+    if (!options.log) {
+        return;
+    }
+    const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    const std::lock_guard<std::mutex> lock(g_logMutex);
+    std::cerr << "rpc " << LogSafe(method, 64) << (notification ? " (notificação)" : "") << " "
+              << ms << " ms " << LogSafe(result, 400) << '\n';
+}
+
+// -- HttpFront -----------------------------------------------------------------------------
+
+HttpFront::HttpFront(OcorAtendimento& server, HttpOptions options)
+    : impl_(std::make_unique<Impl>(server, std::move(options))) {}
 
 HttpFront::~HttpFront() {
     Stop();
 }
 
-void HttpFront::Bind() {
-    if (options_.port == 0) {
-        port_ = http_->bind_to_any_port(options_.host);
-    } else {
-        port_ = http_->bind_to_port(options_.host, options_.port) ? options_.port : -1;
-    }
-    if (port_ <= 0) {
-        throw std::runtime_error("Não foi possível escutar em " + options_.host + ":" +
-                                 std::to_string(options_.port));
-    }
-}
-
 int HttpFront::Start() {
-    Bind();
-    thread_ = std::thread([this] { http_->listen_after_bind(); });
-    // A stop that came before the loop started would be lost and the join would hang.
-    while (!http_->is_running()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return port_;
+    impl_->Bind();
+    impl_->StartWorkers();
+    impl_->loopThread = std::thread([this] { impl_->Serve(); });
+    return impl_->port;
 }
 
 void HttpFront::Run() {
-    Bind();
-    http_->listen_after_bind();
+    impl_->Bind();
+    impl_->StartWorkers();
+    impl_->Serve();
+    impl_->Shutdown();
 }
 
 void HttpFront::Stop() {
-    if (http_) {
-        http_->stop();
+    if (impl_) {
+        impl_->Shutdown();
     }
-    if (thread_.joinable()) {
-        thread_.join();
+}
+
+void HttpFront::RequestStop() {
+    impl_->stopping = true;
+    if (impl_->wakeFd >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(impl_->wakeFd, &one, sizeof one);
     }
+}
+
+int HttpFront::Port() const {
+    return impl_->port;
 }
 
 } // namespace oca::server

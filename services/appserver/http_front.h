@@ -4,43 +4,54 @@
 #include "appserver/server.h"
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
-#include <thread>
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-} // namespace httplib
 
 namespace oca::server {
 
 struct HttpOptions {
     std::string host = "127.0.0.1";
-    int port = 8211;   ///< 0 picks a free port
-    std::string token; ///< when set, requests need "Authorization: Bearer <token>"
-    int threads = 8;
-    size_t maxBody = 8 << 20; ///< larger bodies get HTTP 413
-    int readTimeoutSeconds = 30;
-    bool log = true; ///< one line per request on stderr
+    int port = 8211;            ///< 0 picks a free port
+    std::string token;          ///< when set, requests need "Authorization: Bearer <token>"
+    int threads = 8;            ///< workers that run calls; reading and writing never take one
+    size_t maxBody = 8 << 20;   ///< larger bodies get HTTP 413, before they are read
+    size_t maxHead = 16 << 10;  ///< larger request heads get HTTP 431
+    int headTimeoutMs = 10000;  ///< from a request's first byte to the end of its head
+    int bodyTimeoutMs = 30000;  ///< from the end of the head to the end of the body
+    int idleTimeoutMs = 60000;  ///< a kept-alive connection with no request is closed
+    int writeTimeoutMs = 30000; ///< an answer the client stops reading is dropped
+    int callTimeoutMs = 120000; ///< a call's work is stopped past this
+    size_t maxAnswer = size_t{1} << 30; ///< larger answers are refused with an error
+    size_t maxConnections = 10000;      ///< past this, the longest idle ones are closed
+    size_t maxQueued = 1024;            ///< read requests waiting for a worker
+    bool log = true;                    ///< one line per call on stderr
 };
 
 /// The HTTP/1.1 front of the server object: POST /rpc/OCA0080A.rdmOcorAtendimento with a
 /// JSON-RPC 2.0 body. A GET of the same path is the connection handshake: it answers
 /// {"object": ..., "wire": N} without running any method of the object.
+///
+/// One thread reads requests and writes answers for every connection; only a request
+/// read whole reaches a worker. A slow or idle client therefore holds no worker, and a
+/// client that goes away while its call runs stops the call.
 class HttpFront {
 public:
     HttpFront(OcorAtendimento& server, HttpOptions options);
     ~HttpFront();
+    HttpFront(const HttpFront&) = delete;
+    HttpFront& operator=(const HttpFront&) = delete;
 
-    /// Binds and serves on a thread of its own; returns the port (useful with port 0).
+    /// Binds and serves on threads of its own; returns the port (useful with port 0).
     /// Raises std::runtime_error when the address cannot be bound.
     int Start();
     /// Binds and serves on the calling thread until Stop.
     void Run();
+    /// Stops serving and waits for the threads; calls under way are asked to stop.
     void Stop();
-    int Port() const { return port_; }
+    /// Asks Run to return soon; safe from a signal handler.
+    void RequestStop();
+    int Port() const;
 
     static constexpr const char* kObject = "OCA0080A.rdmOcorAtendimento";
     static constexpr const char* kPath = "/rpc/OCA0080A.rdmOcorAtendimento";
@@ -48,15 +59,16 @@ public:
     static constexpr int kWireVersion = 1;
 
 private:
-    void Bind();
-    /// False, with the 401 answer written, when a token is required and not given.
-    bool Authorized(const httplib::Request& req, httplib::Response& res, RpcOutcome& outcome) const;
-    void Log(const RpcOutcome& outcome, std::chrono::steady_clock::time_point started) const;
-    OcorAtendimento& server_;
-    HttpOptions options_;
-    std::unique_ptr<httplib::Server> http_;
-    std::thread thread_;
-    int port_ = 0;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
+
+/// Compares a presented secret with the expected one in time that does not depend on
+/// where they differ.
+bool SameSecret(const std::string& given, const std::string& expected);
+
+/// A request text fit for a log line: control bytes and "\\" escaped, cut at `limit`
+/// bytes, so that no client can forge or break lines of the log.
+std::string LogSafe(const std::string& text, size_t limit);
 
 } // namespace oca::server

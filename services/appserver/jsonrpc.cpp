@@ -12,6 +12,9 @@ namespace {
 
 using nlohmann::json;
 
+constexpr int kParseError = -32700;
+constexpr int kInvalidRequest = -32600;
+
 std::string Reply(const json& id, json body) {
     body["jsonrpc"] = "2.0";
     body["id"] = id;
@@ -23,55 +26,107 @@ std::string ErrorReply(const json& id, int code, const std::string& message, Rpc
     return Reply(id, {{"error", {{"code", code}, {"message", message}}}});
 }
 
-} // namespace
-
-std::string HandleRpc(std::string_view body, const RpcHandler& handler, RpcOutcome& outcome) {
+// One call of a request; its reply text, or "" for a notification.
+std::string HandleCall(const json& request, const RpcHandler& handler, RpcOutcome& outcome,
+                       size_t& budget) {
     outcome.method = "-";
-    json request;
-    try {
-        request = json::parse(body);
-    } catch (const json::parse_error&) {
-        return ErrorReply(nullptr, -32700, "JSON inválido", outcome);
-    }
     if (!request.is_object()) {
-        return ErrorReply(nullptr, -32600, "A requisição deve ser um objeto JSON-RPC", outcome);
+        return ErrorReply(nullptr, kInvalidRequest, "A requisição deve ser um objeto JSON-RPC",
+                          outcome);
     }
-    const json id = request.contains("id") ? request["id"] : json(nullptr);
+    const auto idMember = request.find("id");
+    const bool hasId = idMember != request.end();
+    const json id = hasId ? *idMember : json(nullptr);
     if (!id.is_null() && !id.is_number_integer() && !id.is_string()) {
-        return ErrorReply(nullptr, -32600, "id inválido", outcome);
+        return ErrorReply(nullptr, kInvalidRequest, "id inválido", outcome);
     }
-    if (request.value("jsonrpc", "") != "2.0" || !request.contains("method") ||
-        !request["method"].is_string()) {
-        return ErrorReply(id, -32600, "Requisição JSON-RPC 2.0 inválida", outcome);
+    const auto version = request.find("jsonrpc");
+    const auto method = request.find("method");
+    if (version == request.end() || *version != "2.0" || method == request.end() ||
+        !method->is_string()) {
+        return ErrorReply(id, kInvalidRequest, "Requisição JSON-RPC 2.0 inválida", outcome);
     }
-    outcome.method = request["method"].get<std::string>();
-    std::vector<Variant> params;
-    if (request.contains("params")) {
-        if (!request["params"].is_array()) {
-            return ErrorReply(id, -32602, "params deve ser uma lista", outcome);
+    outcome.method = method->get<std::string>();
+    outcome.notification = !hasId;
+    std::string reply = [&] {
+        std::vector<Variant> params;
+        const auto given = request.find("params");
+        if (given != request.end()) {
+            if (!given->is_array()) {
+                return ErrorReply(id, kInvalidParams,
+                                  "params deve ser uma lista (parâmetros por posição)", outcome);
+            }
+            try {
+                for (const json& p : *given) {
+                    params.push_back(VariantFromJson(p));
+                }
+            } catch (const Exception& e) {
+                return ErrorReply(id, kInvalidParams, e.Message(), outcome);
+            }
         }
         try {
-            for (const json& p : request["params"]) {
-                params.push_back(VariantFromJson(p));
+            const Variant result = handler(outcome.method, params);
+            outcome.result = result.IsError() ? "erro-no-resultado" : "ok";
+            // Written directly: a large packet through the JSON library's DOM would cost
+            // more than the query that made it.
+            std::string text = "{\"id\":" + id.dump() + ",\"jsonrpc\":\"2.0\",\"result\":";
+            AppendVariantJson(text, result);
+            text += '}';
+            if (text.size() > budget) {
+                return ErrorReply(id, kAnswerTooLarge,
+                                  "A resposta passa do limite do servidor; restrinja a seleção.",
+                                  outcome);
             }
+            budget -= text.size();
+            return text;
+        } catch (const RpcError& e) {
+            return ErrorReply(id, e.code(), e.what(), outcome);
         } catch (const Exception& e) {
-            return ErrorReply(id, -32602, e.Message(), outcome);
+            return ErrorReply(id, kInternalError, "Erro interno: " + e.Message(), outcome);
+        } catch (const std::exception&) {
+            return ErrorReply(id, kInternalError, "Erro interno do servidor", outcome);
+        }
+    }();
+    return hasId ? reply : std::string();
+}
+
+} // namespace
+
+std::string HandleRpc(std::string_view body, const RpcHandler& handler,
+                      std::vector<RpcOutcome>& outcomes, size_t maxReply) {
+    outcomes.clear();
+    size_t budget = maxReply;
+    json request;
+    try {
+        request = ParseJsonText(body);
+    } catch (const EDataPacketError& e) {
+        outcomes.push_back({"-", ""});
+        const bool tooDeep = !JsonDepthWithin(body, kMaxJsonDepth);
+        return ErrorReply(nullptr, tooDeep ? kInvalidRequest : kParseError, e.Message(),
+                          outcomes.back());
+    }
+    if (!request.is_array()) {
+        outcomes.emplace_back();
+        return HandleCall(request, handler, outcomes.back(), budget);
+    }
+    if (request.empty() || request.size() > kMaxBatchCalls) {
+        outcomes.push_back({"-", ""});
+        return ErrorReply(nullptr, kInvalidRequest,
+                          request.empty()
+                              ? "Lote vazio"
+                              : "Lote com mais de " + std::to_string(kMaxBatchCalls) + " chamadas",
+                          outcomes.back());
+    }
+    std::string replies;
+    outcomes.resize(request.size());
+    for (size_t i = 0; i < request.size(); ++i) {
+        const std::string reply = HandleCall(request[i], handler, outcomes[i], budget);
+        if (!reply.empty()) {
+            replies += replies.empty() ? "[" : ",";
+            replies += reply;
         }
     }
-    try {
-        const Variant result = handler(outcome.method, params);
-        outcome.result = result.IsError() ? "erro-no-resultado" : "ok";
-        // Written directly: a large packet through the JSON library's DOM would cost
-        // more than the query that made it.
-        std::string reply = "{\"id\":" + id.dump() + ",\"jsonrpc\":\"2.0\",\"result\":";
-        AppendVariantJson(reply, result);
-        reply += '}';
-        return reply;
-    } catch (const RpcError& e) {
-        return ErrorReply(id, e.code(), e.what(), outcome);
-    } catch (const std::exception& e) {
-        return ErrorReply(id, -32603, std::string("Erro interno: ") + e.what(), outcome);
-    }
+    return replies.empty() ? replies : replies + "]";
 }
 
 std::string MakeRpcRequest(long long id, const std::string& method,

@@ -2,6 +2,7 @@
 
 #include "core/variant.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -9,20 +10,29 @@
 
 namespace oca::server {
 
-/// What a request came to and how it ended, for the log line.
+/// What one call of a request came to and how it ended, for the log line.
 struct RpcOutcome {
-    std::string method; ///< "-" when the request could not be read
-    std::string result; ///< "ok", "erro-no-resultado" or the JSON-RPC error
+    std::string method;        ///< "-" when the call could not be read
+    std::string result;        ///< "ok", "erro-no-resultado" or the JSON-RPC error
+    bool notification = false; ///< a call without "id": run, never answered
 };
 
 using RpcHandler =
     std::function<Variant(const std::string& method, const std::vector<Variant>& params)>;
 
-/// Answers one JSON-RPC 2.0 request body (a single call; batches are refused): the reply
-/// text, with the result encoded as a variant or a JSON-RPC error object. Parse errors
-/// give -32700, a request of the wrong shape -32600, errors the handler raises as
-/// RpcError their own code, any other exception -32603. Never throws.
-std::string HandleRpc(std::string_view body, const RpcHandler& handler, RpcOutcome& outcome);
+/// The most calls one batch may hold: a batch is not a way around the limits of a request.
+constexpr size_t kMaxBatchCalls = 100;
+
+/// Answers one JSON-RPC 2.0 request body, a single call or a batch (a non-empty list of
+/// calls, answered by a list of the replies of those that have an "id"). The reply text
+/// is empty when nothing is to be answered: a notification, or a batch of them only.
+/// Parse errors give -32700, a request of the wrong shape (or nested deeper than
+/// kMaxJsonDepth) -32600, bad parameters -32602, errors the handler raises as RpcError
+/// their own code, any other exception -32603. Results whose text would take the reply
+/// past `maxReply` bytes are answered with -32003 instead (a batch shares the budget).
+/// One outcome per call. Never throws.
+std::string HandleRpc(std::string_view body, const RpcHandler& handler,
+                      std::vector<RpcOutcome>& outcomes, size_t maxReply = SIZE_MAX);
 
 /// The request text of a call, as the client sends it.
 std::string MakeRpcRequest(long long id, const std::string& method,

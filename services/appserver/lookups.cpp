@@ -11,6 +11,11 @@ std::string InList(const std::string& column, const std::vector<std::string>& ke
     if (keys.empty()) {
         return "1 = 0";
     }
+    if (keys.size() > kMaxListKeys) {
+        throw RpcError(kInvalidParams, "Uma lista de seleção pode ter no máximo " +
+                                           std::to_string(kMaxListKeys) + " chaves; esta tem " +
+                                           std::to_string(keys.size()) + ".");
+    }
     std::string sql = column + " IN (";
     for (size_t i = 0; i < keys.size(); ++i) {
         const std::string name = prefix + std::to_string(i + 1);

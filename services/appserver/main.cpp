@@ -2,8 +2,10 @@
 #include "appserver/http_front.h"
 #include "database/schema.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 namespace {
@@ -12,14 +14,28 @@ oca::server::HttpFront* g_front = nullptr;
 
 void OnSignal(int) {
     if (g_front) {
-        g_front->Stop();
+        g_front->RequestStop();
     }
 }
 
 int Usage() {
-    std::cerr
-        << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token TOKEN] [--threads N]\n";
+    std::cerr << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
+                 "                    [--threads N] [--call-timeout SEGUNDOS]\n"
+                 "  O token também pode vir de OCA_TOKEN (--token TOKEN fica visível no ps).\n";
     return 2;
+}
+
+// The first line of a file, without its line break: the token stays out of `ps`.
+bool ReadToken(const std::string& file, std::string& token) {
+    std::ifstream in(file);
+    if (!in || !std::getline(in, token)) {
+        std::cerr << "oca-appserver: não foi possível ler o token de " << file << "\n";
+        return false;
+    }
+    while (!token.empty() && (token.back() == '\r' || token.back() == ' ')) {
+        token.pop_back();
+    }
+    return true;
 }
 
 } // namespace
@@ -27,6 +43,9 @@ int Usage() {
 int main(int argc, char** argv) {
     std::string url;
     oca::server::HttpOptions options;
+    if (const char* env = std::getenv("OCA_TOKEN")) {
+        options.token = env;
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--db" && i + 1 < argc) {
@@ -41,6 +60,12 @@ int main(int argc, char** argv) {
             options.port = std::atoi(listen.c_str() + colon + 1);
         } else if (arg == "--token" && i + 1 < argc) {
             options.token = argv[++i];
+        } else if (arg == "--token-file" && i + 1 < argc) {
+            if (!ReadToken(argv[++i], options.token)) {
+                return 2;
+            }
+        } else if (arg == "--call-timeout" && i + 1 < argc) {
+            options.callTimeoutMs = std::max(1, std::atoi(argv[++i])) * 1000;
         } else if (arg == "--threads" && i + 1 < argc) {
             options.threads = std::atoi(argv[++i]);
         } else {

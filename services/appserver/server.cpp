@@ -83,6 +83,11 @@ bool OcorAtendimento::HasMethod(const std::string& method) const {
     return methods_.count(method) > 0;
 }
 
+bool OcorAtendimento::Writes(const std::string& method) const {
+    const auto it = methods_.find(method);
+    return it != methods_.end() && it->second.writes;
+}
+
 db::Database& OcorAtendimento::Connection() {
     const std::lock_guard<std::mutex> lock(mutex_);
     auto& slot = connections_[std::this_thread::get_id()];
@@ -92,21 +97,69 @@ db::Database& OcorAtendimento::Connection() {
     return *slot;
 }
 
-Variant OcorAtendimento::Call(const std::string& method, const std::vector<Variant>& args) {
+namespace {
+
+// Asks the connection's statements to stop once the call's limits are passed, for the
+// call's duration only.
+class Interrupt {
+public:
+    Interrupt(db::Database& db, const CallLimits& limits) : db_(db) {
+        if (limits.deadline != std::chrono::steady_clock::time_point::max() || limits.clientGone) {
+            db_.SetInterrupt([&limits] { return limits.Expired() || limits.Gone(); });
+        }
+    }
+    ~Interrupt() { db_.SetInterrupt(nullptr); }
+    Interrupt(const Interrupt&) = delete;
+    Interrupt& operator=(const Interrupt&) = delete;
+
+private:
+    db::Database& db_;
+};
+
+} // namespace
+
+Variant OcorAtendimento::Call(const std::string& method, const std::vector<Variant>& args,
+                              const CallLimits& limits) {
     const auto it = methods_.find(method);
     if (it == methods_.end()) {
-        throw RpcError(kMethodNotFound, "Método desconhecido: " + method);
+        throw RpcError(kMethodNotFound, "Método desconhecido");
     }
     db::Database& db = Connection();
     std::unique_lock<std::mutex> writer(writeMutex_, std::defer_lock);
     if (it->second.writes) {
         writer.lock();
     }
+    const auto stopped = [&] {
+        if (db.InTransaction()) {
+            db.Rollback();
+        }
+        if (limits.Gone()) {
+            throw RpcError(kClientGone, method + " interrompido: o cliente desconectou.");
+        }
+        throw RpcError(kCallTimedOut, method + " passou do tempo limite de " +
+                                          std::to_string(limits.seconds) +
+                                          " s e foi interrompido; nada foi gravado. Restrinja a "
+                                          "seleção ou tente mais tarde.");
+    };
+    if (limits.Expired() || limits.Gone()) {
+        stopped();
+    }
+    const Interrupt interrupt(db, limits);
     try {
-        return it->second.run(db, Args(method, args));
+        Variant result = it->second.run(db, Args(method, args));
+        if (limits.Expired() || limits.Gone()) {
+            // A write that went through stays written: the answer says so.
+            if (!it->second.writes) {
+                stopped();
+            }
+        }
+        return result;
     } catch (const RpcError&) {
         throw;
     } catch (const Exception& e) {
+        if (limits.Expired() || limits.Gone()) {
+            stopped();
+        }
         if (db.InTransaction()) {
             db.Rollback();
         }

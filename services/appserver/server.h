@@ -4,6 +4,8 @@
 #include "core/variant.h"
 #include "database/database.h"
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -30,6 +32,23 @@ private:
 constexpr int kMethodNotFound = -32601;
 constexpr int kInvalidParams = -32602;
 constexpr int kInternalError = -32603;
+/// A call stopped because it ran past its time limit.
+constexpr int kCallTimedOut = -32001;
+/// A call stopped because its client went away.
+constexpr int kClientGone = -32002;
+/// An answer larger than the server sends.
+constexpr int kAnswerTooLarge = -32003;
+
+/// What bounds one call's work: a time limit, and the client still being there to read
+/// the answer. A call past either stops at the database's next question.
+struct CallLimits {
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    int seconds = 0; ///< the time limit, for the message
+    std::shared_ptr<const std::atomic<bool>> clientGone;
+
+    bool Expired() const { return std::chrono::steady_clock::now() >= deadline; }
+    bool Gone() const { return clientGone && clientGone->load(std::memory_order_relaxed); }
+};
 
 /// The arguments of one call, read by position with their expected kind.
 class Args {
@@ -61,10 +80,13 @@ public:
     using Connect = std::function<std::unique_ptr<db::Database>()>;
     explicit OcorAtendimento(Connect connect);
 
-    /// Raises RpcError for an unknown method or bad arguments; other failures are
-    /// reported in the result.
-    Variant Call(const std::string& method, const std::vector<Variant>& args);
+    /// Raises RpcError for an unknown method, bad arguments, or a call stopped by its
+    /// limits; other failures are reported in the result.
+    Variant Call(const std::string& method, const std::vector<Variant>& args,
+                 const CallLimits& limits = {});
     bool HasMethod(const std::string& method) const;
+    /// Whether the method changes the company's data.
+    bool Writes(const std::string& method) const;
     /// The calling thread's connection (opened on first use).
     db::Database& Connection();
 

@@ -10,8 +10,13 @@ namespace oca::server {
 
 using Params = std::vector<std::pair<std::string, Variant>>;
 
+/// The most keys one selection list may hold: far more than a person picks, few enough
+/// that a call with them stays quick.
+constexpr size_t kMaxListKeys = 10000;
+
 /// "column IN (:P1, :P2, ...)" with each key bound as a parameter named after `prefix`;
-/// "1 = 0" for no keys. Only the column (ours) and numbered names reach the SQL text.
+/// "1 = 0" for no keys. Raises RpcError past kMaxListKeys. Only the column (ours) and numbered
+/// names reach the SQL text.
 std::string InList(const std::string& column, const std::vector<std::string>& keys,
                    const std::string& prefix, Params& params);
 

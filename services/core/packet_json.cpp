@@ -47,6 +47,47 @@ json FieldToJson(const PacketField& f) {
     return j;
 }
 
+// The optional attributes of a field: a value of another type is refused by name, never
+// converted and never echoed (it may be anything a client sent).
+const json* Optional(const json& j, const char* key) {
+    const auto it = j.find(key);
+    return it == j.end() || it->is_null() ? nullptr : &*it;
+}
+
+std::int64_t OptionalInteger(const json& j, const char* key, const std::string& field,
+                             std::int64_t fallback, std::int64_t max) {
+    const json* v = Optional(j, key);
+    if (!v) {
+        return fallback;
+    }
+    if (!v->is_number_integer() || v->get<std::int64_t>() < 0 || v->get<std::int64_t>() > max) {
+        Fail("campo " + field + " com \"" + key + "\" inválido");
+    }
+    return v->get<std::int64_t>();
+}
+
+std::string OptionalText(const json& j, const char* key, const std::string& field) {
+    const json* v = Optional(j, key);
+    if (!v) {
+        return {};
+    }
+    if (!v->is_string()) {
+        Fail("campo " + field + " com \"" + key + "\" inválido");
+    }
+    return v->get<std::string>();
+}
+
+bool OptionalFlag(const json& j, const char* key, const std::string& field, bool fallback) {
+    const json* v = Optional(j, key);
+    if (!v) {
+        return fallback;
+    }
+    if (!v->is_boolean()) {
+        Fail("campo " + field + " com \"" + key + "\" inválido");
+    }
+    return v->get<bool>();
+}
+
 PacketField FieldFromJson(const json& j, size_t index) {
     const std::string where = "campo " + std::to_string(index + 1);
     if (!j.is_object()) {
@@ -60,16 +101,13 @@ PacketField FieldFromJson(const json& j, size_t index) {
     }
     f.name = name.get<std::string>();
     if (!type.is_string() || !TryParseFieldType(type.get_ref<const std::string&>(), f.type)) {
-        Fail("campo " + f.name + " com tipo desconhecido " + type.dump());
+        Fail("campo " + f.name + " com tipo desconhecido");
     }
-    f.size = j.value("size", 0);
-    f.label = j.value("label", std::string());
-    f.visible = j.value("visible", true);
-    f.required = j.value("required", false);
-    f.readOnly = j.value("readOnly", false);
-    if (f.size < 0) {
-        Fail("campo " + f.name + " com tamanho negativo");
-    }
+    f.size = static_cast<int>(OptionalInteger(j, "size", f.name, 0, 1 << 30));
+    f.label = OptionalText(j, "label", f.name);
+    f.visible = OptionalFlag(j, "visible", f.name, true);
+    f.required = OptionalFlag(j, "required", f.name, false);
+    f.readOnly = OptionalFlag(j, "readOnly", f.name, false);
     return f;
 }
 
@@ -82,6 +120,29 @@ struct Place {
 
 json DateToJson(TDateTime dt) {
     return json{{"$date", ToIsoText(dt, true, 'T')}};
+}
+
+// What a value is, in words: messages name the kind, never the value a client sent.
+const char* KindName(const json& j) {
+    switch (j.type()) {
+    case json::value_t::null:
+        return "nulo";
+    case json::value_t::boolean:
+        return "lógico";
+    case json::value_t::number_integer:
+    case json::value_t::number_unsigned:
+        return "inteiro";
+    case json::value_t::number_float:
+        return "decimal";
+    case json::value_t::string:
+        return "de texto";
+    case json::value_t::array:
+        return "lista";
+    case json::value_t::object:
+        return "objeto";
+    default:
+        return "desconhecido";
+    }
 }
 
 // Reads one cell knowing the type of its field, so that a date and a text, or an
@@ -127,7 +188,7 @@ Variant CellFromJson(const json& j, const PacketField& field, Place where) {
         }
         break;
     }
-    Fail(where.Text() + ": o valor " + j.dump().substr(0, 60) + " não é do tipo " +
+    Fail(where.Text() + ": um valor " + KindName(j) + " não é do tipo " +
          std::string(FieldTypeName(field.type)) + " do campo " + field.name);
 }
 
@@ -182,7 +243,7 @@ RowChange ChangeFromJson(const json& j, const std::vector<PacketField>& fields, 
     } else if (state == "deleted") {
         change.state = RowState::Deleted;
     } else {
-        Fail(where + " com estado desconhecido " + state.dump());
+        Fail(where + " com estado desconhecido");
     }
     if (change.state != RowState::Inserted) {
         change.oldValues = RowFromJson(Member(j, "old", where), fields, place);
@@ -314,7 +375,7 @@ Variant VariantFromJson(const json& j) {
         if (j.size() == 1 && j.contains("$date") && j["$date"].is_string()) {
             TDateTime dt;
             if (!TryParseIsoText(j["$date"].get_ref<const std::string&>(), dt)) {
-                Fail("data inválida " + j["$date"].dump());
+                Fail("data inválida");
             }
             return Variant(dt);
         }
@@ -327,9 +388,9 @@ Variant VariantFromJson(const json& j) {
         if (j.size() == 1 && j.contains("$packet")) {
             return MakePacketVariant(PacketFromJson(j["$packet"]));
         }
-        Fail("objeto desconhecido " + j.dump().substr(0, 60));
+        Fail("objeto desconhecido");
     default:
-        Fail("valor desconhecido " + j.dump().substr(0, 60));
+        Fail(std::string("valor desconhecido (") + KindName(j) + ")");
     }
 }
 
@@ -618,11 +679,45 @@ Variant DecodeVariant(std::string_view text) {
     if (std::optional<DataPacket> packet = TryReadRowPacket(text)) {
         return MakePacketVariant(std::move(*packet));
     }
-    json j;
-    try {
-        j = json::parse(text);
-    } catch (const json::parse_error& e) {
-        throw EDataPacketError(std::string("JSON inválido: ") + e.what());
+    return VariantFromJson(ParseJsonText(text));
+}
+
+bool JsonDepthWithin(std::string_view text, int maxDepth) {
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maxDepth) {
+                return false;
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
     }
-    return VariantFromJson(j);
+    return true;
+}
+
+nlohmann::json ParseJsonText(std::string_view text) {
+    if (!JsonDepthWithin(text, kMaxJsonDepth)) {
+        throw EDataPacketError("JSON inválido: mais de " + std::to_string(kMaxJsonDepth) +
+                               " níveis de listas e objetos");
+    }
+    try {
+        return json::parse(text);
+    } catch (const json::out_of_range&) {
+        throw EDataPacketError("JSON inválido: número fora do intervalo representável");
+    } catch (const json::exception&) {
+        throw EDataPacketError("JSON inválido: erro de sintaxe");
+    }
 }

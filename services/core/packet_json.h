@@ -28,6 +28,15 @@ std::string EncodeVariant(const Variant& value);
 void AppendVariantJson(std::string& out, const Variant& value);
 Variant DecodeVariant(std::string_view text);
 
+/// The deepest nesting of lists and objects a wire text may have: far above any packet,
+/// far below what would exhaust a thread's stack in code that walks a tree.
+constexpr int kMaxJsonDepth = 64;
+/// Whether no list or object in `text` lies deeper than `maxDepth` (linear, no tree).
+bool JsonDepthWithin(std::string_view text, int maxDepth);
+/// Parses a wire text into a JSON tree: too deep a text, a syntax error or a number out
+/// of range raise EDataPacketError with a pt-BR text that repeats nothing of the input.
+nlohmann::json ParseJsonText(std::string_view text);
+
 std::string Base64Encode(std::string_view bytes);
 /// Raises EDataPacketError on a character outside the alphabet or a bad length.
 std::string Base64Decode(std::string_view text);

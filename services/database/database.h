@@ -4,6 +4,7 @@
 #include "core/variant.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +69,9 @@ public:
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
     virtual bool InTransaction() const = 0;
+    /// Asked now and then while a statement runs; when it answers true the statement
+    /// stops with SqlError. An empty function asks nothing.
+    virtual void SetInterrupt(std::function<bool()> check) = 0;
 
     /// Prepares, binds by name and runs one statement; returns the rows changed.
     std::int64_t Execute(std::string_view sql,

@@ -1,6 +1,7 @@
 #include "database/sql_params.h"
 
 #include <cctype>
+#include <unordered_map>
 
 namespace oca::db {
 namespace {
@@ -41,6 +42,7 @@ std::string Upper(std::string_view s) {
 ParsedSql ParseNamedParameters(std::string_view sql, std::string_view placeholderPrefix) {
     ParsedSql out;
     out.text.reserve(sql.size());
+    std::unordered_map<std::string, size_t> numbers; // a long key list stays linear
     size_t i = 0;
     while (i < sql.size()) {
         const char c = sql[i];
@@ -61,11 +63,9 @@ ParsedSql ParseNamedParameters(std::string_view sql, std::string_view placeholde
                 ++end;
             }
             const std::string name = Upper(sql.substr(i + 1, end - i - 1));
-            size_t number = 0;
-            while (number < out.names.size() && out.names[number] != name) {
-                ++number;
-            }
-            if (number == out.names.size()) {
+            const auto [at, added] = numbers.emplace(name, out.names.size());
+            const size_t number = at->second;
+            if (added) {
                 out.names.push_back(name);
             }
             out.text += placeholderPrefix;

@@ -22,11 +22,14 @@ public:
     void Commit() override;
     void Rollback() override;
     bool InTransaction() const override;
+    void SetInterrupt(std::function<bool()> check) override;
 
     sqlite3* handle() const { return db_; }
 
 private:
+    static int Progress(void* self);
     sqlite3* db_ = nullptr;
+    std::function<bool()> interrupt_;
 };
 
 /// Registers NVL, NVLSTR, FORMAT_DATE and the PARAM table on a connection.

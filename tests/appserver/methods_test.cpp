@@ -189,7 +189,7 @@ TEST_F(ServerTest, HostileRequestsAreAnsweredAndTheServerKeepsServing) {
 }
 
 TEST(JsonRpc, RepliesCarryTheIdAndTheResultOrError) {
-    oca::server::RpcOutcome outcome;
+    std::vector<oca::server::RpcOutcome> outcome;
     const auto echo = [](const std::string& m, const std::vector<Variant>& p) {
         if (m == "falha") {
             throw oca::server::RpcError(-32602, "argumento errado");
@@ -199,7 +199,8 @@ TEST(JsonRpc, RepliesCarryTheIdAndTheResultOrError) {
     EXPECT_EQ(oca::server::HandleRpc(oca::server::MakeRpcRequest(7, "eco", {Variant("olá")}), echo,
                                      outcome),
               R"({"id":7,"jsonrpc":"2.0","result":"olá"})");
-    EXPECT_EQ(outcome.result, "ok");
+    ASSERT_EQ(outcome.size(), 1u);
+    EXPECT_EQ(outcome[0].result, "ok");
     EXPECT_THAT(oca::server::HandleRpc(oca::server::MakeRpcRequest(8, "eco", {}), echo, outcome),
                 HasSubstr(R"("result":{"$error":"sem argumentos"})"));
     EXPECT_THAT(oca::server::HandleRpc(oca::server::MakeRpcRequest(9, "falha", {}), echo, outcome),

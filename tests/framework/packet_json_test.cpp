@@ -144,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"string"}],"rows":[["x"]])", "JSON"},
         BadPacket{R"({"$packet":{"rows":[]}})", "fields"},
-        BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"texto"}],"rows":[]}})", "texto"},
+        BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"texto"}],"rows":[]}})",
+                  "tipo desconhecido"},
         BadPacket{R"({"$packet":{"fields":[{"name":"A","type":"string"}],"rows":[["x","y"]]}})",
                   "2 valores"},
         BadPacket{
@@ -159,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "rows"},
         BadPacket{
             R"({"$packet":{"fields":[{"name":"A","type":"string"}],"changes":[{"state":"moved","new":["x"]}]}})",
-            "moved"},
+            "estado desconhecido"},
         BadPacket{
             R"({"$packet":{"fields":[{"name":"A","type":"string"}],"changes":[{"state":"modified","new":["x"]}]}})",
             "old"},

@@ -7,6 +7,12 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <random>
+
 struct TNetConnection::Client {
     std::string host;
     int port = 0;
@@ -15,7 +21,15 @@ struct TNetConnection::Client {
 
 std::function<void(const std::string&)> TNetConnection::CallObserver;
 
-TNetConnection::TNetConnection(TComponent* Owner) : TComponent(Owner) {}
+TNetConnection::TNetConnection(TComponent* Owner) : TComponent(Owner) {
+    // A server that refuses a request while it is still being sent closes the connection:
+    // the write fails with EPIPE, which must not end the program.
+    static const bool ignored = [] {
+        std::signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    (void)ignored;
+}
 
 TNetConnection::~TNetConnection() = default;
 
@@ -62,8 +76,13 @@ std::string TNetConnection::Handshake() {
     if (result->status != 200) {
         return failure + "HTTP " + std::to_string(result->status) + ".";
     }
-    nlohmann::json reply = nlohmann::json::parse(result->body, nullptr, /*allow_exceptions=*/false);
-    if (!reply.is_object() || reply.value("object", std::string()) != serverName_) {
+    nlohmann::json reply;
+    try {
+        reply = ParseJsonText(result->body);
+    } catch (const EDataPacketError&) {
+        return failure + "o servidor não oferece este objeto.";
+    }
+    if (!reply.is_object() || !reply.contains("object") || reply["object"] != serverName_) {
         return failure + "o servidor não oferece este objeto.";
     }
     if (!reply.contains("wire") || reply["wire"] != kWireVersion) {
@@ -106,6 +125,54 @@ void TNetConnection::SetConnected(bool connected) {
     ReportFailure(failure);
 }
 
+namespace {
+
+// A key no other call of any client shares: a call sent again after its answer was lost
+// carries the same key, and the server answers it without running it twice.
+std::string NewCallKey() {
+    static thread_local std::mt19937_64 random{std::random_device{}() ^
+                                               static_cast<std::uint64_t>(::getpid())};
+    char text[33];
+    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(random()),
+                  static_cast<unsigned long long>(random()));
+    return text;
+}
+
+} // namespace
+
+std::optional<TNetConnection::Reply>
+TNetConnection::Post(const std::string& body, const std::string& key, std::string& failure) {
+    httplib::Request request;
+    request.method = "POST";
+    request.path = "/rpc/" + serverName_;
+    request.body = body;
+    request.set_header("Content-Type", "application/json");
+    request.set_header("Idempotency-Key", key);
+    if (!token_.empty()) {
+        request.set_header("Authorization", "Bearer " + token_);
+    }
+    Reply reply;
+    bool tooLarge = false;
+    request.content_receiver = [&](const char* data, size_t length, uint64_t, uint64_t) {
+        if (reply.body.size() + length > maxReply_) {
+            tooLarge = true;
+            return false;
+        }
+        reply.body.append(data, length);
+        return true;
+    };
+    httplib::Response response;
+    httplib::Error error = httplib::Error::Success;
+    if (!EnsureClient().http->send(request, response, error)) {
+        client_.reset();
+        failure = tooLarge ? "resposta maior que " + std::to_string(maxReply_ >> 20) + " MB"
+                           : httplib::to_string(error);
+        return std::nullopt;
+    }
+    reply.status = response.status;
+    return reply;
+}
+
 Variant TNetConnection::Call(const std::string& method, const std::vector<Variant>& args) {
     if (CallObserver) {
         CallObserver(method);
@@ -120,38 +187,50 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     for (const Variant& v : args) {
         params.push_back(VariantToJson(v));
     }
-    const std::string body = nlohmann::json{
-        {"jsonrpc", "2.0"},
-        {"id", nextId_++},
-        {"method", method},
-        {"params", params}}.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    const std::string path = "/rpc/" + serverName_;
+    const long long id = nextId_++;
+    const std::string body =
+        nlohmann::json{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}}.dump(
+            -1, ' ', false, nlohmann::json::error_handler_t::replace);
     const std::string where = Where();
-    httplib::Headers headers;
-    if (!token_.empty()) {
-        headers.emplace("Authorization", "Bearer " + token_);
+    const std::string key = NewCallKey();
+    std::string failure;
+    std::optional<Reply> result = Post(body, key, failure);
+    if (!result && failure.rfind("resposta maior", 0) != 0) {
+        // Once more on a fresh connection: a kept-alive one may have been closed by the
+        // server, or the answer lost on the way. The key keeps a write from running twice.
+        result = Post(body, key, failure);
     }
-    auto result = EnsureClient().http->Post(path, headers, body, "application/json");
     if (!result) {
-        client_.reset();
         connected_ = false; // the next call shakes hands again
         throw Exception("Não foi possível comunicar com o servidor de aplicação " + where + " (" +
-                        httplib::to_string(result.error()) + ").");
+                        failure + ").");
     }
     if (result->status != 200) {
         throw Exception("O servidor de aplicação " + where + " recusou a chamada " + method +
                         " (HTTP " + std::to_string(result->status) + ").");
     }
+    return ReadReply(method, id, result->body);
+}
+
+Variant TNetConnection::ReadReply(const std::string& method, long long id,
+                                  const std::string& text) {
+    const std::string invalid = "Resposta inválida do servidor de aplicação à chamada " + method;
     nlohmann::json reply;
     try {
-        reply = nlohmann::json::parse(result->body);
-    } catch (const nlohmann::json::parse_error&) {
-        throw Exception("Resposta inválida do servidor de aplicação à chamada " + method + ".");
+        reply = ParseJsonText(text);
+    } catch (const EDataPacketError& e) {
+        throw Exception(invalid + ": " + e.Message());
+    }
+    if (!reply.is_object() || !reply.contains("id") || reply["id"] != id) {
+        throw Exception(invalid + ": a resposta não é a desta chamada.");
     }
     if (reply.contains("error")) {
         const auto& error = reply["error"];
+        const auto message = error.is_object() ? error.find("message") : error.end();
         throw Exception("O servidor de aplicação recusou " + method + ": " +
-                        error.value("message", std::string("erro desconhecido")));
+                        (message != error.end() && message->is_string()
+                             ? message->get<std::string>()
+                             : std::string("erro desconhecido")));
     }
     if (!reply.contains("result")) {
         throw Exception("Resposta sem resultado do servidor de aplicação à chamada " + method +
@@ -160,7 +239,6 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     try {
         return VariantFromJson(reply["result"]);
     } catch (const EDataPacketError& e) {
-        throw Exception("Resposta inválida do servidor de aplicação à chamada " + method + ": " +
-                        e.Message());
+        throw Exception(invalid + ": " + e.Message());
     }
 }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
     /// Whether connecting raises on failure; calls always raise on failure.
     bool ThrowException() const { return throwException_; }
     void SetThrowException(bool value) { throwException_ = value; }
+    /// The largest answer taken; a larger one fails the call instead of filling memory.
+    size_t MaxReplyBytes() const { return maxReply_; }
+    void SetMaxReplyBytes(size_t bytes) { maxReply_ = bytes; }
     int TimeoutSeconds() const { return timeout_; }
     void SetTimeoutSeconds(int seconds) { timeout_ = seconds; }
 
@@ -56,6 +60,15 @@ public:
 
 private:
     struct Client;
+    struct Reply {
+        int status = 0;
+        std::string body;
+    };
+    /// One POST of a call's text; nullopt, with `failure` said, when no answer came.
+    std::optional<Reply> Post(const std::string& body, const std::string& key,
+                              std::string& failure);
+    /// The result of an answer, checked to be this call's (`id`).
+    Variant ReadReply(const std::string& method, long long id, const std::string& text);
     Client& EnsureClient();
     /// Runs BeforeConnect and the handshake; the pt-BR reason of a failure, or "".
     std::string Handshake();
@@ -70,6 +83,7 @@ private:
     bool throwException_ = true;
     bool connected_ = false;
     int timeout_ = 120;
+    size_t maxReply_ = size_t{2} << 30;
     long long nextId_ = 1;
     std::unique_ptr<Client> client_;
     std::string lastReported_;
