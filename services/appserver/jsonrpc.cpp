@@ -97,13 +97,22 @@ std::string HandleRpc(std::string_view body, const RpcHandler& handler,
     outcomes.clear();
     size_t budget = maxReply;
     json request;
-    try {
-        request = ParseJsonText(body);
-    } catch (const EDataPacketError& e) {
+    const auto refuse = [&](int code, const std::string& message) {
         outcomes.push_back({"-", ""});
-        const bool tooDeep = !JsonDepthWithin(body, kMaxJsonDepth);
-        return ErrorReply(nullptr, tooDeep ? kInvalidRequest : kParseError, e.Message(),
-                          outcomes.back());
+        return ErrorReply(nullptr, code, message, outcomes.back());
+    };
+    // The depth is bounded before any tree is built: code that walks a tree recursively
+    // must never meet one deep enough to exhaust its stack.
+    if (!JsonDepthWithin(body, kMaxJsonDepth)) {
+        return refuse(kInvalidRequest, "Requisição com mais de " + std::to_string(kMaxJsonDepth) +
+                                           " níveis de listas e objetos");
+    }
+    try {
+        request = json::parse(body);
+    } catch (const json::out_of_range&) {
+        return refuse(kInvalidRequest, "Requisição com número fora do intervalo representável");
+    } catch (const json::exception&) {
+        return refuse(kParseError, "JSON inválido");
     }
     if (!request.is_array()) {
         outcomes.emplace_back();

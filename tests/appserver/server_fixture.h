@@ -47,12 +47,16 @@ protected:
         options.port = 0;
         options.log = false;
         options.token = token;
+        Adjust(options);
         front = std::make_unique<oca::server::HttpFront>(*server, options);
         port = front->Start();
         net.SetServerName("OCA0080A.rdmOcorAtendimento");
         net.SetPort(port);
         net.SetToken(token);
     }
+    /// Lets a suite serve with other limits.
+    virtual void Adjust(oca::server::HttpOptions&) {}
+
     void TearDown() override {
         net.SetConnected(false); // closes the kept-alive connection first
         front->Stop();

@@ -1,0 +1,232 @@
+// Clients that send what no careful client would: the server answers each with a clear
+// refusal and goes on answering everybody else.
+#include "raw_client.h"
+#include "server_fixture.h"
+
+#include "core/exceptions.h"
+#include "core/packet_json.h"
+
+#include <gmock/gmock.h>
+#include <nlohmann/json.hpp>
+
+#include <thread>
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+namespace {
+
+class Hostile : public ServerTest {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        options.headTimeoutMs = 1500;
+        options.bodyTimeoutMs = 1500;
+    }
+
+    /// One request on a connection of its own; the whole answer text.
+    std::string Ask(const std::string& body, const std::string& extra = "") {
+        RawClient raw(port);
+        raw.Send(RawClient::Post(body, token, extra));
+        return raw.Read(5000);
+    }
+
+    int ErrorCode(const std::string& answer) {
+        const auto reply = nlohmann::json::parse(RawClient::Body(answer));
+        return reply.at("error").at("code").get<int>();
+    }
+
+    bool Serving() { return net.Call("GetSysDate").AsPacket().rows.size() == 1; }
+};
+
+std::string Nested(size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+}
+
+struct Malformed {
+    const char* what;
+    std::string body;
+    int code;
+};
+
+TEST_F(Hostile, MalformedRequestsGetAJsonRpcErrorNeverAnHttpFailure) {
+    const std::string call = R"({"jsonrpc":"2.0","id":1,"method":)";
+    const std::vector<Malformed> cases = {
+        {"deep list", Nested(65000), -32600},
+        {"deep params", call + R"("GetSysDate","params":[)" + Nested(65000) + "]}", -32600},
+        {"deep object", std::string(70000, '{'), -32600},
+        {"jsonrpc not a text", R"({"jsonrpc":2,"id":1,"method":"GetSysDate"})", -32600},
+        {"jsonrpc an object", R"({"jsonrpc":{"a":1},"id":1,"method":"GetSysDate"})", -32600},
+        {"method a number", call + "12}", -32600},
+        {"id an object", R"({"jsonrpc":"2.0","id":{},"method":"GetSysDate"})", -32600},
+        {"number too large", call + R"("GetLote","params":[1e400,"","",""]})", -32600},
+        {"integer too large", call + R"("GetLote","params":[18446744073709551615,"","",""]})",
+         -32602},
+        {"named params", call + R"("GetSysDate","params":{"a":1}})", -32602},
+        {"field size a text",
+         call +
+             R"("Confirma","params":[{"$packet":{"fields":[{"name":"A","type":"string","size":"x"}],"changes":[]}},null,null,""]})",
+         -32602},
+        {"field label a number",
+         call +
+             R"("Confirma","params":[{"$packet":{"fields":[{"name":"A","type":"string","label":7}],"changes":[]}},null,null,""]})",
+         -32602},
+        {"field flag a text",
+         call +
+             R"("Confirma","params":[{"$packet":{"fields":[{"name":"A","type":"string","visible":"no"}],"changes":[]}},null,null,""]})",
+         -32602},
+        {"unknown wrapper", call + R"("GetLote","params":[{"$x":[[[[1]]]]},"","",""]})", -32602},
+        {"not json", "{isto não é json", -32700},
+        {"unknown method", call + R"("Nada\n\u0000"})", -32601},
+    };
+    for (const Malformed& m : cases) {
+        SCOPED_TRACE(m.what);
+        const std::string answer = Ask(m.body);
+        ASSERT_EQ(RawClient::Status(answer), 200) << answer.substr(0, 200);
+        EXPECT_EQ(ErrorCode(answer), m.code);
+        // The answer never repeats what was sent.
+        EXPECT_LT(answer.size(), 1000u);
+        EXPECT_THAT(answer, Not(HasSubstr("Nada")));
+        EXPECT_THAT(answer, Not(HasSubstr("nlohmann")));
+    }
+    EXPECT_TRUE(Serving());
+}
+
+TEST_F(Hostile, ADeepAnswerIsRefusedByTheClientWithoutCrashing) {
+    EXPECT_THROW(DecodeVariant(Nested(100000)), EDataPacketError);
+    EXPECT_THROW(DecodeVariant(R"({"$packet":)" + Nested(70) + "}"), EDataPacketError);
+    // At the limit, the text is read and refused for what it is, not for its depth.
+    try {
+        DecodeVariant(Nested(kMaxJsonDepth));
+        FAIL();
+    } catch (const EDataPacketError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("valor desconhecido"));
+    }
+    try {
+        DecodeVariant(Nested(kMaxJsonDepth + 1));
+        FAIL();
+    } catch (const EDataPacketError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("níveis"));
+    }
+}
+
+TEST_F(Hostile, SlowClientsHoldNoWorkerAndAreCutOffAtTheirDeadline) {
+    // More slow clients than workers, each sending one byte of a head now and then.
+    std::vector<std::unique_ptr<RawClient>> slow;
+    for (int i = 0; i < 12; ++i) {
+        slow.push_back(std::make_unique<RawClient>(port));
+        ASSERT_TRUE(slow.back()->Send("P"));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (auto& s : slow) {
+        ASSERT_TRUE(s->Send("O"));
+    }
+    // Everybody else is served while they dawdle...
+    EXPECT_TRUE(Serving());
+    EXPECT_FALSE(slow.front()->ClosedByServer(0)) << "still within its deadline";
+    // ...and the dawdlers are told off once their head takes too long.
+    const std::string answer = slow.front()->Read(4000);
+    EXPECT_EQ(RawClient::Status(answer), 408);
+}
+
+TEST_F(Hostile, IdleConnectionsHoldNoWorker) {
+    std::vector<std::unique_ptr<RawClient>> idle;
+    for (int i = 0; i < 200; ++i) {
+        idle.push_back(std::make_unique<RawClient>(port));
+        ASSERT_TRUE(idle.back()->Connected());
+    }
+    EXPECT_TRUE(Serving());
+    // The idle ones are still open and can still be used.
+    RawClient& last = *idle.back();
+    last.Send(
+        RawClient::Post(R"({"jsonrpc":"2.0","id":5,"method":"GetSysDate","params":[]})", token));
+    EXPECT_THAT(last.Read(5000), HasSubstr(R"("id":5)"));
+}
+
+TEST_F(Hostile, ALargeBodyIsRefusedBeforeItIsRead) {
+    // Without the token: refused on the head alone, the body never sent.
+    RawClient stranger(port);
+    stranger.Send("POST /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nContent-Length: 900000000\r\n"
+                  "\r\n");
+    EXPECT_EQ(RawClient::Status(stranger.Read(3000)), 401);
+    // With it, but too large: refused on the head too.
+    RawClient big(port);
+    big.Send("POST /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nAuthorization: Bearer " + token +
+             "\r\nContent-Length: 900000000\r\nExpect: 100-continue\r\n\r\n");
+    EXPECT_EQ(RawClient::Status(big.Read(3000)), 413);
+    // A head that never ends is cut at its limit.
+    RawClient endless(port);
+    endless.Send("GET /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nX: " + std::string(40000, 'a'));
+    EXPECT_EQ(RawClient::Status(endless.Read(3000)), 431);
+    EXPECT_TRUE(Serving());
+}
+
+TEST_F(Hostile, HttpRefusalsByShape) {
+    struct Case {
+        const char* what;
+        std::string request;
+        int status;
+    };
+    const std::string auth = "Authorization: Bearer " + token + "\r\n";
+    const std::vector<Case> cases = {
+        {"not http", "HELLO\r\n\r\n", 400},
+        {"other path", "GET /outro HTTP/1.1\r\n\r\n", 404},
+        {"other method", "DELETE /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\n" + auth + "\r\n",
+         405},
+        {"no length", "POST /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\n" + auth + "\r\n", 411},
+        {"two lengths",
+         "POST /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: "
+         "2\r\n\r\n",
+         400},
+        {"wrong token",
+         "GET /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nAuthorization: Bearer segredx\r\n\r\n",
+         401},
+        {"handshake", "GET /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\n" + auth + "\r\n", 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RawClient raw(port);
+        raw.Send(c.request);
+        EXPECT_EQ(RawClient::Status(raw.Read(3000)), c.status);
+    }
+}
+
+TEST_F(Hostile, ALongKeyListIsRefusedQuicklyWithItsLimit) {
+    std::string branches = "|";
+    for (int i = 0; i < 200000; ++i) {
+        branches += std::to_string(i) + "|";
+    }
+    std::vector<Variant> args = {Variant(branches), Variant(""),  Variant(""), Variant("T"),
+                                 Variant(""),       Variant("T"), Variant(),   Variant(),
+                                 Variant(""),       Variant("T"), Variant(""), Variant(""),
+                                 Variant("")};
+    try {
+        net.Call("GetMovOcorr", args);
+        FAIL() << "a list past the limit must be refused";
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("no máximo 10000 chaves"));
+    }
+    EXPECT_TRUE(Serving());
+}
+
+TEST_F(Hostile, PipelinedRequestsAreAnsweredInOrder) {
+    RawClient raw(port);
+    std::string two;
+    for (int id : {1, 2}) {
+        two += RawClient::Post(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
+                                   R"(,"method":"GetSysDate","params":[]})",
+                               token);
+    }
+    raw.Send(two);
+    std::string both = raw.Read(3000);
+    if (both.find(R"("id":2)") == std::string::npos) {
+        both += raw.Read(3000);
+    }
+    const size_t first = both.find(R"("id":1)");
+    const size_t second = both.find(R"("id":2)");
+    ASSERT_NE(first, std::string::npos);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_LT(first, second);
+}
+
+} // namespace
