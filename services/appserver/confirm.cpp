@@ -1,4 +1,5 @@
 // Confirma and DelOcorr: the server's writes, each call in one transaction.
+#include "appserver/confirm_checks.h"
 #include "appserver/occurrence_record.h"
 #include "appserver/server.h"
 
@@ -9,12 +10,6 @@
 namespace oca::server {
 
 namespace {
-
-/// A failure that Confirma answers as its text (always longer than ten characters).
-class ConfirmFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 const std::string kMark = "\xC2\xBF"; // the character of code 191 that frames each name
 
@@ -119,6 +114,7 @@ void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& valu
     if (out.branch.empty()) {
         throw ConfirmFailure("A filial de lançamento da nova ocorrência deve ser informada.");
     }
+    CheckOccurrenceValues(db, delta, RowChange{RowState::Inserted, {}, values}, own);
     out.number = NextNumber(db, out.branch);
     std::string columns, marks;
     std::vector<std::pair<std::string, Variant>> params;
@@ -167,6 +163,16 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
         change.oldValues[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString();
     const std::string number =
         change.oldValues[static_cast<size_t>(Index(delta, "NROCORRMOV"))].AsString();
+    // The key names the occurrence's texts and its place in the branch's numbering: an
+    // occurrence that moved would leave its texts behind and could take a number the
+    // counter has yet to give.
+    for (const char* key : {"CDFILILANCMO", "NROCORRMOV"}) {
+        const size_t i = static_cast<size_t>(Index(delta, key));
+        if (Trim(change.newValues[i].AsString()) != Trim(change.oldValues[i].AsString())) {
+            throw ConfirmFailure("A ocorrência " + KeyText(branch, number) + " não pode mudar de " +
+                                 FieldLabel(key) + "; nada foi gravado.");
+        }
+    }
     bool found = false;
     const Row current = CurrentOccurrence(db, branch, number, delta, own, found);
     if (!found) {
@@ -175,6 +181,7 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
             " foi excluída por outro usuário depois de carregada; nada foi gravado. "
             "Use Verificar para atualizar a lista.");
     }
+    CheckOccurrenceValues(db, delta, change, own);
     std::string sets;
     std::vector<std::pair<std::string, Variant>> params = {{"KB", Variant(branch)},
                                                            {"KN", Variant(number)}};
@@ -236,6 +243,13 @@ std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
     return answer;
 }
 
+bool OccurrenceExists(db::Database& db, const std::string& branch, const std::string& number) {
+    auto st = db.Prepare("SELECT 1 FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+    st->Bind("B", Variant(branch));
+    st->Bind("N", Variant(number));
+    return st->Next();
+}
+
 // A text of an occurrence (description or assessment): its key takes the number just
 // given to a new occurrence when it has none; an update must find the text as it was read
 // (and its version, when the delta carries it), else another user changed it.
@@ -270,12 +284,23 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
             db.Execute(std::string("DELETE FROM ") + table + where, key);
             continue;
         }
+        if (!OccurrenceExists(db, branch, number)) {
+            throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
+                                 " não existe mais (foi excluída por outro usuário); o texto não "
+                                 "foi gravado. Use Verificar para atualizar a lista.");
+        }
         auto current =
             db.Prepare(std::string("SELECT ") + column + ", NRVERSAO FROM " + table + where);
         current->Bind("B", key[0].second);
         current->Bind("N", key[1].second);
         const bool exists = current->Next();
-        if (change.state == RowState::Modified && exists) {
+        if (change.state == RowState::Modified && !exists) {
+            throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
+                                 " foi excluído por outro usuário depois de carregado; nada foi "
+                                 "gravado. Use Verificar na página do texto para carregar a "
+                                 "versão atual.");
+        }
+        if (change.state == RowState::Modified) {
             const bool sameText = Comparable(current->Value(0)) == Comparable(change.oldValues[kt]);
             const bool sameVersion = kv < 0 || change.oldValues[static_cast<size_t>(kv)].IsNull() ||
                                      current->Value(1).AsInteger() ==

@@ -6,6 +6,8 @@
 
 #include <thread>
 
+using ::testing::HasSubstr;
+
 namespace {
 
 const std::string kMark = "\xC2\xBF";
@@ -299,6 +301,143 @@ TEST_F(Confirm, ConcurrentInsertsGetDistinctNumbers) {
               std::to_string(2 + kClients * kEach));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO <> '0002'"), "5")
         << "nothing else changed";
+}
+
+} // namespace
+
+namespace {
+
+class ConfirmIntegrity : public Confirm {
+protected:
+    /// Occurrence 0001/0000000002 loaded, one field set, sent as is (past the client's own
+    /// limits, as another program could); the answer.
+    std::string Change(const std::string& field, const std::string& value) {
+        TClientDataSet cds;
+        Load(cds);
+        EXPECT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000002")));
+        cds.Edit();
+        cds.FieldByName("NMPESSIDETOC").SetAsString("Rita");
+        cds.Post();
+        DataPacket delta = cds.GetDelta().AsPacket();
+        delta.changes.at(0).newValues.at(static_cast<size_t>(delta.FieldIndex(field))) =
+            Variant(value);
+        return net
+            .Call("Confirma",
+                  {MakePacketVariant(std::move(delta)), Variant(), Variant(), Variant("")})
+            .AsString();
+    }
+    std::string Orphans() {
+        return Scalar("SELECT (SELECT COUNT(*) FROM DESCMOVOCORR T LEFT JOIN MOVOCORR M ON "
+                      "M.CDFILILANCMO = T.CDFILILANCMO AND M.NROCORRMOV = T.NROCORRMOV WHERE "
+                      "M.NROCORRMOV IS NULL) + (SELECT COUNT(*) FROM PARECER T LEFT JOIN "
+                      "MOVOCORR M ON M.CDFILILANCMO = T.CDFILILANCMO AND M.NROCORRMOV = "
+                      "T.NROCORRMOV WHERE M.NROCORRMOV IS NULL)");
+    }
+};
+
+TEST_F(ConfirmIntegrity, TheKeyOfAStoredOccurrenceCannotChange) {
+    const std::string before = Scalar("SELECT GROUP_CONCAT(CDFILILANCMO || '/' || NROCORRMOV) "
+                                      "FROM (SELECT * FROM MOVOCORR ORDER BY 1, 2)");
+    EXPECT_THAT(Change("NROCORRMOV", "0000000005"), HasSubstr("não pode mudar de Nº Ocorrência"));
+    EXPECT_THAT(Change("CDFILILANCMO", "0002"),
+                HasSubstr("não pode mudar de Filial de Lançamento"));
+    EXPECT_EQ(Scalar("SELECT GROUP_CONCAT(CDFILILANCMO || '/' || NROCORRMOV) FROM (SELECT * FROM "
+                     "MOVOCORR ORDER BY 1, 2)"),
+              before);
+    // The next insert of the branch still gets its number.
+    TClientDataSet cds;
+    Load(cds);
+    AppendNew(cds);
+    EXPECT_EQ(Send(&cds, nullptr, nullptr), "0000000005");
+    EXPECT_EQ(Orphans(), "0");
+}
+
+TEST_F(ConfirmIntegrity, ValuesAreCheckedAgainstWidthsAndTheTablesTheyNameBeforeAnyWrite) {
+    struct Case {
+        const char* field;
+        std::string value;
+        const char* says; ///< "" when accepted
+    };
+    const std::vector<Case> cases = {
+        {"DSSUMARIAOC", std::string(30, 'a'), ""},
+        {"DSSUMARIAOC", std::string(31, 'a'),
+         "Descrição Sumária (DSSUMARIAOC) aceita no máximo 30"},
+        {"DSSUMARIAOC", "ação ação ação ação ação ação", ""}, // 29 characters, more bytes
+        {"CDOPERADOR", "002", ""},
+        {"CDOPERADOR", "999", "Responsável (CDOPERADOR) tem um código (999)"},
+        {"CDFILIAL", "9999", "Filial (CDFILIAL)"},
+        {"CDFORNECED", "000999", "Fornecedor (CDFORNECED)"},
+        {"CDFORNTRANSP", "000999", "Transportadora (CDFORNTRANSP)"},
+        {"CDPRODUTO", "9999999999", "Produto (CDPRODUTO)"},
+        {"CDDESTPROD", "99", "Destino do Produto (CDDESTPROD)"},
+        {"CDSEGMER", "99999", "Segmento de Mercado (CDSEGMER)"},
+        {"CDOCORR", "99", "Ocorrência (CDOCORR)"},
+        {"CDGRPOCOR", "99", "Grupo de Ocorrência (CDGRPOCOR)"},
+        {"CDCLIENTE", "", ""}, // an empty code refers to nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " = " + c.value);
+        const std::string before =
+            Scalar(std::string("SELECT COALESCE(") + c.field +
+                   ", 'nulo') FROM MOVOCORR WHERE NROCORRMOV = '0000000002'");
+        const std::string answer = Change(c.field, c.value);
+        if (*c.says == '\0') {
+            EXPECT_EQ(answer, "");
+            continue;
+        }
+        EXPECT_THAT(answer, HasSubstr(c.says));
+        EXPECT_THAT(answer, HasSubstr("nada foi gravado"));
+        EXPECT_EQ(Scalar(std::string("SELECT COALESCE(") + c.field +
+                         ", 'nulo') FROM MOVOCORR WHERE NROCORRMOV = '0000000002'"),
+                  before);
+    }
+}
+
+TEST_F(ConfirmIntegrity, ANewOccurrenceWithAnUnknownCodeSpendsNoNumber) {
+    TClientDataSet cds;
+    Load(cds);
+    cds.Append();
+    cds.FieldByName("CDFILIAL").SetAsString("0001");
+    cds.FieldByName("CDFILILANCMO").SetAsString("0001");
+    cds.FieldByName("CDOPERADOR").SetAsString("777");
+    cds.Post();
+    EXPECT_THAT(Send(&cds, nullptr, nullptr), HasSubstr("Responsável (CDOPERADOR)"));
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "4");
+}
+
+TEST_F(ConfirmIntegrity, ATextOfAnOccurrenceThatIsGoneIsAConflictNotAnOrphan) {
+    TClientDataSet opinion;
+    opinion.SetData(net.Call("GetParecer", {Variant("0001"), Variant("0000000001")}));
+    TClientDataSet fresh;
+    fresh.SetData(net.Call("GetDescMovOcorr", {Variant("0001"), Variant("0000000002")}));
+    ASSERT_EQ(opinion.RecordCount(), 1u);
+    // Another user deletes both occurrences after the texts were read.
+    EXPECT_EQ(net.Call("DelOcorr", {Variant("0001"), Variant("0000000001")}), Variant(""));
+    EXPECT_EQ(net.Call("DelOcorr", {Variant("0001"), Variant("0000000002")}), Variant(""));
+    opinion.Edit();
+    opinion.FieldByName("DSPAROCORMOV").SetAsString("<p>tarde demais</p>");
+    opinion.Post();
+    EXPECT_THAT(Send(nullptr, &opinion, nullptr), HasSubstr("não existe mais"));
+    fresh.Append();
+    fresh.FieldByName("CDFILILANCMO").SetAsString("0001");
+    fresh.FieldByName("NROCORRMOV").SetAsString("0000000002");
+    fresh.FieldByName("DSMOVOCORR").SetAsString("<p>novo</p>");
+    fresh.Post();
+    EXPECT_THAT(Send(nullptr, nullptr, &fresh), HasSubstr("não existe mais"));
+    EXPECT_EQ(Orphans(), "0");
+    EXPECT_EQ(Orphans(), "0");
+}
+
+TEST_F(ConfirmIntegrity, AModifiedTextWithNoStoredRowIsAConflictNotAnInsert) {
+    TClientDataSet opinion;
+    opinion.SetData(net.Call("GetParecer", {Variant("0001"), Variant("0000000001")}));
+    ASSERT_EQ(opinion.RecordCount(), 1u);
+    Exec("DELETE FROM PARECER WHERE NROCORRMOV = '0000000001'");
+    opinion.Edit();
+    opinion.FieldByName("DSPAROCORMOV").SetAsString("<p>editado</p>");
+    opinion.Post();
+    EXPECT_THAT(Send(nullptr, &opinion, nullptr), HasSubstr("excluído por outro usuário"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM PARECER"), "0");
 }
 
 } // namespace
