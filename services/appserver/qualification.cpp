@@ -135,6 +135,18 @@ void Qualify(db::Database& db, const std::string& branch, const std::string& sup
     Store(db, branch, supplier, overall, operatorCode, when);
 }
 
+namespace {
+
+constexpr int kMaxQualificationYears = 5;
+
+bool Exists(db::Database& db, const char* sql, const std::string& key) {
+    auto st = db.Prepare(sql);
+    st->Bind("K", Variant(key));
+    return st->Next();
+}
+
+} // namespace
+
 Variant SetApuraQualif(db::Database& db, const Args& args) {
     args.Expect(8);
     const std::optional<TDateTime> from = args.Date(6);
@@ -145,6 +157,20 @@ Variant SetApuraQualif(db::Database& db, const Args& args) {
     }
     if (!from || !to) {
         return Variant(ServerError{"A apuração da qualificação precisa da data da ocorrência."});
+    }
+    // Each month of the range is recomputed in the caller's transaction: a range of
+    // centuries would hold the company's writes for minutes.
+    if (to->Value < from->Value || to->Value - from->Value > 366.0 * kMaxQualificationYears) {
+        return Variant(ServerError{"A apuração da qualificação aceita um período de até " +
+                                   std::to_string(kMaxQualificationYears) +
+                                   " anos, com o início antes do fim."});
+    }
+    if (!Exists(db, "SELECT 1 FROM FILIAL WHERE CDFILIAL = :K", args.Text(4))) {
+        return Variant(ServerError{"A apuração da qualificação recebeu uma filial que não existe."});
+    }
+    if (!Exists(db, "SELECT 1 FROM FORNECEDOR WHERE CDFORNECED = :K", supplier)) {
+        return Variant(
+            ServerError{"A apuração da qualificação recebeu um fornecedor que não existe."});
     }
     db::Transaction tx(db);
     Qualify(db, args.Text(4), supplier, *from, *to, args.Text(1));

@@ -441,3 +441,57 @@ TEST_F(ConfirmIntegrity, AModifiedTextWithNoStoredRowIsAConflictNotAnInsert) {
 }
 
 } // namespace
+
+namespace {
+
+// Eight people change the same field of one occurrence from the same reading: exactly one
+// change is stored, the others are told of the conflict, and nothing is half-written.
+TEST_F(Confirm, ConcurrentConflictingModifiesKeepExactlyOne) {
+    constexpr int kClients = 8;
+    std::vector<Variant> deltas;
+    for (int c = 0; c < kClients; ++c) {
+        TClientDataSet cds;
+        Load(cds);
+        cds.Locate("NROCORRMOV", Variant("0000000003"));
+        cds.Edit();
+        cds.FieldByName("DSSUMARIAOC").SetAsString("versão " + std::to_string(c));
+        cds.Post();
+        deltas.push_back(cds.GetDelta());
+    }
+    std::vector<std::string> answers(kClients);
+    std::vector<std::thread> threads;
+    for (int c = 0; c < kClients; ++c) {
+        threads.emplace_back([&, c] {
+            TNetConnection client;
+            client.SetServerName("OCA0080A.rdmOcorAtendimento");
+            client.SetPort(port);
+            client.SetToken(token);
+            answers[static_cast<size_t>(c)] =
+                client
+                    .Call("Confirma",
+                          {deltas[static_cast<size_t>(c)], Variant(), Variant(), Variant("")})
+                    .AsString();
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    int stored = -1;
+    int refused = 0;
+    for (int c = 0; c < kClients; ++c) {
+        if (answers[static_cast<size_t>(c)].empty()) {
+            EXPECT_EQ(stored, -1) << "two changes from one reading were both accepted";
+            stored = c;
+        } else {
+            EXPECT_THAT(answers[static_cast<size_t>(c)], HasSubstr("alterada por outro usuário"));
+            ++refused;
+        }
+    }
+    ASSERT_GE(stored, 0);
+    EXPECT_EQ(refused, kClients - 1);
+    EXPECT_EQ(Scalar("SELECT DSSUMARIAOC FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND "
+                     "NROCORRMOV = '0000000003'"),
+              "versão " + std::to_string(stored));
+}
+
+} // namespace

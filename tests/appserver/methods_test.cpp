@@ -109,6 +109,27 @@ TEST_F(ServerTest, QualificationScoresMonthsAndIsIdempotent) {
     EXPECT_EQ(net.Call("SetApuraQualif", {Variant("0001"), Variant("001"), Variant(""), Variant(""),
                                           Variant("0001"), Variant(""), Variant(), Variant()}),
               Variant(""));
+    // Only a sane range, for a branch and a supplier that exist.
+    struct Bad {
+        const char* branch;
+        const char* supplier;
+        TDateTime from, to;
+        const char* says;
+    };
+    const std::vector<Bad> bad = {
+        {"0001", "000001", EncodeDate(2000, 1, 1), EncodeDate(2026, 1, 1), "até 5 anos"},
+        {"0001", "000001", EncodeDate(2026, 2, 1), EncodeDate(2026, 1, 1), "início antes do fim"},
+        {"9999", "000001", EncodeDate(2026, 1, 1), EncodeDate(2026, 1, 1), "filial"},
+        {"0001", "999999", EncodeDate(2026, 1, 1), EncodeDate(2026, 1, 1), "fornecedor"},
+    };
+    for (const Bad& b : bad) {
+        const Variant answer =
+            net.Call("SetApuraQualif",
+                     {Variant("0001"), Variant("001"), Variant(""), Variant(""), Variant(b.branch),
+                      Variant(b.supplier), Variant(b.from), Variant(b.to)});
+        ASSERT_TRUE(answer.IsError()) << b.says;
+        EXPECT_THAT(answer.AsString(), ::testing::HasSubstr(b.says));
+    }
 }
 
 TEST(Qualification, ScoresStandingsAndWeights) {

@@ -1,0 +1,160 @@
+// The server killed without warning in the middle of confirmations, again and again: the
+// database stays whole and every confirmation a client was told of is there.
+#include "server_fixture.h"
+
+#include "core/exceptions.h"
+
+#include <gmock/gmock.h>
+
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <random>
+#include <thread>
+
+namespace {
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+/// oca-appserver as its own process.
+class ServerProcess {
+public:
+    ServerProcess(const std::string& url, int port) {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setenv("OCA_TOKEN", "t", 1);
+            const std::string listen = "127.0.0.1:" + std::to_string(port);
+            ::freopen("/dev/null", "w", stderr);
+            ::execl(OCA_APPSERVER_BIN, OCA_APPSERVER_BIN, "--db", url.c_str(), "--listen",
+                    listen.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~ServerProcess() { Kill(); }
+    void Kill() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+DataPacket NewOccurrence(const std::string& mark) {
+    DataPacket delta;
+    delta.isDelta = true;
+    delta.fields = {{"CDFILIAL", FieldType::String, 4},
+                    {"CDFILILANCMO", FieldType::String, 4},
+                    {"CDOPERADOR", FieldType::String, 12},
+                    {"DSSUMARIAOC", FieldType::String, 30}};
+    delta.changes = {{RowState::Inserted,
+                      {},
+                      {Variant("0001"), Variant("0001"), Variant("001"), Variant(mark)}}};
+    return delta;
+}
+
+TEST(CrashConsistency, EveryAcknowledgedConfirmationSurvivesKills) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("oca_crash_" + std::to_string(::getpid()) + ".sqlite");
+    const std::string url = "sqlite:" + path.string();
+    {
+        auto db = oca::db::Database::Open(url);
+        oca::db::MigrateSchema(*db);
+        db->ExecuteScript(CompanySeed());
+    }
+    std::mt19937 random(20261208);
+    std::map<std::string, std::string> acknowledged; // number -> mark
+    std::mutex mutex;
+    constexpr int kRounds = 8;
+    for (int round = 0; round < kRounds; ++round) {
+        const int port = FreePort();
+        ServerProcess server(url, port);
+        // Up when it shakes hands.
+        TNetConnection probe;
+        probe.SetServerName("OCA0080A.rdmOcorAtendimento");
+        probe.SetPort(port);
+        probe.SetToken("t");
+        for (int i = 0; i < 500 && !probe.Connected(); ++i) {
+            try {
+                probe.SetConnected(true);
+            } catch (const Exception&) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        ASSERT_TRUE(probe.Connected()) << "round " << round;
+        std::atomic<bool> down{false};
+        std::vector<std::thread> clients;
+        for (int c = 0; c < 4; ++c) {
+            clients.emplace_back([&, c] {
+                TNetConnection net;
+                net.SetServerName("OCA0080A.rdmOcorAtendimento");
+                net.SetPort(port);
+                net.SetToken("t");
+                for (int i = 0; !down; ++i) {
+                    const std::string mark = "r" + std::to_string(round) + "c" + std::to_string(c) +
+                                             "i" + std::to_string(i);
+                    try {
+                        const std::string number =
+                            net.Call("Confirma", {MakePacketVariant(NewOccurrence(mark)), Variant(),
+                                                  Variant(), Variant("")})
+                                .AsString();
+                        const std::lock_guard<std::mutex> lock(mutex);
+                        acknowledged[number] = mark;
+                    } catch (const Exception&) {
+                        return; // the server is gone: what was not acknowledged may be lost
+                    }
+                }
+            });
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 200));
+        server.Kill();
+        down = true;
+        for (auto& t : clients) {
+            t.join();
+        }
+    }
+    ASSERT_GT(acknowledged.size(), static_cast<size_t>(kRounds));
+    auto db = oca::db::Database::Open(url);
+    auto integrity = db->Prepare("PRAGMA integrity_check");
+    ASSERT_TRUE(integrity->Next());
+    EXPECT_EQ(integrity->Value(0).AsString(), "ok");
+    auto st = db->Prepare("SELECT NROCORRMOV, DSSUMARIAOC FROM MOVOCORR WHERE CDFILILANCMO = "
+                          "'0001' AND DSSUMARIAOC LIKE 'r%'");
+    std::map<std::string, std::string> stored;
+    while (st->Next()) {
+        stored[st->Value(0).AsString()] = st->Value(1).AsString();
+    }
+    for (const auto& [number, mark] : acknowledged) {
+        ASSERT_TRUE(stored.count(number)) << "acknowledged " << number << " was lost";
+        EXPECT_EQ(stored[number], mark);
+    }
+    // The counter never hands out a number again.
+    auto counter = db->Prepare("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'");
+    ASSERT_TRUE(counter->Next());
+    EXPECT_GE(counter->Value(0).AsInteger(), std::stoll(stored.rbegin()->first));
+    db.reset();
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(path.string() + suffix);
+    }
+}
+
+} // namespace
