@@ -1,0 +1,43 @@
+// Arbitrary bytes into everything that reads what a client or a server sends: the
+// request reader, the wire decoder and the HTTP head parser. The first byte picks which.
+#include "appserver/http_request.h"
+#include "appserver/jsonrpc.h"
+#include "core/exceptions.h"
+#include "core/packet_json.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    switch (data[0] % 3) {
+    case 0: {
+        // Echoing the first parameter sends every decoded value through the encoder too.
+        std::vector<oca::server::RpcOutcome> outcomes;
+        oca::server::HandleRpc(
+            text,
+            [](const std::string&, const std::vector<Variant>& params) {
+                return params.empty() ? Variant() : params[0];
+            },
+            outcomes, 1 << 20);
+        break;
+    }
+    case 1:
+        try {
+            EncodeVariant(DecodeVariant(text));
+        } catch (const Exception&) {
+        }
+        break;
+    default: {
+        oca::server::HttpRequest request;
+        size_t head = 0;
+        oca::server::ParseRequestHead(text, request, head);
+        break;
+    }
+    }
+    return 0;
+}

@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+# Probes a running oca-appserver the way a hostile client would (deep nesting, malformed
+# requests, slow and idle connections, a huge key list) and prints how long GetSysDate
+# takes meanwhile. Bounded: about ten seconds. Usage: tools/probe_server.py PORT TOKEN
+import socket, time, threading, json, sys
+HOST, PORT, TOKEN = "127.0.0.1", int(sys.argv[1]), sys.argv[2]
+PATH = "/rpc/OCA0080A.rdmOcorAtendimento"
+def post(body, timeout=10):
+    s = socket.create_connection((HOST, PORT), timeout=timeout)
+    b = body.encode() if isinstance(body, str) else body
+    s.sendall(f"POST {PATH} HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer {TOKEN}\r\nContent-Length: {len(b)}\r\nConnection: close\r\n\r\n".encode() + b)
+    out = b""
+    while True:
+        d = s.recv(65536)
+        if not d: break
+        out += d
+    s.close()
+    return out
+def sysdate_ms():
+    t = time.perf_counter()
+    r = post('{"jsonrpc":"2.0","id":1,"method":"GetSysDate","params":[]}')
+    assert b'"result"' in r, r[:200]
+    return (time.perf_counter() - t) * 1000
+def report(name, samples):
+    samples.sort()
+    print(f"{name:40s} GetSysDate max {samples[-1]:7.1f} ms  median {samples[len(samples)//2]:6.1f} ms")
+print("idle", sysdate_ms())
+# deep nesting
+r = post("[" * 130000 + "]" * 130000); print("deep:", r.split(b"\r\n\r\n")[1][:120])
+report("after deep nesting", [sysdate_ms() for _ in range(20)])
+for body in ['{"jsonrpc":2,"id":1,"method":"GetSysDate"}', '{"jsonrpc":"2.0","id":1,"method":"GetLote","params":[1e400,"","",""]}']:
+    r = post(body); print("malformed:", r.split(b"\r\n",1)[0], r.split(b"\r\n\r\n")[1][:100])
+# slow loris
+slow = []
+for i in range(8):
+    s = socket.create_connection((HOST, PORT)); s.sendall(b"P"); slow.append(s)
+stop = False
+def drip():
+    while not stop:
+        for s in slow:
+            try: s.sendall(b"O")
+            except Exception: pass
+        time.sleep(1)
+t = threading.Thread(target=drip); t.start()
+report("8 slow-loris connections", [sysdate_ms() for _ in range(20)])
+stop = True; t.join()
+# 200 idle
+idle = [socket.create_connection((HOST, PORT)) for _ in range(200)]
+report("200 idle connections", [sysdate_ms() for _ in range(20)])
+# 200,000-key list
+keys = "|" + "|".join(str(i) for i in range(200000)) + "|"
+body = json.dumps({"jsonrpc":"2.0","id":1,"method":"GetMovOcorr","params":[keys,"","","T","","T",None,None,"","T","","",""]})
+res = {}
+def big():
+    t0 = time.perf_counter(); r = post(body); res["ms"] = (time.perf_counter()-t0)*1000; res["r"] = r.split(b"\r\n\r\n")[1][:160]
+bt = threading.Thread(target=big); bt.start()
+report("during a 200,000-key list", [sysdate_ms() for _ in range(20)])
+bt.join(); print("key list answered in %.0f ms:" % res["ms"], res["r"].decode(errors="replace"))
