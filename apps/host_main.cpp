@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
     host.serverHost = options.serverHost;
     host.serverPort = options.serverPort;
     host.serverToken = options.token;
+    host.serverTls = options.tls;
+    host.serverCaFile = options.caFile;
     host.databaseUrl = options.databaseUrl;
 
     std::unique_ptr<oca::db::Database> db;

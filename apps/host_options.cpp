@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -59,6 +60,11 @@ void Set(const std::string& key, const std::string& value, HostOptions& options)
         SetServer(value, options);
     } else if (key == "token") {
         options.token = value;
+    } else if (key == "tls") {
+        options.tls = YesNo(value, "TLS");
+    } else if (key == "tls-ca" || key == "autoridade") {
+        options.tls = true;
+        options.caFile = value;
     } else if (key == "db" || key == "url") {
         options.databaseUrl = value;
     } else if (key == "library" || key == "arquivo") {
@@ -103,6 +109,9 @@ void ApplyIni(const std::string& text, HostOptions& options) {
 
 HostOptions ParseHostOptions(const std::vector<std::string>& args) {
     HostOptions options;
+    if (const char* token = std::getenv("OCA_TOKEN")) {
+        options.token = token;
+    }
     // The configuration file first, wherever it stands, so that options override it.
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--config") {
@@ -137,7 +146,9 @@ std::string HostUsage() {
            "                [--branch FILIAL] [--module N] [--per-branch sim|não]\n"
            "                [--server ENDEREÇO:PORTA] [--token T] [--db URL] [--library "
            "ARQUIVO.so]\n"
-           "                [--open] [--exit-after MS]\n";
+           "                [--tls sim|não] [--tls-ca AUTORIDADE.pem] [--open] [--exit-after "
+           "MS]\n"
+           "  O token também pode vir de OCA_TOKEN (--token fica visível no ps).\n";
 }
 
 } // namespace oca::desktop

@@ -17,6 +17,8 @@ struct HostOptions {
     std::string serverHost = "127.0.0.1";
     int serverPort = 8211;
     std::string token;
+    bool tls = false;   ///< the server speaks HTTPS
+    std::string caFile; ///< the authority the server's certificate is checked against
     std::string databaseUrl;
     std::string modulePath;   ///< empty: libOCA0080A.so in the lib folder beside bin
     bool openAtStart = false; ///< --open: the occurrences screen opens with the desktop

@@ -26,6 +26,8 @@ void TfrmParecerOcorrAtend::netOcorAtendBeforeConnect(TObject*) {
     netOcorAtend->SetHost(Lumbra::WebURL());
     netOcorAtend->SetPort(Lumbra::WebPort());
     netOcorAtend->SetToken(Host().serverToken);
+    netOcorAtend->SetTls(Host().serverTls);
+    netOcorAtend->SetCaFile(Host().serverCaFile);
 }
 
 void TfrmParecerOcorrAtend::FormActivate(TObject*) {

@@ -4,6 +4,9 @@
 #include "appserver/jsonrpc.h"
 #include "appserver/replay_cache.h"
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -92,6 +95,7 @@ struct HttpFront::Impl {
         Clock::time_point deadline;
         Clock::time_point lastActive;
         std::shared_ptr<std::atomic<bool>> gone;
+        SSL* ssl = nullptr; ///< with TLS: the session over fd
     };
 
     struct Job {
@@ -112,7 +116,14 @@ struct HttpFront::Impl {
     ~Impl();
 
     void Bind();
+    void SetUpTls();
     void StartWorkers();
+    // Reading and writing, in the clear or over TLS: bytes moved, 0 when the peer closed,
+    // kLater when nothing can move now, kFailed when the connection is broken.
+    static constexpr long kLater = -1;
+    static constexpr long kFailed = -2;
+    long Receive(Connection& c, char* buffer, size_t size);
+    long Transmit(Connection& c, const char* data, size_t size);
     void Serve();
     void Shutdown();
 
@@ -145,6 +156,7 @@ struct HttpFront::Impl {
     int epollFd = -1;
     int wakeFd = -1;
     int port = 0;
+    SSL_CTX* tls = nullptr;
     std::atomic<bool> stopping{false};
     std::atomic<bool> serving{false};
     std::thread loopThread;
@@ -165,6 +177,9 @@ struct HttpFront::Impl {
 
 HttpFront::Impl::~Impl() {
     Shutdown();
+    if (tls) {
+        SSL_CTX_free(tls);
+    }
     for (int fd : {listenFd, epollFd, wakeFd}) {
         if (fd >= 0) {
             ::close(fd);
@@ -172,7 +187,69 @@ HttpFront::Impl::~Impl() {
     }
 }
 
+void HttpFront::Impl::SetUpTls() {
+    if (options.tlsCert.empty() && options.tlsKey.empty()) {
+        return;
+    }
+    tls = SSL_CTX_new(TLS_server_method());
+    const bool ready =
+        tls && SSL_CTX_set_min_proto_version(tls, TLS1_2_VERSION) == 1 &&
+        SSL_CTX_use_certificate_chain_file(tls, options.tlsCert.c_str()) == 1 &&
+        SSL_CTX_use_PrivateKey_file(tls, options.tlsKey.c_str(), SSL_FILETYPE_PEM) == 1 &&
+        SSL_CTX_check_private_key(tls) == 1;
+    if (!ready) {
+        char reason[256] = "";
+        ERR_error_string_n(ERR_get_error(), reason, sizeof reason);
+        throw std::runtime_error("Não foi possível usar o certificado " + options.tlsCert +
+                                 " e a chave " + options.tlsKey + " para TLS: " + reason);
+    }
+    // An answer may go out in pieces, each from wherever the buffer stands by then.
+    SSL_CTX_set_mode(tls, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+}
+
+long HttpFront::Impl::Receive(Connection& c, char* buffer, size_t size) {
+    if (!c.ssl) {
+        const ssize_t n = ::recv(c.fd, buffer, size, 0);
+        if (n >= 0) {
+            return n;
+        }
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? kLater : kFailed;
+    }
+    ERR_clear_error();
+    const int n = SSL_read(c.ssl, buffer, static_cast<int>(std::min<size_t>(size, 1 << 30)));
+    if (n > 0) {
+        return n;
+    }
+    switch (SSL_get_error(c.ssl, n)) {
+    case SSL_ERROR_WANT_READ:
+    case SSL_ERROR_WANT_WRITE:
+        return kLater;
+    case SSL_ERROR_ZERO_RETURN:
+        return 0;
+    default:
+        return kFailed;
+    }
+}
+
+long HttpFront::Impl::Transmit(Connection& c, const char* data, size_t size) {
+    if (!c.ssl) {
+        const ssize_t n = ::send(c.fd, data, size, MSG_NOSIGNAL);
+        if (n >= 0) {
+            return n;
+        }
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? kLater : kFailed;
+    }
+    ERR_clear_error();
+    const int n = SSL_write(c.ssl, data, static_cast<int>(std::min<size_t>(size, 1 << 30)));
+    if (n > 0) {
+        return n;
+    }
+    const int error = SSL_get_error(c.ssl, n);
+    return error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE ? kLater : kFailed;
+}
+
 void HttpFront::Impl::Bind() {
+    SetUpTls();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -266,6 +343,9 @@ void HttpFront::Impl::Serve() {
         if (c.gone) {
             *c.gone = true;
         }
+        if (c.ssl) {
+            SSL_free(c.ssl);
+        }
         ::close(c.fd);
     }
     connections.clear();
@@ -292,6 +372,12 @@ void HttpFront::Impl::Accept() {
         const std::uint64_t id = nextId++;
         Connection& c = connections[id];
         c.fd = fd;
+        if (tls) {
+            // The handshake happens in the first reads, on the loop like any other bytes.
+            c.ssl = SSL_new(tls);
+            SSL_set_fd(c.ssl, fd);
+            SSL_set_accept_state(c.ssl);
+        }
         c.lastActive = Clock::now();
         c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
         epoll_event ev{};
@@ -317,6 +403,9 @@ void HttpFront::Impl::Close(std::uint64_t id) {
         *it->second.gone = true;
     }
     ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
+    if (it->second.ssl) {
+        SSL_free(it->second.ssl);
+    }
     ::close(it->second.fd);
     connections.erase(it);
 }
@@ -360,7 +449,7 @@ void HttpFront::Impl::OnEvent(std::uint64_t id, std::uint32_t events) {
     }
     if (c.phase == Phase::Draining) {
         char sink[65536];
-        while (::recv(c.fd, sink, sizeof sink, 0) > 0) {
+        while (Receive(c, sink, sizeof sink) > 0) {
         }
         if (events & EPOLLRDHUP) {
             Close(id);
@@ -375,7 +464,7 @@ void HttpFront::Impl::OnEvent(std::uint64_t id, std::uint32_t events) {
 void HttpFront::Impl::ReadFrom(std::uint64_t id, Connection& c) {
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+        const long n = Receive(c, buffer, sizeof buffer);
         if (n > 0) {
             if (c.phase == Phase::Idle) {
                 c.phase = Phase::Head;
@@ -394,10 +483,7 @@ void HttpFront::Impl::ReadFrom(std::uint64_t id, Connection& c) {
             c.closeAfter = true;
             break;
         }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        if (n == kFailed) {
             Close(id);
             return;
         }
@@ -480,7 +566,7 @@ void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
         const std::string* expect = r.Header("expect");
         if (expect && *expect == "100-continue" && c.in.size() == c.headSize) {
             const std::string go = HttpAnswer(100, "", "", true);
-            [[maybe_unused]] const auto n = ::send(c.fd, go.data(), go.size(), MSG_NOSIGNAL);
+            Transmit(c, go.data(), go.size());
         }
         c.phase = Phase::Body;
         c.deadline = Clock::now() + std::chrono::milliseconds(options.bodyTimeoutMs);
@@ -521,17 +607,13 @@ void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, 
 
 void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
     while (c.written < c.out.size()) {
-        const ssize_t n =
-            ::send(c.fd, c.out.data() + c.written, c.out.size() - c.written, MSG_NOSIGNAL);
+        const long n = Transmit(c, c.out.data() + c.written, c.out.size() - c.written);
         if (n > 0) {
             c.written += static_cast<size_t>(n);
             c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
             continue;
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (n == kLater) {
             Watch(id, c, EPOLLOUT | EPOLLRDHUP);
             return;
         }
@@ -557,6 +639,9 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
 // answer just written (a refusal of a large body, say): the sending side is closed first
 // and what still comes in is read and dropped for a moment.
 void HttpFront::Impl::Linger(std::uint64_t id, Connection& c) {
+    if (c.ssl) {
+        SSL_shutdown(c.ssl);
+    }
     ::shutdown(c.fd, SHUT_WR);
     c.phase = Phase::Draining;
     c.in = std::string();
@@ -593,7 +678,7 @@ void HttpFront::Impl::Sweep() {
             // Told why, in one try; a client too slow to read it is simply dropped.
             const std::string text =
                 HttpAnswer(408, kJson, ErrorBody("requisição lenta demais"), false);
-            [[maybe_unused]] const auto n = ::send(c.fd, text.data(), text.size(), MSG_NOSIGNAL);
+            Transmit(c, text.data(), text.size());
         }
         Close(id);
     }

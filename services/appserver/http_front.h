@@ -26,6 +26,10 @@ struct HttpOptions {
     size_t maxConnections = 10000;      ///< past this, the longest idle ones are closed
     size_t maxQueued = 1024;            ///< read requests waiting for a worker
     bool log = true;                    ///< one line per call on stderr
+    /// With both set, the front speaks only HTTPS: the certificate chain and its private
+    /// key, PEM files. For servers that listen beyond loopback.
+    std::string tlsCert;
+    std::string tlsKey;
 };
 
 /// The HTTP/1.1 front of the server object: POST /rpc/OCA0080A.rdmOcorAtendimento with a

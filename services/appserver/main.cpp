@@ -21,6 +21,7 @@ void OnSignal(int) {
 int Usage() {
     std::cerr << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
                  "                    [--threads N] [--call-timeout SEGUNDOS]\n"
+                 "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
                  "  O token também pode vir de OCA_TOKEN (--token TOKEN fica visível no ps).\n";
     return 2;
 }
@@ -64,6 +65,10 @@ int main(int argc, char** argv) {
             if (!ReadToken(argv[++i], options.token)) {
                 return 2;
             }
+        } else if (arg == "--tls-cert" && i + 1 < argc) {
+            options.tlsCert = argv[++i];
+        } else if (arg == "--tls-key" && i + 1 < argc) {
+            options.tlsKey = argv[++i];
         } else if (arg == "--call-timeout" && i + 1 < argc) {
             options.callTimeoutMs = std::max(1, std::atoi(argv[++i])) * 1000;
         } else if (arg == "--threads" && i + 1 < argc) {
@@ -72,7 +77,7 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (url.empty()) {
+    if (url.empty() || options.tlsCert.empty() != options.tlsKey.empty()) {
         return Usage();
     }
     try {
@@ -85,7 +90,8 @@ int main(int argc, char** argv) {
         g_front = &front;
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
-        std::cerr << "oca-appserver: OCA0080A.rdmOcorAtendimento em http://" << options.host << ":"
+        std::cerr << "oca-appserver: OCA0080A.rdmOcorAtendimento em "
+                  << (options.tlsCert.empty() ? "http://" : "https://") << options.host << ":"
                   << options.port << oca::server::HttpFront::kPath << "\n";
         front.Run();
         g_front = nullptr;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 namespace {
@@ -56,6 +57,18 @@ TEST(HostOptions, MistakesAreRefusedWithAReason) {
             EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(HostOptions, TheTokenMayComeFromTheEnvironmentAndTlsFromAnAuthorityFile) {
+    ::setenv("OCA_TOKEN", "do-ambiente", 1);
+    HostOptions o = ParseHostOptions({"--tls-ca", "/etc/oca/ca.pem"});
+    EXPECT_EQ(o.token, "do-ambiente");
+    EXPECT_TRUE(o.tls) << "an authority file means HTTPS";
+    EXPECT_EQ(o.caFile, "/etc/oca/ca.pem");
+    o = ParseHostOptions({"--token", "da-linha"});
+    EXPECT_EQ(o.token, "da-linha") << "the option wins";
+    EXPECT_FALSE(o.tls);
+    ::unsetenv("OCA_TOKEN");
 }
 
 TEST(HostOptions, OpenNeedsNoValue) {

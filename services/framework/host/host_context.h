@@ -13,6 +13,9 @@ struct HostContext {
     std::string serverHost = "127.0.0.1";
     int serverPort = 8211;
     std::string serverToken;
+    bool serverTls = false;   ///< the server speaks HTTPS
+    std::string serverCaFile; ///< the authority its certificate is checked against
+
     std::string databaseUrl;
     /// Where the user's settings live (saved filter options); empty: $XDG_CONFIG_HOME
     /// or ~/.config, under "ocorrencias".

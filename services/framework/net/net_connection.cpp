@@ -16,6 +16,8 @@
 struct TNetConnection::Client {
     std::string host;
     int port = 0;
+    bool tls = false;
+    std::string caFile;
     std::unique_ptr<httplib::Client> http;
 };
 
@@ -34,11 +36,21 @@ TNetConnection::TNetConnection(TComponent* Owner) : TComponent(Owner) {
 TNetConnection::~TNetConnection() = default;
 
 TNetConnection::Client& TNetConnection::EnsureClient() {
-    if (!client_ || client_->host != host_ || client_->port != port_) {
+    if (!client_ || client_->host != host_ || client_->port != port_ || client_->tls != tls_ ||
+        client_->caFile != caFile_) {
         client_ = std::make_unique<Client>();
         client_->host = host_;
         client_->port = port_;
-        client_->http = std::make_unique<httplib::Client>(host_, port_);
+        client_->tls = tls_;
+        client_->caFile = caFile_;
+        client_->http = std::make_unique<httplib::Client>((tls_ ? "https://" : "http://") + host_ +
+                                                          ":" + std::to_string(port_));
+        if (tls_) {
+            client_->http->enable_server_certificate_verification(true);
+            if (!caFile_.empty()) {
+                client_->http->set_ca_cert_path(caFile_.c_str());
+            }
+        }
         client_->http->set_connection_timeout(5, 0);
         client_->http->set_read_timeout(timeout_, 0);
         client_->http->set_write_timeout(timeout_, 0);
@@ -64,7 +76,14 @@ std::string TNetConnection::Handshake() {
     }
     auto result = EnsureClient().http->Get("/rpc/" + serverName_, headers);
     if (!result) {
+        const httplib::Error error = result.error();
         client_.reset();
+        if (error == httplib::Error::SSLServerVerification) {
+            return failure + "o certificado do servidor não foi aceito.";
+        }
+        if (error == httplib::Error::SSLConnection) {
+            return failure + "a conexão segura (TLS) não pôde ser estabelecida.";
+        }
         return failure + "o servidor não respondeu.";
     }
     if (result->status == 401) {

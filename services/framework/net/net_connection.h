@@ -31,6 +31,12 @@ public:
     /// Whether connecting raises on failure; calls always raise on failure.
     bool ThrowException() const { return throwException_; }
     void SetThrowException(bool value) { throwException_ = value; }
+    /// Whether the server speaks HTTPS; its certificate is always verified, against
+    /// CaFile when set, else against the system's authorities.
+    bool Tls() const { return tls_; }
+    void SetTls(bool tls) { tls_ = tls; }
+    const std::string& CaFile() const { return caFile_; }
+    void SetCaFile(std::string file) { caFile_ = std::move(file); }
     /// The largest answer taken; a larger one fails the call instead of filling memory.
     size_t MaxReplyBytes() const { return maxReply_; }
     void SetMaxReplyBytes(size_t bytes) { maxReply_ = bytes; }
@@ -84,6 +90,8 @@ private:
     bool connected_ = false;
     int timeout_ = 120;
     size_t maxReply_ = size_t{2} << 30;
+    bool tls_ = false;
+    std::string caFile_;
     long long nextId_ = 1;
     std::unique_ptr<Client> client_;
     std::string lastReported_;
