@@ -12,6 +12,7 @@ OCA_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev fonts-dejavu-core fontconfig
     clang-format clang libclang-rt-dev
+    python3 python3-jsonrpclib-pelix
 )
 
 oca_install() {
