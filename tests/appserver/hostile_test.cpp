@@ -7,6 +7,7 @@
 #include "core/packet_json.h"
 
 #include <gmock/gmock.h>
+#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <thread>
@@ -227,6 +228,54 @@ TEST_F(Hostile, PipelinedRequestsAreAnsweredInOrder) {
     ASSERT_NE(first, std::string::npos);
     ASSERT_NE(second, std::string::npos);
     EXPECT_LT(first, second);
+}
+
+} // namespace
+
+namespace {
+
+// A server that answers whatever the test says: the desktop's connection must not trust it.
+TEST(ClientChecks, AnAnswerThatIsNotThisCallsOrTooDeepOrTooLargeFailsTheCall) {
+    httplib::Server fake;
+    std::string reply;
+    fake.Get(oca::server::HttpFront::kPath, [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(R"({"object":"OCA0080A.rdmOcorAtendimento","wire":1})", "application/json");
+    });
+    fake.Post(oca::server::HttpFront::kPath, [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(reply, "application/json");
+    });
+    const int port = fake.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { fake.listen_after_bind(); });
+    while (!fake.is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    TNetConnection net;
+    net.SetServerName("OCA0080A.rdmOcorAtendimento");
+    net.SetPort(port);
+    net.SetMaxReplyBytes(4096);
+    const struct {
+        std::string reply;
+        const char* says;
+    } cases[] = {
+        // The first call's id is 1.
+        {R"({"jsonrpc":"2.0","id":1,"error":{"message":{"a":1}}})", "erro desconhecido"},
+        {R"({"jsonrpc":"2.0","id":999,"result":1})", "não é a desta chamada"},
+        {R"({"jsonrpc":"2.0","result":1})", "não é a desta chamada"},
+        {R"({"jsonrpc":"2.0","id":1,"result":)" + std::string(3000, '[') + "}", "níveis"},
+        {R"({"jsonrpc":"2.0","id":1,"result":")" + std::string(5000, 'x') + "\"}",
+         "resposta maior que 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        reply = c.reply;
+        try {
+            net.Call("GetSysDate");
+            ADD_FAILURE() << "accepted: " << c.says;
+        } catch (const Exception& e) {
+            EXPECT_THAT(e.Message(), HasSubstr(c.says));
+        }
+    }
+    fake.stop();
+    serving.join();
 }
 
 } // namespace

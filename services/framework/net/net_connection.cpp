@@ -184,7 +184,9 @@ TNetConnection::Post(const std::string& body, const std::string& key, std::strin
     httplib::Error error = httplib::Error::Success;
     if (!EnsureClient().http->send(request, response, error)) {
         client_.reset();
-        failure = tooLarge ? "resposta maior que " + std::to_string(maxReply_ >> 20) + " MB"
+        failure = tooLarge ? "resposta maior que " + (maxReply_ >= (1 << 20)
+                                                          ? std::to_string(maxReply_ >> 20) + " MB"
+                                                          : std::to_string(maxReply_) + " bytes")
                            : httplib::to_string(error);
         return std::nullopt;
     }
