@@ -7,6 +7,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 /// The JSON form of variants and packets on the wire:
 ///   null, booleans, numbers and strings as themselves;
@@ -36,6 +38,13 @@ bool JsonDepthWithin(std::string_view text, int maxDepth);
 /// Parses a wire text into a JSON tree: too deep a text, a syntax error or a number out
 /// of range raise EDataPacketError with a pt-BR text that repeats nothing of the input.
 nlohmann::json ParseJsonText(std::string_view text);
+
+/// The members of a JSON object text, each name with the text of its value, found without
+/// reading the values (an answer's large result is then read once, by the fast reader).
+/// False when `text` is not an object of well-formed members; names with escapes are
+/// given as written.
+bool SplitObjectMembers(std::string_view text,
+                        std::vector<std::pair<std::string_view, std::string_view>>& members);
 
 std::string Base64Encode(std::string_view bytes);
 /// Raises EDataPacketError on a character outside the alphabet or a bad length.

@@ -176,6 +176,16 @@ const DataPacket& Variant::AsPacket() const {
     return **Get<std::shared_ptr<const DataPacket>>();
 }
 
+std::shared_ptr<const DataPacket> Variant::TakePacket() {
+    auto* p = std::get_if<std::shared_ptr<const DataPacket>>(&value_);
+    if (!p) {
+        return nullptr;
+    }
+    std::shared_ptr<const DataPacket> packet = std::move(*p);
+    value_ = std::monostate{};
+    return packet;
+}
+
 std::shared_ptr<const DataPacket> Variant::PacketPtr() const {
     const auto* p = Get<std::shared_ptr<const DataPacket>>();
     return p ? *p : nullptr;

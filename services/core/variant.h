@@ -63,6 +63,9 @@ public:
     /// Raises EConvertError when the value is not a packet.
     const DataPacket& AsPacket() const;
     std::shared_ptr<const DataPacket> PacketPtr() const;
+    /// The packet, taken out of this variant (which becomes null); nullptr for any other
+    /// kind. A caller that then holds the only reference may adopt the packet's rows.
+    std::shared_ptr<const DataPacket> TakePacket();
 
     template <class T> const T* Get() const { return std::get_if<T>(&value_); }
 

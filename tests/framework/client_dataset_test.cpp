@@ -375,3 +375,25 @@ TEST(ClientDataSet, ProviderPacksAnotherDataSet) {
 }
 
 } // namespace
+
+namespace {
+
+// A packet held only by the call is adopted (its values move into the records); one that
+// someone else still holds is copied and stays whole.
+TEST(SetData, AdoptsOnlyAPacketNobodyElseHolds) {
+    const Variant shared = OccurrencePacket(3);
+    TClientDataSet copy;
+    copy.SetData(Variant(shared)); // a temporary, but `shared` holds the packet too
+    ASSERT_EQ(shared.AsPacket().rows.size(), 3u);
+    for (const Row& row : shared.AsPacket().rows) {
+        EXPECT_EQ(row.size(), shared.AsPacket().fields.size()) << "the shared packet was emptied";
+    }
+    TClientDataSet adopted;
+    Variant own = OccurrencePacket(3);
+    adopted.SetData(std::move(own));
+    EXPECT_TRUE(own.IsNull()) << "the packet was taken over";
+    EXPECT_EQ(Column(adopted, "NMRAZSOC"), Column(copy, "NMRAZSOC"));
+    EXPECT_EQ(adopted.RecordCount(), 3);
+}
+
+} // namespace

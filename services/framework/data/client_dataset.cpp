@@ -22,6 +22,21 @@ void TClientDataSet::SetData(const Variant& data) {
     }
 }
 
+void TClientDataSet::SetData(Variant&& data) {
+    if (data.Type() != VarType::Packet) {
+        SetData(static_cast<const Variant&>(data));
+        return;
+    }
+    Close();
+    pending_ = data.TakePacket();
+    try {
+        Open();
+    } catch (...) {
+        pending_.reset();
+        throw;
+    }
+}
+
 void TClientDataSet::CreateDataSet() {
     Close();
     createEmpty_ = true;
@@ -55,9 +70,14 @@ void TClientDataSet::InternalOpen() {
     records_.clear();
     nextSequence_ = 1;
     if (pending_) {
-        const std::shared_ptr<const DataPacket> packet = std::move(pending_);
+        std::shared_ptr<const DataPacket> packet = std::move(pending_);
         pending_.reset();
-        LoadPacket(*packet);
+        if (packet.use_count() == 1) {
+            // Nobody else sees this packet: its values move into the records.
+            LoadRows(const_cast<DataPacket&>(*packet), true);
+        } else {
+            LoadPacket(*packet);
+        }
         return;
     }
     if (createEmpty_) {
@@ -79,6 +99,10 @@ void TClientDataSet::InternalClose() {
 }
 
 void TClientDataSet::LoadPacket(const DataPacket& packet) {
+    LoadRows(const_cast<DataPacket&>(packet), false);
+}
+
+void TClientDataSet::LoadRows(DataPacket& packet, bool adopt) {
     if (packet.isDelta) {
         DatabaseError("Um pacote de alterações não pode ser carregado como conteúdo");
     }
@@ -102,14 +126,18 @@ void TClientDataSet::LoadPacket(const DataPacket& packet) {
         column.push_back(static_cast<size_t>(index));
     }
     records_.reserve(packet.rows.size());
-    for (const Row& row : packet.rows) {
+    for (Row& row : packet.rows) {
         if (row.size() != packet.fields.size()) {
             throw EDataPacketError("Pacote de dados inválido: linha com número errado de valores");
         }
         Record record;
         record.values.reserve(dataFields.size());
         for (size_t j = 0; j < dataFields.size(); ++j) {
-            record.values.push_back(dataFields[j]->Convert(row[column[j]]));
+            record.values.push_back(adopt ? dataFields[j]->Convert(std::move(row[column[j]]))
+                                          : dataFields[j]->Convert(row[column[j]]));
+        }
+        if (adopt) {
+            Row().swap(row); // the packet's copy goes as soon as the record has it
         }
         records_.push_back(std::move(record));
     }

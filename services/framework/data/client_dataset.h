@@ -23,6 +23,9 @@ public:
     /// declared in code are matched by name and must all be in the packet; without
     /// declared fields they are created from the packet. A null value just closes.
     void SetData(const Variant& data);
+    /// The same, adopting the packet's rows when this call holds the only reference to it
+    /// (an answer just received): no second copy of a large load.
+    void SetData(Variant&& data);
     /// The current content (change log applied), as a packet variant.
     Variant Data() const;
     /// The pending changes as a delta packet, in the order they were first made.
@@ -70,6 +73,8 @@ private:
     };
 
     void LoadPacket(const DataPacket& packet);
+    /// Loads `packet`, moving its rows' values into the records when `adopt`.
+    void LoadRows(DataPacket& packet, bool adopt);
     TDataSetProvider* ResolveProvider() const;
 
     std::vector<Record> records_;

@@ -107,6 +107,37 @@ Variant TField::Convert(const Variant& value) const {
     return value;
 }
 
+Variant TField::Convert(Variant&& value) const {
+    bool fits = value.IsNull();
+    switch (type_) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        if (const std::string* s = value.Get<std::string>()) {
+            fits = size_ <= 0 || s->size() <= static_cast<size_t>(size_);
+        }
+        break;
+    case FieldType::Memo:
+        fits = fits || value.Type() == VarType::String;
+        break;
+    case FieldType::Blob:
+        fits = fits || value.Type() == VarType::Blob;
+        break;
+    case FieldType::DateTime:
+        fits = fits || value.Type() == VarType::DateTime;
+        break;
+    case FieldType::Integer:
+        fits = fits || value.Type() == VarType::Integer;
+        break;
+    case FieldType::Float:
+        fits = fits || value.Type() == VarType::Float;
+        break;
+    case FieldType::Boolean:
+        fits = fits || value.Type() == VarType::Boolean;
+        break;
+    }
+    return fits ? std::move(value) : Convert(static_cast<const Variant&>(value));
+}
+
 Variant TField::Value() const {
     if (!dataSet_) {
         throw EDatabaseError("O campo '" + fieldName_ + "' não pertence a um conjunto de dados");

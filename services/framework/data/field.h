@@ -89,6 +89,9 @@ public:
 
     /// The value as this field stores it; raises EConvertError when it does not convert.
     Variant Convert(const Variant& value) const;
+    /// The same, taking the value over when it already fits: a loaded packet's values
+    /// become the records' without a copy.
+    Variant Convert(Variant&& value) const;
     /// Metadata of the field as a packet carries it.
     PacketField Describe() const;
 

@@ -236,29 +236,49 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
 Variant TNetConnection::ReadReply(const std::string& method, long long id,
                                   const std::string& text) {
     const std::string invalid = "Resposta inválida do servidor de aplicação à chamada " + method;
-    nlohmann::json reply;
-    try {
-        reply = ParseJsonText(text);
-    } catch (const EDataPacketError& e) {
-        throw Exception(invalid + ": " + e.Message());
+    // The members are found without reading them: the result, a packet of many rows
+    // perhaps, is then read once, straight into its values.
+    std::vector<std::pair<std::string_view, std::string_view>> members;
+    if (!SplitObjectMembers(text, members)) {
+        if (!JsonDepthWithin(text, kMaxJsonDepth)) {
+            throw Exception(invalid + ": mais de " + std::to_string(kMaxJsonDepth) +
+                            " níveis de listas e objetos.");
+        }
+        throw Exception(invalid + ".");
     }
-    if (!reply.is_object() || !reply.contains("id") || reply["id"] != id) {
+    std::string_view replyId, error, result;
+    bool hasResult = false;
+    for (const auto& [name, value] : members) {
+        if (name == "id") {
+            replyId = value;
+        } else if (name == "error") {
+            error = value;
+        } else if (name == "result") {
+            result = value;
+            hasResult = true;
+        }
+    }
+    if (replyId != std::to_string(id)) {
         throw Exception(invalid + ": a resposta não é a desta chamada.");
     }
-    if (reply.contains("error")) {
-        const auto& error = reply["error"];
-        const auto message = error.is_object() ? error.find("message") : error.end();
-        throw Exception("O servidor de aplicação recusou " + method + ": " +
-                        (message != error.end() && message->is_string()
-                             ? message->get<std::string>()
-                             : std::string("erro desconhecido")));
+    if (!error.empty()) {
+        std::string message = "erro desconhecido";
+        try {
+            const nlohmann::json e = ParseJsonText(error);
+            const auto m = e.is_object() ? e.find("message") : e.end();
+            if (m != e.end() && m->is_string()) {
+                message = m->get<std::string>();
+            }
+        } catch (const EDataPacketError&) {
+        }
+        throw Exception("O servidor de aplicação recusou " + method + ": " + message);
     }
-    if (!reply.contains("result")) {
+    if (!hasResult) {
         throw Exception("Resposta sem resultado do servidor de aplicação à chamada " + method +
                         ".");
     }
     try {
-        return VariantFromJson(reply["result"]);
+        return DecodeVariant(result);
     } catch (const EDataPacketError& e) {
         throw Exception(invalid + ": " + e.Message());
     }
