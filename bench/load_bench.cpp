@@ -71,9 +71,19 @@ int FreePort() {
 }
 
 std::vector<Variant> Everything() {
-    return {Variant(""), Variant("T"), Variant(""), Variant("T"), Variant(""),
-            Variant("T"), Variant(EncodeDate(2000, 1, 1)), Variant(EncodeDate(2099, 12, 31)),
-            Variant(""), Variant("T"), Variant(""), Variant(""), Variant("")};
+    return {Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant("T"),
+            Variant(EncodeDate(2000, 1, 1)),
+            Variant(EncodeDate(2099, 12, 31)),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant(""),
+            Variant("")};
 }
 
 // The selection's text with its values written in, for the command line.
@@ -86,7 +96,7 @@ std::string PlainSql() {
         const std::string literal =
             "'" +
             (value.Type() == VarType::DateTime ? ToIsoText(*value.Get<TDateTime>())
-                                                : value.AsString()) +
+                                               : value.AsString()) +
             "'";
         const std::string mark = ":" + name;
         for (size_t at = sql.find(mark); at != std::string::npos; at = sql.find(mark)) {

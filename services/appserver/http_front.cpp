@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -87,7 +88,8 @@ struct HttpFront::Impl {
         int fd = -1;
         Phase phase = Phase::Idle;
         std::string in;
-        std::string out;
+        std::string out;  ///< an answer, or the head of one whose body follows
+        std::string body; ///< a large answer's body, sent after `out` without a copy
         size_t written = 0;
         HttpRequest request;
         size_t headSize = 0;
@@ -108,6 +110,7 @@ struct HttpFront::Impl {
     struct Done {
         std::uint64_t connection;
         std::string answer;
+        std::string body;
         bool close;
     };
 
@@ -134,7 +137,8 @@ struct HttpFront::Impl {
     void Advance(std::uint64_t id, Connection& c);
     void StartRequest(std::uint64_t id, Connection& c);
     void Dispatch(std::uint64_t id, Connection& c);
-    void Answer(std::uint64_t id, Connection& c, std::string text, bool close);
+    void Answer(std::uint64_t id, Connection& c, std::string text, bool close,
+                std::string body = {});
     void WriteTo(std::uint64_t id, Connection& c);
     void Close(std::uint64_t id);
     void Linger(std::uint64_t id, Connection& c);
@@ -145,8 +149,13 @@ struct HttpFront::Impl {
 
     // The workers' work.
     void Work();
-    std::string Respond(const Job& job, bool& close);
+    /// The answer to a request: its text, or its head with the body left in `body`.
+    std::string Respond(const Job& job, bool& close, std::string& body);
     std::string RunCalls(const Job& job);
+    /// Whether a request may call a method that writes (and so is worth replaying): its
+    /// text names one. A read that only mentions one is replayed too, harmlessly.
+    bool MayWrite(const std::string& body) const;
+    static constexpr size_t kMaxReplayed = 1 << 20;
     void LogLine(const std::string& method, bool notification, const std::string& result,
                  Clock::time_point started) const;
 
@@ -596,9 +605,11 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
     Watch(id, c, EPOLLRDHUP);
 }
 
-void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, bool close) {
+void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, bool close,
+                             std::string body) {
     c.phase = Phase::Writing;
     c.out = std::move(text);
+    c.body = std::move(body);
     c.written = 0;
     c.closeAfter = c.closeAfter || close;
     c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
@@ -606,8 +617,13 @@ void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, 
 }
 
 void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
-    while (c.written < c.out.size()) {
-        const long n = Transmit(c, c.out.data() + c.written, c.out.size() - c.written);
+    const size_t total = c.out.size() + c.body.size();
+    while (c.written < total) {
+        const bool head = c.written < c.out.size();
+        const char* from =
+            head ? c.out.data() + c.written : c.body.data() + (c.written - c.out.size());
+        const size_t left = head ? c.out.size() - c.written : total - c.written;
+        const long n = Transmit(c, from, left);
         if (n > 0) {
             c.written += static_cast<size_t>(n);
             c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
@@ -620,6 +636,13 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
         Close(id);
         return;
     }
+    if (c.body.size() > (16 << 20)) {
+        // A large answer's memory goes back to the system, not to this process's heap:
+        // the server returns to its idle size after a load.
+        c.body = std::string();
+        ::malloc_trim(0);
+    }
+    c.body = std::string();
     if (c.closeAfter) {
         Linger(id, c);
         return;
@@ -659,7 +682,7 @@ void HttpFront::Impl::TakeFinished() {
     for (Done& d : done) {
         const auto it = connections.find(d.connection);
         if (it != connections.end()) {
-            Answer(d.connection, it->second, std::move(d.answer), d.close);
+            Answer(d.connection, it->second, std::move(d.answer), d.close, std::move(d.body));
         }
     }
 }
@@ -699,17 +722,18 @@ void HttpFront::Impl::Work() {
             jobs.pop_front();
         }
         bool close = !job.request.KeepAlive();
-        std::string answer = Respond(job, close);
+        std::string body;
+        std::string answer = Respond(job, close, body);
         {
             const std::lock_guard<std::mutex> lock(doneMutex);
-            finished.push_back(Done{job.connection, std::move(answer), close});
+            finished.push_back(Done{job.connection, std::move(answer), std::move(body), close});
         }
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto n = ::write(wakeFd, &one, sizeof one);
     }
 }
 
-std::string HttpFront::Impl::Respond(const Job& job, bool& close) {
+std::string HttpFront::Impl::Respond(const Job& job, bool& close, std::string& body) {
     if (job.request.method == "GET") {
         LogLine("(handshake)", false, "ok", job.received);
         return HttpAnswer(200, kJson,
@@ -718,16 +742,14 @@ std::string HttpFront::Impl::Respond(const Job& job, bool& close) {
                           !close);
     }
     const std::string* key = job.request.Header("idempotency-key");
-    if (!key || key->empty()) {
-        const std::string body = RunCalls(job);
-        return body.empty() ? HttpAnswer(204, "", "", !close)
-                            : HttpAnswer(200, kJson, body, !close);
+    if (!key || key->empty() || !MayWrite(job.request.body)) {
+        body = RunCalls(job);
+        return HttpHead(body.empty() ? 204 : 200, kJson, body.size(), !close);
     }
     if (key->size() > 200) {
         close = true;
         return HttpAnswer(400, kJson, ErrorBody("Idempotency-Key longa demais"), false);
     }
-    std::string body;
     switch (replays.Begin(*key, Fingerprint(job.request.body), body)) {
     case ReplayCache::Claim::Repeat:
         LogLine("-", false, "repetição respondida com a primeira resposta", job.received);
@@ -738,10 +760,21 @@ std::string HttpFront::Impl::Respond(const Job& job, bool& close) {
                           false);
     case ReplayCache::Claim::First:
         body = RunCalls(job);
-        replays.Finish(*key, body);
+        // Only a write needs replaying, and a write's answer is short.
+        replays.Finish(*key, body.size() <= kMaxReplayed ? std::optional<std::string>(body)
+                                                         : std::nullopt);
         break;
     }
-    return body.empty() ? HttpAnswer(204, "", "", !close) : HttpAnswer(200, kJson, body, !close);
+    return HttpHead(body.empty() ? 204 : 200, kJson, body.size(), !close);
+}
+
+bool HttpFront::Impl::MayWrite(const std::string& body) const {
+    for (const char* method : {"\"Confirma\"", "\"DelOcorr\"", "\"SetApuraQualif\""}) {
+        if (body.find(method) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string HttpFront::Impl::RunCalls(const Job& job) {
@@ -755,7 +788,10 @@ std::string HttpFront::Impl::RunCalls(const Job& job) {
         [&](const std::string& method, const std::vector<Variant>& params) {
             return server.Call(method, params, limits);
         },
-        outcomes, options.maxAnswer);
+        outcomes, options.maxAnswer,
+        [&](const std::string& method, const std::vector<Variant>& params, std::string& text) {
+            return server.CallToText(method, params, limits, text);
+        });
     for (const RpcOutcome& o : outcomes) {
         LogLine(o.method, o.notification, o.result, job.received);
     }

@@ -125,8 +125,7 @@ HeadStatus ParseRequestHead(std::string_view bytes, HttpRequest& request, size_t
     return HeadStatus::Complete;
 }
 
-std::string HttpAnswer(int status, std::string_view contentType, std::string_view body,
-                       bool keepAlive) {
+std::string HttpHead(int status, std::string_view contentType, size_t length, bool keepAlive) {
     const char* reason = "OK";
     switch (status) {
     case 100:
@@ -171,10 +170,16 @@ std::string HttpAnswer(int status, std::string_view contentType, std::string_vie
     if (status != 204) {
         out += "Content-Type: ";
         out += contentType;
-        out += "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+        out += "\r\nContent-Length: " + std::to_string(length) + "\r\n";
     }
     out += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
-    if (status != 204) {
+    return out;
+}
+
+std::string HttpAnswer(int status, std::string_view contentType, std::string_view body,
+                       bool keepAlive) {
+    std::string out = HttpHead(status, contentType, body.size(), keepAlive);
+    if (status != 204 && status != 100) {
         out += body;
     }
     return out;

@@ -27,8 +27,8 @@ std::string ErrorReply(const json& id, int code, const std::string& message, Rpc
 }
 
 // One call of a request; its reply text, or "" for a notification.
-std::string HandleCall(const json& request, const RpcHandler& handler, RpcOutcome& outcome,
-                       size_t& budget) {
+std::string HandleCall(const json& request, const RpcHandler& handler, const RpcTextHandler& direct,
+                       RpcOutcome& outcome, size_t& budget) {
     outcome.method = "-";
     if (!request.is_object()) {
         return ErrorReply(nullptr, kInvalidRequest, "A requisição deve ser um objeto JSON-RPC",
@@ -65,12 +65,18 @@ std::string HandleCall(const json& request, const RpcHandler& handler, RpcOutcom
             }
         }
         try {
-            const Variant result = handler(outcome.method, params);
-            outcome.result = result.IsError() ? "erro-no-resultado" : "ok";
             // Written directly: a large packet through the JSON library's DOM would cost
             // more than the query that made it.
             std::string text = "{\"id\":" + id.dump() + ",\"jsonrpc\":\"2.0\",\"result\":";
-            AppendVariantJson(text, result);
+            const size_t start = text.size();
+            if (direct && direct(outcome.method, params, text)) {
+                outcome.result =
+                    text.compare(start, 10, "{\"$error\":") == 0 ? "erro-no-resultado" : "ok";
+            } else {
+                const Variant result = handler(outcome.method, params);
+                outcome.result = result.IsError() ? "erro-no-resultado" : "ok";
+                AppendVariantJson(text, result);
+            }
             text += '}';
             if (text.size() > budget) {
                 return ErrorReply(id, kAnswerTooLarge,
@@ -93,7 +99,8 @@ std::string HandleCall(const json& request, const RpcHandler& handler, RpcOutcom
 } // namespace
 
 std::string HandleRpc(std::string_view body, const RpcHandler& handler,
-                      std::vector<RpcOutcome>& outcomes, size_t maxReply) {
+                      std::vector<RpcOutcome>& outcomes, size_t maxReply,
+                      const RpcTextHandler& direct) {
     outcomes.clear();
     size_t budget = maxReply;
     json request;
@@ -116,7 +123,7 @@ std::string HandleRpc(std::string_view body, const RpcHandler& handler,
     }
     if (!request.is_array()) {
         outcomes.emplace_back();
-        return HandleCall(request, handler, outcomes.back(), budget);
+        return HandleCall(request, handler, direct, outcomes.back(), budget);
     }
     if (request.empty() || request.size() > kMaxBatchCalls) {
         outcomes.push_back({"-", ""});
@@ -129,7 +136,7 @@ std::string HandleRpc(std::string_view body, const RpcHandler& handler,
     std::string replies;
     outcomes.resize(request.size());
     for (size_t i = 0; i < request.size(); ++i) {
-        const std::string reply = HandleCall(request[i], handler, outcomes[i], budget);
+        const std::string reply = HandleCall(request[i], handler, direct, outcomes[i], budget);
         if (!reply.empty()) {
             replies += replies.empty() ? "[" : ",";
             replies += reply;

@@ -20,6 +20,11 @@ struct RpcOutcome {
 using RpcHandler =
     std::function<Variant(const std::string& method, const std::vector<Variant>& params)>;
 
+/// Writes a call's result as wire text straight into `text` and answers true, for the
+/// methods that can (a large selection); false to have RpcHandler answer instead.
+using RpcTextHandler = std::function<bool(const std::string& method,
+                                          const std::vector<Variant>& params, std::string& text)>;
+
 /// The most calls one batch may hold: a batch is not a way around the limits of a request.
 constexpr size_t kMaxBatchCalls = 100;
 
@@ -32,7 +37,8 @@ constexpr size_t kMaxBatchCalls = 100;
 /// past `maxReply` bytes are answered with -32003 instead (a batch shares the budget).
 /// One outcome per call. Never throws.
 std::string HandleRpc(std::string_view body, const RpcHandler& handler,
-                      std::vector<RpcOutcome>& outcomes, size_t maxReply = SIZE_MAX);
+                      std::vector<RpcOutcome>& outcomes, size_t maxReply = SIZE_MAX,
+                      const RpcTextHandler& direct = nullptr);
 
 /// The request text of a call, as the client sends it.
 std::string MakeRpcRequest(long long id, const std::string& method,

@@ -166,7 +166,8 @@ Variant SetApuraQualif(db::Database& db, const Args& args) {
                                    " anos, com o início antes do fim."});
     }
     if (!Exists(db, "SELECT 1 FROM FILIAL WHERE CDFILIAL = :K", args.Text(4))) {
-        return Variant(ServerError{"A apuração da qualificação recebeu uma filial que não existe."});
+        return Variant(
+            ServerError{"A apuração da qualificação recebeu uma filial que não existe."});
     }
     if (!Exists(db, "SELECT 1 FROM FORNECEDOR WHERE CDFORNECED = :K", supplier)) {
         return Variant(

@@ -183,4 +183,9 @@ Variant GetMovOcorr(db::Database& db, const Args& args) {
     return MakePacketVariant(QueryPacket(db, query.sql, query.params, RecordFields()));
 }
 
+void GetMovOcorrText(db::Database& db, const Args& args, std::string& text) {
+    const SelectionQuery query = BuildSelection(args);
+    QueryPacketText(db, query.sql, query.params, RecordFields(), text);
+}
+
 } // namespace oca::server

@@ -1,5 +1,7 @@
 #include "appserver/server.h"
 
+#include "core/packet_json.h"
+
 namespace oca::server {
 
 // -- Args -------------------------------------------------------------------------------
@@ -63,6 +65,7 @@ std::shared_ptr<const DataPacket> Args::Packet(size_t index) const {
 // -- OcorAtendimento --------------------------------------------------------------------
 
 OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect)) {
+    texts_ = {{"GetMovOcorr", GetMovOcorrText}};
     methods_ = {
         {"GetSysDate", {GetSysDate, false}},
         {"GetParamFilial", {GetParamFilial, false}},
@@ -124,9 +127,34 @@ Variant OcorAtendimento::Call(const std::string& method, const std::vector<Varia
     if (it == methods_.end()) {
         throw RpcError(kMethodNotFound, "Método desconhecido");
     }
+    return Guarded(method, it->second.writes, limits,
+                   [&](db::Database& db) { return it->second.run(db, Args(method, args)); });
+}
+
+bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Variant>& args,
+                                 const CallLimits& limits, std::string& text) {
+    const auto it = texts_.find(method);
+    if (it == texts_.end()) {
+        return false;
+    }
+    std::string written;
+    const Variant failure = Guarded(method, false, limits, [&](db::Database& db) {
+        it->second(db, Args(method, args), written);
+        return Variant();
+    });
+    if (failure.IsError()) {
+        written.clear();
+        AppendVariantJson(written, failure);
+    }
+    text += written;
+    return true;
+}
+
+Variant OcorAtendimento::Guarded(const std::string& method, bool writes, const CallLimits& limits,
+                                 const std::function<Variant(db::Database&)>& run) {
     db::Database& db = Connection();
     std::unique_lock<std::mutex> writer(writeMutex_, std::defer_lock);
-    if (it->second.writes) {
+    if (writes) {
         writer.lock();
     }
     const auto stopped = [&] {
@@ -146,12 +174,10 @@ Variant OcorAtendimento::Call(const std::string& method, const std::vector<Varia
     }
     const Interrupt interrupt(db, limits);
     try {
-        Variant result = it->second.run(db, Args(method, args));
-        if (limits.Expired() || limits.Gone()) {
-            // A write that went through stays written: the answer says so.
-            if (!it->second.writes) {
-                stopped();
-            }
+        Variant result = run(db);
+        // A write that went through stays written: the answer says so.
+        if (!writes && (limits.Expired() || limits.Gone())) {
+            stopped();
         }
         return result;
     } catch (const RpcError&) {
@@ -169,13 +195,40 @@ Variant OcorAtendimento::Call(const std::string& method, const std::vector<Varia
 
 // -- packets ----------------------------------------------------------------------------
 
-DataPacket QueryPacket(db::Database& db, const std::string& sql,
-                       const std::vector<std::pair<std::string, Variant>>& params,
-                       std::vector<PacketField> fields) {
+namespace {
+
+// A column's value as its field's type has it on the wire.
+Variant Cell(Variant v, FieldType type) {
+    if (v.IsNull()) {
+        return v;
+    }
+    switch (type) {
+    case FieldType::DateTime:
+        return v.Type() == VarType::DateTime ? v : Variant(v.AsDateTime());
+    case FieldType::Integer:
+        return v.Type() == VarType::Integer ? v : Variant(v.AsInteger());
+    case FieldType::Float:
+        return v.Type() == VarType::Float ? v : Variant(v.AsFloat());
+    default:
+        return v.Type() == VarType::String ? v : Variant(v.AsString());
+    }
+}
+
+std::unique_ptr<db::Statement> Run(db::Database& db, const std::string& sql,
+                                   const std::vector<std::pair<std::string, Variant>>& params) {
     auto st = db.Prepare(sql);
     for (const auto& [name, value] : params) {
         st->Bind(name, value);
     }
+    return st;
+}
+
+} // namespace
+
+DataPacket QueryPacket(db::Database& db, const std::string& sql,
+                       const std::vector<std::pair<std::string, Variant>>& params,
+                       std::vector<PacketField> fields) {
+    auto st = Run(db, sql, params);
     DataPacket packet;
     packet.fields = std::move(fields);
     const size_t n = packet.fields.size();
@@ -183,29 +236,27 @@ DataPacket QueryPacket(db::Database& db, const std::string& sql,
         Row row;
         row.reserve(n);
         for (size_t i = 0; i < n; ++i) {
-            Variant v = st->Value(i);
-            if (!v.IsNull()) {
-                switch (packet.fields[i].type) {
-                case FieldType::DateTime:
-                    v = Variant(v.AsDateTime());
-                    break;
-                case FieldType::Integer:
-                    v = Variant(v.AsInteger());
-                    break;
-                case FieldType::Float:
-                    v = Variant(v.AsFloat());
-                    break;
-                default:
-                    if (v.Type() != VarType::String) {
-                        v = Variant(v.AsString());
-                    }
-                }
-            }
-            row.push_back(std::move(v));
+            row.push_back(Cell(st->Value(i), packet.fields[i].type));
         }
         packet.rows.push_back(std::move(row));
     }
     return packet;
+}
+
+void QueryPacketText(db::Database& db, const std::string& sql,
+                     const std::vector<std::pair<std::string, Variant>>& params,
+                     const std::vector<PacketField>& fields, std::string& out) {
+    auto st = Run(db, sql, params);
+    PacketRowsWriter writer(out, fields);
+    const size_t n = fields.size();
+    while (st->Next()) {
+        writer.BeginRow();
+        for (size_t i = 0; i < n; ++i) {
+            writer.Cell(Cell(st->Value(i), fields[i].type));
+        }
+        writer.EndRow();
+    }
+    writer.Finish();
 }
 
 } // namespace oca::server

@@ -87,6 +87,11 @@ public:
     bool HasMethod(const std::string& method) const;
     /// Whether the method changes the company's data.
     bool Writes(const std::string& method) const;
+    /// For a method whose result can be written as wire text while it is read (a
+    /// selection of many rows): runs it as Call would and appends the result's text (or
+    /// its reported failure's) to `text`; false, with nothing run, for other methods.
+    bool CallToText(const std::string& method, const std::vector<Variant>& args,
+                    const CallLimits& limits, std::string& text);
     /// The calling thread's connection (opened on first use).
     db::Database& Connection();
 
@@ -96,7 +101,13 @@ private:
         Method run;
         bool writes;
     };
+    using TextMethod = std::function<void(db::Database&, const Args&, std::string&)>;
+    /// Runs `run` on the calling thread's connection within the call's limits (queued
+    /// behind other writers when it writes); failures come back as a ServerError.
+    Variant Guarded(const std::string& method, bool writes, const CallLimits& limits,
+                    const std::function<Variant(db::Database&)>& run);
     std::map<std::string, Entry> methods_;
+    std::map<std::string, TextMethod> texts_;
     // SQLite takes one writer at a time; queueing writers here instead of in its busy
     // handler (which sleeps in steps) keeps concurrent confirmations fast.
     std::mutex writeMutex_;
@@ -113,6 +124,8 @@ void SetServerClock(std::function<TDateTime()> clock);
 Variant GetSysDate(db::Database& db, const Args& args);
 Variant GetParamFilial(db::Database& db, const Args& args);
 Variant GetMovOcorr(db::Database& db, const Args& args);
+/// GetMovOcorr's result written as wire text while the rows are read.
+void GetMovOcorrText(db::Database& db, const Args& args, std::string& text);
 Variant GetDescMovOcorr(db::Database& db, const Args& args);
 Variant GetParecer(db::Database& db, const Args& args);
 Variant ValidNF(db::Database& db, const Args& args);
@@ -136,5 +149,9 @@ SelectionQuery BuildSelection(const Args& args);
 DataPacket QueryPacket(db::Database& db, const std::string& sql,
                        const std::vector<std::pair<std::string, Variant>>& params,
                        std::vector<PacketField> fields);
+/// The same rows written straight into their wire text, appended to `out`.
+void QueryPacketText(db::Database& db, const std::string& sql,
+                     const std::vector<std::pair<std::string, Variant>>& params,
+                     const std::vector<PacketField>& fields, std::string& out);
 
 } // namespace oca::server

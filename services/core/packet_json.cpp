@@ -472,6 +472,15 @@ class JsonWriter {
 public:
     explicit JsonWriter(std::string& out) : out_(out) {}
 
+    void Fields(const std::vector<PacketField>& list) {
+        out_ += "{\"fields\":";
+        json fields = json::array();
+        for (const PacketField& f : list) {
+            fields.push_back(FieldToJson(f));
+        }
+        out_ += fields.dump(-1, ' ', false, json::error_handler_t::replace);
+    }
+
     void Value(const Variant& v) {
         switch (v.Type()) {
         case VarType::Null:
@@ -621,12 +630,7 @@ private:
     }
 
     void Packet(const DataPacket& p) {
-        out_ += "{\"fields\":";
-        json fields = json::array();
-        for (const PacketField& f : p.fields) {
-            fields.push_back(FieldToJson(f));
-        }
-        out_ += fields.dump(-1, ' ', false, json::error_handler_t::replace);
+        Fields(p.fields);
         if (p.isDelta) {
             out_ += ",\"changes\":[";
             for (size_t c = 0; c < p.changes.size(); ++c) {
@@ -665,6 +669,33 @@ private:
 
 void AppendVariantJson(std::string& out, const Variant& value) {
     JsonWriter(out).Value(value);
+}
+
+PacketRowsWriter::PacketRowsWriter(std::string& out, const std::vector<PacketField>& fields)
+    : out_(out) {
+    out_ += "{\"$packet\":";
+    JsonWriter(out_).Fields(fields);
+    out_ += ",\"rows\":[";
+}
+
+void PacketRowsWriter::BeginRow() {
+    out_ += rows_++ ? ",[" : "[";
+    cells_ = 0;
+}
+
+void PacketRowsWriter::Cell(const Variant& value) {
+    if (cells_++) {
+        out_ += ',';
+    }
+    JsonWriter(out_).Value(value);
+}
+
+void PacketRowsWriter::EndRow() {
+    out_ += ']';
+}
+
+void PacketRowsWriter::Finish() {
+    out_ += "]}}";
 }
 
 std::string EncodeVariant(const Variant& value) {

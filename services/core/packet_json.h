@@ -30,6 +30,23 @@ std::string EncodeVariant(const Variant& value);
 void AppendVariantJson(std::string& out, const Variant& value);
 Variant DecodeVariant(std::string_view text);
 
+/// Writes the wire form of a packet of rows piece by piece, as the rows are read, without
+/// holding them: the same text AppendVariantJson gives for the whole packet.
+class PacketRowsWriter {
+public:
+    PacketRowsWriter(std::string& out, const std::vector<PacketField>& fields);
+    void BeginRow();
+    void Cell(const Variant& value);
+    void EndRow();
+    void Finish();
+    size_t Rows() const { return rows_; }
+
+private:
+    std::string& out_;
+    size_t rows_ = 0;
+    size_t cells_ = 0;
+};
+
 /// The deepest nesting of lists and objects a wire text may have: far above any packet,
 /// far below what would exhaust a thread's stack in code that walks a tree.
 constexpr int kMaxJsonDepth = 64;

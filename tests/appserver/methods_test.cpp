@@ -2,6 +2,7 @@
 
 #include "appserver/jsonrpc.h"
 #include "appserver/qualification.h"
+#include "core/packet_json.h"
 #include "database/demo_data.h"
 
 #include <gmock/gmock.h>
@@ -270,6 +271,40 @@ TEST(DemoData, IsCoherentDeterministicAndHasValidInscriptions) {
         }
         start = end + 1;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The selection written while its rows are read is the same text as the packet's.
+TEST_F(ServerTest, ASelectionWrittenAsItIsReadIsTheSameTextAsItsPacket) {
+    const std::vector<Variant> args = {Variant(""),
+                                       Variant("T"),
+                                       Variant(""),
+                                       Variant("T"),
+                                       Variant(""),
+                                       Variant("T"),
+                                       Variant(EncodeDate(2000, 1, 1)),
+                                       Variant(EncodeDate(2099, 12, 31)),
+                                       Variant(""),
+                                       Variant("T"),
+                                       Variant(""),
+                                       Variant(""),
+                                       Variant("")};
+    std::string text;
+    ASSERT_TRUE(server->CallToText("GetMovOcorr", args, {}, text));
+    const Variant packet = server->Call("GetMovOcorr", args);
+    ASSERT_GT(packet.AsPacket().rows.size(), 3u);
+    EXPECT_EQ(text, EncodeVariant(packet));
+    std::string none;
+    EXPECT_FALSE(server->CallToText("GetSysDate", {}, {}, none));
+    EXPECT_TRUE(none.empty());
+    // A failure is reported in the text as the packet call reports it.
+    std::string failed;
+    std::vector<Variant> bad = args;
+    bad[6] = Variant("não é data");
+    EXPECT_THROW(server->CallToText("GetMovOcorr", bad, {}, failed), oca::server::RpcError);
 }
 
 } // namespace

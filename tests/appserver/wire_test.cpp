@@ -148,7 +148,9 @@ TEST_F(Wire, AWriteSentAgainWithItsKeyIsStoredOnce) {
     EXPECT_EQ(again, first) << "the repeat is answered with the first answer";
     EXPECT_EQ(std::stoi(Count("SELECT COUNT(*) FROM MOVOCORR")), std::stoi(before) + 1);
     // The same key with another request is the client's mistake.
-    EXPECT_EQ(RawClient::Status(Post(Call(3, "GetSysDate"), key)), 400);
+    EXPECT_EQ(RawClient::Status(Post(NewOccurrence() + " ", key)), 400);
+    // A read is not kept for replaying: its answer may be large, and reading twice is safe.
+    EXPECT_EQ(RawClient::Status(Post(Call(3, "GetSysDate"), key)), 200);
     // Without a key, or with another, each request runs.
     Post(NewOccurrence(), "Idempotency-Key: chave-2\r\n");
     Post(NewOccurrence());
