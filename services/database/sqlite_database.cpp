@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 #include "database/sql_params.h"
+#include "database/sqlite_custom_plan.h"
 
 #include <sqlite3.h>
 
@@ -33,9 +34,18 @@ public:
         ParsedSql parsed = ParseNamedParameters(sql, "?");
         names_ = std::move(parsed.names);
         const int rc = sqlite3_prepare_v2(db_, parsed.text.c_str(),
-                                          static_cast<int>(parsed.text.size()), &st_, nullptr);
+                                          static_cast<int>(parsed.text.size()), &generic_, nullptr);
         if (rc != SQLITE_OK) {
             Fail(db_, "SQL inválido (" + Abbreviated(sql) + ")");
+        }
+        st_ = generic_;
+        flags_ = FlagParameters(sql, names_);
+        for (bool flag : flags_) {
+            if (flag) {
+                text_ = std::move(parsed.text);
+                bound_.resize(names_.size());
+                break;
+            }
         }
         const int n = sqlite3_column_count(st_);
         columns_.reserve(static_cast<size_t>(n));
@@ -46,7 +56,10 @@ public:
         }
     }
 
-    ~SqliteStatement() override { sqlite3_finalize(st_); }
+    ~SqliteStatement() override {
+        sqlite3_finalize(generic_);
+        sqlite3_finalize(custom_);
+    }
 
     const std::vector<std::string>& ParameterNames() const override { return names_; }
 
@@ -64,15 +77,23 @@ public:
         if (it == index_.end()) {
             throw SqlError("Parâmetro '" + std::string(name) + "' não existe na instrução SQL");
         }
-        BindIndex(it->second, value);
+        if (!bound_.empty()) {
+            bound_[static_cast<size_t>(it->second - 1)] = value;
+        }
+        BindIndex(generic_, it->second, value);
     }
 
     bool Next() override {
+        if (!started_) {
+            started_ = true;
+            st_ = bound_.empty() ? generic_ : Planned();
+        }
         const int rc = sqlite3_step(st_);
         if (rc == SQLITE_ROW) {
             return true;
         }
         if (rc == SQLITE_DONE) {
+            started_ = false; // a further step runs it again, planned for its values then
             return false;
         }
         Fail(db_, "falha ao executar a instrução");
@@ -123,7 +144,10 @@ public:
         return changes;
     }
 
-    void Reset() override { sqlite3_reset(st_); }
+    void Reset() override {
+        sqlite3_reset(st_);
+        started_ = false;
+    }
 
 private:
     std::string Text(int i) const {
@@ -146,36 +170,68 @@ private:
         }
     }
 
-    void BindIndex(int index, const Variant& value) {
+    // The statement to run: with the flags' values written in (as a custom plan), prepared
+    // again only when those values change; the other parameters bound as given.
+    sqlite3_stmt* Planned() {
+        std::string key;
+        for (size_t i = 0; i < names_.size(); ++i) {
+            if (flags_[i]) {
+                key += bound_[i].AsString() + '\x1f';
+            }
+        }
+        if (!custom_ || key != customKey_) {
+            sqlite3_finalize(custom_);
+            custom_ = nullptr;
+            const std::optional<std::string> text = DecideFlags(text_, flags_, bound_);
+            if (!text || sqlite3_prepare_v2(db_, text->c_str(), static_cast<int>(text->size()),
+                                            &custom_, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(custom_);
+                custom_ = nullptr;
+                return generic_;
+            }
+            customKey_ = key;
+        }
+        sqlite3_reset(custom_);
+        sqlite3_clear_bindings(custom_);
+        // A flag may still stand where it was not compared; one whose every use was decided
+        // has no place left past the statement's last.
+        const int count = sqlite3_bind_parameter_count(custom_);
+        for (size_t i = 0; i < names_.size() && static_cast<int>(i) < count; ++i) {
+            BindIndex(custom_, static_cast<int>(i) + 1, bound_[i]);
+        }
+        return custom_;
+    }
+
+    void BindIndex(sqlite3_stmt* st, int index, const Variant& value) {
         int rc = SQLITE_OK;
         switch (value.Type()) {
         case VarType::Null:
-            rc = sqlite3_bind_null(st_, index);
+            rc = sqlite3_bind_null(st, index);
             break;
         case VarType::Boolean:
-            rc = sqlite3_bind_int(st_, index, *value.Get<bool>() ? 1 : 0);
+            rc = sqlite3_bind_int(st, index, *value.Get<bool>() ? 1 : 0);
             break;
         case VarType::Integer:
-            rc = sqlite3_bind_int64(st_, index, *value.Get<std::int64_t>());
+            rc = sqlite3_bind_int64(st, index, *value.Get<std::int64_t>());
             break;
         case VarType::Float:
-            rc = sqlite3_bind_double(st_, index, *value.Get<double>());
+            rc = sqlite3_bind_double(st, index, *value.Get<double>());
             break;
         case VarType::String: {
             const std::string& s = *value.Get<std::string>();
-            rc = sqlite3_bind_text(st_, index, s.data(), static_cast<int>(s.size()),
+            rc = sqlite3_bind_text(st, index, s.data(), static_cast<int>(s.size()),
                                    SQLITE_TRANSIENT);
             break;
         }
         case VarType::DateTime: {
             const std::string s = ToIsoText(*value.Get<TDateTime>());
-            rc = sqlite3_bind_text(st_, index, s.data(), static_cast<int>(s.size()),
+            rc = sqlite3_bind_text(st, index, s.data(), static_cast<int>(s.size()),
                                    SQLITE_TRANSIENT);
             break;
         }
         case VarType::Blob: {
             const std::string& b = value.Get<Blob>()->bytes;
-            rc = sqlite3_bind_blob(st_, index, b.data(), static_cast<int>(b.size()),
+            rc = sqlite3_bind_blob(st, index, b.data(), static_cast<int>(b.size()),
                                    SQLITE_TRANSIENT);
             break;
         }
@@ -187,7 +243,14 @@ private:
     }
 
     sqlite3* db_;
-    sqlite3_stmt* st_ = nullptr;
+    sqlite3_stmt* generic_ = nullptr; ///< the text as written, planned for any value
+    sqlite3_stmt* custom_ = nullptr;  ///< with the flags' current values written in
+    sqlite3_stmt* st_ = nullptr;      ///< the one that runs
+    std::string customKey_;
+    std::string text_;           ///< the text with numbered placeholders, when it has flags
+    std::vector<bool> flags_;    ///< parameters compared with a literal
+    std::vector<Variant> bound_; ///< every parameter's value, when the text has flags
+    bool started_ = false;
     std::vector<std::string> names_;
     std::unordered_map<std::string, int> index_;
     std::vector<ColumnInfo> columns_;
