@@ -1,311 +1,409 @@
 #include "core/packet_sax.h"
 
+#include "core/exceptions.h"
 #include "core/packet_json.h"
 
 #include <nlohmann/json.hpp>
+
+#include <charconv>
+#include <cstring>
 
 namespace {
 
 using json = nlohmann::json;
 
-// Events in the order the writer produces them; the first surprise stops the reading.
-class RowPacketReader : public nlohmann::json_sax<json> {
+// Reads the row packet the server writes, byte by byte, straight into its values: a load
+// of many rows is read once, without a tree and without a general parser's overhead. The
+// first surprise makes it decline (false), and the caller reads the text the ordinary
+// way, which names the fault.
+class RowReader {
 public:
-    DataPacket packet;
-    bool complete = false;
+    explicit RowReader(std::string_view text) : s_(text) {}
 
-    bool null() override { return Cell(Variant(), nullptr); }
-    bool boolean(bool v) override { return Cell(Variant(v), nullptr) || FieldFlag(v); }
-    bool number_integer(number_integer_t v) override {
-        return Number(static_cast<double>(v), v, true);
-    }
-    bool number_unsigned(number_unsigned_t v) override {
-        return v <= static_cast<number_unsigned_t>(INT64_MAX) &&
-               Number(static_cast<double>(v), static_cast<std::int64_t>(v), true);
-    }
-    bool number_float(number_float_t v, const string_t&) override { return Number(v, 0, false); }
-    bool string(string_t& v) override;
-    bool binary(binary_t&) override { return false; }
-    bool start_object(std::size_t) override;
-    bool key(string_t& k) override;
-    bool end_object() override;
-    bool start_array(std::size_t) override;
-    bool end_array() override;
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
-        return false;
+    bool Read(DataPacket& packet) {
+        if (!Literal("{") || !Key("$packet") || !Literal("{") || !Key("fields") ||
+            !Fields(packet) || !Literal(",") || !Key("rows") || !Literal("[")) {
+            return false;
+        }
+        const size_t width = packet.fields.size();
+        if (!Peek(']')) {
+            do {
+                Row row;
+                row.reserve(width);
+                if (!Literal("[")) {
+                    return false;
+                }
+                if (!Peek(']')) {
+                    do {
+                        if (row.size() >= width || !Cell(packet.fields[row.size()].type, row)) {
+                            return false;
+                        }
+                    } while (Literal(","));
+                }
+                if (!Literal("]") || row.size() != width) {
+                    return false;
+                }
+                packet.rows.push_back(std::move(row));
+            } while (Literal(","));
+        }
+        if (!Literal("]") || !Literal("}") || !Literal("}")) {
+            return false;
+        }
+        Space();
+        return i_ == s_.size();
     }
 
 private:
-    enum State {
-        Top,
-        TopObject,
-        PacketValue,
-        PacketObject,
-        FieldsArray,
-        FieldObject,
-        RowsArray,
-        RowArray,
-        CellObject,
-        End
-    };
-
-    bool Cell(Variant v, const char*);
-    bool Number(double d, std::int64_t i, bool isInteger);
-    bool FieldFlag(bool v);
-    bool FieldValue(const std::string& text);
-
-    State state_ = Top;
-    std::string key_;
-    PacketField field_;
-    Row row_;
-    std::string cellKey_;
-    bool cellDone_ = false;
-    bool typeSeen_ = false;
-    bool haveFields_ = false;
-    bool haveRows_ = false;
-};
-
-bool RowPacketReader::start_object(std::size_t) {
-    switch (state_) {
-    case Top:
-        state_ = TopObject;
-        return true;
-    case PacketValue:
-        state_ = PacketObject;
-        return true;
-    case FieldsArray:
-        field_ = PacketField();
-        typeSeen_ = false;
-        state_ = FieldObject;
-        return true;
-    case RowArray:
-        state_ = CellObject;
-        cellKey_.clear();
-        cellDone_ = false;
-        return true;
-    default:
-        return false;
+    void Space() {
+        while (i_ < s_.size() &&
+               (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) {
+            ++i_;
+        }
     }
-}
 
-bool RowPacketReader::key(string_t& k) {
-    switch (state_) {
-    case TopObject:
-        if (k != "$packet") {
+    bool Peek(char c) {
+        Space();
+        return i_ < s_.size() && s_[i_] == c;
+    }
+
+    bool Literal(std::string_view token) {
+        Space();
+        if (s_.compare(i_, token.size(), token) != 0) {
             return false;
         }
-        state_ = PacketValue;
+        i_ += token.size();
         return true;
-    case PacketObject:
-        if (k == "fields" && !haveFields_) {
-            key_ = k;
-            return true;
+    }
+
+    bool Key(std::string_view name) {
+        std::string key;
+        return String(key) && key == name && Literal(":");
+    }
+
+    // The fields are few: read the ordinary way, with all their checks.
+    bool Fields(DataPacket& packet) {
+        Space();
+        const size_t start = i_;
+        int depth = 0;
+        for (; i_ < s_.size(); ++i_) {
+            const char c = s_[i_];
+            if (c == '"') {
+                std::string ignored;
+                if (!String(ignored)) {
+                    return false;
+                }
+                --i_;
+            } else if (c == '[' || c == '{') {
+                ++depth;
+            } else if ((c == ']' || c == '}') && --depth == 0) {
+                ++i_;
+                break;
+            }
         }
-        if (k == "rows" && haveFields_ && !haveRows_) {
-            key_ = k;
-            return true;
-        }
-        return false;
-    case FieldObject:
-        key_ = k;
-        return true;
-    case CellObject:
-        if (cellDone_ || !cellKey_.empty() || (k != "$date" && k != "$blob")) {
+        try {
+            json wrapper = {{"fields", json::parse(s_.substr(start, i_ - start))},
+                            {"rows", json::array()}};
+            packet = PacketFromJson(wrapper);
+        } catch (const std::exception&) {
             return false;
         }
-        cellKey_ = k;
         return true;
-    default:
-        return false;
     }
-}
 
-bool RowPacketReader::end_object() {
-    switch (state_) {
-    case FieldObject:
-        if (field_.name.empty() || !typeSeen_) {
+    static int Hex(char c) {
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        if (c >= 'a' && c <= 'f') {
+            return c - 'a' + 10;
+        }
+        if (c >= 'A' && c <= 'F') {
+            return c - 'A' + 10;
+        }
+        return -1;
+    }
+
+    bool Unicode(unsigned& code) {
+        if (i_ + 4 > s_.size()) {
             return false;
         }
-        packet.fields.push_back(field_);
-        state_ = FieldsArray;
-        return true;
-    case CellObject:
-        if (!cellDone_) {
-            return false;
-        }
-        state_ = RowArray;
-        return true;
-    case PacketObject:
-        state_ = haveFields_ && haveRows_ ? End : Top;
-        return state_ == End;
-    case End:
-        complete = true;
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool RowPacketReader::start_array(std::size_t) {
-    if (state_ == PacketObject && key_ == "fields") {
-        state_ = FieldsArray;
-        return true;
-    }
-    if (state_ == PacketObject && key_ == "rows") {
-        state_ = RowsArray;
-        return true;
-    }
-    if (state_ == RowsArray) {
-        row_.clear();
-        row_.reserve(packet.fields.size());
-        state_ = RowArray;
-        return true;
-    }
-    return false;
-}
-
-bool RowPacketReader::end_array() {
-    switch (state_) {
-    case FieldsArray:
-        haveFields_ = true;
-        key_.clear();
-        state_ = PacketObject;
-        return true;
-    case RowArray:
-        if (row_.size() != packet.fields.size()) {
-            return false;
-        }
-        packet.rows.push_back(std::move(row_));
-        row_ = Row();
-        state_ = RowsArray;
-        return true;
-    case RowsArray:
-        haveRows_ = true;
-        key_.clear();
-        state_ = PacketObject;
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool RowPacketReader::FieldValue(const std::string& text) {
-    if (key_ == "name") {
-        field_.name = text;
-    } else if (key_ == "type") {
-        if (!TryParseFieldType(text, field_.type)) {
-            return false;
-        }
-        typeSeen_ = true;
-    } else if (key_ == "label") {
-        field_.label = text;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool RowPacketReader::FieldFlag(bool v) {
-    if (state_ != FieldObject) {
-        return false;
-    }
-    if (key_ == "visible") {
-        field_.visible = v;
-    } else if (key_ == "required") {
-        field_.required = v;
-    } else if (key_ == "readOnly") {
-        field_.readOnly = v;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool RowPacketReader::Number(double d, std::int64_t i, bool isInteger) {
-    if (state_ == FieldObject) {
-        if (key_ != "size" || !isInteger || i < 0 || i > INT32_MAX) {
-            return false;
-        }
-        field_.size = static_cast<int>(i);
-        return true;
-    }
-    if (state_ != RowArray || row_.size() >= packet.fields.size()) {
-        return false;
-    }
-    const FieldType type = packet.fields[row_.size()].type;
-    if (type == FieldType::Integer && isInteger) {
-        row_.emplace_back(i);
-        return true;
-    }
-    if (type == FieldType::Float) {
-        row_.emplace_back(d);
-        return true;
-    }
-    return false;
-}
-
-bool RowPacketReader::Cell(Variant v, const char*) {
-    if (state_ != RowArray || row_.size() >= packet.fields.size()) {
-        return false;
-    }
-    const FieldType type = packet.fields[row_.size()].type;
-    if (!v.IsNull() && !(v.Type() == VarType::Boolean && type == FieldType::Boolean)) {
-        return false;
-    }
-    row_.push_back(std::move(v));
-    return true;
-}
-
-bool RowPacketReader::string(string_t& v) {
-    if (state_ == FieldObject) {
-        return FieldValue(v);
-    }
-    if (state_ == CellObject) {
-        if (cellDone_ || cellKey_.empty()) {
-            return false;
-        }
-        const FieldType type = packet.fields[row_.size()].type;
-        if (cellKey_ == "$date" && type == FieldType::DateTime) {
-            TDateTime dt;
-            if (!TryParseIsoText(v, dt)) {
+        code = 0;
+        for (int k = 0; k < 4; ++k) {
+            const int h = Hex(s_[i_++]);
+            if (h < 0) {
                 return false;
             }
-            row_.emplace_back(dt);
-        } else if (cellKey_ == "$blob" && type == FieldType::Blob) {
-            try {
-                row_.emplace_back(Blob{Base64Decode(v)});
-            } catch (const std::exception&) {
-                return false;
-            }
+            code = code * 16 + static_cast<unsigned>(h);
+        }
+        return true;
+    }
+
+    static void Append(std::string& out, unsigned code) {
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
         } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+
+    // The length of the valid UTF-8 sequence at `i`, or 0.
+    size_t Utf8(size_t i) const {
+        const auto c = static_cast<unsigned char>(s_[i]);
+        const size_t len = c >= 0xC2 && c <= 0xDF   ? 2
+                           : c >= 0xE0 && c <= 0xEF ? 3
+                           : c >= 0xF0 && c <= 0xF4 ? 4
+                                                    : 0;
+        if (len == 0 || i + len > s_.size()) {
+            return 0;
+        }
+        for (size_t k = 1; k < len; ++k) {
+            if ((static_cast<unsigned char>(s_[i + k]) & 0xC0) != 0x80) {
+                return 0;
+            }
+        }
+        const auto d = static_cast<unsigned char>(s_[i + 1]);
+        if ((c == 0xE0 && d < 0xA0) || (c == 0xED && d >= 0xA0) || (c == 0xF0 && d < 0x90) ||
+            (c == 0xF4 && d >= 0x90)) {
+            return 0;
+        }
+        return len;
+    }
+
+    bool String(std::string& out) {
+        Space();
+        if (i_ >= s_.size() || s_[i_] != '"') {
             return false;
         }
-        cellDone_ = true; // the cell object holds just this one member
+        ++i_;
+        for (;;) {
+            // Plain runs are copied whole.
+            size_t run = i_;
+            while (run < s_.size()) {
+                const auto c = static_cast<unsigned char>(s_[run]);
+                if (c == '"' || c == '\\' || c < 0x20) {
+                    break;
+                }
+                if (c < 0x80) {
+                    ++run;
+                    continue;
+                }
+                const size_t len = Utf8(run);
+                if (len == 0) {
+                    return false;
+                }
+                run += len;
+            }
+            out.append(s_.data() + i_, run - i_);
+            i_ = run;
+            if (i_ >= s_.size()) {
+                return false;
+            }
+            const char c = s_[i_++];
+            if (c == '"') {
+                return true;
+            }
+            if (c != '\\' || i_ >= s_.size()) {
+                return false; // a control character, or a text cut short
+            }
+            switch (s_[i_++]) {
+            case '"':
+                out += '"';
+                break;
+            case '\\':
+                out += '\\';
+                break;
+            case '/':
+                out += '/';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'u': {
+                unsigned code = 0;
+                if (!Unicode(code)) {
+                    return false;
+                }
+                if (code >= 0xD800 && code <= 0xDBFF) {
+                    unsigned low = 0;
+                    if (s_.compare(i_, 2, "\\u") != 0 || (i_ += 2, !Unicode(low)) || low < 0xDC00 ||
+                        low > 0xDFFF) {
+                        return false;
+                    }
+                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                } else if (code >= 0xDC00 && code <= 0xDFFF) {
+                    return false;
+                }
+                Append(out, code);
+                break;
+            }
+            default:
+                return false;
+            }
+        }
+    }
+
+    // A JSON number token: its text and whether it has a fraction or an exponent.
+    bool Number(std::string_view& token, bool& isFloat) {
+        const size_t start = i_;
+        if (i_ < s_.size() && s_[i_] == '-') {
+            ++i_;
+        }
+        const size_t digits = i_;
+        while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') {
+            ++i_;
+        }
+        if (i_ == digits || (s_[digits] == '0' && i_ - digits > 1)) {
+            return false;
+        }
+        isFloat = false;
+        if (i_ < s_.size() && s_[i_] == '.') {
+            isFloat = true;
+            const size_t fraction = ++i_;
+            while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') {
+                ++i_;
+            }
+            if (i_ == fraction) {
+                return false;
+            }
+        }
+        if (i_ < s_.size() && (s_[i_] == 'e' || s_[i_] == 'E')) {
+            isFloat = true;
+            ++i_;
+            if (i_ < s_.size() && (s_[i_] == '+' || s_[i_] == '-')) {
+                ++i_;
+            }
+            const size_t exponent = i_;
+            while (i_ < s_.size() && s_[i_] >= '0' && s_[i_] <= '9') {
+                ++i_;
+            }
+            if (i_ == exponent) {
+                return false;
+            }
+        }
+        token = s_.substr(start, i_ - start);
         return true;
     }
-    if (state_ != RowArray || row_.size() >= packet.fields.size()) {
+
+    // {"$date":"..."} or {"$blob":"..."}: the one member's text.
+    bool Wrapped(std::string_view name, std::string& text) {
+        return Literal("{") && Key(name) && String(text) && Literal("}");
+    }
+
+    bool Cell(FieldType type, Row& row) {
+        Space();
+        if (i_ >= s_.size()) {
+            return false;
+        }
+        const char c = s_[i_];
+        if (s_.compare(i_, 4, "null") == 0) {
+            i_ += 4;
+            row.emplace_back();
+            return true;
+        }
+        switch (type) {
+        case FieldType::String:
+        case FieldType::FixedString:
+        case FieldType::Memo: {
+            std::string text;
+            if (c != '"' || !String(text)) {
+                return false;
+            }
+            row.emplace_back(std::move(text));
+            return true;
+        }
+        case FieldType::DateTime: {
+            std::string text;
+            TDateTime dt;
+            if (!Wrapped("$date", text) || !TryParseIsoText(text, dt)) {
+                return false;
+            }
+            row.emplace_back(dt);
+            return true;
+        }
+        case FieldType::Integer:
+        case FieldType::Float: {
+            std::string_view token;
+            bool isFloat = false;
+            if (!Number(token, isFloat)) {
+                return false;
+            }
+            if (type == FieldType::Integer) {
+                std::int64_t n = 0;
+                const auto [end, ec] = std::from_chars(token.begin(), token.end(), n);
+                if (isFloat || ec != std::errc() || end != token.end()) {
+                    return false;
+                }
+                row.emplace_back(n);
+                return true;
+            }
+            double d = 0;
+            const auto [end, ec] = std::from_chars(token.begin(), token.end(), d);
+            if (ec != std::errc() || end != token.end()) {
+                return false;
+            }
+            row.emplace_back(d);
+            return true;
+        }
+        case FieldType::Boolean:
+            if (s_.compare(i_, 4, "true") == 0) {
+                i_ += 4;
+                row.emplace_back(true);
+                return true;
+            }
+            if (s_.compare(i_, 5, "false") == 0) {
+                i_ += 5;
+                row.emplace_back(false);
+                return true;
+            }
+            return false;
+        case FieldType::Blob: {
+            std::string text;
+            if (!Wrapped("$blob", text)) {
+                return false;
+            }
+            try {
+                row.emplace_back(Blob{Base64Decode(text)});
+            } catch (const Exception&) {
+                return false;
+            }
+            return true;
+        }
+        }
         return false;
     }
-    const FieldType type = packet.fields[row_.size()].type;
-    if (type != FieldType::String && type != FieldType::FixedString && type != FieldType::Memo) {
-        return false;
-    }
-    row_.emplace_back(std::move(v));
-    return true;
-}
+
+    std::string_view s_;
+    size_t i_ = 0;
+};
 
 } // namespace
 
 std::optional<DataPacket> TryReadRowPacket(std::string_view text) {
-    RowPacketReader reader;
-    bool ok = false;
-    try {
-        ok = json::sax_parse(text, &reader);
-    } catch (const std::exception&) {
+    DataPacket packet;
+    if (!RowReader(text).Read(packet)) {
         return std::nullopt;
     }
-    if (!ok || !reader.complete) {
-        return std::nullopt;
-    }
-    return std::move(reader.packet);
+    return packet;
 }

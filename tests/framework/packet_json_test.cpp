@@ -87,6 +87,32 @@ TEST(PacketJson, TheFastReaderAgreesWithTheOrdinaryOneOrDeclines) {
         EDataPacketError);
 }
 
+TEST(PacketJson, TheFastReaderReadsTextsAsTheOrdinaryOneDoes) {
+    const std::string head = R"({"$packet":{"fields":[{"name":"A","type":"string"}],"rows":[[)";
+    for (const char* cell : {R"("\u00e7\u00E3o")", R"("\ud83d\ude00")", R"("a\/b\\c\"d\n\t\r\b\f")",
+                             R"("")", R"("ção 😀")", "null"}) {
+        const std::string text = head + cell + "]]}}";
+        const std::optional<DataPacket> fast = TryReadRowPacket(text);
+        ASSERT_TRUE(fast.has_value()) << cell;
+        EXPECT_EQ(*fast, PacketFromJson(nlohmann::json::parse(text)["$packet"])) << cell;
+    }
+    // A lone surrogate, a raw control character, bytes that are not UTF-8, an unknown
+    // escape: declined, for the ordinary reader to refuse with its reason.
+    for (const char* cell : {R"("\ud800")", "\"a\x01\"", "\"\xC0\xAF\"", R"("\x")"}) {
+        EXPECT_FALSE(TryReadRowPacket(head + cell + "]]}}").has_value()) << cell;
+    }
+    const std::string numbers = R"({"$packet":{"fields":[{"name":"N","type":"integer"},)"
+                                R"({"name":"F","type":"float"}],"rows":[)";
+    for (const char* row : {"[01,1.0]", "[1,1e400]", "[1.0,1]", "[-,1]", "[1,.5]"}) {
+        EXPECT_FALSE(TryReadRowPacket(numbers + row + "]}}").has_value()) << row;
+    }
+    const std::optional<DataPacket> read = TryReadRowPacket(numbers + "[-12,3],[0,-2.5e-3]]}}");
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->rows[0][0], Variant(std::int64_t{-12}));
+    EXPECT_EQ(read->rows[0][1], Variant(3.0));
+    EXPECT_EQ(read->rows[1][1], Variant(-2.5e-3));
+}
+
 TEST(PacketJson, DeltaRoundTripsWithStatesAndOriginalValues) {
     DataPacket delta;
     delta.isDelta = true;
