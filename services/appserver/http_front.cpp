@@ -1,8 +1,6 @@
 #include "appserver/http_front.h"
 
-#include "appserver/http_request.h"
-#include "appserver/jsonrpc.h"
-#include "appserver/replay_cache.h"
+#include "appserver/http_front_impl.h"
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -33,24 +31,6 @@
 
 namespace oca::server {
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-constexpr const char* kJson = "application/json; charset=utf-8";
-
-std::mutex g_logMutex;
-
-std::string ErrorBody(const char* text) {
-    return std::string("{\"error\":\"") + text + "\"}";
-}
-
-/// A content fingerprint for the replay cache: a repeat must carry the same text.
-std::string Fingerprint(const std::string& body) {
-    return std::to_string(body.size()) + ":" + std::to_string(std::hash<std::string>{}(body));
-}
-
-} // namespace
-
 bool SameSecret(const std::string& given, const std::string& expected) {
     unsigned char diff = given.size() == expected.size() ? 0 : 1;
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -78,111 +58,6 @@ std::string LogSafe(const std::string& text, size_t limit) {
     }
     return out;
 }
-
-// -- the state of the front ----------------------------------------------------------------
-
-struct HttpFront::Impl {
-    enum class Phase { Idle, Head, Body, Working, Writing, Draining };
-
-    struct Connection {
-        int fd = -1;
-        Phase phase = Phase::Idle;
-        std::string in;
-        std::string out;  ///< an answer, or the head of one whose body follows
-        std::string body; ///< a large answer's body, sent after `out` without a copy
-        size_t written = 0;
-        HttpRequest request;
-        size_t headSize = 0;
-        bool closeAfter = false;
-        Clock::time_point deadline;
-        Clock::time_point lastActive;
-        std::shared_ptr<std::atomic<bool>> gone;
-        SSL* ssl = nullptr; ///< with TLS: the session over fd
-    };
-
-    struct Job {
-        std::uint64_t connection;
-        HttpRequest request;
-        std::shared_ptr<std::atomic<bool>> gone;
-        Clock::time_point received;
-    };
-
-    struct Done {
-        std::uint64_t connection;
-        std::string answer;
-        std::string body;
-        bool close;
-    };
-
-    Impl(OcorAtendimento& server, HttpOptions options)
-        : server(server), options(std::move(options)) {}
-    ~Impl();
-
-    void Bind();
-    void SetUpTls();
-    void StartWorkers();
-    // Reading and writing, in the clear or over TLS: bytes moved, 0 when the peer closed,
-    // kLater when nothing can move now, kFailed when the connection is broken.
-    static constexpr long kLater = -1;
-    static constexpr long kFailed = -2;
-    long Receive(Connection& c, char* buffer, size_t size);
-    long Transmit(Connection& c, const char* data, size_t size);
-    void Serve();
-    void Shutdown();
-
-    // The loop's own work.
-    void Accept();
-    void OnEvent(std::uint64_t id, std::uint32_t events);
-    void ReadFrom(std::uint64_t id, Connection& c);
-    void Advance(std::uint64_t id, Connection& c);
-    void StartRequest(std::uint64_t id, Connection& c);
-    void Dispatch(std::uint64_t id, Connection& c);
-    void Answer(std::uint64_t id, Connection& c, std::string text, bool close,
-                std::string body = {});
-    void WriteTo(std::uint64_t id, Connection& c);
-    void Close(std::uint64_t id);
-    void Linger(std::uint64_t id, Connection& c);
-    void Watch(std::uint64_t id, Connection& c, std::uint32_t events);
-    void TakeFinished();
-    void Sweep();
-    void CloseLongestIdle();
-
-    // The workers' work.
-    void Work();
-    /// The answer to a request: its text, or its head with the body left in `body`.
-    std::string Respond(const Job& job, bool& close, std::string& body);
-    std::string RunCalls(const Job& job);
-    /// Whether a request may call a method that writes (and so is worth replaying): its
-    /// text names one. A read that only mentions one is replayed too, harmlessly.
-    bool MayWrite(const std::string& body) const;
-    static constexpr size_t kMaxReplayed = 1 << 20;
-    void LogLine(const std::string& method, bool notification, const std::string& result,
-                 Clock::time_point started) const;
-
-    OcorAtendimento& server;
-    HttpOptions options;
-    int listenFd = -1;
-    int epollFd = -1;
-    int wakeFd = -1;
-    int port = 0;
-    SSL_CTX* tls = nullptr;
-    std::atomic<bool> stopping{false};
-    std::atomic<bool> serving{false};
-    std::thread loopThread;
-
-    std::unordered_map<std::uint64_t, Connection> connections;
-    std::uint64_t nextId = 2; // 0 and 1 name the listening socket and the wake-up
-
-    std::mutex jobsMutex;
-    std::condition_variable jobsReady;
-    std::deque<Job> jobs;
-    std::vector<std::thread> workers;
-
-    std::mutex doneMutex;
-    std::vector<Done> finished;
-
-    ReplayCache replays;
-};
 
 HttpFront::Impl::~Impl() {
     Shutdown();
@@ -352,6 +227,11 @@ void HttpFront::Impl::Serve() {
         if (c.gone) {
             *c.gone = true;
         }
+        if (c.stream) {
+            const std::lock_guard<std::mutex> lock(c.stream->mutex);
+            c.stream->gone = true;
+            c.stream->drained.notify_all();
+        }
         if (c.ssl) {
             SSL_free(c.ssl);
         }
@@ -410,6 +290,11 @@ void HttpFront::Impl::Close(std::uint64_t id) {
     }
     if (it->second.gone) {
         *it->second.gone = true;
+    }
+    if (it->second.stream) {
+        const std::lock_guard<std::mutex> lock(it->second.stream->mutex);
+        it->second.stream->gone = true;
+        it->second.stream->drained.notify_all();
     }
     ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
     if (it->second.ssl) {
@@ -593,7 +478,8 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
         if (jobs.size() < options.maxQueued) {
             c.phase = Phase::Working;
             c.gone = std::make_shared<std::atomic<bool>>(false);
-            jobs.push_back(Job{id, std::move(c.request), c.gone, Clock::now()});
+            c.stream = std::make_shared<StreamState>();
+            jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now()});
         }
     }
     if (c.phase != Phase::Working) {
@@ -605,28 +491,44 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
     Watch(id, c, EPOLLRDHUP);
 }
 
-void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, bool close,
-                             std::string body) {
+void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, bool close) {
+    std::vector<std::string> pieces;
+    pieces.push_back(std::move(text));
+    Send(id, c, std::move(pieces), close, false);
+}
+
+void HttpFront::Impl::Send(std::uint64_t id, Connection& c, std::vector<std::string> pieces,
+                           bool close, bool more) {
     c.phase = Phase::Writing;
-    c.out = std::move(text);
-    c.body = std::move(body);
-    c.written = 0;
+    for (std::string& piece : pieces) {
+        if (!piece.empty()) {
+            c.queue.push_back(std::move(piece));
+        }
+    }
+    c.streaming = more;
     c.closeAfter = c.closeAfter || close;
     c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
     WriteTo(id, c);
 }
 
 void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
-    const size_t total = c.out.size() + c.body.size();
-    while (c.written < total) {
-        const bool head = c.written < c.out.size();
-        const char* from =
-            head ? c.out.data() + c.written : c.body.data() + (c.written - c.out.size());
-        const size_t left = head ? c.out.size() - c.written : total - c.written;
-        const long n = Transmit(c, from, left);
+    bool large = false;
+    while (!c.queue.empty()) {
+        const std::string& piece = c.queue.front();
+        const long n = Transmit(c, piece.data() + c.sent, piece.size() - c.sent);
         if (n > 0) {
-            c.written += static_cast<size_t>(n);
+            c.sent += static_cast<size_t>(n);
             c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
+            if (c.sent == piece.size()) {
+                large = large || piece.size() > (16 << 20);
+                if (c.stream) {
+                    const std::lock_guard<std::mutex> lock(c.stream->mutex);
+                    c.stream->queued -= std::min(c.stream->queued, piece.size());
+                    c.stream->drained.notify_all();
+                }
+                c.queue.pop_front();
+                c.sent = 0;
+            }
             continue;
         }
         if (n == kLater) {
@@ -636,20 +538,24 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
         Close(id);
         return;
     }
-    if (c.body.size() > (16 << 20)) {
+    if (large) {
         // A large answer's memory goes back to the system, not to this process's heap:
         // the server returns to its idle size after a load.
-        c.body = std::string();
         ::malloc_trim(0);
     }
-    c.body = std::string();
+    if (c.streaming) {
+        // Sent all there is; the worker writes more. Only a hang-up is watched meanwhile.
+        c.deadline = Clock::time_point::max();
+        Watch(id, c, EPOLLRDHUP);
+        return;
+    }
     if (c.closeAfter) {
         Linger(id, c);
         return;
     }
-    c.out = std::string();
     c.phase = Phase::Idle;
     c.gone.reset();
+    c.stream.reset();
     c.lastActive = Clock::now();
     c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
     Watch(id, c, EPOLLIN | EPOLLRDHUP);
@@ -668,7 +574,7 @@ void HttpFront::Impl::Linger(std::uint64_t id, Connection& c) {
     ::shutdown(c.fd, SHUT_WR);
     c.phase = Phase::Draining;
     c.in = std::string();
-    c.out = std::string();
+    c.queue.clear();
     c.deadline = Clock::now() + std::chrono::seconds(2);
     Watch(id, c, EPOLLIN | EPOLLRDHUP);
 }
@@ -681,9 +587,14 @@ void HttpFront::Impl::TakeFinished() {
     }
     for (Done& d : done) {
         const auto it = connections.find(d.connection);
-        if (it != connections.end()) {
-            Answer(d.connection, it->second, std::move(d.answer), d.close, std::move(d.body));
+        if (it == connections.end()) {
+            continue;
         }
+        if (d.abort) {
+            Close(d.connection);
+            continue;
+        }
+        Send(d.connection, it->second, std::move(d.pieces), d.close, d.more);
     }
 }
 
@@ -705,108 +616,6 @@ void HttpFront::Impl::Sweep() {
         }
         Close(id);
     }
-}
-
-// -- the workers ---------------------------------------------------------------------------
-
-void HttpFront::Impl::Work() {
-    for (;;) {
-        Job job;
-        {
-            std::unique_lock<std::mutex> lock(jobsMutex);
-            jobsReady.wait(lock, [this] { return stopping || !jobs.empty(); });
-            if (stopping) {
-                return;
-            }
-            job = std::move(jobs.front());
-            jobs.pop_front();
-        }
-        bool close = !job.request.KeepAlive();
-        std::string body;
-        std::string answer = Respond(job, close, body);
-        {
-            const std::lock_guard<std::mutex> lock(doneMutex);
-            finished.push_back(Done{job.connection, std::move(answer), std::move(body), close});
-        }
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto n = ::write(wakeFd, &one, sizeof one);
-    }
-}
-
-std::string HttpFront::Impl::Respond(const Job& job, bool& close, std::string& body) {
-    if (job.request.method == "GET") {
-        LogLine("(handshake)", false, "ok", job.received);
-        return HttpAnswer(200, kJson,
-                          "{\"object\":\"" + std::string(kObject) +
-                              "\",\"wire\":" + std::to_string(kWireVersion) + "}",
-                          !close);
-    }
-    const std::string* key = job.request.Header("idempotency-key");
-    if (!key || key->empty() || !MayWrite(job.request.body)) {
-        body = RunCalls(job);
-        return HttpHead(body.empty() ? 204 : 200, kJson, body.size(), !close);
-    }
-    if (key->size() > 200) {
-        close = true;
-        return HttpAnswer(400, kJson, ErrorBody("Idempotency-Key longa demais"), false);
-    }
-    switch (replays.Begin(*key, Fingerprint(job.request.body), body)) {
-    case ReplayCache::Claim::Repeat:
-        LogLine("-", false, "repetição respondida com a primeira resposta", job.received);
-        break;
-    case ReplayCache::Claim::Conflict:
-        close = true;
-        return HttpAnswer(400, kJson, ErrorBody("Idempotency-Key já usada com outra requisição"),
-                          false);
-    case ReplayCache::Claim::First:
-        body = RunCalls(job);
-        // Only a write needs replaying, and a write's answer is short.
-        replays.Finish(*key, body.size() <= kMaxReplayed ? std::optional<std::string>(body)
-                                                         : std::nullopt);
-        break;
-    }
-    return HttpHead(body.empty() ? 204 : 200, kJson, body.size(), !close);
-}
-
-bool HttpFront::Impl::MayWrite(const std::string& body) const {
-    for (const char* method : {"\"Confirma\"", "\"DelOcorr\"", "\"SetApuraQualif\""}) {
-        if (body.find(method) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string HttpFront::Impl::RunCalls(const Job& job) {
-    CallLimits limits;
-    limits.deadline = job.received + std::chrono::milliseconds(options.callTimeoutMs);
-    limits.seconds = options.callTimeoutMs / 1000;
-    limits.clientGone = job.gone;
-    std::vector<RpcOutcome> outcomes;
-    std::string body = HandleRpc(
-        job.request.body,
-        [&](const std::string& method, const std::vector<Variant>& params) {
-            return server.Call(method, params, limits);
-        },
-        outcomes, options.maxAnswer,
-        [&](const std::string& method, const std::vector<Variant>& params, std::string& text) {
-            return server.CallToText(method, params, limits, text);
-        });
-    for (const RpcOutcome& o : outcomes) {
-        LogLine(o.method, o.notification, o.result, job.received);
-    }
-    return body;
-}
-
-void HttpFront::Impl::LogLine(const std::string& method, bool notification,
-                              const std::string& result, Clock::time_point started) const {
-    if (!options.log) {
-        return;
-    }
-    const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
-    const std::lock_guard<std::mutex> lock(g_logMutex);
-    std::cerr << "rpc " << LogSafe(method, 64) << (notification ? " (notificação)" : "") << " "
-              << ms << " ms " << LogSafe(result, 400) << '\n';
 }
 
 // -- HttpFront -----------------------------------------------------------------------------

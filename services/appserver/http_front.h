@@ -25,7 +25,11 @@ struct HttpOptions {
     size_t maxAnswer = size_t{1} << 30; ///< larger answers are refused with an error
     size_t maxConnections = 10000;      ///< past this, the longest idle ones are closed
     size_t maxQueued = 1024;            ///< read requests waiting for a worker
-    bool log = true;                    ///< one line per call on stderr
+    /// A large answer goes out as it is read: its worker waits while this much is unsent,
+    /// for at most streamPatienceMs, and then buffers the rest for a client that lags.
+    size_t streamQueued = 4 << 20;
+    int streamPatienceMs = 2000;
+    bool log = true; ///< one line per call on stderr
     /// With both set, the front speaks only HTTPS: the certificate chain and its private
     /// key, PEM files. For servers that listen beyond loopback.
     std::string tlsCert;

@@ -176,6 +176,13 @@ std::string HttpHead(int status, std::string_view contentType, size_t length, bo
     return out;
 }
 
+std::string HttpChunkedHead(int status, std::string_view contentType, bool keepAlive) {
+    std::string head = HttpHead(status, contentType, 0, keepAlive);
+    const std::string length = "Content-Length: 0\r\n";
+    head.replace(head.find(length), length.size(), "Transfer-Encoding: chunked\r\n");
+    return head;
+}
+
 std::string HttpAnswer(int status, std::string_view contentType, std::string_view body,
                        bool keepAlive) {
     std::string out = HttpHead(status, contentType, body.size(), keepAlive);

@@ -41,6 +41,9 @@ HeadStatus ParseRequestHead(std::string_view bytes, HttpRequest& request, size_t
 /// 100), Connection, and the body.
 std::string HttpAnswer(int status, std::string_view contentType, std::string_view body,
                        bool keepAlive);
+/// The head of an answer whose body follows in chunks.
+std::string HttpChunkedHead(int status, std::string_view contentType, bool keepAlive);
+
 /// The head alone of an answer whose body of `length` bytes is sent after it.
 std::string HttpHead(int status, std::string_view contentType, size_t length, bool keepAlive);
 

@@ -183,9 +183,10 @@ Variant GetMovOcorr(db::Database& db, const Args& args) {
     return MakePacketVariant(QueryPacket(db, query.sql, query.params, RecordFields()));
 }
 
-void GetMovOcorrText(db::Database& db, const Args& args, std::string& text) {
+void GetMovOcorrText(db::Database& db, const Args& args, std::string& text,
+                     const std::function<void(std::string&)>& flush) {
     const SelectionQuery query = BuildSelection(args);
-    QueryPacketText(db, query.sql, query.params, RecordFields(), text);
+    QueryPacketText(db, query.sql, query.params, RecordFields(), text, flush);
 }
 
 } // namespace oca::server

@@ -132,21 +132,31 @@ Variant OcorAtendimento::Call(const std::string& method, const std::vector<Varia
 }
 
 bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Variant>& args,
-                                 const CallLimits& limits, std::string& text) {
+                                 const CallLimits& limits, std::string& text,
+                                 const std::function<void(std::string&)>& flush) {
     const auto it = texts_.find(method);
     if (it == texts_.end()) {
         return false;
     }
-    std::string written;
+    // Written in place after what the caller has; a failure takes back what was written
+    // while nothing has gone out yet.
+    const size_t start = text.size();
+    bool flushed = false;
+    const std::function<void(std::string&)> handOver = [&](std::string& out) {
+        flushed = true;
+        flush(out);
+    };
     const Variant failure = Guarded(method, false, limits, [&](db::Database& db) {
-        it->second(db, Args(method, args), written);
+        it->second(db, Args(method, args), text, flush ? handOver : nullptr);
         return Variant();
     });
     if (failure.IsError()) {
-        written.clear();
-        AppendVariantJson(written, failure);
+        if (flushed) {
+            throw RpcError(kInternalError, failure.AsString());
+        }
+        text.resize(start);
+        AppendVariantJson(text, failure);
     }
-    text += written;
     return true;
 }
 
@@ -245,7 +255,8 @@ DataPacket QueryPacket(db::Database& db, const std::string& sql,
 
 void QueryPacketText(db::Database& db, const std::string& sql,
                      const std::vector<std::pair<std::string, Variant>>& params,
-                     const std::vector<PacketField>& fields, std::string& out) {
+                     const std::vector<PacketField>& fields, std::string& out,
+                     const std::function<void(std::string&)>& flush) {
     auto st = Run(db, sql, params);
     PacketRowsWriter writer(out, fields);
     const size_t n = fields.size();
@@ -255,6 +266,9 @@ void QueryPacketText(db::Database& db, const std::string& sql,
             writer.Cell(Cell(st->Value(i), fields[i].type));
         }
         writer.EndRow();
+        if (flush && out.size() >= kFlushBytes) {
+            flush(out);
+        }
     }
     writer.Finish();
 }

@@ -90,8 +90,12 @@ public:
     /// For a method whose result can be written as wire text while it is read (a
     /// selection of many rows): runs it as Call would and appends the result's text (or
     /// its reported failure's) to `text`; false, with nothing run, for other methods.
+    /// With `flush`, the text written so far is handed to it now and then (and cleared),
+    /// so that a large answer goes out as it is read; a failure after a flush cannot be
+    /// told in the text any more and raises RpcError.
     bool CallToText(const std::string& method, const std::vector<Variant>& args,
-                    const CallLimits& limits, std::string& text);
+                    const CallLimits& limits, std::string& text,
+                    const std::function<void(std::string&)>& flush = nullptr);
     /// The calling thread's connection (opened on first use).
     db::Database& Connection();
 
@@ -101,7 +105,8 @@ private:
         Method run;
         bool writes;
     };
-    using TextMethod = std::function<void(db::Database&, const Args&, std::string&)>;
+    using TextMethod = std::function<void(db::Database&, const Args&, std::string&,
+                                          const std::function<void(std::string&)>&)>;
     /// Runs `run` on the calling thread's connection within the call's limits (queued
     /// behind other writers when it writes); failures come back as a ServerError.
     Variant Guarded(const std::string& method, bool writes, const CallLimits& limits,
@@ -125,7 +130,8 @@ Variant GetSysDate(db::Database& db, const Args& args);
 Variant GetParamFilial(db::Database& db, const Args& args);
 Variant GetMovOcorr(db::Database& db, const Args& args);
 /// GetMovOcorr's result written as wire text while the rows are read.
-void GetMovOcorrText(db::Database& db, const Args& args, std::string& text);
+void GetMovOcorrText(db::Database& db, const Args& args, std::string& text,
+                     const std::function<void(std::string&)>& flush);
 Variant GetDescMovOcorr(db::Database& db, const Args& args);
 Variant GetParecer(db::Database& db, const Args& args);
 Variant ValidNF(db::Database& db, const Args& args);
@@ -149,9 +155,12 @@ SelectionQuery BuildSelection(const Args& args);
 DataPacket QueryPacket(db::Database& db, const std::string& sql,
                        const std::vector<std::pair<std::string, Variant>>& params,
                        std::vector<PacketField> fields);
-/// The same rows written straight into their wire text, appended to `out`.
+/// The same rows written straight into their wire text, appended to `out`; with `flush`,
+/// `out` is handed to it whenever it passes kFlushBytes.
 void QueryPacketText(db::Database& db, const std::string& sql,
                      const std::vector<std::pair<std::string, Variant>>& params,
-                     const std::vector<PacketField>& fields, std::string& out);
+                     const std::vector<PacketField>& fields, std::string& out,
+                     const std::function<void(std::string&)>& flush = nullptr);
+constexpr size_t kFlushBytes = 1 << 20;
 
 } // namespace oca::server

@@ -14,8 +14,13 @@
 /// careless client might, and reads what comes back.
 class RawClient {
 public:
-    explicit RawClient(int port) {
+    /// `window`: a receive buffer of that many bytes (0: the system's, which on loopback
+    /// may grow to tens of megabytes), for a client that must fall behind.
+    explicit RawClient(int port, int window = 0) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (window > 0) {
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
+        }
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
@@ -57,6 +62,17 @@ public:
         return out;
     }
 
+    /// The first bytes that arrive within `ms`, without waiting for the rest.
+    std::string ReadSome(int ms) {
+        char buffer[65536];
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, ms) <= 0) {
+            return {};
+        }
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+    }
+
     /// Whether the server has closed its side (reading gives end of file at once).
     bool ClosedByServer(int ms) {
         pollfd p{fd_, POLLIN, 0};
@@ -94,7 +110,8 @@ private:
         }
         const size_t at = text.find("Content-Length: ");
         if (at == std::string::npos || at > end) {
-            return text.rfind("HTTP/1.1 204", 0) == 0 || text.rfind("HTTP/1.1 100", 0) == 0;
+            return text.rfind("HTTP/1.1 204", 0) == 0 || text.rfind("HTTP/1.1 100", 0) == 0 ||
+                   (text.size() >= 5 && text.compare(text.size() - 5, 5, "0\r\n\r\n") == 0);
         }
         return text.size() - end - 4 >= std::stoul(text.substr(at + 16));
     }

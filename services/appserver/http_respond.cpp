@@ -1,0 +1,206 @@
+// The workers of the HTTP front: each takes a request read whole, runs its calls and
+// hands the answer back to the loop, a large one in pieces as it is written.
+#include "appserver/http_front_impl.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+namespace oca::server {
+
+namespace {
+
+std::mutex g_logMutex;
+
+/// A content fingerprint for the replay cache: a repeat must carry the same text.
+std::string Fingerprint(const std::string& body) {
+    return std::to_string(body.size()) + ":" + std::to_string(std::hash<std::string>{}(body));
+}
+
+// The pieces that carry `data` as one chunk of a chunked answer.
+void Chunk(std::vector<std::string>& pieces, std::string data) {
+    if (data.empty()) {
+        return;
+    }
+    char size[24];
+    std::snprintf(size, sizeof size, "%zx\r\n", data.size());
+    pieces.emplace_back(size);
+    pieces.push_back(std::move(data));
+    pieces.emplace_back("\r\n");
+}
+
+} // namespace
+
+void HttpFront::Impl::Work() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(jobsMutex);
+            jobsReady.wait(lock, [this] { return stopping || !jobs.empty(); });
+            if (stopping) {
+                return;
+            }
+            job = std::move(jobs.front());
+            jobs.pop_front();
+        }
+        Done done;
+        done.connection = job.connection;
+        done.close = !job.request.KeepAlive();
+        bool streamed = false;
+        done.pieces = Respond(job, done.close, streamed, done.abort);
+        Hand(std::move(done));
+    }
+}
+
+void HttpFront::Impl::Hand(Done done) {
+    {
+        const std::lock_guard<std::mutex> lock(doneMutex);
+        finished.push_back(std::move(done));
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto n = ::write(wakeFd, &one, sizeof one);
+}
+
+void HttpFront::Impl::Stream(const Job& job, std::vector<std::string> pieces) {
+    size_t bytes = 0;
+    for (const std::string& p : pieces) {
+        bytes += p.size();
+    }
+    {
+        // A client that reads at the network's pace keeps the rows waiting for it, so that
+        // the answer never lies whole in memory. One that falls behind for long gets the
+        // rest buffered instead: it must not hold a worker the others need.
+        std::unique_lock<std::mutex> lock(job.stream->mutex);
+        if (!job.stream->buffered &&
+            !job.stream->drained.wait_for(
+                lock, std::chrono::milliseconds(options.streamPatienceMs),
+                [&] { return job.stream->gone || job.stream->queued < options.streamQueued; })) {
+            job.stream->buffered = true;
+        }
+        if (job.stream->gone) {
+            throw RpcError(kClientGone, "o cliente desconectou durante a resposta.");
+        }
+        job.stream->queued += bytes;
+    }
+    Done done;
+    done.connection = job.connection;
+    done.pieces = std::move(pieces);
+    done.more = true;
+    Hand(std::move(done));
+}
+
+std::vector<std::string> HttpFront::Impl::Respond(const Job& job, bool& close, bool& streamed,
+                                                  bool& broken) {
+    std::vector<std::string> pieces;
+    if (job.request.method == "GET") {
+        LogLine("(handshake)", false, "ok", job.received);
+        pieces.push_back(HttpAnswer(200, kJson,
+                                    "{\"object\":\"" + std::string(kObject) +
+                                        "\",\"wire\":" + std::to_string(kWireVersion) + "}",
+                                    !close));
+        return pieces;
+    }
+    std::string body;
+    const std::string* key = job.request.Header("idempotency-key");
+    if (!key || key->empty() || !MayWrite(job.request.body)) {
+        body = RunCalls(job, close, streamed, broken);
+    } else if (key->size() > 200) {
+        close = true;
+        pieces.push_back(HttpAnswer(400, kJson, ErrorBody("Idempotency-Key longa demais"), false));
+        return pieces;
+    } else {
+        switch (replays.Begin(*key, Fingerprint(job.request.body), body)) {
+        case ReplayCache::Claim::Repeat:
+            LogLine("-", false, "repetição respondida com a primeira resposta", job.received);
+            break;
+        case ReplayCache::Claim::Conflict:
+            close = true;
+            pieces.push_back(HttpAnswer(
+                400, kJson, ErrorBody("Idempotency-Key já usada com outra requisição"), false));
+            return pieces;
+        case ReplayCache::Claim::First:
+            body = RunCalls(job, close, streamed, broken);
+            // Only a write needs replaying, and a write's answer is short.
+            replays.Finish(*key, !streamed && body.size() <= kMaxReplayed
+                                     ? std::optional<std::string>(body)
+                                     : std::nullopt);
+            break;
+        }
+    }
+    if (streamed) {
+        Chunk(pieces, std::move(body));
+        pieces.emplace_back("0\r\n\r\n");
+        return pieces;
+    }
+    pieces.push_back(HttpHead(body.empty() ? 204 : 200, kJson, body.size(), !close));
+    pieces.push_back(std::move(body));
+    return pieces;
+}
+
+bool HttpFront::Impl::MayWrite(const std::string& body) const {
+    for (const char* method : {"\"Confirma\"", "\"DelOcorr\"", "\"SetApuraQualif\""}) {
+        if (body.find(method) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string HttpFront::Impl::RunCalls(const Job& job, bool close, bool& streamed, bool& broken) {
+    CallLimits limits;
+    limits.deadline = job.received + std::chrono::milliseconds(options.callTimeoutMs);
+    limits.seconds = options.callTimeoutMs / 1000;
+    limits.clientGone = job.gone;
+    // A single call's large answer goes out in chunks as its rows are read; a batch's
+    // answers are gathered, as they are answered one after the other.
+    const size_t first = job.request.body.find_first_not_of(" \t\r\n");
+    const bool single = first != std::string::npos && job.request.body[first] == '{';
+    size_t sent = 0;
+    const std::function<void(std::string&)> flush = [&](std::string& text) {
+        sent += text.size();
+        if (sent > options.maxAnswer) {
+            throw RpcError(kAnswerTooLarge, "A resposta passa do limite do servidor.");
+        }
+        std::vector<std::string> pieces;
+        if (!streamed) {
+            pieces.push_back(HttpChunkedHead(200, kJson, !close));
+            streamed = true;
+        }
+        std::string data;
+        data.swap(text);
+        text.reserve(data.capacity());
+        Chunk(pieces, std::move(data));
+        Stream(job, std::move(pieces));
+    };
+    std::vector<RpcOutcome> outcomes;
+    std::string body = HandleRpc(
+        job.request.body,
+        [&](const std::string& method, const std::vector<Variant>& params) {
+            return server.Call(method, params, limits);
+        },
+        outcomes, options.maxAnswer,
+        [&](const std::string& method, const std::vector<Variant>& params, std::string& text) {
+            return server.CallToText(method, params, limits, text, single ? flush : nullptr);
+        });
+    for (const RpcOutcome& o : outcomes) {
+        LogLine(o.method, o.notification, o.result, job.received);
+    }
+    // Once the answer has begun to go out, a failure can no longer be told in it: the
+    // connection is cut and the client sees the answer broken off.
+    broken = streamed && !outcomes.empty() && outcomes[0].result.rfind("erro ", 0) == 0;
+    return body;
+}
+
+void HttpFront::Impl::LogLine(const std::string& method, bool notification,
+                              const std::string& result, Clock::time_point started) const {
+    if (!options.log) {
+        return;
+    }
+    const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    const std::lock_guard<std::mutex> lock(g_logMutex);
+    std::cerr << "rpc " << LogSafe(method, 64) << (notification ? " (notificação)" : "") << " "
+              << ms << " ms " << LogSafe(result, 400) << '\n';
+}
+
+} // namespace oca::server

@@ -1,0 +1,92 @@
+// A large selection goes out in chunks as its rows are read: the client gets the same
+// answer, and a client that hangs up or stops reading holds neither a worker nor memory.
+#include "raw_client.h"
+#include "server_fixture.h"
+
+#include "appserver/jsonrpc.h"
+
+#include "core/exceptions.h"
+
+#include <gmock/gmock.h>
+
+#include <future>
+#include <thread>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+class Stream : public ServerTest {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        // Small, so that a client that reads nothing fills it at once.
+        options.streamQueued = 64 << 10;
+        options.streamPatienceMs = 300;
+        options.threads = 2;
+    }
+    void SetUp() override {
+        ServerTest::SetUp();
+        // About 11 MB of answer: more than the sockets on both ends hold.
+        oca::db::Database::Open(url)->ExecuteScript(
+            "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 30000) "
+            "INSERT INTO MOVOCORR (CDFILILANCMO, NROCORRMOV, CDFILIAL, CDFORNECED, DTOCORRMOV, "
+            "CDOPERADOR, DSSUMARIAOC, NMPESSIDETOC) SELECT '0001', printf('%010d', 100 + I), "
+            "'0001', '000001', '2026-10-10 10:00:00', '001', 'Resumo ' || I, "
+            "'Pessoa identificada número ' || I FROM N");
+    }
+    static std::vector<Variant> Everything() {
+        return {Variant(""),
+                Variant("T"),
+                Variant(""),
+                Variant("T"),
+                Variant(""),
+                Variant("T"),
+                Variant(EncodeDate(2000, 1, 1)),
+                Variant(EncodeDate(2099, 1, 1)),
+                Variant(""),
+                Variant("T"),
+                Variant(""),
+                Variant(""),
+                Variant("")};
+    }
+    static std::string Request() {
+        return RawClient::Post(oca::server::MakeRpcRequest(1, "GetMovOcorr", Everything()),
+                               "segredo");
+    }
+    bool Serving() { return net.Call("GetSysDate").AsPacket().rows.size() == 1; }
+};
+
+TEST_F(Stream, TheClientGetsTheSameAnswerInChunks) {
+    const Variant streamed = net.Call("GetMovOcorr", Everything());
+    const Variant whole = server->Call("GetMovOcorr", Everything());
+    ASSERT_GT(whole.AsPacket().rows.size(), 30000u);
+    EXPECT_EQ(streamed.AsPacket(), whole.AsPacket());
+    RawClient raw(port);
+    raw.Send(Request());
+    EXPECT_THAT(raw.ReadSome(3000), HasSubstr("Transfer-Encoding: chunked"));
+}
+
+TEST_F(Stream, ClientsThatHangUpOrStopReadingHoldNoWorker) {
+    // More than the workers: each hangs up after the first bytes.
+    for (int i = 0; i < 10; ++i) {
+        RawClient raw(port);
+        raw.Send(Request());
+        EXPECT_EQ(RawClient::Status(raw.ReadSome(3000)), 200);
+    }
+    EXPECT_TRUE(Serving());
+    // More than the workers again, each reading nothing at all, and staying.
+    std::vector<std::unique_ptr<RawClient>> idle;
+    for (int i = 0; i < 10; ++i) {
+        idle.push_back(std::make_unique<RawClient>(port, 4096));
+        idle.back()->Send(Request());
+    }
+    // Starved, the call would wait as long as the readers do: a generous watchdog tells.
+    auto served = std::async(std::launch::async, [this] { return Serving(); });
+    ASSERT_EQ(served.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "clients that read nothing hold the workers";
+    EXPECT_TRUE(served.get());
+    // The one that reads at last gets the whole answer.
+    EXPECT_THAT(idle.front()->Read(5000), ::testing::EndsWith("}\r\n0\r\n\r\n"));
+}
+
+} // namespace
