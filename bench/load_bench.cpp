@@ -7,6 +7,7 @@
 // Usage: bench_load [SIZE...] [--rounds N]   (default sizes 10000 100000, 5 rounds)
 #include "appserver/jsonrpc.h"
 #include "appserver/server.h"
+#include "bench_support.h"
 #include "core/packet_json.h"
 #include "framework/data/client_dataset.h"
 #include "framework/net/net_connection.h"
@@ -58,53 +59,9 @@ void ResetPeak(pid_t pid) {
     std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
 }
 
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-std::vector<Variant> Everything() {
-    return {Variant(""),
-            Variant("T"),
-            Variant(""),
-            Variant("T"),
-            Variant(""),
-            Variant("T"),
-            Variant(EncodeDate(2000, 1, 1)),
-            Variant(EncodeDate(2099, 12, 31)),
-            Variant(""),
-            Variant("T"),
-            Variant(""),
-            Variant(""),
-            Variant("")};
-}
-
-// The selection's text with its values written in, for the command line.
-std::string PlainSql() {
-    const std::vector<Variant> args = Everything();
-    const std::string method = "GetMovOcorr";
-    const auto q = oca::server::BuildSelection(oca::server::Args(method, args));
-    std::string sql = q.sql;
-    for (const auto& [name, value] : q.params) {
-        const std::string literal =
-            "'" +
-            (value.Type() == VarType::DateTime ? ToIsoText(*value.Get<TDateTime>())
-                                               : value.AsString()) +
-            "'";
-        const std::string mark = ":" + name;
-        for (size_t at = sql.find(mark); at != std::string::npos; at = sql.find(mark)) {
-            sql.replace(at, mark.size(), literal);
-        }
-    }
-    return sql;
-}
+using bench::Everything;
+using bench::FreePort;
+using bench::PlainSql;
 
 struct Stats {
     double min, median;

@@ -279,19 +279,7 @@ namespace {
 
 // The selection written while its rows are read is the same text as the packet's.
 TEST_F(ServerTest, ASelectionWrittenAsItIsReadIsTheSameTextAsItsPacket) {
-    const std::vector<Variant> args = {Variant(""),
-                                       Variant("T"),
-                                       Variant(""),
-                                       Variant("T"),
-                                       Variant(""),
-                                       Variant("T"),
-                                       Variant(EncodeDate(2000, 1, 1)),
-                                       Variant(EncodeDate(2099, 12, 31)),
-                                       Variant(""),
-                                       Variant("T"),
-                                       Variant(""),
-                                       Variant(""),
-                                       Variant("")};
+    const std::vector<Variant> args = WholeSelection();
     std::string text;
     ASSERT_TRUE(server->CallToText("GetMovOcorr", args, {}, text));
     const Variant packet = server->Call("GetMovOcorr", args);

@@ -23,6 +23,23 @@ inline std::string CompanySeed() {
     return text.str();
 }
 
+/// GetMovOcorr's parameters for every occurrence dated from 2000 to 2099.
+inline std::vector<Variant> WholeSelection() {
+    return {Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant("T"),
+            Variant(EncodeDate(2000, 1, 1)),
+            Variant(EncodeDate(2099, 12, 31)),
+            Variant(""),
+            Variant("T"),
+            Variant(""),
+            Variant(""),
+            Variant("")};
+}
+
 /// A fresh database file, the server object, its HTTP front on a free loopback port,
 /// and a client connection to it.
 class ServerTest : public ::testing::Test {

@@ -34,31 +34,16 @@ protected:
             "'0001', '000001', '2026-10-10 10:00:00', '001', 'Resumo ' || I, "
             "'Pessoa identificada número ' || I FROM N");
     }
-    static std::vector<Variant> Everything() {
-        return {Variant(""),
-                Variant("T"),
-                Variant(""),
-                Variant("T"),
-                Variant(""),
-                Variant("T"),
-                Variant(EncodeDate(2000, 1, 1)),
-                Variant(EncodeDate(2099, 1, 1)),
-                Variant(""),
-                Variant("T"),
-                Variant(""),
-                Variant(""),
-                Variant("")};
-    }
     static std::string Request() {
-        return RawClient::Post(oca::server::MakeRpcRequest(1, "GetMovOcorr", Everything()),
+        return RawClient::Post(oca::server::MakeRpcRequest(1, "GetMovOcorr", WholeSelection()),
                                "segredo");
     }
     bool Serving() { return net.Call("GetSysDate").AsPacket().rows.size() == 1; }
 };
 
 TEST_F(Stream, TheClientGetsTheSameAnswerInChunks) {
-    const Variant streamed = net.Call("GetMovOcorr", Everything());
-    const Variant whole = server->Call("GetMovOcorr", Everything());
+    const Variant streamed = net.Call("GetMovOcorr", WholeSelection());
+    const Variant whole = server->Call("GetMovOcorr", WholeSelection());
     ASSERT_GT(whole.AsPacket().rows.size(), 30000u);
     EXPECT_EQ(streamed.AsPacket(), whole.AsPacket());
     RawClient raw(port);
