@@ -121,6 +121,7 @@ SizeResult Measure(int size, int rounds) {
     {
         // The answer's size, as it travels.
         httplib::Client raw("127.0.0.1", port);
+        raw.set_read_timeout(600, 0);
         const auto body = raw.Post("/rpc/OCA0080A.rdmOcorAtendimento",
                                    oca::server::MakeRpcRequest(1, "GetMovOcorr", Everything()),
                                    "application/json");
