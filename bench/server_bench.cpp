@@ -84,6 +84,7 @@ void MeasureConfirma(const std::string& file) {
                     {"NROCORRMOV", FieldType::String, 10}, {"DTOCORRMOV", FieldType::DateTime},
                     {"CDOPERADOR", FieldType::String, 12}, {"DSSUMARIAOC", FieldType::String, 30}};
     std::vector<double> latencies(kClients * kEach);
+    std::vector<std::string> numbers(kClients * kEach);
     const auto start = Clock::now();
     std::vector<std::thread> threads;
     for (int c = 0; c < kClients; ++c) {
@@ -98,8 +99,11 @@ void MeasureConfirma(const std::string& file) {
                                   {Variant("0001"), Variant("0001"), Variant(""), Variant(Now()),
                                    Variant("001"), Variant("Medição")}}};
                 const auto t = Clock::now();
-                net.Call("Confirma", {MakePacketVariant(delta), Variant(), Variant(), Variant("")});
+                const std::string answer = net.Call("Confirma", {MakePacketVariant(delta),
+                                                                 Variant(), Variant(), Variant("")})
+                                               .AsString();
                 latencies[static_cast<size_t>(c * kEach + i)] = Seconds(t);
+                numbers[static_cast<size_t>(c * kEach + i)] = answer;
             }
         });
     }
@@ -107,6 +111,16 @@ void MeasureConfirma(const std::string& file) {
         t.join();
     }
     const double total = Seconds(start);
+    // Every answer a new number, none twice: a refused or doubled write is no throughput.
+    std::sort(numbers.begin(), numbers.end());
+    const bool allNumbers = std::all_of(numbers.begin(), numbers.end(), [](const std::string& n) {
+        return n.size() == 10 && n.find_first_not_of("0123456789") == std::string::npos;
+    });
+    if (!allNumbers || std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end()) {
+        std::fprintf(stderr, "Confirma: uma resposta não é um número novo (%s)\n",
+                     numbers.front().c_str());
+        std::exit(1);
+    }
     std::sort(latencies.begin(), latencies.end());
     std::printf("Confirma, %d clients x %d inserts\n", kClients, kEach);
     std::printf("  throughput:  %8.0f per second (target >= 300)\n", latencies.size() / total);
