@@ -98,7 +98,8 @@ TEST(PacketJson, TheFastReaderReadsTextsAsTheOrdinaryOneDoes) {
     }
     // A lone surrogate, a raw control character, bytes that are not UTF-8, an unknown
     // escape: declined, for the ordinary reader to refuse with its reason.
-    for (const char* cell : {R"("\ud800")", "\"a\x01\"", "\"\xC0\xAF\"", R"("\x")"}) {
+    for (const char* cell : {R"("\ud800")", R"("\ud83d\u0041")", R"("\udc00")", "\"a\x01\"",
+                             "\"\xC0\xAF\"", R"("\x")"}) {
         EXPECT_FALSE(TryReadRowPacket(head + cell + "]]}}").has_value()) << cell;
     }
     const std::string numbers = R"({"$packet":{"fields":[{"name":"N","type":"integer"},)"
