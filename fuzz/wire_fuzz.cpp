@@ -1,5 +1,6 @@
 // Arbitrary bytes into everything that reads what a client or a server sends: the
-// request reader, the wire decoder and the HTTP head parser. The first byte picks which.
+// request reader, the wire decoder, the HTTP head parser and the reader of streamed replies.
+// The first byte picks which.
 #include "appserver/http_request.h"
 #include "appserver/jsonrpc.h"
 #include "core/exceptions.h"
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
     case 0: {
         // Echoing the first parameter sends every decoded value through the encoder too.
         std::vector<oca::server::RpcOutcome> outcomes;
@@ -45,6 +46,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap(); // the fast reader took a text the ordinary one refuses
             }
             if (!(ordinary == *fast)) {
+                __builtin_trap();
+            }
+        }
+        break;
+    }
+    case 3: {
+        // A reply read row by row as its pieces arrive agrees with the ordinary reading.
+        StreamedReplyReader reader(1);
+        const size_t piece = 1 + (text.empty() ? 0 : static_cast<unsigned char>(text[0]) % 64);
+        bool fed = true;
+        for (size_t at = 0; fed && at < text.size(); at += piece) {
+            fed = reader.Feed(text.data() + at, std::min(piece, text.size() - at));
+        }
+        if (fed && reader.Complete()) {
+            DataPacket ordinary;
+            try {
+                ordinary = PacketFromJson(ParseJsonText(text).at("result").at("$packet"));
+            } catch (const std::exception&) {
+                __builtin_trap(); // read row by row, refused whole
+            }
+            if (!(ordinary == reader.Packet())) {
                 __builtin_trap();
             }
         }

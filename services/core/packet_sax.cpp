@@ -25,22 +25,10 @@ public:
             !Fields(packet) || !Literal(",") || !Key("rows") || !Literal("[")) {
             return false;
         }
-        const size_t width = packet.fields.size();
         if (!Peek(']')) {
             do {
                 Row row;
-                row.reserve(width);
-                if (!Literal("[")) {
-                    return false;
-                }
-                if (!Peek(']')) {
-                    do {
-                        if (row.size() >= width || !Cell(packet.fields[row.size()].type, row)) {
-                            return false;
-                        }
-                    } while (Literal(","));
-                }
-                if (!Literal("]") || row.size() != width) {
+                if (!ReadRow(packet.fields, row)) {
                     return false;
                 }
                 packet.rows.push_back(std::move(row));
@@ -49,6 +37,37 @@ public:
         if (!Literal("]") || !Literal("}") || !Literal("}")) {
             return false;
         }
+        Space();
+        return i_ == s_.size();
+    }
+
+    // One row "[...]" of `fields`.
+    bool ReadRow(const std::vector<PacketField>& fields, Row& row) {
+        const size_t width = fields.size();
+        row.reserve(width);
+        if (!Literal("[")) {
+            return false;
+        }
+        if (!Peek(']')) {
+            do {
+                if (row.size() >= width || !Cell(fields[row.size()].type, row)) {
+                    return false;
+                }
+            } while (Literal(","));
+        }
+        return Literal("]") && row.size() == width;
+    }
+
+    // The fields' list "[...]" and nothing after it.
+    bool ReadFields(DataPacket& packet) {
+        if (!Fields(packet)) {
+            return false;
+        }
+        Space();
+        return i_ == s_.size();
+    }
+
+    bool AtEnd() {
         Space();
         return i_ == s_.size();
     }
@@ -400,10 +419,143 @@ private:
 
 } // namespace
 
+bool TryReadRow(std::string_view text, const std::vector<PacketField>& fields, Row& row) {
+    RowReader reader(text);
+    return reader.ReadRow(fields, row) && reader.AtEnd();
+}
+
+bool TryReadFields(std::string_view text, DataPacket& packet) {
+    return RowReader(text).ReadFields(packet);
+}
+
 std::optional<DataPacket> TryReadRowPacket(std::string_view text) {
     DataPacket packet;
     if (!RowReader(text).Read(packet)) {
         return std::nullopt;
     }
     return packet;
+}
+
+namespace {
+
+// Index just past the list or object that opens at `i` in `text`, or npos when it does
+// not end within it.
+size_t EndOfValue(std::string_view text, size_t i) {
+    int depth = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            for (++i; i < text.size() && text[i] != '"'; ++i) {
+                if (text[i] == '\\') {
+                    ++i;
+                }
+            }
+            if (i >= text.size()) {
+                return std::string_view::npos;
+            }
+        } else if (c == '[' || c == '{') {
+            ++depth;
+        } else if ((c == ']' || c == '}') && --depth == 0) {
+            return i + 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+bool StreamedReplyReader::Feed(const char* data, size_t size) {
+    pending_.append(data, size);
+    if (state_ == State::Head && !ReadHead()) {
+        return true; // either more is needed, or it is kept whole
+    }
+    if (state_ == State::Rows && !ReadRows()) {
+        return state_ != State::Broken;
+    }
+    if (state_ == State::Tail || state_ == State::Done) {
+        // After the rows only the closing of the list, the packet, the result and the
+        // reply may come.
+        constexpr std::string_view kEnd = "]}}}";
+        std::string_view rest = std::string_view(pending_).substr(at_);
+        const size_t start = rest.find_first_not_of(" \t\r\n");
+        rest = start == std::string_view::npos ? std::string_view() : rest.substr(start);
+        if (rest.size() > kEnd.size() || kEnd.substr(0, rest.size()) != rest) {
+            state_ = State::Broken;
+            return false;
+        }
+        state_ = rest == kEnd ? State::Done : State::Tail;
+    }
+    return true;
+}
+
+bool StreamedReplyReader::ReadHead() {
+    const std::string prefix = "{\"id\":" + std::to_string(id_) +
+                               ",\"jsonrpc\":\"2.0\",\"result\":{\"$packet\":{\"fields\":";
+    const size_t have = std::min(pending_.size(), prefix.size());
+    if (pending_.compare(0, have, prefix, 0, have) != 0) {
+        state_ = State::Whole; // another shape, or another call's id: read whole
+        return false;
+    }
+    if (pending_.size() <= prefix.size()) {
+        return false;
+    }
+    const size_t fieldsEnd = EndOfValue(pending_, prefix.size());
+    if (fieldsEnd == std::string_view::npos) {
+        return false;
+    }
+    const std::string rows = ",\"rows\":[";
+    if (pending_.size() < fieldsEnd + rows.size()) {
+        return false;
+    }
+    if (pending_.compare(fieldsEnd, rows.size(), rows) != 0 ||
+        !TryReadFields(std::string_view(pending_).substr(prefix.size(), fieldsEnd - prefix.size()),
+                       packet_)) {
+        state_ = State::Whole;
+        return false;
+    }
+    at_ = fieldsEnd + rows.size();
+    state_ = State::Rows;
+    return true;
+}
+
+bool StreamedReplyReader::ReadRows() {
+    const std::string_view text(pending_);
+    for (;;) {
+        size_t i = text.find_first_not_of(" \t\r\n", at_);
+        if (i == std::string_view::npos) {
+            break;
+        }
+        if (!packet_.rows.empty() || text[i] == ',') {
+            if (text[i] == ']') {
+                state_ = State::Tail;
+                break;
+            }
+            if (text[i] != ',') {
+                state_ = State::Broken;
+                return false;
+            }
+            i = text.find_first_not_of(" \t\r\n", i + 1);
+            if (i == std::string_view::npos) {
+                break;
+            }
+        } else if (text[i] == ']') {
+            state_ = State::Tail;
+            break;
+        }
+        const size_t end = EndOfValue(text, i);
+        if (end == std::string_view::npos) {
+            break; // the row is still on its way
+        }
+        Row row;
+        if (!TryReadRow(text.substr(i, end - i), packet_.fields, row)) {
+            state_ = State::Broken;
+            return false;
+        }
+        packet_.rows.push_back(std::move(row));
+        at_ = end;
+    }
+    // What is read is let go: the text never holds more than a chunk and a row.
+    pending_.erase(0, at_);
+    at_ = 0;
+    return state_ == State::Tail;
 }

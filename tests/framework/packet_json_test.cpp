@@ -204,3 +204,53 @@ TEST(Base64, RoundTripsEveryLength) {
 }
 
 } // namespace
+
+namespace {
+
+// A reply fed in pieces of every size is read row by row into the same packet.
+TEST(StreamedReply, ReadsRowsAsTheyArriveWhateverThePieces) {
+    const std::string packet = EncodeVariant(MakePacketVariant(EveryTypePacket()));
+    const std::string reply = R"({"id":7,"jsonrpc":"2.0","result":)" + packet + "}";
+    const DataPacket expected = PacketFromJson(nlohmann::json::parse(packet)["$packet"]);
+    for (size_t piece : {size_t{1}, size_t{2}, size_t{7}, size_t{64}, reply.size()}) {
+        StreamedReplyReader reader(7);
+        for (size_t at = 0; at < reply.size(); at += piece) {
+            ASSERT_TRUE(reader.Feed(reply.data() + at, std::min(piece, reply.size() - at)))
+                << "piece " << piece << " at " << at;
+        }
+        ASSERT_TRUE(reader.Complete()) << "piece " << piece;
+        EXPECT_EQ(reader.Packet(), expected) << "piece " << piece;
+    }
+}
+
+TEST(StreamedReply, OtherShapesAreKeptWholeAndBrokenOnesRefused) {
+    const std::string head = R"({"id":7,"jsonrpc":"2.0","result":{"$packet":{"fields":)"
+                             R"([{"name":"A","type":"string"}],"rows":[)";
+    const struct {
+        std::string reply;
+        bool whole;    ///< left for the ordinary reading
+        bool refused;  ///< Feed says the reply is broken
+        bool complete; ///< read row by row to its end
+    } cases[] = {
+        {R"({"id":7,"jsonrpc":"2.0","error":{"code":-32601,"message":"x"}})", true, false, false},
+        {R"({"id":8,"jsonrpc":"2.0","result":{"$packet":{"fields":[],"rows":[]}}})", true, false,
+         false},
+        {R"({"id":7,"jsonrpc":"2.0","result":"texto"})", true, false, false},
+        {head + R"(["a"],["b"]]}}})", false, false, true},
+        {head + "]}}}", false, false, true},
+        {head + R"(["a"],[1]]}}})", false, true, false},
+        {head + R"(["a"]]}}}x)", false, true, false},
+        {head + R"(["a"])", false, false, false},
+    };
+    for (const auto& c : cases) {
+        StreamedReplyReader reader(7);
+        EXPECT_EQ(!reader.Feed(c.reply.data(), c.reply.size()), c.refused) << c.reply;
+        EXPECT_EQ(reader.IsWhole(), c.whole) << c.reply;
+        EXPECT_EQ(reader.Complete(), c.complete) << c.reply;
+        if (c.whole) {
+            EXPECT_EQ(reader.Whole(), c.reply);
+        }
+    }
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 
 #include "core/exceptions.h"
 #include "core/packet_json.h"
+#include "core/packet_sax.h"
 #include "framework/ui/ui_driver.h"
 
 #include <httplib.h>
@@ -159,8 +160,9 @@ std::string NewCallKey() {
 
 } // namespace
 
-std::optional<TNetConnection::Reply>
-TNetConnection::Post(const std::string& body, const std::string& key, std::string& failure) {
+std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& body, long long id,
+                                                          const std::string& key,
+                                                          std::string& failure) {
     httplib::Request request;
     request.method = "POST";
     request.path = "/rpc/" + serverName_;
@@ -172,12 +174,20 @@ TNetConnection::Post(const std::string& body, const std::string& key, std::strin
     }
     Reply reply;
     bool tooLarge = false;
+    bool broken = false;
+    size_t received = 0;
+    // A selection's rows are read as they arrive, while the server still writes the rest.
+    StreamedReplyReader reader(id);
     request.content_receiver = [&](const char* data, size_t length, uint64_t, uint64_t) {
-        if (reply.body.size() + length > maxReply_) {
+        received += length;
+        if (received > maxReply_) {
             tooLarge = true;
             return false;
         }
-        reply.body.append(data, length);
+        if (!reader.Feed(data, length)) {
+            broken = true;
+            return false;
+        }
         return true;
     };
     httplib::Response response;
@@ -187,10 +197,19 @@ TNetConnection::Post(const std::string& body, const std::string& key, std::strin
         failure = tooLarge ? "resposta maior que " + (maxReply_ >= (1 << 20)
                                                           ? std::to_string(maxReply_ >> 20) + " MB"
                                                           : std::to_string(maxReply_) + " bytes")
+                  : broken ? "resposta inválida"
                            : httplib::to_string(error);
         return std::nullopt;
     }
     reply.status = response.status;
+    if (reader.Complete()) {
+        reply.packet = std::move(reader.Packet());
+    } else if (reader.IsWhole()) {
+        reply.body = reader.Whole();
+    } else {
+        failure = "resposta incompleta";
+        return std::nullopt;
+    }
     return reply;
 }
 
@@ -215,11 +234,11 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     const std::string where = Where();
     const std::string key = NewCallKey();
     std::string failure;
-    std::optional<Reply> result = Post(body, key, failure);
-    if (!result && failure.rfind("resposta maior", 0) != 0) {
+    std::optional<Reply> result = Post(body, id, key, failure);
+    if (!result && failure.rfind("resposta", 0) != 0) {
         // Once more on a fresh connection: a kept-alive one may have been closed by the
         // server, or the answer lost on the way. The key keeps a write from running twice.
-        result = Post(body, key, failure);
+        result = Post(body, id, key, failure);
     }
     if (!result) {
         connected_ = false; // the next call shakes hands again
@@ -229,6 +248,9 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     if (result->status != 200) {
         throw Exception("O servidor de aplicação " + where + " recusou a chamada " + method +
                         " (HTTP " + std::to_string(result->status) + ").");
+    }
+    if (result->packet) {
+        return MakePacketVariant(std::move(*result->packet));
     }
     return ReadReply(method, id, result->body);
 }

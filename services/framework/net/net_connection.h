@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/data_packet.h"
 #include "core/variant.h"
 #include "framework/controls/component.h"
 
@@ -68,10 +69,11 @@ private:
     struct Client;
     struct Reply {
         int status = 0;
-        std::string body;
+        std::string body;                 ///< the answer's text, kept whole
+        std::optional<DataPacket> packet; ///< or a selection's rows, read as they came
     };
-    /// One POST of a call's text; nullopt, with `failure` said, when no answer came.
-    std::optional<Reply> Post(const std::string& body, const std::string& key,
+    /// One POST of a call's text; nullopt, with `failure` said, when no whole answer came.
+    std::optional<Reply> Post(const std::string& body, long long id, const std::string& key,
                               std::string& failure);
     /// The result of an answer, checked to be this call's (`id`).
     Variant ReadReply(const std::string& method, long long id, const std::string& text);
