@@ -70,14 +70,14 @@ oca_desktop_session_check() {
     work="$(mktemp -d)"
     port=$((20000 + RANDOM % 20000))
     "$OCA_BUILD/bin/oca-dbinit" --db "sqlite:$work/session.sqlite" --demo --occurrences 200 >/dev/null
-    "$OCA_BUILD/bin/oca-appserver" --db "sqlite:$work/session.sqlite" \
-        --listen "127.0.0.1:$port" --token sessao >"$work/server.log" 2>&1 &
+    OCA_TOKEN=sessao "$OCA_BUILD/bin/oca-appserver" --db "sqlite:$work/session.sqlite" \
+        --listen "127.0.0.1:$port" >"$work/server.log" 2>&1 &
     local server=$! status=0
     sleep 1
-    ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
+    OCA_TOKEN=sessao ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
         QT_LOGGING_RULES="default.warning=false" \
         timeout 180 "$asan/bin/oca-host" --library "$asan/lib/libOCA0080A.so" \
-        --db "sqlite:$work/session.sqlite" --server "127.0.0.1:$port" --token sessao \
+        --db "sqlite:$work/session.sqlite" --server "127.0.0.1:$port" \
         --open --exit-after 1500 >"$work/host.log" 2>&1 || status=$?
     kill "$server" 2>/dev/null || true
     wait "$server" 2>/dev/null || true

@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
             options.port = std::atoi(listen.c_str() + colon + 1);
         } else if (arg == "--token" && i + 1 < argc) {
             options.token = argv[++i];
+            std::cerr << "oca-appserver: aviso: --token fica visível no ps; prefira OCA_TOKEN "
+                         "ou --token-file\n";
         } else if (arg == "--token-file" && i + 1 < argc) {
             if (!ReadToken(argv[++i], options.token)) {
                 return 2;
