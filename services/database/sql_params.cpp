@@ -4,18 +4,21 @@
 #include <unordered_map>
 
 namespace oca::db {
+
 namespace {
 
 bool IsNameStart(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
 }
 
-bool IsNameChar(char c) {
+} // namespace
+
+bool IsSqlNameChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
 // Index just past the quoted run that starts at `i` (quote doubled to escape).
-size_t SkipQuoted(std::string_view sql, size_t i) {
+size_t SkipSqlQuoted(std::string_view sql, size_t i) {
     const char quote = sql[i];
     for (size_t j = i + 1; j < sql.size(); ++j) {
         if (sql[j] == quote) {
@@ -29,15 +32,13 @@ size_t SkipQuoted(std::string_view sql, size_t i) {
     return sql.size();
 }
 
-std::string Upper(std::string_view s) {
+std::string UpperSqlName(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return out;
 }
-
-} // namespace
 
 ParsedSql ParseNamedParameters(std::string_view sql, std::string_view placeholderPrefix) {
     ParsedSql out;
@@ -48,7 +49,7 @@ ParsedSql ParseNamedParameters(std::string_view sql, std::string_view placeholde
         const char c = sql[i];
         size_t end = i + 1;
         if (c == '\'' || c == '"') {
-            end = SkipQuoted(sql, i);
+            end = SkipSqlQuoted(sql, i);
         } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
             end = sql.find('\n', i);
             end = end == std::string_view::npos ? sql.size() : end;
@@ -59,10 +60,10 @@ ParsedSql ParseNamedParameters(std::string_view sql, std::string_view placeholde
             end = i + 2;
         } else if (c == ':' && i + 1 < sql.size() && IsNameStart(sql[i + 1])) {
             end = i + 2;
-            while (end < sql.size() && IsNameChar(sql[end])) {
+            while (end < sql.size() && IsSqlNameChar(sql[end])) {
                 ++end;
             }
-            const std::string name = Upper(sql.substr(i + 1, end - i - 1));
+            const std::string name = UpperSqlName(sql.substr(i + 1, end - i - 1));
             const auto [at, added] = numbers.emplace(name, out.names.size());
             const size_t number = at->second;
             if (added) {

@@ -6,6 +6,14 @@
 
 namespace oca::db {
 
+/// Whether `c` may continue a parameter or column name.
+bool IsSqlNameChar(char c);
+/// Index just past the quoted run (text or identifier) that opens at `i`; a doubled quote
+/// stands for itself.
+size_t SkipSqlQuoted(std::string_view sql, size_t i);
+/// A name in upper case, as parameters are kept.
+std::string UpperSqlName(std::string_view name);
+
 /// An SQL text with its ":NAME" parameters found and numbered.
 struct ParsedSql {
     /// Distinct names in order of first appearance, upper case. The same name may

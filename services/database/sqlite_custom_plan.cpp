@@ -1,53 +1,25 @@
 #include "database/sqlite_custom_plan.h"
 
+#include "database/sql_params.h"
+
 #include <cctype>
 #include <cstdio>
 
 namespace oca::db {
 
-namespace {
-
-size_t SkipQuoted(std::string_view sql, size_t i) {
-    const char quote = sql[i];
-    for (size_t j = i + 1; j < sql.size(); ++j) {
-        if (sql[j] == quote) {
-            if (j + 1 < sql.size() && sql[j + 1] == quote) {
-                ++j;
-                continue;
-            }
-            return j + 1;
-        }
-    }
-    return sql.size();
-}
-
-bool NameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
-} // namespace
-
 std::vector<bool> FlagParameters(std::string_view sql, const std::vector<std::string>& names) {
     std::vector<bool> flags(names.size(), false);
     for (size_t i = 0; i < sql.size(); ++i) {
         if (sql[i] == '\'' || sql[i] == '"') {
-            i = SkipQuoted(sql, i) - 1;
+            i = SkipSqlQuoted(sql, i) - 1;
             continue;
         }
-        if (sql[i] != ':' || i + 1 >= sql.size() || !NameChar(sql[i + 1]) ||
+        if (sql[i] != ':' || i + 1 >= sql.size() || !IsSqlNameChar(sql[i + 1]) ||
             (i > 0 && sql[i - 1] == ':')) {
             continue;
         }
         size_t end = i + 1;
-        while (end < sql.size() && NameChar(sql[end])) {
+        while (end < sql.size() && IsSqlNameChar(sql[end])) {
             ++end;
         }
         size_t next = end;
@@ -62,7 +34,7 @@ std::vector<bool> FlagParameters(std::string_view sql, const std::vector<std::st
             ++next;
         }
         if (next < sql.size() && sql[next] == '\'') {
-            const std::string name = Upper(sql.substr(i + 1, end - i - 1));
+            const std::string name = UpperSqlName(sql.substr(i + 1, end - i - 1));
             for (size_t k = 0; k < names.size(); ++k) {
                 if (names[k] == name) {
                     flags[k] = true;
@@ -93,7 +65,7 @@ std::optional<std::pair<std::string, size_t>> ComparedLiteral(std::string_view t
     if (i >= text.size() || text[i] != '\'') {
         return std::nullopt;
     }
-    const size_t end = SkipQuoted(text, i);
+    const size_t end = SkipSqlQuoted(text, i);
     std::string literal;
     for (size_t k = i + 1; k + 1 < end; ++k) {
         literal += text[k];
@@ -112,7 +84,8 @@ bool CutTrailingOr(std::string& out) {
         --end;
     }
     if (end < 3 || std::toupper(static_cast<unsigned char>(out[end - 1])) != 'R' ||
-        std::toupper(static_cast<unsigned char>(out[end - 2])) != 'O' || NameChar(out[end - 3])) {
+        std::toupper(static_cast<unsigned char>(out[end - 2])) != 'O' ||
+        IsSqlNameChar(out[end - 3])) {
         return false;
     }
     end -= 2;
@@ -132,7 +105,7 @@ std::optional<std::string> DecideFlags(std::string_view text, const std::vector<
     for (size_t i = 0; i < text.size();) {
         const char c = text[i];
         if (c == '\'' || c == '"') {
-            const size_t end = SkipQuoted(text, i);
+            const size_t end = SkipSqlQuoted(text, i);
             out.append(text.substr(i, end - i));
             i = end;
             continue;

@@ -268,9 +268,7 @@ TEST_F(Confirm, ConcurrentInsertsGetDistinctNumbers) {
     for (int c = 0; c < kClients; ++c) {
         threads.emplace_back([&, c] {
             TNetConnection client;
-            client.SetServerName("OCA0080A.rdmOcorAtendimento");
-            client.SetPort(port);
-            client.SetToken(token);
+            Connect(client);
             for (int i = 0; i < kEach; ++i) {
                 DataPacket delta = shape;
                 delta.changes = {{RowState::Inserted,
@@ -463,9 +461,7 @@ TEST_F(Confirm, ConcurrentConflictingModifiesKeepExactlyOne) {
     for (int c = 0; c < kClients; ++c) {
         threads.emplace_back([&, c] {
             TNetConnection client;
-            client.SetServerName("OCA0080A.rdmOcorAtendimento");
-            client.SetPort(port);
-            client.SetToken(token);
+            Connect(client);
             answers[static_cast<size_t>(c)] =
                 client
                     .Call("Confirma",

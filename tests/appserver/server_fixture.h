@@ -71,6 +71,13 @@ protected:
         net.SetPort(port);
         net.SetToken(token);
     }
+    /// Another client of the same server, as a second person's desktop would be.
+    void Connect(TNetConnection& client) const {
+        client.SetServerName("OCA0080A.rdmOcorAtendimento");
+        client.SetPort(port);
+        client.SetToken(token);
+    }
+
     /// Lets a suite serve with other limits.
     virtual void Adjust(oca::server::HttpOptions&) {}
 
