@@ -525,7 +525,7 @@ bool StreamedReplyReader::ReadRows() {
         if (i == std::string_view::npos) {
             break;
         }
-        if (!packet_.rows.empty() || text[i] == ',') {
+        if (!packet_.rows.empty()) {
             if (text[i] == ']') {
                 state_ = State::Tail;
                 break;
@@ -541,6 +541,10 @@ bool StreamedReplyReader::ReadRows() {
         } else if (text[i] == ']') {
             state_ = State::Tail;
             break;
+        }
+        if (text[i] != '[') {
+            state_ = State::Broken;
+            return false;
         }
         const size_t end = EndOfValue(text, i);
         if (end == std::string_view::npos) {

@@ -241,6 +241,10 @@ TEST(StreamedReply, OtherShapesAreKeptWholeAndBrokenOnesRefused) {
         {head + R"(["a"],[1]]}}})", false, true, false},
         {head + R"(["a"]]}}}x)", false, true, false},
         {head + R"(["a"])", false, false, false},
+        // Commas only between rows.
+        {head + R"(,["a"]]}}})", false, true, false},
+        {head + R"(["a"],]}}})", false, true, false},
+        {head + R"(["a"],,["b"]]}}})", false, true, false},
     };
     for (const auto& c : cases) {
         StreamedReplyReader reader(7);
