@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/compact_row.h"
 #include "core/variant.h"
 
 #include <memory>
@@ -29,8 +30,6 @@ struct PacketField {
     bool operator==(const PacketField&) const = default;
 };
 
-using Row = std::vector<Variant>;
-
 enum class RowState { Inserted, Modified, Deleted };
 
 /// One entry of a delta: inserted rows carry `newValues`, deleted rows `oldValues`
@@ -47,7 +46,7 @@ struct RowChange {
 class DataPacket {
 public:
     std::vector<PacketField> fields;
-    std::vector<Row> rows;
+    CompactRows rows; ///< held compact: a large load costs about its size on the wire
     std::vector<RowChange> changes;
     bool isDelta = false;
 

@@ -1,5 +1,7 @@
 #include "core/text.h"
 
+#include <optional>
+
 namespace {
 
 bool IsContinuation(unsigned char c) {
@@ -116,13 +118,44 @@ std::string LowerCase(std::string_view text) {
     return ChangeCase<false>(text);
 }
 
+namespace {
+
+// Compares as UpperCase would while both texts are plain ASCII, which settles nearly every
+// comparison of keys and codes without building an upper-case copy of either. Gives
+// nullopt at the first byte outside ASCII, where only the full comparison can tell.
+std::optional<bool> SameAsciiText(std::string_view a, std::string_view b) {
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            return std::nullopt;
+        }
+        const auto upper = [](unsigned char c) {
+            return c >= 'a' && c <= 'z' ? c - 32 : c;
+        };
+        if (x != y && upper(x) != upper(y)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && UpperCase(a) == UpperCase(b);
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const std::optional<bool> ascii = SameAsciiText(a, b);
+    return ascii ? *ascii : UpperCase(a) == UpperCase(b);
 }
 
 bool StartsText(std::string_view prefix, std::string_view text) {
-    return prefix.size() <= text.size() &&
-           UpperCase(text.substr(0, prefix.size())) == UpperCase(prefix);
+    if (prefix.size() > text.size()) {
+        return false;
+    }
+    const std::optional<bool> ascii = SameAsciiText(prefix, text.substr(0, prefix.size()));
+    return ascii ? *ascii : UpperCase(text.substr(0, prefix.size())) == UpperCase(prefix);
 }
 
 std::u32string Utf8Decode(std::string_view text) {

@@ -300,9 +300,7 @@ TEST(ClientDataSet, AFilterSetBeforeLoadingAppliesToEveryReload) {
         p.rows = {{Variant("0001"), Variant("Matriz")}, {Variant("0002"), Variant("Curitiba")}};
         if (swapped) { // the same columns in another order
             std::swap(p.fields[0], p.fields[1]);
-            for (Row& r : p.rows) {
-                std::swap(r[0], r[1]);
-            }
+            p.rows = {{Variant("Matriz"), Variant("0001")}, {Variant("Curitiba"), Variant("0002")}};
         }
         cds.SetData(MakePacketVariant(p));
         ASSERT_EQ(cds.RecordCount(), 1u);
@@ -394,6 +392,59 @@ TEST(SetData, AdoptsOnlyAPacketNobodyElseHolds) {
     EXPECT_TRUE(own.IsNull()) << "the packet was taken over";
     EXPECT_EQ(Column(adopted, "NMRAZSOC"), Column(copy, "NMRAZSOC"));
     EXPECT_EQ(adopted.RecordCount(), 3);
+}
+
+// A row whose columns are the fields' own is taken whole only when every value is as its
+// field keeps it; any other row is converted, whether the packet is adopted or shared.
+TEST(SetData, RowsTakenWholeOnlyWhenEveryValueFits) {
+    const struct {
+        Variant value;
+        std::string shown;
+    } cases[] = {
+        {Variant("ação"), "ação"},         // 4 characters in 6 bytes: kept whole
+        {Variant("abcd"), "abcd"},         // exactly the size
+        {Variant("abcdef"), "abcd"},       // cut to the size
+        {Variant("açãoxy"), "ação"},       // cut by characters
+        {Variant(std::int64_t{12}), "12"}, // converted to text
+        {Variant(), ""},
+    };
+    for (const bool adopt : {false, true}) {
+        TClientDataSet cds;
+        TField* code = cds.CreateField<TStringField>("CODE", 4);
+        TField* number = cds.CreateField<TIntegerField>("N");
+        DataPacket p;
+        p.fields = {{"CODE", FieldType::String, 20}, {"N", FieldType::Integer}};
+        for (const auto& c : cases) {
+            p.rows.push_back(Row{c.value, Variant(std::int64_t{5})});
+        }
+        Variant packet = MakePacketVariant(p);
+        const Variant keep = adopt ? Variant() : packet;
+        cds.SetData(std::move(packet));
+        ASSERT_EQ(cds.RecordCount(), static_cast<int>(std::size(cases)));
+        size_t i = 0;
+        for (cds.First(); !cds.Eof(); cds.Next(), ++i) {
+            EXPECT_EQ(code->AsString(), cases[i].shown) << i << (adopt ? " adopted" : " shared");
+            EXPECT_EQ(code->Value().Type(),
+                      cases[i].value.IsNull() ? VarType::Null : VarType::String)
+                << i;
+            EXPECT_EQ(number->Value(), Variant(std::int64_t{5}));
+        }
+        if (!adopt) {
+            EXPECT_EQ(keep.AsPacket().rows[2][0], Variant("abcdef")) << "the shared packet changed";
+        }
+    }
+}
+
+TEST(SetData, DeclaredFieldsInAnotherOrderThanThePacketsReadTheirOwnColumns) {
+    TClientDataSet cds;
+    TField* code = cds.CreateField<TStringField>("CDFILIAL", 4);
+    TField* name = cds.CreateField<TStringField>("NMFILIAL", 30);
+    DataPacket p;
+    p.fields = {{"NMFILIAL", FieldType::String, 30}, {"CDFILIAL", FieldType::String, 4}};
+    p.rows = {{Variant("Sul"), Variant("0001")}}; // each would fit the other's field too
+    cds.SetData(MakePacketVariant(p));
+    EXPECT_EQ(code->AsString(), "0001");
+    EXPECT_EQ(name->AsString(), "Sul");
 }
 
 } // namespace

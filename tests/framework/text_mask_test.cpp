@@ -20,10 +20,36 @@ TEST(Text, CountsAndCutsCharactersNotBytes) {
 TEST(Text, UpperAndLowerCaseCoverPortugueseLetters) {
     EXPECT_EQ(UpperCase("ocorrência ação çãõ àéíóú"), "OCORRÊNCIA AÇÃO ÇÃÕ ÀÉÍÓÚ");
     EXPECT_EQ(LowerCase("SÃO JOSÉ"), "são josé");
-    EXPECT_TRUE(SameText("Situação", "SITUAÇÃO"));
-    EXPECT_FALSE(SameText("Situação", "SITUACAO"));
-    EXPECT_TRUE(StartsText("aç", "AÇÃO"));
     EXPECT_EQ(Trim("\t  texto \r\n"), "texto");
+}
+
+// Plain ASCII is settled byte by byte; anything else by the full upper case.
+TEST(Text, SameTextAndStartsTextIgnoreCaseOnly) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+        bool starts; ///< a begins b
+    } cases[] = {
+        {"Situação", "SITUAÇÃO", true, true},
+        {"Situação", "SITUACAO", false, false},
+        {"aç", "AÇÃO", false, true},
+        {"0000100000", "0000100000", true, true},
+        {"abc", "ABC", true, true},
+        {"abd", "ABC", false, false},
+        {"ab", "ABC", false, true},
+        {"abc", "AB", false, false},
+        {"a[", "A{", false, false}, // '[' and '{' are 32 apart but are not letters
+        {"@", "`", false, false},
+        {"éa", "ÉA", true, true},
+        {"aé", "Aé", true, true},
+        {"", "", true, true},
+        {"", "x", false, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SameText(c.a, c.b), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(StartsText(c.a, c.b), c.starts) << c.a << " / " << c.b;
+    }
 }
 
 struct MaskCase {

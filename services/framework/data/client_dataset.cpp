@@ -125,22 +125,42 @@ void TClientDataSet::LoadRows(DataPacket& packet, bool adopt) {
         dataFields.push_back(field);
         column.push_back(static_cast<size_t>(index));
     }
+    bool sameColumns = column.size() == packet.fields.size();
+    for (size_t j = 0; sameColumns && j < column.size(); ++j) {
+        sameColumns = column[j] == j;
+    }
     records_.reserve(packet.rows.size());
-    for (Row& row : packet.rows) {
+    Row values;
+    for (size_t r = 0; r < packet.rows.size(); ++r) {
+        CompactRow& row = packet.rows.Compact(r);
         if (row.size() != packet.fields.size()) {
             throw EDataPacketError("Pacote de dados inválido: linha com número errado de valores");
         }
         Record record;
-        record.values.reserve(dataFields.size());
-        for (size_t j = 0; j < dataFields.size(); ++j) {
-            record.values.push_back(adopt ? dataFields[j]->Convert(std::move(row[column[j]]))
-                                          : dataFields[j]->Convert(row[column[j]]));
-        }
-        if (adopt) {
-            Row().swap(row); // the packet's copy goes as soon as the record has it
+        if (sameColumns && FieldsHold(dataFields, row)) {
+            // The common load: the row's one block becomes the record's as it is.
+            record.values = adopt ? std::move(row) : row;
+        } else {
+            values.clear();
+            for (size_t j = 0; j < dataFields.size(); ++j) {
+                values.push_back(dataFields[j]->Convert(row.Get(column[j])));
+            }
+            record.values = CompactRow(values);
+            if (adopt) {
+                row = CompactRow(); // the packet's copy goes as soon as the record has it
+            }
         }
         records_.push_back(std::move(record));
     }
+}
+
+bool TClientDataSet::FieldsHold(const std::vector<TField*>& fields, const CompactRow& row) {
+    for (size_t j = 0; j < fields.size(); ++j) {
+        if (!fields[j]->Holds(row.Type(j), row.Bytes(j))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 Variant TClientDataSet::Data() const {
@@ -162,7 +182,7 @@ Variant TClientDataSet::Data() const {
 
 size_t TClientDataSet::StorageInsert(size_t before, Row values) {
     Record record;
-    record.values = std::move(values);
+    record.values = CompactRow(values);
     if (logChanges_) {
         record.status = usInserted;
         record.sequence = nextSequence_++;
@@ -178,7 +198,7 @@ void TClientDataSet::StorageUpdate(size_t index, Row values) {
         record.status = usModified;
         record.sequence = nextSequence_++;
     }
-    record.values = std::move(values);
+    record.values = CompactRow(values);
 }
 
 bool TClientDataSet::StorageDelete(size_t index) {
@@ -193,6 +213,10 @@ bool TClientDataSet::StorageDelete(size_t index) {
     }
     record.status = usDeleted;
     return false;
+}
+
+bool TClientDataSet::StorageText(size_t index, size_t slot, std::string_view& text) const {
+    return records_[index].values.Text(slot, text);
 }
 
 int TClientDataSet::ChangeCount() const {
@@ -224,16 +248,16 @@ Variant TClientDataSet::GetDelta() const {
         switch (r->status) {
         case usInserted:
             change.state = RowState::Inserted;
-            change.newValues = r->values;
+            change.newValues = r->values.ToRow();
             break;
         case usModified:
             change.state = RowState::Modified;
-            change.oldValues = r->original;
-            change.newValues = r->values;
+            change.oldValues = r->original.ToRow();
+            change.newValues = r->values.ToRow();
             break;
         default:
             change.state = RowState::Deleted;
-            change.oldValues = r->original;
+            change.oldValues = r->original.ToRow();
             break;
         }
         delta.changes.push_back(std::move(change));
@@ -246,7 +270,7 @@ void TClientDataSet::MergeChangeLog() {
     std::erase_if(records_, [](const Record& r) { return r.status == usDeleted; });
     for (Record& r : records_) {
         r.status = usUnmodified;
-        r.original.clear();
+        r.original = CompactRow();
         r.sequence = 0;
     }
     StorageReset();
@@ -261,7 +285,7 @@ void TClientDataSet::CancelUpdates() {
     for (Record& r : records_) {
         if (r.status == usModified || r.status == usDeleted) {
             r.values = std::move(r.original);
-            r.original.clear();
+            r.original = CompactRow();
         }
         r.status = usUnmodified;
         r.sequence = 0;

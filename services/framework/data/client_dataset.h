@@ -58,7 +58,11 @@ protected:
     void InternalOpen() override;
     void InternalClose() override;
     size_t StorageSize() const override { return records_.size(); }
-    const Row& StorageRow(size_t index) const override { return records_[index].values; }
+    Variant StorageValue(size_t index, size_t slot) const override {
+        return records_[index].values.Get(slot);
+    }
+    Row StorageRow(size_t index) const override { return records_[index].values.ToRow(); }
+    bool StorageText(size_t index, size_t slot, std::string_view& text) const override;
     bool StorageLive(size_t index) const override { return records_[index].status != usDeleted; }
     size_t StorageInsert(size_t before, Row values) override;
     void StorageUpdate(size_t index, Row values) override;
@@ -66,8 +70,8 @@ protected:
 
 private:
     struct Record {
-        Row values;
-        Row original; ///< the values last accepted (modified and deleted records)
+        CompactRow values;
+        CompactRow original; ///< the values last accepted (modified and deleted records)
         TUpdateStatus status = usUnmodified;
         std::uint64_t sequence = 0; ///< order of the first pending change
     };
@@ -76,6 +80,8 @@ private:
     /// Loads `packet`, moving its rows' values into the records when `adopt`.
     void LoadRows(DataPacket& packet, bool adopt);
     TDataSetProvider* ResolveProvider() const;
+    /// Every value of `row` is already as `fields` store it.
+    static bool FieldsHold(const std::vector<TField*>& fields, const CompactRow& row);
 
     std::vector<Record> records_;
     std::shared_ptr<const DataPacket> pending_;

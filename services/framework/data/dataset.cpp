@@ -234,7 +234,7 @@ void TDataSet::RebuildView() {
     view_.reserve(n);
     const bool filter = filtered_ && filterExpr_;
     for (size_t i = 0; i < n; ++i) {
-        if (StorageLive(i) && (!filter || RowPasses(StorageRow(i)))) {
+        if (StorageLive(i) && (!filter || RowPasses(i))) {
             view_.push_back(i);
         }
     }
@@ -258,7 +258,7 @@ void TDataSet::SortView() {
     };
     std::vector<Key> keys(StorageSize());
     for (size_t index : view_) {
-        const Variant& v = StorageRow(index)[slot];
+        const Variant v = StorageValue(index, slot);
         Key& k = keys[index];
         k.empty = v.IsNull() || (!numeric && v.AsString().empty());
         if (k.empty) {

@@ -166,7 +166,13 @@ protected:
     virtual void InternalOpen() = 0;
     virtual void InternalClose() = 0;
     virtual size_t StorageSize() const = 0;
-    virtual const Row& StorageRow(size_t index) const = 0;
+    /// The value of data field `slot` in storage row `index`.
+    virtual Variant StorageValue(size_t index, size_t slot) const = 0;
+    /// Storage row `index` whole.
+    virtual Row StorageRow(size_t index) const = 0;
+    /// A text value read in place, when the storage keeps texts so; false for any other
+    /// value or storage (the caller then reads StorageValue).
+    virtual bool StorageText(size_t, size_t, std::string_view&) const { return false; }
     virtual bool StorageLive(size_t) const { return true; }
     /// Stores a new row before storage row `before` (StorageSize() to append) and
     /// returns its storage index.
@@ -195,7 +201,7 @@ private:
     void FreeDefaultFields();
     void RebuildView();
     void SortView();
-    bool RowPasses(const Row& row) const;
+    bool RowPasses(size_t index) const;
     void CompileFilter();
     void CalculateFields();
     void BeginInsertAppend(bool append);
@@ -204,8 +210,8 @@ private:
     void InternalPost();
     void ScrollTo(size_t position, TDataEvent event);
     void Fire(const TDataSetNotifyEvent& event);
-    bool Matches(const Row& row, const std::vector<TField*>& keys,
-                 const std::vector<Variant>& values, TLocateOptions options) const;
+    bool Matches(size_t index, const std::vector<TField*>& keys, const std::vector<Variant>& values,
+                 TLocateOptions options) const;
 
     std::vector<TField*> fields_;
     std::vector<TField*> dataFields_;

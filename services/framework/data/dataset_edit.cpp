@@ -17,7 +17,7 @@ Variant TDataSet::GetFieldValue(const TField& field) const {
     if (view_.empty()) {
         return {};
     }
-    return StorageRow(view_[cur_])[slot];
+    return StorageValue(view_[cur_], slot);
 }
 
 void TDataSet::SetFieldValue(TField& field, const Variant& value) {
@@ -170,7 +170,7 @@ void TDataSet::Post() {
     InternalPost();
     editing_ = false;
     editBuffer_.clear();
-    if (filtered_ && filterExpr_ && !RowPasses(StorageRow(view_[cur_]))) {
+    if (filtered_ && filterExpr_ && !RowPasses(view_[cur_])) {
         RebuildView();
         if (cur_ >= view_.size()) {
             cur_ = view_.empty() ? 0 : view_.size() - 1;

@@ -23,7 +23,7 @@ std::vector<std::string> SplitFieldNames(std::string_view names) {
     return out;
 }
 
-bool TextMatches(const std::string& value, const std::string& key, TLocateOptions options) {
+bool TextMatches(std::string_view value, std::string_view key, TLocateOptions options) {
     if (options & loPartialKey) {
         if (value.size() < key.size()) {
             return false;
@@ -36,11 +36,20 @@ bool TextMatches(const std::string& value, const std::string& key, TLocateOption
 
 } // namespace
 
-bool TDataSet::Matches(const Row& row, const std::vector<TField*>& keys,
+bool TDataSet::Matches(size_t index, const std::vector<TField*>& keys,
                        const std::vector<Variant>& values, TLocateOptions options) const {
     for (size_t k = 0; k < keys.size(); ++k) {
-        const Variant& v = row[static_cast<size_t>(keys[k]->slot_)];
+        const auto slot = static_cast<size_t>(keys[k]->slot_);
         const Variant& want = values[k];
+        std::string_view inPlace;
+        if (const std::string* key = want.Get<std::string>();
+            key && StorageText(index, slot, inPlace)) {
+            if (!TextMatches(inPlace, *key, options)) {
+                return false;
+            }
+            continue;
+        }
+        const Variant v = StorageValue(index, slot);
         if (want.IsNull() || v.IsNull()) {
             if (want.IsNull() != v.IsNull()) {
                 return false;
@@ -86,7 +95,7 @@ bool TDataSet::Locate(std::string_view keyFields, const std::vector<Variant>& va
     }
     Fire(BeforeScroll);
     for (size_t pos = 0; pos < view_.size(); ++pos) {
-        if (Matches(StorageRow(view_[pos]), keys, wanted, options)) {
+        if (Matches(view_[pos], keys, wanted, options)) {
             bof_ = eof_ = false;
             ScrollTo(pos, deDataSetChange);
             Fire(AfterScroll);
@@ -168,9 +177,10 @@ void TDataSet::CompileFilter() {
     }
 }
 
-bool TDataSet::RowPasses(const Row& row) const {
-    return filterExpr_->Matches([&](size_t i) { return row[static_cast<size_t>(filterSlots_[i])]; },
-                                (filterOptions_ & foCaseInsensitive) != 0);
+bool TDataSet::RowPasses(size_t index) const {
+    return filterExpr_->Matches(
+        [&](size_t i) { return StorageValue(index, static_cast<size_t>(filterSlots_[i])); },
+        (filterOptions_ & foCaseInsensitive) != 0);
 }
 
 DataPacket TDataSet::ToPacket() const {

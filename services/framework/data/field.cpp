@@ -107,35 +107,38 @@ Variant TField::Convert(const Variant& value) const {
     return value;
 }
 
-Variant TField::Convert(Variant&& value) const {
-    bool fits = value.IsNull();
+bool TField::Holds(VarType type, std::string_view bytes) const {
+    if (type == VarType::Null) {
+        return true;
+    }
     switch (type_) {
     case FieldType::String:
     case FieldType::FixedString:
-        if (const std::string* s = value.Get<std::string>()) {
-            fits = size_ <= 0 || s->size() <= static_cast<size_t>(size_);
-        }
-        break;
+        // Byte length within the size means character length within it too.
+        return type == VarType::String &&
+               (size_ <= 0 || bytes.size() <= static_cast<size_t>(size_) ||
+                Utf8Length(bytes) <= static_cast<size_t>(size_));
     case FieldType::Memo:
-        fits = fits || value.Type() == VarType::String;
-        break;
+        return type == VarType::String;
     case FieldType::Blob:
-        fits = fits || value.Type() == VarType::Blob;
-        break;
+        return type == VarType::Blob;
     case FieldType::DateTime:
-        fits = fits || value.Type() == VarType::DateTime;
-        break;
+        return type == VarType::DateTime;
     case FieldType::Integer:
-        fits = fits || value.Type() == VarType::Integer;
-        break;
+        return type == VarType::Integer;
     case FieldType::Float:
-        fits = fits || value.Type() == VarType::Float;
-        break;
+        return type == VarType::Float;
     case FieldType::Boolean:
-        fits = fits || value.Type() == VarType::Boolean;
-        break;
+        return type == VarType::Boolean;
     }
-    return fits ? std::move(value) : Convert(static_cast<const Variant&>(value));
+    return false;
+}
+
+Variant TField::Convert(Variant&& value) const {
+    const std::string* text = value.Get<std::string>();
+    return Holds(value.Type(), text ? std::string_view(*text) : std::string_view())
+               ? std::move(value)
+               : Convert(static_cast<const Variant&>(value));
 }
 
 Variant TField::Value() const {

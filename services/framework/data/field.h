@@ -92,6 +92,9 @@ public:
     /// The same, taking the value over when it already fits: a loaded packet's values
     /// become the records' without a copy.
     Variant Convert(Variant&& value) const;
+    /// True when a value of `type` (with `bytes`, for a text) is stored as it is, with no
+    /// conversion.
+    bool Holds(VarType type, std::string_view bytes) const;
     /// Metadata of the field as a packet carries it.
     PacketField Describe() const;
 

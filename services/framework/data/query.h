@@ -93,7 +93,8 @@ protected:
     void InternalOpen() override;
     void InternalClose() override { rows_.clear(); }
     size_t StorageSize() const override { return rows_.size(); }
-    const Row& StorageRow(size_t index) const override { return rows_[index]; }
+    Variant StorageValue(size_t index, size_t slot) const override { return rows_[index][slot]; }
+    Row StorageRow(size_t index) const override { return rows_[index]; }
     size_t StorageInsert(size_t, Row) override;
     void StorageUpdate(size_t, Row) override;
     bool StorageDelete(size_t) override;
