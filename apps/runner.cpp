@@ -264,6 +264,18 @@ void Runner::Act(const Command& cmd) {
             Malformed(cmd, "sem banco de dados");
         }
         db_->Execute(Arg(cmd, 1));
+    } else if (verb == "sql-on") {
+        // Statements in one engine's own dialect (a trigger, say), run only on that engine.
+        if (!db_) {
+            Malformed(cmd, "sem banco de dados");
+        }
+        const std::string& engine = Arg(cmd, 1);
+        if (engine != "sqlite" && engine != "postgresql") {
+            Malformed(cmd, "banco desconhecido '" + engine + "' (sqlite ou postgresql)");
+        }
+        if ((engine == "postgresql") == (db_->product() == oca::db::Product::PostgreSQL)) {
+            db_->ExecuteScript(Arg(cmd, 2));
+        }
     } else if (verb == "choose") {
         const std::string& what = Arg(cmd, 1);
         const size_t eq = what.find('=');

@@ -3,6 +3,7 @@
 
 OCA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 OCA_BUILD="${OCA_BUILD:-$OCA_ROOT/build}"
+source "$OCA_ROOT/scripts/lib/pg.sh"
 
 # Every Debian package the build and the tests need. Add new ones here only.
 OCA_PACKAGES=(
@@ -13,6 +14,7 @@ OCA_PACKAGES=(
     qt6-base-dev fonts-dejavu-core fontconfig
     clang-format clang libclang-rt-dev
     python3 python3-jsonrpclib-pelix
+    libpq-dev postgresql postgresql-client
 )
 
 oca_install() {

@@ -86,14 +86,22 @@ int Index(const DataPacket& delta, const char* name) {
 }
 
 std::string NextNumber(db::Database& db, const std::string& branch) {
-    const std::int64_t changed =
-        db.Execute("UPDATE NUMOCORR SET NRULTIMO = NRULTIMO + 1 WHERE CDFILILANCMO = :B",
-                   {{"B", Variant(branch)}});
-    if (changed == 0) {
-        db.Execute("INSERT INTO NUMOCORR (CDFILILANCMO, NRULTIMO) SELECT :B, "
-                   "COALESCE(MAX(CAST(NROCORRMOV AS INTEGER)), 0) + 1 FROM MOVOCORR "
-                   "WHERE CDFILILANCMO = :B",
-                   {{"B", Variant(branch)}});
+    const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)}};
+    const std::string advance =
+        "UPDATE NUMOCORR SET NRULTIMO = NRULTIMO + 1 WHERE CDFILILANCMO = :B";
+    // The counter's row lock orders the inserts of one branch, across servers too.
+    if (db.Execute(advance, key) == 0) {
+        // A branch's first counter starts past its highest number. When another server
+        // starts it at the same moment, that one wins and this one counts on from it. The
+        // cast gives the parameter one type wherever it stands.
+        const std::int64_t started = db.Execute(
+            "INSERT INTO NUMOCORR (CDFILILANCMO, NRULTIMO) SELECT CAST(:B AS VARCHAR(4)), "
+            "COALESCE(MAX(CAST(NROCORRMOV AS INTEGER)), 0) + 1 FROM MOVOCORR "
+            "WHERE CDFILILANCMO = :B ON CONFLICT (CDFILILANCMO) DO NOTHING",
+            key);
+        if (started == 0) {
+            db.Execute(advance, key);
+        }
     }
     auto st = db.Prepare("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = :B");
     st->Bind("B", Variant(branch));

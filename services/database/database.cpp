@@ -1,5 +1,6 @@
 #include "database/database.h"
 
+#include "database/pg_database.h"
 #include "database/sqlite_database.h"
 
 namespace oca::db {
@@ -9,7 +10,16 @@ std::unique_ptr<Database> Database::Open(std::string_view url) {
     if (url.substr(0, kSqlite.size()) == kSqlite) {
         return std::make_unique<SqliteDatabase>(url.substr(kSqlite.size()));
     }
-    throw SqlError("Endereço de banco de dados não reconhecido: " + std::string(url));
+    for (std::string_view uri : {"postgresql://", "postgres://"}) {
+        if (url.substr(0, uri.size()) == uri) {
+            return std::make_unique<PgDatabase>(std::string(url));
+        }
+    }
+    constexpr std::string_view kPostgres = "postgresql:";
+    if (url.substr(0, kPostgres.size()) == kPostgres) {
+        return std::make_unique<PgDatabase>(std::string(url.substr(kPostgres.size())));
+    }
+    throw SqlError("Endereço de banco de dados não reconhecido: " + WithoutPassword(url));
 }
 
 std::int64_t Database::Execute(std::string_view sql,

@@ -30,6 +30,13 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+/// A transaction that lost a race with another one (a serialization failure or a
+/// deadlock): nothing of it stayed, and run again it may well succeed.
+class SqlConflict : public SqlError {
+public:
+    using SqlError::SqlError;
+};
+
 /// A prepared statement with named parameters. Not thread-safe; one per thread.
 class Statement {
 public:
@@ -53,7 +60,9 @@ public:
 };
 
 /// A connection to the company database, named by a URL: "sqlite:PATH" (the file is
-/// created when missing; "sqlite::memory:" for a private in-memory database).
+/// created when missing; "sqlite::memory:" for a private in-memory database), or a
+/// PostgreSQL server: "postgresql://USER@HOST:PORT/DB" or "postgresql:" followed by
+/// libpq's key=value text.
 class Database {
 public:
     /// Raises SqlError for an unknown scheme or a database that cannot be opened.
@@ -72,6 +81,10 @@ public:
     /// Asked now and then while a statement runs; when it answers true the statement
     /// stops with SqlError. An empty function asks nothing.
     virtual void SetInterrupt(std::function<bool()> check) = 0;
+
+    /// What a SELECT ends with to lock the rows it reads until the transaction ends, where
+    /// a transaction does not already hold the whole database (" FOR UPDATE", or "").
+    virtual std::string_view RowLock() const { return ""; }
 
     /// Prepares, binds by name and runs one statement; returns the rows changed.
     std::int64_t Execute(std::string_view sql,

@@ -27,7 +27,9 @@ int MigrateSchema(Database& db) {
         }
         try {
             Transaction tx(db);
-            db.ExecuteScript(m.sql);
+            if (!m.onlyOn || *m.onlyOn == db.product()) {
+                db.ExecuteScript(m.sql);
+            }
             db.Execute("INSERT INTO SCHEMAVERSAO (VERSAO, NMPASSO) VALUES (:V, :N)",
                        {{"V", Variant(m.version)}, {"N", Variant(m.name)}});
             tx.Commit();

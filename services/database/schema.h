@@ -2,6 +2,7 @@
 
 #include "database/database.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ struct Migration {
     int version;
     const char* name;
     const char* sql;
+    /// The one product the step is for; on the others it is recorded without running.
+    std::optional<Product> onlyOn = std::nullopt;
 };
 
 /// The schema's steps, embedded from services/database/schema/.

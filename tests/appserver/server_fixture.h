@@ -5,6 +5,7 @@
 #include "core/data_packet.h"
 #include "database/schema.h"
 #include "framework/net/net_connection.h"
+#include "test_database.h"
 
 #include <gtest/gtest.h>
 
@@ -40,19 +41,13 @@ inline std::vector<Variant> WholeSelection() {
             Variant("")};
 }
 
-/// A fresh database file, the server object, its HTTP front on a free loopback port,
-/// and a client connection to it.
+/// A fresh database (a SQLite file, or a schema on the test PostgreSQL cluster), the
+/// server object, its HTTP front on a free loopback port, and a client connection to it.
 class ServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        path = std::filesystem::temp_directory_path() /
-               ("oca_srv_" + std::to_string(::getpid()) + "_" + name + ".sqlite");
-        RemoveFiles();
-        url = "sqlite:" + path.string();
+        database = std::make_unique<TestDatabase>(CurrentTestName());
+        url = database->Url();
         {
             auto db = oca::db::Database::Open(url);
             oca::db::MigrateSchema(*db);
@@ -86,12 +81,7 @@ protected:
         front->Stop();
         front.reset();
         server.reset();
-        RemoveFiles();
-    }
-    void RemoveFiles() {
-        for (const char* suffix : {"", "-wal", "-shm"}) {
-            std::filesystem::remove(path.string() + suffix);
-        }
+        database.reset();
     }
 
     /// The occurrence keys ("branch/number") a GetMovOcorr answer holds, in order.
@@ -107,7 +97,7 @@ protected:
         return keys;
     }
 
-    std::filesystem::path path;
+    std::unique_ptr<TestDatabase> database;
     std::string url;
     std::string token = "segredo";
     std::unique_ptr<oca::server::OcorAtendimento> server;

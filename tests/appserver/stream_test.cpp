@@ -30,9 +30,10 @@ protected:
         oca::db::Database::Open(url)->ExecuteScript(
             "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 30000) "
             "INSERT INTO MOVOCORR (CDFILILANCMO, NROCORRMOV, CDFILIAL, CDFORNECED, DTOCORRMOV, "
-            "CDOPERADOR, DSSUMARIAOC, NMPESSIDETOC) SELECT '0001', printf('%010d', 100 + I), "
+            "CDOPERADOR, DSSUMARIAOC, NMPESSIDETOC) SELECT '0001', CAST(1000000100 + I AS "
+            "VARCHAR(10)), "
             "'0001', '000001', '2026-10-10 10:00:00', '001', 'Resumo ' || I, "
-            "'Pessoa identificada número ' || I FROM N");
+            "'Pessoa identificada nº ' || I FROM N");
     }
     static std::string Request() {
         return RawClient::Post(oca::server::MakeRpcRequest(1, "GetMovOcorr", WholeSelection()),

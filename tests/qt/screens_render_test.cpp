@@ -29,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <functional>
 
@@ -288,7 +290,9 @@ TEST_F(ScreensRendered, AColumnTitleClickSortsTheList) {
 
 // The widths and the order a person gives the list's columns come back next time.
 TEST_F(ScreensRendered, TheListRemembersItsColumnsPerOperator) {
-    const std::filesystem::path dir = path.string() + ".colunas";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("oca_colunas_" + std::to_string(::getpid()) + "_" + CurrentTestName());
     Host().configDir = dir.string();
     {
         oca::qt::FormView view(*screen);

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "database/database.h"
+
+#include <deque>
+#include <string>
+#include <unordered_map>
+
+struct pg_conn;
+struct pg_result;
+
+namespace oca::db {
+
+class PgStatement;
+
+/// The driver for a company database on a PostgreSQL server, over libpq. Statements are
+/// prepared once per connection and reused by their text; rows arrive one at a time
+/// (single-row mode), so a large selection never sits whole in memory; a call that is
+/// asked to stop cancels its statement on the server. Transactions are serializable: a
+/// transaction that lost a race with another server's ends in SqlConflict, and the caller
+/// runs it again.
+class PgDatabase : public Database {
+public:
+    /// `conninfo` is a libpq URI ("postgresql://USER@HOST:PORT/DB") or key=value text.
+    /// The password comes from the environment (PGPASSWORD) or ~/.pgpass.
+    explicit PgDatabase(const std::string& conninfo);
+    ~PgDatabase() override;
+
+    Product product() const override { return Product::PostgreSQL; }
+    std::unique_ptr<Statement> Prepare(std::string_view sql) override;
+    void ExecuteScript(std::string_view sql) override;
+    void Begin() override;
+    void Commit() override;
+    void Rollback() override;
+    bool InTransaction() const override;
+    void SetInterrupt(std::function<bool()> check) override;
+    std::string_view RowLock() const override { return " FOR UPDATE"; }
+
+private:
+    friend class PgStatement;
+
+    /// The server name of the prepared statement for `text` (with "$n" placeholders),
+    /// preparing it on first use; its columns in `columns`.
+    const std::string& Prepared(const std::string& text, const std::string& shown,
+                                std::vector<ColumnInfo>& columns);
+    /// Lets `statement` run: a statement whose rows are still arriving keeps the rest
+    /// aside first, for the connection carries one command at a time.
+    void Claim(PgStatement* statement);
+    void Release(PgStatement* statement);
+    /// The next result of the command running, waiting for it while asking the interrupt;
+    /// null when the command has no more.
+    pg_result* NextResult();
+    /// Reads and drops what remains of the running command's results.
+    void Drain();
+    /// Sets a new session up: UTF-8, ISO dates, no notices on the terminal.
+    void Configure();
+    /// Runs a command without parameters, raising on failure.
+    void Command(const std::string& sql, const std::string& what);
+
+    pg_conn* conn_ = nullptr;
+    std::unordered_map<std::string, std::string> prepared_;
+    std::unordered_map<std::string, std::vector<ColumnInfo>> describedColumns_;
+    PgStatement* running_ = nullptr; ///< the statement whose rows are still arriving
+    std::function<bool()> interrupt_;
+    bool inTransaction_ = false; ///< begun here and not yet ended
+};
+
+/// Raises the SqlError (or SqlConflict) that a failed result reports; `what` says what
+/// was being done, in pt-BR.
+[[noreturn]] void ThrowPgError(const pg_result* result, const std::string& what);
+
+/// The connection text without its password, for messages and logs.
+std::string WithoutPassword(std::string_view conninfo);
+
+} // namespace oca::db
