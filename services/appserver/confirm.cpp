@@ -151,8 +151,11 @@ Row CurrentOccurrence(db::Database& db, const std::string& branch, const std::st
     for (int i : own) {
         columns += (columns.empty() ? "" : ", ") + delta.fields[static_cast<size_t>(i)].name;
     }
+    // Locked until the change is stored: another server checking the same occurrence
+    // waits, then finds it changed.
     auto st = db.Prepare("SELECT " + (columns.empty() ? std::string("1") : columns) +
-                         " FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+                         " FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N" +
+                         std::string(db.RowLock()));
     st->Bind("B", Variant(branch));
     st->Bind("N", Variant(number));
     Row row;
@@ -252,7 +255,9 @@ std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
 }
 
 bool OccurrenceExists(db::Database& db, const std::string& branch, const std::string& number) {
-    auto st = db.Prepare("SELECT 1 FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+    // Locked so that the occurrence cannot go while its text is stored.
+    auto st = db.Prepare("SELECT 1 FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N" +
+                         std::string(db.RowLock()));
     st->Bind("B", Variant(branch));
     st->Bind("N", Variant(number));
     return st->Next();
@@ -297,8 +302,8 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
                                  " não existe mais (foi excluída por outro usuário); o texto não "
                                  "foi gravado. Use Verificar para atualizar a lista.");
         }
-        auto current =
-            db.Prepare(std::string("SELECT ") + column + ", NRVERSAO FROM " + table + where);
+        auto current = db.Prepare(std::string("SELECT ") + column + ", NRVERSAO FROM " + table +
+                                  where + std::string(db.RowLock()));
         current->Bind("B", key[0].second);
         current->Bind("N", key[1].second);
         const bool exists = current->Next();
@@ -366,6 +371,8 @@ Variant Confirma(db::Database& db, const Args& args) {
         return Variant(answer);
     } catch (const ConfirmFailure& e) {
         return Variant(std::string(e.what()));
+    } catch (const db::SqlConflict&) {
+        throw; // lost a race with another server: the call runs again
     } catch (const Exception& e) {
         return Variant("Erro ao gravar a ocorrência no servidor: " + e.Message());
     }

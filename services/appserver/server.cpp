@@ -2,6 +2,11 @@
 
 #include "core/packet_json.h"
 
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <thread>
+
 namespace oca::server {
 
 // -- Args -------------------------------------------------------------------------------
@@ -160,6 +165,38 @@ bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Va
     return true;
 }
 
+namespace {
+
+// A transaction that lost a race with another server's (on PostgreSQL) left nothing
+// behind; run again it sees the winner's work, and either succeeds or reports the
+// conflict as any other. A few tries, a little apart, before giving up.
+constexpr int kConflictTries = 8;
+
+} // namespace
+
+Variant OcorAtendimento::RunAgainOnConflict(const std::string& method, db::Database& db,
+                                            const CallLimits& limits,
+                                            const std::function<Variant(db::Database&)>& run) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return run(db);
+        } catch (const db::SqlConflict&) {
+            if (db.InTransaction()) {
+                db.Rollback();
+            }
+            if (attempt == kConflictTries || limits.Expired() || limits.Gone()) {
+                return Variant(ServerError{method +
+                                           " não pôde ser concluído: o banco de dados está "
+                                           "ocupado com alterações de outros usuários; nada foi "
+                                           "gravado. Tente de novo."});
+            }
+            thread_local std::minstd_rand dice(std::random_device{}());
+            const int spread = 2 << std::min(attempt, 6); // 4 ms, 8 ms, ... up to 128 ms
+            std::this_thread::sleep_for(std::chrono::milliseconds(1 + dice() % spread));
+        }
+    }
+}
+
 Variant OcorAtendimento::Guarded(const std::string& method, bool writes, const CallLimits& limits,
                                  const std::function<Variant(db::Database&)>& run) {
     db::Database& db = Connection();
@@ -184,7 +221,7 @@ Variant OcorAtendimento::Guarded(const std::string& method, bool writes, const C
     }
     const Interrupt interrupt(db, limits);
     try {
-        Variant result = run(db);
+        Variant result = RunAgainOnConflict(method, db, limits, run);
         // A write that went through stays written: the answer says so.
         if (!writes && (limits.Expired() || limits.Gone())) {
             stopped();

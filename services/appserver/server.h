@@ -109,6 +109,9 @@ private:
                                           const std::function<void(std::string&)>&)>;
     /// Runs `run` on the calling thread's connection within the call's limits (queued
     /// behind other writers when it writes); failures come back as a ServerError.
+    Variant RunAgainOnConflict(const std::string& method, db::Database& db,
+                               const CallLimits& limits,
+                               const std::function<Variant(db::Database&)>& run);
     Variant Guarded(const std::string& method, bool writes, const CallLimits& limits,
                     const std::function<Variant(db::Database&)>& run);
     std::map<std::string, Entry> methods_;

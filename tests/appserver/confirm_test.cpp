@@ -499,3 +499,39 @@ TEST_F(Confirm, ConcurrentConflictingModifiesKeepExactlyOne) {
 }
 
 } // namespace
+
+namespace {
+
+// A confirmation that loses a race with another server's transaction is run again, and
+// stored once; one that keeps losing says so and stores nothing.
+TEST_F(Confirm, AConfirmationThatLostARaceIsRunAgain) {
+    if (!database->Postgres()) {
+        GTEST_SKIP() << "SQLite takes the whole database for a writer: no race to lose";
+    }
+    // Each insert fails as a lost race while the sequence is below the limit; a sequence
+    // keeps counting across the undone tries.
+    auto db = oca::db::Database::Open(url);
+    db->ExecuteScript(
+        "CREATE SEQUENCE TENTATIVAS; CREATE TABLE LIMITE (N INTEGER); "
+        "INSERT INTO LIMITE VALUES (3); "
+        "CREATE FUNCTION PERDE() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF "
+        "nextval('TENTATIVAS') < (SELECT N FROM LIMITE) THEN RAISE EXCEPTION 'corrida perdida' "
+        "USING ERRCODE = '40001'; END IF; RETURN NEW; END $$; "
+        "CREATE TRIGGER PERDE BEFORE INSERT ON MOVOCORR FOR EACH ROW EXECUTE FUNCTION PERDE()");
+    TClientDataSet cds;
+    Load(cds);
+    AppendNew(cds);
+    EXPECT_EQ(Send(&cds, nullptr, nullptr), "0000000005");
+    EXPECT_EQ(Scalar("SELECT nextval('TENTATIVAS')"), "4") << "two lost tries, then stored";
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001'"), "5");
+    // Always losing: a clear refusal, nothing stored, the number not spent.
+    db->ExecuteScript("UPDATE LIMITE SET N = 1000000");
+    TClientDataSet again;
+    Load(again);
+    AppendNew(again);
+    EXPECT_THAT(Send(&again, nullptr, nullptr), HasSubstr("ocupado com alterações de outros"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001'"), "5");
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "5");
+}
+
+} // namespace

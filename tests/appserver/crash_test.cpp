@@ -1,16 +1,11 @@
 // The server killed without warning in the middle of confirmations, again and again: the
 // database stays whole and every confirmation a client was told of is there.
 #include "server_fixture.h"
+#include "server_process.h"
 
 #include "core/exceptions.h"
 
 #include <gmock/gmock.h>
-
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <map>
@@ -19,58 +14,6 @@
 #include <thread>
 
 namespace {
-
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-/// oca-appserver as its own process.
-class ServerProcess {
-public:
-    ServerProcess(const std::string& url, int port) {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setenv("OCA_TOKEN", "t", 1);
-            const std::string listen = "127.0.0.1:" + std::to_string(port);
-            ::freopen("/dev/null", "w", stderr);
-            ::execl(OCA_APPSERVER_BIN, OCA_APPSERVER_BIN, "--db", url.c_str(), "--listen",
-                    listen.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-    ~ServerProcess() { Kill(); }
-    void Kill() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
-DataPacket NewOccurrence(const std::string& mark) {
-    DataPacket delta;
-    delta.isDelta = true;
-    delta.fields = {{"CDFILIAL", FieldType::String, 4},
-                    {"CDFILILANCMO", FieldType::String, 4},
-                    {"CDOPERADOR", FieldType::String, 12},
-                    {"DSSUMARIAOC", FieldType::String, 30}};
-    delta.changes = {{RowState::Inserted,
-                      {},
-                      {Variant("0001"), Variant("0001"), Variant("001"), Variant(mark)}}};
-    return delta;
-}
 
 TEST(CrashConsistency, EveryAcknowledgedConfirmationSurvivesKills) {
     const auto path = std::filesystem::temp_directory_path() /
@@ -88,27 +31,13 @@ TEST(CrashConsistency, EveryAcknowledgedConfirmationSurvivesKills) {
     for (int round = 0; round < kRounds; ++round) {
         const int port = FreePort();
         ServerProcess server(url, port);
-        // Up when it shakes hands.
-        TNetConnection probe;
-        probe.SetServerName("OCA0080A.rdmOcorAtendimento");
-        probe.SetPort(port);
-        probe.SetToken("t");
-        for (int i = 0; i < 500 && !probe.Connected(); ++i) {
-            try {
-                probe.SetConnected(true);
-            } catch (const Exception&) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        }
-        ASSERT_TRUE(probe.Connected()) << "round " << round;
+        ASSERT_TRUE(server.WaitUp()) << "round " << round;
         std::atomic<bool> down{false};
         std::vector<std::thread> clients;
         for (int c = 0; c < 4; ++c) {
             clients.emplace_back([&, c] {
                 TNetConnection net;
-                net.SetServerName("OCA0080A.rdmOcorAtendimento");
-                net.SetPort(port);
-                net.SetToken("t");
+                server.Connect(net);
                 for (int i = 0; !down; ++i) {
                     const std::string mark = "r" + std::to_string(round) + "c" + std::to_string(c) +
                                              "i" + std::to_string(i);

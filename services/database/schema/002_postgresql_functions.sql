@@ -7,6 +7,10 @@
 CREATE OR REPLACE FUNCTION NVL(a anyelement, b anyelement) RETURNS anyelement
     LANGUAGE sql IMMUTABLE AS 'SELECT COALESCE(a, b)';
 
+-- For two values of no known type (a parameter and a literal), read as texts.
+CREATE OR REPLACE FUNCTION NVL(a text, b text) RETURNS text
+    LANGUAGE sql IMMUTABLE AS 'SELECT COALESCE(a, b)';
+
 CREATE OR REPLACE FUNCTION NVLSTR(a text, b text) RETURNS text
     LANGUAGE sql IMMUTABLE AS 'SELECT COALESCE(NULLIF(a, ''''), b)';
 

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/data_packet.h"
+#include "framework/net/net_connection.h"
+
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+/// A loopback port nobody listens on at the moment.
+inline int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+/// oca-appserver as its own process, on `url`, with the token "t"; killed when it goes.
+class ServerProcess {
+public:
+    ServerProcess(const std::string& url, int port) : port_(port) {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setenv("OCA_TOKEN", "t", 1);
+            const std::string listen = "127.0.0.1:" + std::to_string(port);
+            if (!::freopen("/dev/null", "w", stderr)) {
+                ::_exit(126);
+            }
+            ::execl(OCA_APPSERVER_BIN, OCA_APPSERVER_BIN, "--db", url.c_str(), "--listen",
+                    listen.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~ServerProcess() { Kill(); }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    void Kill() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+    /// A client of this server.
+    void Connect(TNetConnection& client) const {
+        client.SetServerName("OCA0080A.rdmOcorAtendimento");
+        client.SetPort(port_);
+        client.SetToken("t");
+    }
+    /// True once the server shakes hands (it is given a few seconds to start).
+    bool WaitUp() const {
+        TNetConnection probe;
+        Connect(probe);
+        for (int i = 0; i < 500 && !probe.Connected(); ++i) {
+            try {
+                probe.SetConnected(true);
+            } catch (const std::exception&) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        return probe.Connected();
+    }
+
+private:
+    int port_;
+    pid_t pid_ = -1;
+};
+
+/// A new occurrence of branch 0001 whose summary is `mark`, as a delta for Confirma.
+inline DataPacket NewOccurrence(const std::string& mark) {
+    DataPacket delta;
+    delta.isDelta = true;
+    delta.fields = {{"CDFILIAL", FieldType::String, 4},
+                    {"CDFILILANCMO", FieldType::String, 4},
+                    {"CDOPERADOR", FieldType::String, 12},
+                    {"DSSUMARIAOC", FieldType::String, 30}};
+    delta.changes = {{RowState::Inserted,
+                      {},
+                      {Variant("0001"), Variant("0001"), Variant("001"), Variant(mark)}}};
+    return delta;
+}

@@ -1,0 +1,153 @@
+// Two application servers in processes of their own on one company database, eight
+// clients spread across them: every occurrence gets a number of its own, every change a
+// server accepted is stored, and of changes made from one reading only one goes through.
+#include "server_fixture.h"
+#include "server_process.h"
+
+#include "core/exceptions.h"
+#include "database/schema.h"
+#include "framework/data/client_dataset.h"
+
+#include <gmock/gmock.h>
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr int kClients = 8;
+
+class TwoServers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        database = std::make_unique<TestDatabase>(CurrentTestName());
+        {
+            auto db = oca::db::Database::Open(database->Url());
+            oca::db::MigrateSchema(*db);
+            db->ExecuteScript(CompanySeed());
+        }
+        for (int s = 0; s < 2; ++s) {
+            servers.push_back(std::make_unique<ServerProcess>(database->Url(), FreePort()));
+        }
+        for (const auto& server : servers) {
+            ASSERT_TRUE(server->WaitUp());
+        }
+    }
+    void TearDown() override {
+        servers.clear();
+        database.reset();
+    }
+    /// Client `c`'s server: the clients alternate between the two.
+    const ServerProcess& ServerOf(int c) const { return *servers[static_cast<size_t>(c % 2)]; }
+    std::string Scalar(const std::string& sql) const {
+        auto db = oca::db::Database::Open(database->Url());
+        auto st = db->Prepare(sql);
+        return st->Next() ? st->Value(0).AsString() : std::string();
+    }
+
+    std::unique_ptr<TestDatabase> database;
+    std::vector<std::unique_ptr<ServerProcess>> servers;
+};
+
+TEST_F(TwoServers, ConcurrentInsertsGetDistinctNumbersAndAreAllStored) {
+    constexpr int kInserts = 12;
+    std::map<std::string, std::string> given; // number -> mark
+    std::vector<std::string> failures;
+    std::mutex mutex;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c) {
+        clients.emplace_back([&, c] {
+            TNetConnection net;
+            ServerOf(c).Connect(net);
+            for (int i = 0; i < kInserts; ++i) {
+                const std::string mark = "c" + std::to_string(c) + "i" + std::to_string(i);
+                std::string answer;
+                try {
+                    answer = net.Call("Confirma", {MakePacketVariant(NewOccurrence(mark)),
+                                                   Variant(), Variant(), Variant("")})
+                                 .AsString();
+                } catch (const Exception& e) {
+                    answer = e.what();
+                }
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (answer.size() != 10 || answer.find_first_not_of("0123456789") != answer.npos) {
+                    failures.push_back(mark + ": " + answer);
+                } else if (!given.emplace(answer, mark).second) {
+                    failures.push_back(mark + ": número repetido " + answer);
+                }
+            }
+        });
+    }
+    for (auto& t : clients) {
+        t.join();
+    }
+    EXPECT_THAT(failures, ::testing::IsEmpty());
+    ASSERT_EQ(given.size(), static_cast<size_t>(kClients * kInserts));
+    auto db = oca::db::Database::Open(database->Url());
+    auto st = db->Prepare("SELECT NROCORRMOV, DSSUMARIAOC FROM MOVOCORR WHERE CDFILILANCMO = "
+                          "'0001' AND DSSUMARIAOC LIKE 'c%i%'");
+    std::map<std::string, std::string> stored;
+    while (st->Next()) {
+        stored[st->Value(0).AsString()] = st->Value(1).AsString();
+    }
+    EXPECT_EQ(stored, given);
+    // The counter stands at the last number given: no gaps, none given twice.
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"),
+              std::to_string(std::stoll(given.rbegin()->first)));
+    EXPECT_EQ(std::stoll(given.rbegin()->first) - std::stoll(given.begin()->first) + 1,
+              kClients * kInserts);
+}
+
+TEST_F(TwoServers, OfChangesFromOneReadingExactlyOneIsStored) {
+    std::vector<Variant> deltas;
+    for (int c = 0; c < kClients; ++c) {
+        TNetConnection net;
+        ServerOf(c).Connect(net);
+        TClientDataSet cds;
+        cds.SetData(net.Call("GetMovOcorr", WholeSelection()));
+        ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000003")));
+        cds.Edit();
+        cds.FieldByName("DSSUMARIAOC").SetAsString("versão " + std::to_string(c));
+        cds.Post();
+        deltas.push_back(cds.GetDelta());
+    }
+    std::vector<std::string> answers(kClients);
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c) {
+        clients.emplace_back([&, c] {
+            TNetConnection net;
+            ServerOf(c).Connect(net);
+            try {
+                answers[static_cast<size_t>(c)] =
+                    net.Call("Confirma",
+                             {deltas[static_cast<size_t>(c)], Variant(), Variant(), Variant("")})
+                        .AsString();
+            } catch (const Exception& e) {
+                answers[static_cast<size_t>(c)] = e.what();
+            }
+        });
+    }
+    for (auto& t : clients) {
+        t.join();
+    }
+    int stored = -1;
+    for (int c = 0; c < kClients; ++c) {
+        const std::string& answer = answers[static_cast<size_t>(c)];
+        if (answer.empty()) {
+            EXPECT_EQ(stored, -1) << "two changes from one reading were both accepted";
+            stored = c;
+        } else {
+            EXPECT_THAT(answer, HasSubstr("alterada por outro usuário"));
+        }
+    }
+    ASSERT_GE(stored, 0);
+    EXPECT_EQ(Scalar("SELECT DSSUMARIAOC FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND "
+                     "NROCORRMOV = '0000000003'"),
+              "versão " + std::to_string(stored));
+}
+
+} // namespace
