@@ -60,3 +60,25 @@ oca_pg_stop() {
         oca_pg_as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null 2>&1 || true
     fi
 }
+
+# The URL the programs take, as psql takes it ("postgresql:" before a key=value text goes).
+oca_pg_psql_target() {
+    case "$1" in
+    postgresql://* | postgres://*) echo "$1" ;;
+    postgresql:*) echo "${1#postgresql:}" ;;
+    *) echo "$1" ;;
+    esac
+}
+
+# oca_pg_with_schema URL SCHEMA: the same database with SCHEMA first in the search path.
+oca_pg_with_schema() {
+    case "$1" in
+    postgresql://* | postgres://*)
+        case "$1" in
+        *\?*) echo "$1&options=-csearch_path%3D$2" ;;
+        *) echo "$1?options=-csearch_path%3D$2" ;;
+        esac
+        ;;
+    *) echo "$1 options=-csearch_path=$2" ;;
+    esac
+}
