@@ -4,7 +4,9 @@
 // two are interleaved, several rounds at each size, with the same method at every size;
 // and the memory of client and server against the answer's size.
 //
-// Usage: bench_load [SIZE...] [--rounds N]   (default sizes 10000 100000, 5 rounds)
+// Usage: bench_load [SIZE...] [--rounds N] [--postgres URL]
+//   (default sizes 10000 100000, 5 rounds). With --postgres the company of each size is a
+//   schema of its own on that database, and psql runs the selection instead of sqlite3.
 #include "appserver/jsonrpc.h"
 #include "appserver/server.h"
 #include "bench_support.h"
@@ -79,22 +81,48 @@ struct SizeResult {
     double answerMb, clientPeakMb, clientRestMb, serverPeakMb, serverIdleMb, serverAfterMb;
 };
 
-SizeResult Measure(int size, int rounds) {
+void Run(const std::string& command, const char* what) {
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "%s falhou\n", what);
+        std::exit(1);
+    }
+}
+
+// The company of `size` occurrences (made on first use) and the command line that runs
+// the same selection on it.
+struct Company {
+    std::string url;
+    std::string cli;
+};
+
+Company MakeCompany(int size, const std::string& postgres) {
     const std::string dir =
         (std::filesystem::temp_directory_path() / ("oca_load_" + std::to_string(size))).string();
     std::filesystem::create_directories(dir);
-    const std::string file = dir + "/empresa.sqlite";
-    if (!std::filesystem::exists(file)) {
-        const std::string init = BinDir() + "/oca-dbinit --db sqlite:" + file +
-                                 " --demo --occurrences " + std::to_string(size) + " >/dev/null";
-        if (std::system(init.c_str()) != 0) {
-            std::fprintf(stderr, "oca-dbinit falhou\n");
-            std::exit(1);
-        }
-    }
     const std::string sqlFile = dir + "/selecao.sql";
     std::ofstream(sqlFile) << PlainSql() << ";\n";
-    const std::string cli = "sqlite3 " + file + " < " + sqlFile + " > /dev/null";
+    const std::string init = BinDir() + "/oca-dbinit --demo --occurrences " +
+                             std::to_string(size) + " >/dev/null --db ";
+    if (!postgres.empty()) {
+        const std::string schema = "oca_load_" + std::to_string(size);
+        Run("psql '" + postgres + "' -qAt -c 'CREATE SCHEMA IF NOT EXISTS " + schema +
+                "' >/dev/null",
+            "psql");
+        const std::string url = postgres + (postgres.find('?') == std::string::npos ? "?" : "&") +
+                                "options=-csearch_path%3D" + schema;
+        Run(init + "'" + url + "'", "oca-dbinit");
+        return {url, "psql '" + url + "' -qAt -f " + sqlFile + " > /dev/null"};
+    }
+    const std::string file = dir + "/empresa.sqlite";
+    if (!std::filesystem::exists(file)) {
+        Run(init + "sqlite:" + file, "oca-dbinit");
+    }
+    return {"sqlite:" + file, "sqlite3 " + file + " < " + sqlFile + " > /dev/null"};
+}
+
+SizeResult Measure(int size, int rounds, const std::string& postgres) {
+    const Company company = MakeCompany(size, postgres);
+    const std::string& cli = company.cli;
 
     const int port = FreePort();
     const pid_t server = ::fork();
@@ -102,8 +130,7 @@ SizeResult Measure(int size, int rounds) {
         ::freopen("/dev/null", "w", stderr);
         const std::string bin = BinDir() + "/oca-appserver";
         const std::string listen = "127.0.0.1:" + std::to_string(port);
-        const std::string url = "sqlite:" + file;
-        ::execl(bin.c_str(), bin.c_str(), "--db", url.c_str(), "--listen", listen.c_str(),
+        ::execl(bin.c_str(), bin.c_str(), "--db", company.url.c_str(), "--listen", listen.c_str(),
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -152,7 +179,7 @@ SizeResult Measure(int size, int rounds) {
         }
         const auto start = Clock::now();
         if (std::system(cli.c_str()) != 0) {
-            std::fprintf(stderr, "sqlite3 falhou\n");
+            std::fprintf(stderr, "a linha de comando falhou\n");
         }
         clis.push_back(Since(start));
     }
@@ -169,10 +196,13 @@ SizeResult Measure(int size, int rounds) {
 int main(int argc, char** argv) {
     std::vector<int> sizes;
     int rounds = 5;
+    std::string postgres;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--rounds" && i + 1 < argc) {
             rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--postgres" && i + 1 < argc) {
+            postgres = argv[++i];
         } else {
             sizes.push_back(std::atoi(arg.c_str()));
         }
@@ -186,7 +216,7 @@ int main(int argc, char** argv) {
                 "median", "MB", "peak MB", "rest MB", "peak MB");
     std::vector<SizeResult> results;
     for (int size : sizes) {
-        const SizeResult r = Measure(size, rounds);
+        const SizeResult r = Measure(size, rounds, postgres);
         results.push_back(r);
         std::printf("%9d %9.3f %9.3f %9.3f %9.3f %8.2f %8.2f %9.1f %9.1f %9.1f %9.1f\n", r.size,
                     r.load.min, r.load.median, r.cli.min, r.cli.median, r.load.min / r.cli.min,
@@ -197,7 +227,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     for (size_t i = 1; i < results.size(); ++i) {
-        std::printf("growth %d -> %d: load %.1fx, sqlite3 %.1fx (rows %.0fx)\n",
+        std::printf("growth %d -> %d: load %.1fx, command line %.1fx (rows %.0fx)\n",
                     results[i - 1].size, results[i].size,
                     results[i].load.median / results[i - 1].load.median,
                     results[i].cli.median / results[i - 1].cli.median,

@@ -1,7 +1,10 @@
 // The application server measured in one run: the selection of a whole demo company
 // against the sqlite3 command line reading the same rows with the same joins, the size
-// of the answer and the client's decoding of it; then Confirma with 8 concurrent clients.
-// Usage: bench_server [OCCURRENCES] (default 100000).
+// of the answer and the client's decoding of it; then Confirma with 8 concurrent clients
+// on each server.
+// Usage: bench_server [OCCURRENCES] [--postgres URL] [--servers N]
+//   (default 100000 occurrences, one server). With --postgres the company is a schema of
+//   its own on that database, psql reads the selection, and N servers share it.
 #include "appserver/http_front.h"
 #include "appserver/server.h"
 #include "bench_support.h"
@@ -38,8 +41,15 @@ template <class F> double Median(int runs, F&& f) {
 
 using bench::Everything;
 
-void MeasureSelection(const std::string& file) {
-    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open("sqlite:" + file); });
+// Where the company is, and the command line that reads a file of SQL on it.
+struct Company {
+    std::string url;
+    std::string cli; ///< followed by the file's name
+    std::string work; ///< a path prefix for scratch files
+};
+
+void MeasureSelection(const Company& company) {
+    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open(company.url); });
     std::string text;
     // The server's own path: the answer written as its rows are read.
     const double serverTime = Median(3, [&] {
@@ -47,36 +57,43 @@ void MeasureSelection(const std::string& file) {
         server.CallToText("GetMovOcorr", Everything(), {}, text);
     });
     const std::string sql = bench::PlainSql();
-    const std::string sqlFile = file + ".select.sql";
+    const std::string sqlFile = company.work + ".select.sql";
     std::FILE* f = std::fopen(sqlFile.c_str(), "w");
     std::fputs((sql + ";\n").c_str(), f);
     std::fclose(f);
-    const std::string command = "sqlite3 " + file + " < " + sqlFile + " > /dev/null";
+    const std::string command = company.cli + sqlFile + " > /dev/null";
     const double cliTime = Median(3, [&] {
         if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "sqlite3 falhou\n");
+            std::fprintf(stderr, "a linha de comando falhou\n");
         }
     });
     Variant decoded;
     const double decodeTime = Median(3, [&] { decoded = DecodeVariant(text); });
     std::printf("GetMovOcorr over %zu rows\n", decoded.AsPacket().rows.size());
     std::printf("  server (query and JSON text):       %8.3f s\n", serverTime);
-    std::printf("  sqlite3 command line, same rows:    %8.3f s\n", cliTime);
-    std::printf("  ratio server / sqlite3:             %8.2f (target <= 1.5)\n",
+    std::printf("  command line, same rows:            %8.3f s\n", cliTime);
+    std::printf("  ratio server / command line:        %8.2f (target <= 1.5)\n",
                 serverTime / cliTime);
     std::printf("  answer size:                        %8.1f MB\n", text.size() / 1e6);
     std::printf("  client decoding:                    %8.3f s\n", decodeTime);
     std::filesystem::remove(sqlFile);
 }
 
-void MeasureConfirma(const std::string& file) {
-    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open("sqlite:" + file); });
-    oca::server::HttpOptions options;
-    options.port = 0;
-    options.log = false;
-    oca::server::HttpFront front(server, options);
-    const int port = front.Start();
-    constexpr int kClients = 8;
+void MeasureConfirma(const Company& company, int serverCount) {
+    // Servers apart as processes would be: each its own connections and its own writer.
+    std::vector<std::unique_ptr<oca::server::OcorAtendimento>> servers;
+    std::vector<std::unique_ptr<oca::server::HttpFront>> fronts;
+    std::vector<int> ports;
+    for (int s = 0; s < serverCount; ++s) {
+        servers.push_back(std::make_unique<oca::server::OcorAtendimento>(
+            [&] { return oca::db::Database::Open(company.url); }));
+        oca::server::HttpOptions options;
+        options.port = 0;
+        options.log = false;
+        fronts.push_back(std::make_unique<oca::server::HttpFront>(*servers.back(), options));
+        ports.push_back(fronts.back()->Start());
+    }
+    const int kClients = 8 * serverCount;
     constexpr int kEach = 250;
     DataPacket shape;
     shape.isDelta = true;
@@ -91,7 +108,7 @@ void MeasureConfirma(const std::string& file) {
         threads.emplace_back([&, c] {
             TNetConnection net;
             net.SetServerName("OCA0080A.rdmOcorAtendimento");
-            net.SetPort(port);
+            net.SetPort(ports[static_cast<size_t>(c % serverCount)]);
             for (int i = 0; i < kEach; ++i) {
                 DataPacket delta = shape;
                 delta.changes = {{RowState::Inserted,
@@ -122,33 +139,64 @@ void MeasureConfirma(const std::string& file) {
         std::exit(1);
     }
     std::sort(latencies.begin(), latencies.end());
-    std::printf("Confirma, %d clients x %d inserts\n", kClients, kEach);
+    std::printf("Confirma, %d server(s), %d clients x %d inserts\n", serverCount, kClients, kEach);
     std::printf("  throughput:  %8.0f per second (target >= 300)\n", latencies.size() / total);
     std::printf("  p50 latency: %8.2f ms\n", 1000 * latencies[latencies.size() / 2]);
     std::printf("  p99 latency: %8.2f ms (target <= 50)\n",
                 1000 * latencies[latencies.size() * 99 / 100]);
-    front.Stop();
+    std::printf("  max latency: %8.2f ms\n", 1000 * latencies.back());
+    for (auto& front : fronts) {
+        front->Stop();
+    }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int occurrences = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const std::string file = (std::filesystem::temp_directory_path() /
-                              ("oca_bench_" + std::to_string(::getpid()) + ".sqlite"))
+    int occurrences = 100000;
+    int serverCount = 1;
+    std::string postgres;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--postgres" && i + 1 < argc) {
+            postgres = argv[++i];
+        } else if (arg == "--servers" && i + 1 < argc) {
+            serverCount = std::max(1, std::atoi(argv[++i]));
+        } else {
+            occurrences = std::atoi(arg.c_str());
+        }
+    }
+    const std::string work = (std::filesystem::temp_directory_path() /
+                              ("oca_bench_" + std::to_string(::getpid())))
                                  .string();
+    Company company;
+    company.work = work;
+    const std::string schema = "oca_bench_" + std::to_string(::getpid());
+    if (postgres.empty()) {
+        company.url = "sqlite:" + work + ".sqlite";
+        company.cli = "sqlite3 " + work + ".sqlite < ";
+    } else {
+        oca::db::Database::Open(postgres)->ExecuteScript("CREATE SCHEMA " + schema);
+        company.url = postgres + (postgres.find('?') == std::string::npos ? "?" : "&") +
+                      "options=-csearch_path%3D" + schema;
+        company.cli = "psql '" + company.url + "' -qAt -f ";
+    }
     {
-        auto db = oca::db::Database::Open("sqlite:" + file);
+        auto db = oca::db::Database::Open(company.url);
         oca::db::MigrateSchema(*db);
         const auto start = Clock::now();
         oca::db::FillDemoData(*db, occurrences);
         std::printf("demo company with %d occurrences made in %.1f s\n", occurrences,
                     Seconds(start));
     }
-    MeasureSelection(file);
-    MeasureConfirma(file);
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(file + suffix);
+    MeasureSelection(company);
+    MeasureConfirma(company, serverCount);
+    if (postgres.empty()) {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::filesystem::remove(work + ".sqlite" + suffix);
+        }
+    } else {
+        oca::db::Database::Open(postgres)->ExecuteScript("DROP SCHEMA " + schema + " CASCADE");
     }
     return 0;
 }
