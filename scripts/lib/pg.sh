@@ -22,6 +22,21 @@ oca_pg_as_owner() {
     fi
 }
 
+# oca_pg_dir PREFERRED: PREFERRED when the cluster's owner can reach it, else a fresh
+# folder under /tmp (a checkout under a private home cannot hold a cluster that another
+# user runs).
+oca_pg_dir() {
+    mkdir -p "$1"
+    if [ "$(id -u)" != 0 ] || runuser -u postgres -- test -x "$1" 2>/dev/null; then
+        echo "$1"
+        return 0
+    fi
+    local dir
+    dir="$(mktemp -d /tmp/oca-pg.XXXXXX)"
+    chmod 755 "$dir"
+    echo "$dir"
+}
+
 # oca_pg_start DIR: creates (when missing) and starts the cluster in DIR, creates the
 # database `oca`, and prints the URL to reach it.
 oca_pg_start() {
