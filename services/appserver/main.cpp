@@ -1,11 +1,13 @@
 // oca-appserver: the occurrence server object over HTTP.
 #include "appserver/http_front.h"
+#include "appserver/server.h"
 #include "database/schema.h"
 
 #include <malloc.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -24,6 +26,9 @@ int Usage() {
     std::cerr << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
                  "                    [--threads N] [--call-timeout SEGUNDOS]\n"
                  "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
+                 "       oca-appserver --db URL --requalify AAAA-MM [--branch FILIAL]\n"
+                 "  --requalify recalcula a qualificação do mês para cada fornecedor com\n"
+                 "  ocorrências ou recebimentos nele, e termina.\n"
                  "  O token também pode vir de OCA_TOKEN (--token TOKEN fica visível no ps).\n";
     return 2;
 }
@@ -41,13 +46,38 @@ bool ReadToken(const std::string& file, std::string& token) {
     return true;
 }
 
+// "2026-11" or "202611" as 202611; 0 when it is neither.
+int ParseMonth(const std::string& text) {
+    int year = 0, month = 0;
+    if ((std::sscanf(text.c_str(), "%4d-%2d", &year, &month) != 2 &&
+         std::sscanf(text.c_str(), "%4d%2d", &year, &month) != 2) ||
+        year < 1900 || month < 1 || month > 12) {
+        return 0;
+    }
+    return year * 100 + month;
+}
+
+int RunRequalify(const std::string& url, int month, const std::string& branch) {
+    auto db = oca::db::Database::Open(url);
+    oca::db::MigrateSchema(*db);
+    const int done = oca::server::Requalify(
+        *db, month, branch, [](int count, int total, const std::string& what) {
+            std::cout << "\rRecalculando " << count << " de " << total << " (" << what << ")   "
+                      << std::flush;
+        });
+    std::cout << (done > 0 ? "\n" : "") << "Qualificação de " << month % 100 << "/" << month / 100
+              << " recalculada para " << done << " fornecedor(es)"
+              << (branch.empty() ? "" : " da filial " + branch) << ".\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // Two heaps for all the workers: a load's memory is given back between calls instead
     // of staying in a heap of each thread that ever ran one.
     mallopt(M_ARENA_MAX, 2);
-    std::string url;
+    std::string url, requalify, branch;
     oca::server::HttpOptions options;
     if (const char* env = std::getenv("OCA_TOKEN")) {
         options.token = env;
@@ -80,12 +110,29 @@ int main(int argc, char** argv) {
             options.callTimeoutMs = std::max(1, std::atoi(argv[++i])) * 1000;
         } else if (arg == "--threads" && i + 1 < argc) {
             options.threads = std::atoi(argv[++i]);
+        } else if (arg == "--requalify" && i + 1 < argc) {
+            requalify = argv[++i];
+        } else if (arg == "--branch" && i + 1 < argc) {
+            branch = argv[++i];
         } else {
             return Usage();
         }
     }
     if (url.empty() || options.tlsCert.empty() != options.tlsKey.empty()) {
         return Usage();
+    }
+    if (!requalify.empty() || !branch.empty()) {
+        const int month = ParseMonth(requalify);
+        if (month == 0) {
+            std::cerr << "oca-appserver: --requalify espera o mês como AAAA-MM\n";
+            return 2;
+        }
+        try {
+            return RunRequalify(url, month, branch);
+        } catch (const std::exception& e) {
+            std::cerr << "\noca-appserver: " << e.what() << "\n";
+            return 1;
+        }
     }
     try {
         {

@@ -84,6 +84,8 @@ OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect))
         {"Confirma", {Confirma, true}},
         {"SetApuraQualif", {SetApuraQualif, true}},
         {"DelOcorr", {DelOcorr, true}},
+        {"GetQualifForn", {GetQualifForn, false}},
+        {"GetQualifDetalhe", {GetQualifDetalhe, false}},
     };
 }
 

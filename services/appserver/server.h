@@ -64,6 +64,8 @@ public:
     std::optional<TDateTime> Date(size_t index) const;
     /// A packet argument or null.
     std::shared_ptr<const DataPacket> Packet(size_t index) const;
+    /// The argument as it came, of any kind.
+    const Variant& Raw(size_t index) const { return values_.at(index); }
 
 private:
     [[noreturn]] void Wrong(size_t index, const char* kind) const;
@@ -144,6 +146,17 @@ Variant GetLote(db::Database& db, const Args& args);
 Variant Confirma(db::Database& db, const Args& args);
 Variant SetApuraQualif(db::Database& db, const Args& args);
 Variant DelOcorr(db::Database& db, const Args& args);
+/// Per supplier and month of a period, for some branches and suppliers (empty lists: all;
+/// keys whole, as GetMovOcorr matches them): occurrences, demerits, receipts, score,
+/// class and when it was computed, the branches' sums taken together.
+Variant GetQualifForn(db::Database& db, const Args& args);
+/// A supplier's occurrences of one month, by occurrence group, with the group's weight.
+Variant GetQualifDetalhe(db::Database& db, const Args& args);
+/// Recomputes month `yearMonth` (202611) for every supplier with occurrences or receipts
+/// in it (at `branch` only, when given), one transaction per supplier; `progress` hears
+/// of each. Returns the number recomputed.
+int Requalify(db::Database& db, int yearMonth, const std::string& branch,
+              const std::function<void(int done, int total, const std::string&)>& progress);
 
 /// The SQL text and bound values of the selection GetMovOcorr runs for `args` (the 13
 /// load parameters); for measuring it against other readers of the same rows.

@@ -1,0 +1,137 @@
+// The qualification panel's methods on the scenario company, after October 2026 and
+// November 2026 were computed: scores follow the formula, lists match whole keys, the
+// branches of a selection add up.
+#include "server_fixture.h"
+
+#include "appserver/qualification.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class QualificationPanel : public ServerTest {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        auto db = oca::db::Database::Open(url);
+        // Eight more receipts of supplier 000001 at branch 0001 in October: ten in all.
+        for (int i = 0; i < 8; ++i) {
+            db->Execute("INSERT INTO NOTAFISCAL VALUES ('0001', :N, '1', :F, '000001', '0001', "
+                        "'2026-10-21 00:00:00')",
+                        {{"N", Variant("00000001" + std::to_string(10 + i))},
+                         {"F", Variant("00099" + std::to_string(10 + i))}});
+        }
+        for (const int month : {202610, 202611}) {
+            recomputed += oca::server::Requalify(
+                *db, month, "", [&](int, int, const std::string& what) { seen.push_back(what); });
+        }
+    }
+    /// "supplier month occurrences/demerits/receipts score class" for each row.
+    std::vector<std::string> Rows(const std::string& branches, const std::string& suppliers,
+                                  const Variant& first, const Variant& last) {
+        const Variant result =
+            net.Call("GetQualifForn", {Variant(branches), Variant(suppliers), first, last});
+        std::vector<std::string> out;
+        for (const Row& r : result.AsPacket().rows) {
+            char score[16];
+            std::snprintf(score, sizeof score, "%.0f", r[6].AsFloat());
+            out.push_back(r[0].AsString() + " " + r[2].AsString() + " " + r[3].AsString() + "/" +
+                          r[4].AsString() + "/" + r[5].AsString() + " " + score + " " +
+                          r[7].AsString());
+        }
+        return out;
+    }
+
+    int recomputed = 0;
+    std::vector<std::string> seen;
+};
+
+TEST_F(QualificationPanel, ScoresFollowTheFormulaPerSupplierAndMonth) {
+    // October: 0001/000001, 0002/000001, 0002/123, 0012/12 (occurrences or receipts);
+    // November: 0002/000001 (a receipt).
+    EXPECT_EQ(recomputed, 5);
+    EXPECT_THAT(seen,
+                ElementsAre("0001/000001", "0002/000001", "0002/123", "0012/12", "0002/000001"));
+    const Variant oct(std::int64_t{202610}), nov(std::int64_t{202611});
+    const struct {
+        const char* branches;
+        const char* suppliers;
+        std::vector<std::string> rows;
+    } cases[] = {
+        // 1 occurrence of weight 20 over 10 receipts: 100 - 100 x 20 / 100 = 80, class A.
+        {"|0001|", "|000001|", {"000001 202610 1/20/10 80 A"}},
+        // Both branches add up: 2 occurrences (20 + 10 for one without a group), 10
+        // receipts: 100 - 100 x 30 / 100 = 70, class B; November's receipt at 0002.
+        {"", "|000001|", {"000001 202610 2/30/10 70 B", "000001 202611 0/0/1 100 A"}},
+        // Supplier 12 is not supplier 123 nor 000001: whole keys.
+        {"", "|12|", {"12 202610 1/10/0 0 D"}},
+        {"", "|123|", {"123 202610 1/20/0 0 D"}},
+        {"|0012|", "", {"12 202610 1/10/0 0 D"}},
+        {"|0003|", "", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Rows(c.branches, c.suppliers, oct, nov), c.rows)
+            << c.branches << " " << c.suppliers;
+    }
+    // The month may come as a text or as a date within it.
+    EXPECT_EQ(Rows("|0012|", "", Variant("2026-10"), Variant(EncodeDate(2026, 10, 31))),
+              std::vector<std::string>{"12 202610 1/10/0 0 D"});
+    const Variant answer = net.Call("GetQualifForn", {Variant("|0012|"), Variant(""), oct, oct});
+    const DataPacket& p = answer.AsPacket();
+    ASSERT_EQ(p.rows.size(), 1u);
+    EXPECT_EQ(p.rows[0][static_cast<size_t>(p.FieldIndex("NMRAZSOCFORN"))], Variant("José Doze"));
+    EXPECT_EQ(p.rows[0][static_cast<size_t>(p.FieldIndex("DTAPURACAO"))].Type(), VarType::DateTime);
+}
+
+TEST_F(QualificationPanel, RecomputingGivesTheSameRows) {
+    const Variant oct(std::int64_t{202610});
+    const auto before = Rows("", "", oct, oct);
+    auto db = oca::db::Database::Open(url);
+    EXPECT_EQ(oca::server::Requalify(*db, 202610, "0002", nullptr), 2) << "0002/000001, 0002/123";
+    EXPECT_EQ(Rows("", "", oct, oct), before);
+    auto count = db->Prepare("SELECT COUNT(*) FROM QUALIFFORN WHERE NRANOMES = 202610");
+    ASSERT_TRUE(count->Next());
+    EXPECT_EQ(count->Value(0).AsInteger(), 4);
+}
+
+TEST_F(QualificationPanel, AMonthsOccurrencesByGroupWithTheirWeight) {
+    const Variant detail = net.Call(
+        "GetQualifDetalhe", {Variant(""), Variant("000001"), Variant(std::int64_t{202610})});
+    std::vector<std::string> rows;
+    for (const Row& r : detail.AsPacket().rows) {
+        rows.push_back(r[0].AsString() + " " + r[1].AsString() + " " + r[2].AsString() + " x " +
+                       r[3].AsString() + " = " + r[4].AsString());
+    }
+    EXPECT_THAT(rows, ElementsAre("  10 x 1 = 10", "01 Qualidade 20 x 1 = 20"))
+        << "the occurrence without a group counts with weight 10";
+    const Variant one =
+        net.Call("GetQualifDetalhe", {Variant("|0001|"), Variant("000001"), Variant("2026-10")});
+    ASSERT_EQ(one.AsPacket().rows.size(), 1u);
+    EXPECT_EQ(one.AsPacket().rows[0][4], Variant(std::int64_t{20}));
+    EXPECT_TRUE(net.Call("GetQualifDetalhe",
+                         {Variant(""), Variant("000001"), Variant(std::int64_t{202609})})
+                    .AsPacket()
+                    .rows.empty());
+}
+
+TEST_F(QualificationPanel, PeriodsOutOfShapeAreRefused) {
+    const Variant oct(std::int64_t{202610});
+    EXPECT_THAT(
+        net.Call("GetQualifForn", {Variant(""), Variant(""), oct, Variant(std::int64_t{202609})})
+            .AsString(),
+        HasSubstr("o primeiro antes do último"));
+    EXPECT_THAT(net.Call("GetQualifForn", {Variant(""), Variant(""), Variant(std::int64_t{202001}),
+                                           Variant(std::int64_t{202612})})
+                    .AsString(),
+                HasSubstr("de 1 a 60 meses"));
+    for (const Variant& bad :
+         {Variant("13/2026"), Variant(std::int64_t{202613}), Variant("ontem"), Variant(true)}) {
+        EXPECT_THROW(net.Call("GetQualifForn", {Variant(""), Variant(""), bad, oct}), Exception)
+            << bad.AsString();
+    }
+}
+
+} // namespace
