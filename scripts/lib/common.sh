@@ -11,7 +11,7 @@ OCA_PACKAGES=(
     libsqlite3-dev sqlite3
     nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev fonts-dejavu-core fontconfig
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core fontconfig
     clang-format clang libclang-rt-dev
     python3 python3-jsonrpclib-pelix
     libpq-dev postgresql postgresql-client

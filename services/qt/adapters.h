@@ -17,6 +17,7 @@ std::unique_ptr<Adapter> MakeEditAdapter(FormView& view, TControl& control, QWid
 std::unique_ptr<Adapter> MakeGridAdapter(FormView& view, TControl& control, QWidget* parent);
 std::unique_ptr<Adapter> MakeRichAdapter(FormView& view, TControl& control, QWidget* parent);
 std::unique_ptr<Adapter> MakePageAdapter(FormView& view, TControl& control, QWidget* parent);
+std::unique_ptr<Adapter> MakeChartAdapter(FormView& view, TControl& control, QWidget* parent);
 
 /// The format panel's tools act on the Qt editor of the panel's rich-text editor.
 void ApplyFormatTool(FormView& view, TFormatPanel& panel, int tool);

@@ -244,7 +244,8 @@ std::unique_ptr<Adapter> MakeBasicAdapter(FormView& view, TControl& control, QWi
 }
 
 std::unique_ptr<Adapter> MakeAdapter(FormView& view, TControl& control, QWidget* parent) {
-    for (auto make : {MakeRichAdapter, MakeGridAdapter, MakePageAdapter, MakeEditAdapter}) {
+    for (auto make :
+         {MakeRichAdapter, MakeGridAdapter, MakePageAdapter, MakeEditAdapter, MakeChartAdapter}) {
         if (auto adapter = make(view, control, parent)) {
             return adapter;
         }

@@ -23,6 +23,9 @@ public:
         : Adapter(view, grid, new QTableView(parent)), model_(new DataSetModel(Widget())) {
         auto* table = Table();
         table->setModel(model_);
+        model_->SetCellColors([this](const std::string& field, int row) {
+            return Control() ? Grid().CellColor(field, row) : std::nullopt;
+        });
         table->setSelectionBehavior(QAbstractItemView::SelectRows);
         table->setSelectionMode(QAbstractItemView::SingleSelection);
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -91,6 +91,11 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return Text(index.row(), column);
     }
+    if (role == Qt::BackgroundRole && colors_) {
+        const std::optional<TColor> color =
+            colors_(columns_[static_cast<size_t>(column)].field, index.row() + 1);
+        return color ? QVariant(ToQColor(*color)) : QVariant();
+    }
     if (role == Qt::TextAlignmentRole && dataSet_) {
         const TField* field = dataSet_->FindField(columns_[static_cast<size_t>(column)].field);
         const bool number = field && (field->DataType() == FieldType::Integer ||

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "framework/controls/control.h"
+
 #include <QAbstractTableModel>
 
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +28,10 @@ public:
     explicit DataSetModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
     void SetDataSet(TDataSet* dataSet, std::vector<Column> columns);
+    /// Backgrounds of cells: the colour for field and 1-based row, or nullopt.
+    void SetCellColors(std::function<std::optional<TColor>(const std::string&, int)> colors) {
+        colors_ = std::move(colors);
+    }
     /// Columns of the data set's visible fields, titled by their display labels.
     static std::vector<Column> VisibleFields(const TDataSet& dataSet);
     const std::vector<Column>& Columns() const { return columns_; }
@@ -51,6 +59,7 @@ private:
     std::vector<Column> columns_;
     std::string keyField_;
     std::set<std::string>* marks_ = nullptr;
+    std::function<std::optional<TColor>(const std::string&, int)> colors_;
 };
 
 } // namespace oca::qt

@@ -359,3 +359,63 @@ TEST_F(Controls, LookupButtonWithItsOwnClickRunsNoSearch) {
 }
 
 } // namespace
+
+#include "framework/controls/chart.h"
+#include "framework/data/client_dataset.h"
+#include "framework/data/datasource.h"
+
+namespace {
+
+// A person picks a step of the chart: it is selected and OnSelect runs; new points clear
+// the selection; a step out of range or a hidden chart refuses.
+TEST(Chart, PickingAStepSelectsItAndTellsTheScreen) {
+    std::vector<std::string> properties; // outlives the chart, which reports its end too
+    TChart chart;
+    chart.AddObserver([&](TControl&, std::string_view p) { properties.emplace_back(p); });
+    int selections = 0;
+    chart.OnSelect = [&](TObject*) {
+        ++selections;
+    };
+    chart.SetPoints({{"10/2026", true, 80, 1}, {"11/2026", false, 0, 0}});
+    EXPECT_FALSE(chart.UserSelect(2));
+    EXPECT_FALSE(chart.UserSelect(-1));
+    EXPECT_TRUE(chart.UserSelect(1));
+    EXPECT_EQ(chart.Selected(), 1);
+    EXPECT_EQ(selections, 1);
+    chart.SetPoints({{"12/2026", true, 50, 2}});
+    EXPECT_EQ(chart.Selected(), -1);
+    chart.SetVisible(false);
+    EXPECT_FALSE(chart.UserSelect(0));
+    EXPECT_EQ(selections, 1);
+    EXPECT_THAT(properties, ::testing::Contains("Points"));
+    EXPECT_THAT(properties, ::testing::Contains("Selected"));
+}
+
+// The grid asks the screen for a cell's background by the text the cell shows.
+TEST(GridColors, ACellsBackgroundComesFromItsText) {
+    TClientDataSet cds;
+    cds.CreateField<TStringField>("CLASSE", 1);
+    cds.CreateDataSet();
+    for (const char* c : {"A", "D"}) {
+        cds.Append();
+        cds.FieldByName("CLASSE").SetAsString(c);
+        cds.Post();
+    }
+    TDataSource source;
+    source.SetDataSet(&cds);
+    TDBGrid grid;
+    grid.SetDataSource(&source);
+    EXPECT_EQ(grid.CellColor("CLASSE", 1), std::nullopt) << "no handler, no colour";
+    grid.OnCellColor = [](TDBGrid*, const TField&, const std::string& text, TColor& color) {
+        if (text == "D") {
+            color = clRed;
+        }
+    };
+    EXPECT_EQ(grid.CellColor("CLASSE", 1), std::nullopt);
+    EXPECT_EQ(grid.CellColor("CLASSE", 2), std::optional<TColor>(clRed));
+    EXPECT_EQ(grid.CellColor("CLASSE", 3), std::nullopt) << "past the last row";
+    EXPECT_EQ(grid.CellColor("NADA", 2), std::nullopt);
+    EXPECT_EQ(cds.RecNo(), 2) << "the cursor stays where it was";
+}
+
+} // namespace

@@ -253,3 +253,19 @@ bool TDBNavigator::UserNavigate(TNavigateBtn button) {
     }
     return true;
 }
+
+std::optional<TColor> TDBGrid::CellColor(const std::string& fieldName, int row) {
+    TDataSet* data = DataSource() ? DataSource()->DataSet() : nullptr;
+    if (!OnCellColor || !data || !data->Active() || row < 1 ||
+        row > static_cast<int>(data->RecordCount())) {
+        return std::nullopt;
+    }
+    const TField* field = data->FindField(fieldName);
+    if (!field) {
+        return std::nullopt;
+    }
+    const auto none = static_cast<TColor>(-1);
+    TColor color = none;
+    OnCellColor(this, *field, data->DisplayTextAt(row, *field), color);
+    return color == none ? std::nullopt : std::optional<TColor>(color);
+}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "framework/controls/std_controls.h"
 #include "framework/data/datasource.h"
 
@@ -99,6 +102,13 @@ public:
     /// What a person does by clicking a row: the data set moves there.
     bool UserSelectRow(int row);
     bool ReadOnly = true;
+    /// Sets the background of a cell of `Field` that shows `Text`; left alone, the cell
+    /// keeps the grid's own.
+    std::function<void(TDBGrid* Sender, const TField& Field, const std::string& Text,
+                       TColor& Color)>
+        OnCellColor;
+    /// The background OnCellColor gives the cell, or nullopt.
+    std::optional<TColor> CellColor(const std::string& fieldName, int row);
 
 private:
     class GridLink : public TDataLink {

@@ -1,4 +1,5 @@
 // The visual classes form definitions may create, and their properties.
+#include "framework/controls/chart.h"
 #include "framework/controls/date_edit.h"
 #include "framework/controls/db_controls.h"
 #include "framework/controls/form.h"
@@ -211,6 +212,11 @@ void RegisterContainers(ClassRegistry& r) {
     pages.properties["OnChange"] = EventProperty(&TPageControl::OnChange);
     pages.properties["OnChanging"] = EventProperty(&TPageControl::OnChanging);
     r.Add("TTabSheet", "TWinControl", Maker<TTabSheet>());
+
+    ClassInfo& chart = r.Add("TChart", "TWinControl", Maker<TChart>());
+    chart.properties["Title"] =
+        StringProperty<TChart>([](TChart& x, const std::string& v) { x.SetTitle(v); });
+    chart.properties["OnSelect"] = EventProperty(&TChart::OnSelect);
 
     r.Add("TFormatPanel", "TPanel", Maker<TFormatPanel>()).properties["Editor"] =
         ReferenceProperty<TFormatPanel, TDBRichEdit>(

@@ -1,0 +1,41 @@
+#include "framework/controls/chart.h"
+
+void TChart::SetTitle(std::string title) {
+    title_ = std::move(title);
+    Changed("Title");
+}
+
+void TChart::SetSeriesTitles(std::string line, std::string bar) {
+    lineTitle_ = std::move(line);
+    barTitle_ = std::move(bar);
+    Changed("Series");
+}
+
+void TChart::SetLineRange(double min, double max) {
+    lineMin_ = min;
+    lineMax_ = max;
+    Changed("Range");
+}
+
+void TChart::SetBands(std::vector<TChartBand> bands) {
+    bands_ = std::move(bands);
+    Changed("Bands");
+}
+
+void TChart::SetPoints(std::vector<TChartPoint> points) {
+    points_ = std::move(points);
+    selected_ = -1;
+    Changed("Points");
+}
+
+bool TChart::UserSelect(int index) {
+    if (!CanReach() || index < 0 || index >= static_cast<int>(points_.size())) {
+        return false;
+    }
+    selected_ = index;
+    Changed("Selected");
+    if (OnSelect) {
+        OnSelect(this);
+    }
+    return true;
+}

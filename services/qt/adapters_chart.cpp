@@ -1,0 +1,158 @@
+// The chart control drawn with Qt Charts: bands as areas behind the line, the line on the
+// left scale, the bars on the right one. What it shows is the control's; a click on a
+// step selects it in the control.
+#include "framework/controls/chart.h"
+#include "qt/adapters.h"
+#include "qt/form_view.h"
+#include "qt/qt_support.h"
+
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace oca::qt {
+
+namespace {
+
+class ChartAdapter : public Adapter {
+public:
+    ChartAdapter(FormView& view, TChart& chart, QWidget* parent)
+        : Adapter(view, chart, new QChartView(parent)) {
+        Chart()->setRenderHint(QPainter::Antialiasing);
+        Chart()->setChart(new QChart());
+        Chart()->chart()->legend()->setAlignment(Qt::AlignBottom);
+        Rebuild();
+    }
+
+    void Sync(std::string_view property) override {
+        Adapter::Sync(property);
+        if (property.empty() || property == "Points" || property == "Bands" ||
+            property == "Range" || property == "Series" || property == "Title" ||
+            property == "Selected") {
+            Rebuild();
+        }
+    }
+
+private:
+    QChartView* Chart() const { return static_cast<QChartView*>(Widget()); }
+
+    void Rebuild() {
+        auto* control = static_cast<TChart*>(Control());
+        if (!control || !Chart()) {
+            return;
+        }
+        auto* chart = new QChart();
+        chart->setTitle(Q(control->Title()));
+        chart->legend()->setAlignment(Qt::AlignBottom);
+        chart->setAnimationOptions(QChart::NoAnimation);
+        const auto& points = control->Points();
+        const int count = static_cast<int>(points.size());
+
+        // The steps on a category axis for the bars; the line and the bands on a value
+        // axis over the same positions (0.5 past each category's start: its centre).
+        auto* steps = new QBarCategoryAxis();
+        QStringList labels;
+        for (const TChartPoint& p : points) {
+            labels << Q(p.label);
+        }
+        steps->append(labels);
+        chart->addAxis(steps, Qt::AlignBottom);
+        auto* position = new QValueAxis();
+        position->setRange(-0.5, std::max(0, count - 1) + 0.5);
+        position->setVisible(false);
+        chart->addAxis(position, Qt::AlignBottom);
+        auto* scale = new QValueAxis();
+        scale->setRange(control->LineMin(), control->LineMax());
+        scale->setTitleText(Q(control->LineTitle()));
+        chart->addAxis(scale, Qt::AlignLeft);
+
+        for (const TChartBand& band : control->Bands()) {
+            auto* lower = new QLineSeries();
+            auto* upper = new QLineSeries();
+            lower->append(-0.5, band.from);
+            lower->append(std::max(0, count - 1) + 0.5, band.from);
+            upper->append(-0.5, band.to);
+            upper->append(std::max(0, count - 1) + 0.5, band.to);
+            auto* area = new QAreaSeries(upper, lower);
+            area->setName(Q(band.label));
+            QColor color = ToQColor(band.color);
+            color.setAlpha(70);
+            area->setBrush(color);
+            area->setPen(Qt::NoPen);
+            chart->addSeries(area);
+            area->attachAxis(position);
+            area->attachAxis(scale);
+        }
+
+        auto* bars = new QBarSet(Q(control->BarTitle()));
+        double highest = 1;
+        for (const TChartPoint& p : points) {
+            *bars << p.bar;
+            highest = std::max(highest, p.bar);
+        }
+        bars->setColor(QColor(90, 110, 140, 170));
+        auto* barSeries = new QBarSeries();
+        barSeries->append(bars);
+        chart->addSeries(barSeries);
+        barSeries->attachAxis(steps);
+        auto* counts = new QValueAxis();
+        counts->setRange(0, std::ceil(highest * 1.25));
+        counts->setLabelFormat("%d");
+        counts->setTitleText(Q(control->BarTitle()));
+        chart->addAxis(counts, Qt::AlignRight);
+        barSeries->attachAxis(counts);
+        QObject::connect(bars, &QBarSet::clicked, Chart(), [this](int index) { Pick(index); });
+
+        auto* line = new QLineSeries();
+        line->setName(Q(control->LineTitle()));
+        for (int i = 0; i < count; ++i) {
+            if (points[static_cast<size_t>(i)].hasLine) {
+                line->append(i, points[static_cast<size_t>(i)].line);
+            }
+        }
+        QPen pen(QColor(20, 40, 90));
+        pen.setWidth(3);
+        line->setPen(pen);
+        line->setPointsVisible(true);
+        chart->addSeries(line);
+        line->attachAxis(position);
+        line->attachAxis(scale);
+        QObject::connect(line, &QLineSeries::clicked, Chart(), [this](const QPointF& at) {
+            Pick(static_cast<int>(std::lround(at.x())));
+        });
+        if (control->Selected() >= 0) {
+            bars->setSelectedColor(QColor(230, 140, 30));
+            bars->selectBar(control->Selected());
+        }
+
+        QChart* old = Chart()->chart();
+        Chart()->setChart(chart);
+        delete old;
+    }
+
+    void Pick(int index) {
+        View().Act([this, index] {
+            if (auto* control = static_cast<TChart*>(Control())) {
+                control->UserSelect(index);
+            }
+        });
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Adapter> MakeChartAdapter(FormView& view, TControl& control, QWidget* parent) {
+    if (auto* chart = dynamic_cast<TChart*>(&control)) {
+        return std::make_unique<ChartAdapter>(view, *chart, parent);
+    }
+    return nullptr;
+}
+
+} // namespace oca::qt
