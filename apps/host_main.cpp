@@ -2,6 +2,7 @@
 #include "apps/host_options.h"
 #include "apps/main_window.h"
 #include "database/database.h"
+#include "database/pg_database.h"
 #include "framework/data/query.h"
 #include "framework/host/host_context.h"
 #include "qt/icons.h"
@@ -26,6 +27,16 @@ std::string DefaultModulePath(const char* argv0) {
     return (exe.parent_path().parent_path() / "lib" / "libOCA0080A.so").string();
 }
 
+// The qualification module, when it is installed beside the occurrence module.
+std::vector<std::string> DefaultMoreModules(const std::string& first) {
+    const auto panel = std::filesystem::path(first).parent_path() / "libOCA0081A.so";
+    std::error_code error;
+    if (std::filesystem::exists(panel, error)) {
+        return {panel.string()};
+    }
+    return {};
+}
+
 void Fail(const std::string& text) {
     std::cerr << text << "\n";
     QMessageBox::critical(nullptr, QStringLiteral("Atendimento"), QString::fromStdString(text));
@@ -46,6 +57,9 @@ int main(int argc, char** argv) {
     }
     if (options.modulePath.empty()) {
         options.modulePath = DefaultModulePath(argv[0]);
+        if (options.moreModules.empty()) {
+            options.moreModules = DefaultMoreModules(options.modulePath);
+        }
     }
     HostContext& host = Host();
     host.operatorCode = options.operatorCode;
@@ -68,21 +82,26 @@ int main(int argc, char** argv) {
     try {
         db = oca::db::Database::Open(options.databaseUrl);
     } catch (const std::exception& e) {
-        Fail("Não foi possível abrir o banco de dados " + options.databaseUrl + ":\n" + e.what());
+        Fail("Não foi possível abrir o banco de dados " +
+             oca::db::WithoutPassword(options.databaseUrl) + ":\n" + e.what());
         return 1;
     }
     TADOIBQuery::SetDefaultDatabase(db.get());
 
-    oca::desktop::ModuleEntry module;
+    std::vector<oca::desktop::ModuleEntry> modules;
     try {
-        module = oca::desktop::LoadModule(options.modulePath);
+        modules.push_back(oca::desktop::LoadModule(options.modulePath));
+        for (const std::string& path : options.moreModules) {
+            modules.push_back(oca::desktop::LoadModule(path));
+        }
     } catch (const std::exception& e) {
+        oca::desktop::UnloadModules(modules);
         Fail(e.what());
         return 1;
     }
     int code = 0;
     {
-        oca::desktop::MainWindow window(options, module);
+        oca::desktop::MainWindow window(options, modules);
         window.show();
         if (options.openAtStart) {
             QTimer::singleShot(0, &window, [&window] { window.OpenOccurrences(); });
@@ -101,7 +120,7 @@ int main(int argc, char** argv) {
         }
         code = QApplication::exec();
     }
-    oca::desktop::UnloadModule(module);
+    oca::desktop::UnloadModules(modules);
     TADOIBQuery::SetDefaultDatabase(nullptr);
     return code;
 }

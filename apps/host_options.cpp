@@ -69,6 +69,8 @@ void Set(const std::string& key, const std::string& value, HostOptions& options)
         options.databaseUrl = value;
     } else if (key == "library" || key == "arquivo") {
         options.modulePath = value;
+    } else if (key == "also-library" || key == "outro_arquivo") {
+        options.moreModules.push_back(value);
     } else if (key == "exit-after") {
         options.exitAfterMs = Number(value, "o tempo de --exit-after");
     } else {
@@ -146,6 +148,7 @@ std::string HostUsage() {
            "                [--branch FILIAL] [--module N] [--per-branch sim|não]\n"
            "                [--server ENDEREÇO:PORTA] [--token T] [--db URL] [--library "
            "ARQUIVO.so]\n"
+           "                [--also-library OUTRO.so]...\n"
            "                [--tls sim|não] [--tls-ca AUTORIDADE.pem] [--open] [--exit-after "
            "MS]\n"
            "  O token também pode vir de OCA_TOKEN (--token fica visível no ps).\n";

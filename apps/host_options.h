@@ -20,7 +20,10 @@ struct HostOptions {
     bool tls = false;   ///< the server speaks HTTPS
     std::string caFile; ///< the authority the server's certificate is checked against
     std::string databaseUrl;
-    std::string modulePath;   ///< empty: libOCA0080A.so in the lib folder beside bin
+    std::string modulePath; ///< empty: libOCA0080A.so in the lib folder beside bin
+    /// Further modules (--also-library, repeatable); none given: libOCA0081A.so beside the
+    /// first when it is there.
+    std::vector<std::string> moreModules;
     bool openAtStart = false; ///< --open: the occurrences screen opens with the desktop
     /// --exit-after MS: for automated checks of a whole session, closes whatever dialog
     /// is open, then the desktop, MS milliseconds after the start; 0: never.

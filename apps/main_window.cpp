@@ -41,11 +41,16 @@ ModuleEntry LoadModule(const std::string& path) {
     entry.Initialize = find("Initialize");
     entry.Finalize = find("Finalize");
     entry.IniProc = find("IniProc");
+    // A module may name itself; the occurrence module, the first, is named by the host.
+    using Caption = const char* (*)();
+    if (auto caption = reinterpret_cast<Caption>(::dlsym(entry.handle, "ModuleCaption"))) {
+        entry.caption = caption();
+    }
     return entry;
 }
 
-MainWindow::MainWindow(const HostOptions& options, const ModuleEntry& module)
-    : module_(module), area_(new QMdiArea(this)) {
+MainWindow::MainWindow(const HostOptions& options, const std::vector<ModuleEntry>& modules)
+    : modules_(modules), area_(new QMdiArea(this)) {
     setObjectName("principal");
     setWindowTitle(QStringLiteral("Atendimento — Gestão de Ocorrências"));
     area_->setObjectName("areaDocumentos");
@@ -58,7 +63,9 @@ MainWindow::MainWindow(const HostOptions& options, const ModuleEntry& module)
     BuildMenus();
     BuildStatusBar(options);
     PlaceWindow();
-    module_.Initialize();
+    for (const ModuleEntry& module : modules_) {
+        module.Initialize();
+    }
 }
 
 QString MainWindow::SettingsKey() const {
@@ -94,9 +101,15 @@ MainWindow::~MainWindow() {
 
 void MainWindow::BuildMenus() {
     QMenu* modules = menuBar()->addMenu(QStringLiteral("&Módulos"));
-    QAction* open = modules->addAction(QStringLiteral("&Ocorrências de Atendimento"));
-    open->setObjectName("acaoOcorrencias");
-    connect(open, &QAction::triggered, this, [this] { OpenOccurrences(); });
+    for (size_t i = 0; i < modules_.size(); ++i) {
+        const QString caption = modules_[i].caption.empty()
+                                    ? QStringLiteral("&Ocorrências de Atendimento")
+                                    : QStringLiteral("&") + Q(modules_[i].caption);
+        QAction* open = modules->addAction(caption);
+        open->setObjectName(i == 0 ? QStringLiteral("acaoOcorrencias")
+                                   : QStringLiteral("acaoModulo%1").arg(i + 1));
+        connect(open, &QAction::triggered, this, [this, i] { OpenModule(i); });
+    }
     modules->addSeparator();
     QAction* quit = modules->addAction(QStringLiteral("&Sair"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -125,16 +138,24 @@ void MainWindow::BuildStatusBar(const HostOptions& options) {
         "lblServidor");
 }
 
-void UnloadModule(ModuleEntry& module) {
+void UnloadModules(std::vector<ModuleEntry>& modules) {
     Application->FreeForms();
-    if (module.handle) {
-        ::dlclose(module.handle);
+    for (auto it = modules.rbegin(); it != modules.rend(); ++it) {
+        if (it->handle) {
+            ::dlclose(it->handle);
+        }
     }
-    module = ModuleEntry();
+    modules.clear();
 }
 
 void MainWindow::OpenOccurrences() {
-    module_.IniProc();
+    OpenModule(0);
+}
+
+void MainWindow::OpenModule(size_t index) {
+    if (index < modules_.size()) {
+        modules_[index].IniProc();
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -148,7 +169,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
     }
     SavePlace();
-    module_.Finalize();
+    for (auto it = modules_.rbegin(); it != modules_.rend(); ++it) {
+        it->Finalize();
+    }
     event->accept();
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QMdiArea;
 
@@ -18,6 +19,7 @@ namespace oca::desktop {
 /// The module's entry points as the host finds them in the loaded library.
 struct ModuleEntry {
     void* handle = nullptr;
+    std::string caption; ///< what the Módulos menu calls it
     void (*Initialize)() = nullptr;
     void (*Finalize)() = nullptr;
     void (*IniProc)() = nullptr;
@@ -26,20 +28,22 @@ struct ModuleEntry {
 /// Loads the module with dlopen and finds its entry points; throws std::runtime_error
 /// naming the file and the reason.
 ModuleEntry LoadModule(const std::string& path);
-/// Frees the forms the module made, then unloads it: its statics go while the
-/// framework's are still there, and nothing of it runs after.
-void UnloadModule(ModuleEntry& module);
+/// Frees the forms the modules made, then unloads them, last loaded first: their statics
+/// go while the framework's are still there, and nothing of them runs after.
+void UnloadModules(std::vector<ModuleEntry>& modules);
 
-/// The desktop: a multi-document main window with the module's menu entry and a status
-/// bar with the session. The register screen opens as one of its document windows.
+/// The desktop: a multi-document main window with an entry per module under Módulos and
+/// a status bar with the session. The modules' screens open as its document windows.
 class MainWindow : public QMainWindow {
 public:
-    MainWindow(const HostOptions& options, const ModuleEntry& module);
+    MainWindow(const HostOptions& options, const std::vector<ModuleEntry>& modules);
     ~MainWindow() override;
 
     QMdiArea* Area() const { return area_; }
-    /// What the menu entry does: the module's start procedure.
+    /// What the first module's menu entry does: its start procedure.
     void OpenOccurrences();
+    /// The start procedure of module `index`.
+    void OpenModule(size_t index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -51,7 +55,7 @@ private:
     void SavePlace() const;
     QString SettingsKey() const;
 
-    ModuleEntry module_;
+    std::vector<ModuleEntry> modules_;
     QMdiArea* area_;
     std::unique_ptr<oca::qt::QtUiDriver> driver_;
 };

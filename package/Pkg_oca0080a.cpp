@@ -2,6 +2,7 @@
 // information with its units' initialisation, the start procedure and the creators.
 #include "package/Pkg_oca0080a.h"
 
+#include "core/selection.h"
 #include "filter/Cli_oca0080b.h"
 #include "framework/controls/application.h"
 #include "framework/forms/form_loader.h"
@@ -113,6 +114,40 @@ void CriaParecerOcorrAtend() {
 
 void IniProc() {
     CriaParecerOcorrAtend();
+}
+
+void AbreOcorrenciasFornecedor(const char* supplier, int yearMonth) {
+    const std::string code = supplier ? supplier : "";
+    Application->Dispatch([code, yearMonth] {
+        TCursorGuard wait(crHourGlass);
+        if (!bostCriado) {
+            frmParecerOcorrAtend = Application->CreateForm<TfrmParecerOcorrAtend>();
+            bostCriado = true;
+        }
+        const int year = yearMonth / 100, month = yearMonth % 100;
+        const TDateTime first = EncodeDate(year, month, 1);
+        const TDateTime last = TDateTime(
+            EncodeDate(month == 12 ? year + 1 : year, month == 12 ? 1 : month + 1, 1).Value - 1);
+        const bool chosen =
+            frmParecerOcorrAtend->FilterBy([code, first, last](TfrmFiltroOcorAte& f) {
+                for (TRadioButton* all :
+                     {f.rbtFiliTodos, f.rbtGOcorTodos, f.rbtSegTodos, f.rbtAtendTodos}) {
+                    all->SetChecked(true);
+                }
+                f.chkCliente->SetChecked(false);
+                f.chkProspect->SetChecked(false);
+                f.chkForn->SetChecked(true);
+                f.rbtCPFLista->SetChecked(true);
+                f.selCPF = EncodeSelection({"F" + code});
+                f.depPerIni->SetDate(first);
+                f.depPerFin->SetDate(last);
+                f.sbtConfirmaClick(nullptr);
+            });
+        if (chosen) {
+            frmParecerOcorrAtend->Show();
+            frmParecerOcorrAtend->SetWindowState(wsNormal);
+        }
+    });
 }
 
 const char* OCA0080A_Version() {

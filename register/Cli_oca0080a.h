@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+class TfrmFiltroOcorAte;
+
 /// The occurrence register screen ("OCA00800"): the occurrence record and its data
 /// sets, the form page, the description and assessment pages, the catalog and the
 /// connection to the server object. Its behaviour is split by concern across the
@@ -308,6 +310,13 @@ private:
     static void FireStateChange(TDataSource& source);
 
     bool firstActivation_ = true;
+    std::function<void(TfrmFiltroOcorAte&)> preset_;
+
+public:
+    /// Loads the occurrences that `preset` chooses on a filter screen and confirms, as a
+    /// person would: at the first activation instead of showing the filter, later at once.
+    /// False, with the reason shown, while changes are pending.
+    bool FilterBy(std::function<void(TfrmFiltroOcorAte&)> preset);
     bool maintenance_ = false;
 
     /// The catalog's name of a person kind ("F" natural person ... ), "" for others.

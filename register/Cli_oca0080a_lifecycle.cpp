@@ -7,6 +7,7 @@
 
 #include "framework/host/host_context.h"
 #include "framework/host/host_dialogs.h"
+#include "framework/ui/ui_driver.h"
 
 void TfrmParecerOcorrAtend::FormCreate(TObject* Sender) {
     TfrmPadrao::FormCreate(Sender);
@@ -36,7 +37,13 @@ void TfrmParecerOcorrAtend::FormActivate(TObject*) {
     }
     // A filter screen of its own, shown modally: its confirm loads the occurrences.
     frmFiltroOcorAte = Application->CreateForm<TfrmFiltroOcorAte>();
-    frmFiltroOcorAte->ShowModal();
+    if (preset_) {
+        const auto preset = std::move(preset_);
+        preset_ = nullptr;
+        preset(*frmFiltroOcorAte);
+    } else {
+        frmFiltroOcorAte->ShowModal();
+    }
     if (cdsMovOcorr->Active()) {
         cdsMovOcorr->FieldByName("NRINSJUR")
             .SetEditMask(Consiste::PictPess(cdsMovOcorr->FieldByName("IDTPIJUR").AsString()));
@@ -77,4 +84,22 @@ void TfrmParecerOcorrAtend::sbtFiltrarClick(TObject*) {
 
 void TfrmParecerOcorrAtend::mnuFiltrarClick(TObject*) {
     sbtFiltrar->Click();
+}
+
+bool TfrmParecerOcorrAtend::FilterBy(std::function<void(TfrmFiltroOcorAte&)> preset) {
+    if (firstActivation_) {
+        preset_ = std::move(preset);
+        return true;
+    }
+    if (cdsMovOcorr->State() != dsBrowse || cdsMovOcorr->ChangeCount() > 0 ||
+        cdsDescMovOcorr->ChangeCount() > 0 || cdsParecer->ChangeCount() > 0) {
+        Ui().ShowError("Confirme ou cancele as alterações das ocorrências antes de abrir outra "
+                       "seleção.");
+        return false;
+    }
+    if (!frmFiltroOcorAte) {
+        frmFiltroOcorAte = Application->CreateForm<TfrmFiltroOcorAte>();
+    }
+    preset(*frmFiltroOcorAte);
+    return true;
 }

@@ -68,7 +68,7 @@ oca_desktop_session_check() {
         -DCMAKE_CXX_FLAGS="-fsanitize=address -fno-omit-frame-pointer -O1" \
         -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address \
         -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=address >/dev/null
-    cmake --build "$asan" -j "$jobs" --target oca-host OCA0080A
+    cmake --build "$asan" -j "$jobs" --target oca-host OCA0080A OCA0081A
     work="$(mktemp -d)"
     port=$((20000 + RANDOM % 20000))
     "$OCA_BUILD/bin/oca-dbinit" --db "sqlite:$work/session.sqlite" --demo --occurrences 200 >/dev/null
@@ -79,6 +79,7 @@ oca_desktop_session_check() {
     OCA_TOKEN=sessao ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
         QT_LOGGING_RULES="default.warning=false" \
         timeout 180 "$asan/bin/oca-host" --library "$asan/lib/libOCA0080A.so" \
+        --also-library "$asan/lib/libOCA0081A.so" \
         --db "sqlite:$work/session.sqlite" --server "127.0.0.1:$port" \
         --open --exit-after 1500 >"$work/host.log" 2>&1 || status=$?
     kill "$server" 2>/dev/null || true

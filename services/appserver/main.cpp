@@ -26,9 +26,9 @@ int Usage() {
     std::cerr << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
                  "                    [--threads N] [--call-timeout SEGUNDOS]\n"
                  "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
-                 "       oca-appserver --db URL --requalify AAAA-MM [--branch FILIAL]\n"
-                 "  --requalify recalcula a qualificação do mês para cada fornecedor com\n"
-                 "  ocorrências ou recebimentos nele, e termina.\n"
+                 "       oca-appserver --db URL --requalify AAAA-MM[:AAAA-MM] [--branch FILIAL]\n"
+                 "  --requalify recalcula a qualificação do mês (ou de cada mês do intervalo)\n"
+                 "  para cada fornecedor com ocorrências ou recebimentos nele, e termina.\n"
                  "  O token também pode vir de OCA_TOKEN (--token TOKEN fica visível no ps).\n";
     return 2;
 }
@@ -57,17 +57,25 @@ int ParseMonth(const std::string& text) {
     return year * 100 + month;
 }
 
-int RunRequalify(const std::string& url, int month, const std::string& branch) {
-    auto db = oca::db::Database::Open(url);
-    oca::db::MigrateSchema(*db);
+int RequalifyMonth(oca::db::Database& db, int month, const std::string& branch) {
     const int done = oca::server::Requalify(
-        *db, month, branch, [](int count, int total, const std::string& what) {
+        db, month, branch, [](int count, int total, const std::string& what) {
             std::cout << "\rRecalculando " << count << " de " << total << " (" << what << ")   "
                       << std::flush;
         });
     std::cout << (done > 0 ? "\n" : "") << "Qualificação de " << month % 100 << "/" << month / 100
               << " recalculada para " << done << " fornecedor(es)"
               << (branch.empty() ? "" : " da filial " + branch) << ".\n";
+    return done;
+}
+
+int RunRequalify(const std::string& url, int first, int last, const std::string& branch) {
+    auto db = oca::db::Database::Open(url);
+    oca::db::MigrateSchema(*db);
+    for (int month = first; month <= last;
+         month = month % 100 == 12 ? (month / 100 + 1) * 100 + 1 : month + 1) {
+        RequalifyMonth(*db, month, branch);
+    }
     return 0;
 }
 
@@ -122,13 +130,17 @@ int main(int argc, char** argv) {
         return Usage();
     }
     if (!requalify.empty() || !branch.empty()) {
-        const int month = ParseMonth(requalify);
-        if (month == 0) {
-            std::cerr << "oca-appserver: --requalify espera o mês como AAAA-MM\n";
+        const size_t colon = requalify.find(':');
+        const int first = ParseMonth(requalify.substr(0, colon));
+        const int last =
+            colon == std::string::npos ? first : ParseMonth(requalify.substr(colon + 1));
+        if (first == 0 || last == 0 || last < first || last - first > 1200) {
+            std::cerr << "oca-appserver: --requalify espera o mês como AAAA-MM (ou um intervalo "
+                         "AAAA-MM:AAAA-MM, do mais antigo ao mais novo)\n";
             return 2;
         }
         try {
-            return RunRequalify(url, month, branch);
+            return RunRequalify(url, first, last, branch);
         } catch (const std::exception& e) {
             std::cerr << "\noca-appserver: " << e.what() << "\n";
             return 1;

@@ -13,6 +13,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
+#include <QPointer>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -33,9 +34,12 @@ public:
 
     void Sync(std::string_view property) override {
         Adapter::Sync(property);
-        if (property.empty() || property == "Points" || property == "Bands" ||
-            property == "Range" || property == "Series" || property == "Title" ||
-            property == "Selected") {
+        if (property == "Selected") {
+            // In place: a pick arrives from inside the bar set's own click signal, and the
+            // series must outlive it.
+            ShowSelected();
+        } else if (property.empty() || property == "Points" || property == "Bands" ||
+                   property == "Range" || property == "Series" || property == "Title") {
             Rebuild();
         }
     }
@@ -127,15 +131,27 @@ private:
         QObject::connect(line, &QLineSeries::clicked, Chart(), [this](const QPointF& at) {
             Pick(static_cast<int>(std::lround(at.x())));
         });
-        if (control->Selected() >= 0) {
-            bars->setSelectedColor(QColor(230, 140, 30));
-            bars->selectBar(control->Selected());
-        }
+        bars->setSelectedColor(QColor(230, 140, 30));
+        bars_ = bars;
 
         QChart* old = Chart()->chart();
         Chart()->setChart(chart);
         delete old;
+        ShowSelected();
     }
+
+    void ShowSelected() {
+        auto* control = static_cast<TChart*>(Control());
+        if (!control || !bars_) {
+            return;
+        }
+        bars_->deselectAllBars();
+        if (control->Selected() >= 0) {
+            bars_->selectBar(control->Selected());
+        }
+    }
+
+    QPointer<QBarSet> bars_;
 
     void Pick(int index) {
         View().Act([this, index] {

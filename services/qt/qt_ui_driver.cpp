@@ -1,4 +1,8 @@
 #include "qt/qt_ui_driver.h"
+#include "qt/snapshot.h"
+
+#include <QDir>
+#include <QFileDialog>
 
 #include "framework/controls/application.h"
 #include "framework/controls/form.h"
@@ -446,6 +450,25 @@ void QtUiDriver::ShowHelp(const std::string& helpFile, int context) {
                                             "instalada neste computador.")
                                  .arg(Q(helpFile))
                                  .arg(context));
+}
+
+std::optional<std::string> QtUiDriver::AskSaveFile(const std::string& title,
+                                                   const std::string& suggested,
+                                                   const std::string& filter) {
+    const QString path = QFileDialog::getSaveFileName(
+        DialogParent(), Q(title), QDir::home().filePath(Q(suggested)), Q(filter));
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return S(path);
+}
+
+bool QtUiDriver::SaveImage(TControl& control, const std::string& path) {
+    // As the person sees it, in its window; a control of a form not shown, off screen.
+    const TForm* form = control.ParentForm();
+    FormView* view = form ? ViewOf(*form) : nullptr;
+    QWidget* widget = view ? view->WidgetOf(&control) : nullptr;
+    return widget ? widget->grab().save(Q(path), "PNG") : WriteControlPicture(control, path);
 }
 
 } // namespace oca::qt

@@ -43,6 +43,9 @@ public:
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;
     void ShowHelp(const std::string& helpFile, int context) override;
+    std::optional<std::string> AskSaveFile(const std::string& title, const std::string& suggested,
+                                           const std::string& filter) override;
+    bool SaveImage(TControl& control, const std::string& path) override;
 
     /// The rendering of a form shown through this driver, or nullptr.
     FormView* ViewOf(const TForm& form) const;

@@ -61,4 +61,22 @@ void WriteSnapshot(TForm& form, const std::string& path) {
     }
 }
 
+bool WriteControlPicture(TControl& control, const std::string& path) {
+    TForm* form = control.ParentForm();
+    if (!form) {
+        return false;
+    }
+    EnsureApplication();
+    FormView view(*form);
+    QWidget* root = view.Root();
+    root->resize(
+        root->sizeHint().expandedTo(QSize(view.Scale(form->Width()), view.Scale(form->Height()))));
+    root->show();
+    QCoreApplication::processEvents();
+    QWidget* widget = view.WidgetOf(&control);
+    const bool written = widget && widget->grab().save(Q(path), "PNG");
+    root->hide();
+    return written;
+}
+
 } // namespace oca::qt

@@ -2,6 +2,7 @@
 
 #include <string>
 
+class TControl;
 class TForm;
 
 namespace oca::qt {
@@ -17,5 +18,9 @@ void ApplyDesktopLook();
 /// Renders the form as a person would see its window (title, menu bar, controls) and
 /// writes it as a PNG file. Throws std::runtime_error when the file cannot be written.
 void WriteSnapshot(TForm& form, const std::string& path);
+
+/// Renders one control of a form, off screen, as the form draws it, to a PNG file; false
+/// when it cannot be drawn or written.
+bool WriteControlPicture(TControl& control, const std::string& path);
 
 } // namespace oca::qt

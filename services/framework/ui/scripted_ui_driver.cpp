@@ -162,3 +162,20 @@ bool ScriptedUiDriver::InputQuery(const std::string&, const std::string& prompt,
 void ScriptedUiDriver::ShowHelp(const std::string& helpFile, int context) {
     Note("help: " + helpFile + " " + std::to_string(context));
 }
+
+std::optional<std::string> ScriptedUiDriver::AskSaveFile(const std::string& title,
+                                                         const std::string&, const std::string&) {
+    std::optional<std::string> path;
+    if (!saves_.empty()) {
+        path = saves_.front();
+        saves_.pop_front();
+    }
+    Note("save: " + title + " -> " + (path ? *path : "cancelada"));
+    return path;
+}
+
+bool ScriptedUiDriver::SaveImage(TControl& control, const std::string& path) {
+    const bool drawn = ImageWriter && ImageWriter(control, path);
+    Note("image: " + control.Name() + " -> " + (drawn ? path : "sem desenho"));
+    return drawn;
+}

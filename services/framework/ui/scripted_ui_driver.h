@@ -23,6 +23,8 @@
 ///   cursor: hourglass|sqlwait|default
 ///   input: PROMPT -> TEXT | cancelada
 ///   help: FILE CONTEXT
+///   save: TITLE -> PATH | cancelada
+///   image: CONTROL-NAME -> PATH | sem desenho
 class ScriptedUiDriver : public UiDriver {
 public:
     struct Choice {
@@ -42,6 +44,10 @@ public:
     }
     /// The text typed into the next input prompt; nullopt cancels it.
     void QueueInput(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
+    /// The path chosen in the next save-file dialog; nullopt cancels it.
+    void QueueSaveFile(std::optional<std::string> path) { saves_.push_back(std::move(path)); }
+    /// How a picture of a control is drawn (a renderer sets it; without one, none is).
+    std::function<bool(TControl&, const std::string&)> ImageWriter;
     /// What the next modal form does while shown (type, click, close...).
     void QueueModal(std::function<TModalResult(TForm&)> body) {
         modals_.push_back(std::move(body));
@@ -72,6 +78,9 @@ public:
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;
     void ShowHelp(const std::string& helpFile, int context) override;
+    std::optional<std::string> AskSaveFile(const std::string& title, const std::string& suggested,
+                                           const std::string& filter) override;
+    bool SaveImage(TControl& control, const std::string& path) override;
 
 protected:
     /// Adds a line to the journal (and, in a runner, prints it).
@@ -84,6 +93,7 @@ private:
     std::deque<std::optional<std::vector<std::string>>> marks_;
     std::deque<std::function<TModalResult(TForm&)>> modals_;
     std::deque<std::optional<std::string>> inputs_;
+    std::deque<std::optional<std::string>> saves_;
     std::vector<std::string> journal_;
     size_t taken_ = 0;
     TCursor cursor_ = crDefault;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 class TComponent;
+class TControl;
 class TDataSource;
 class TForm;
 
@@ -49,6 +51,12 @@ public:
     virtual void ShowHelp(const std::string& helpFile, int context) = 0;
     /// A line of state in the desktop's status bar (how many occurrences are loaded).
     virtual void ShowStatus(const std::string& /*text*/) {}
+    /// Asks where to save a file, offering `suggested`; nullopt when cancelled.
+    virtual std::optional<std::string> AskSaveFile(const std::string& title,
+                                                   const std::string& suggested,
+                                                   const std::string& filter) = 0;
+    /// Writes a PNG picture of `control` as it is drawn; false when it cannot.
+    virtual bool SaveImage(TControl& control, const std::string& path) = 0;
 };
 
 /// The driver in use. Without one set, a scripted driver with no answers is used, so

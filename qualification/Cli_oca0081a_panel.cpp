@@ -1,0 +1,83 @@
+// The suppliers' list with its classes in colour, and the current supplier's chart.
+#include "qualification/Cli_oca0081a.h"
+
+#include "core/csv.h"
+#include "framework/ui/ui_driver.h"
+
+#include <dlfcn.h>
+
+void TfrmQualifForn::FillList() {
+    const std::vector<qualif::Supplier> suppliers = qualif::Summarize(months_);
+    cdsFornecedores->DisableControls();
+    cdsFornecedores->EmptyDataSet();
+    for (const qualif::Supplier& s : suppliers) {
+        cdsFornecedores->Append();
+        cdsFornecedores->FieldByName("CDFORNECED").SetAsString(s.supplier);
+        cdsFornecedores->FieldByName("NMRAZSOCFORN").SetAsString(s.name);
+        cdsFornecedores->FieldByName("VRNOTA").SetAsFloat(s.score);
+        cdsFornecedores->FieldByName("IDCLASSIF").SetAsString(s.standing);
+        cdsFornecedores->FieldByName("TENDENCIA").SetAsString(qualif::TrendText(s));
+        cdsFornecedores->FieldByName("MESREF").SetAsString(qualif::MonthText(s.yearMonth));
+        cdsFornecedores->FieldByName("QTOCORR").SetAsInteger(s.occurrences);
+        cdsFornecedores->FieldByName("QTRECEBTO").SetAsInteger(s.receipts);
+        cdsFornecedores->Post();
+    }
+    cdsFornecedores->MergeChangeLog();
+    cdsFornecedores->First();
+    cdsFornecedores->EnableControls();
+}
+
+void TfrmQualifForn::ShowChart() {
+    const std::string supplier = cdsFornecedores->RecordCount() > 0
+                                     ? cdsFornecedores->FieldByName("CDFORNECED").AsString()
+                                     : std::string();
+    const std::string name = cdsFornecedores->RecordCount() > 0
+                                 ? cdsFornecedores->FieldByName("NMRAZSOCFORN").AsString()
+                                 : std::string();
+    chtQualif->SetTitle(supplier.empty() ? "Nenhum fornecedor no período"
+                                         : supplier + " - " + name);
+    chtQualif->SetPoints(supplier.empty() ? std::vector<TChartPoint>()
+                                          : qualif::ChartPoints(months_, supplier, first_, last_));
+}
+
+void TfrmQualifForn::ColorClasses() {
+    dbgPadrao->OnCellColor = [](TDBGrid*, const TField& field, const std::string& text,
+                                TColor& color) {
+        if (field.FieldName() == "IDCLASSIF" && !text.empty()) {
+            color = qualif::StandingColor(text);
+        }
+    };
+}
+
+void TfrmQualifForn::cdsFornecedoresAfterScroll(TDataSet*) {
+    if (!cdsFornecedores->ControlsDisabled()) {
+        ShowChart();
+    }
+}
+
+void TfrmQualifForn::cdsFornecedoresVRNOTAGetText(TField* Sender, std::string& Text, bool) {
+    Text = Sender->IsNull() ? std::string() : DecimalComma(Sender->AsFloat(), 1);
+}
+
+void TfrmQualifForn::chtQualifSelect(TObject*) {
+    // The occurrences behind a month are the occurrence register's to show.
+    const int index = chtQualif->Selected();
+    if (index < 0 || cdsFornecedores->RecordCount() == 0) {
+        return;
+    }
+    const int month = qualif::AddMonths(first_, index);
+    OpenOccurrencesOf(cdsFornecedores->FieldByName("CDFORNECED").AsString(), month);
+}
+
+bool TfrmQualifForn::OpenOccurrencesOf(const std::string& supplier, int yearMonth) {
+    // The occurrence module is another library of the host; it is asked by name, so that
+    // the panel runs (without drill-down) where that module is not installed.
+    using Open = void (*)(const char*, int);
+    const auto open = reinterpret_cast<Open>(::dlsym(RTLD_DEFAULT, "AbreOcorrenciasFornecedor"));
+    if (!open) {
+        Ui().ShowError("O módulo de Ocorrências de Atendimento não está carregado.");
+        return false;
+    }
+    open(supplier.c_str(), yearMonth);
+    return true;
+}
