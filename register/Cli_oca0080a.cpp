@@ -27,6 +27,8 @@ const PublishedTable& TfrmParecerOcorrAtend::Published() {
         t.Handler("FormClose", &F::FormClose);
         t.Handler("FormCloseQuery", &F::FormCloseQuery);
         t.Handler("sbtFiltrarClick", &F::sbtFiltrarClick);
+        t.Handler("mnuExportarListaClick", &F::mnuExportarListaClick);
+        t.Component("mnuExportarLista", &F::mnuExportarLista);
         t.Handler("mnuFiltrarClick", &F::mnuFiltrarClick);
         t.Component("sbtFiltrar", &F::sbtFiltrar);
         t.Handler("cdsMovOcorrCalcFields", &F::cdsMovOcorrCalcFields);

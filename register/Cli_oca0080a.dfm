@@ -808,6 +808,10 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
         Caption = '&Parecer'
         OnClick = mnuParecerClick
       end
+      object mnuExportarLista: TMenuItem
+        Caption = 'E&xportar lista...'
+        OnClick = mnuExportarListaClick
+      end
     end
     inherited mnuManutencao: TMenuItem
       object mnuSepFiltrar: TMenuItem

@@ -36,6 +36,10 @@ public:
     /// Asks before the screen closes with changes not sent to the server.
     void FormCloseQuery(TObject* Sender, bool& CanClose);
     void sbtFiltrarClick(TObject* Sender);
+    /// Writes the loaded occurrences, as the list page shows them, to a CSV file the
+    /// person names.
+    void mnuExportarListaClick(TObject* Sender);
+    TMenuItem* mnuExportarLista = nullptr;
     void mnuFiltrarClick(TObject* Sender);
 
     // -- browsing and pages (Cli_oca0080a_browse.cpp)

@@ -9,6 +9,8 @@
 #include "framework/host/host_dialogs.h"
 #include "framework/ui/ui_driver.h"
 
+#include <fstream>
+
 void TfrmParecerOcorrAtend::FormCreate(TObject* Sender) {
     TfrmPadrao::FormCreate(Sender);
     Showavi::ActiveShowAvi(nullptr, 0, "");
@@ -102,4 +104,17 @@ bool TfrmParecerOcorrAtend::FilterBy(std::function<void(TfrmFiltroOcorAte&)> pre
     }
     preset(*frmFiltroOcorAte);
     return true;
+}
+
+void TfrmParecerOcorrAtend::mnuExportarListaClick(TObject*) {
+    const std::optional<std::string> path =
+        Ui().AskSaveFile("Exportar lista", "ocorrencias.csv", "Planilha CSV (*.csv)");
+    if (!path) {
+        return;
+    }
+    std::ofstream out(*path, std::ios::binary | std::ios::trunc);
+    out << dbgPadrao->CsvText();
+    if (!out.flush()) {
+        Ui().ShowError("Não foi possível gravar " + *path + ".");
+    }
 }

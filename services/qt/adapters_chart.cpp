@@ -106,8 +106,14 @@ private:
         barSeries->append(bars);
         chart->addSeries(barSeries);
         barSeries->attachAxis(steps);
+        // Whole counts on whole ticks.
         auto* counts = new QValueAxis();
-        counts->setRange(0, std::ceil(highest * 1.25));
+        int top = std::max(1, static_cast<int>(std::ceil(highest * 1.25)));
+        if (top > 10) {
+            top = (top + 4) / 5 * 5;
+        }
+        counts->setRange(0, top);
+        counts->setTickCount(top <= 10 ? top + 1 : 6);
         counts->setLabelFormat("%d");
         counts->setTitleText(Q(control->BarTitle()));
         chart->addAxis(counts, Qt::AlignRight);

@@ -130,3 +130,40 @@ TEST_F(Browsing, AnOccurrenceWithoutADateShowsMidnight) {
 }
 
 } // namespace
+
+#include "core/csv.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// The list page as a spreadsheet: the grid's columns by their titles, each occurrence
+// with the texts the list shows, values holding a separator or a quote kept whole.
+TEST_F(Browsing, TheListIsExportedWithItsDisplayTexts) {
+    oca::db::Database::Open(url)->Execute(
+        "UPDATE FORNECEDOR SET NMRAZSOCFORN = 'Aços; \"Brasil\"' WHERE CDFORNECED = '000001'");
+    Load("|0001|");
+    const std::string path = std::filesystem::temp_directory_path() /
+                             ("oca_lista_" + std::to_string(::getpid()) + ".csv");
+    ui.QueueSaveFile(path);
+    ASSERT_TRUE(screen->mnuExportarLista->UserClick());
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::filesystem::remove(path);
+    const auto rows = ParseCsv(text.str());
+    ASSERT_EQ(rows.size(), screen->cdsMovOcorr->RecordCount() + 1);
+    ASSERT_EQ(rows[0].size(), screen->dbgPadrao->Columns.size());
+    EXPECT_EQ(rows[0][0], screen->dbgPadrao->ColumnTitle(0));
+    EXPECT_EQ(rows[0][3], "Tipo");
+    const auto first = std::find_if(rows.begin() + 1, rows.end(),
+                                    [](const auto& r) { return r[0] == "0000000001"; });
+    ASSERT_NE(first, rows.end());
+    EXPECT_EQ((*first)[3], "Fornecedor") << "the display text, not the stored code";
+    EXPECT_EQ((*first)[1], "10/10/2026 09:30:00");
+    EXPECT_EQ((*first)[4], "Aços; \"Brasil\"");
+    EXPECT_THAT(text.str(), ::testing::HasSubstr("\"Aços; \"\"Brasil\"\"\""));
+}
+
+} // namespace

@@ -1,5 +1,7 @@
 #include "framework/controls/db_controls.h"
 
+#include "core/csv.h"
+
 #include "core/text.h"
 
 #include "framework/controls/form.h"
@@ -268,4 +270,31 @@ std::optional<TColor> TDBGrid::CellColor(const std::string& fieldName, int row) 
     TColor color = none;
     OnCellColor(this, *field, data->DisplayTextAt(row, *field), color);
     return color == none ? std::nullopt : std::optional<TColor>(color);
+}
+
+std::string TDBGrid::CsvText() {
+    std::string text(kCsvBom);
+    TDataSet* data = DataSource() ? DataSource()->DataSet() : nullptr;
+    std::vector<std::string> titles;
+    std::vector<const TField*> fields;
+    for (size_t i = 0; i < Columns.size(); ++i) {
+        const TField* field = data ? data->FindField(Columns[i].FieldName) : nullptr;
+        if (!Columns[i].Visible || !field) {
+            continue;
+        }
+        titles.push_back(ColumnTitle(i));
+        fields.push_back(field);
+    }
+    text += CsvLine(titles);
+    if (!data || !data->Active()) {
+        return text;
+    }
+    std::vector<std::string> cells(fields.size());
+    for (int row = 1; row <= static_cast<int>(data->RecordCount()); ++row) {
+        for (size_t c = 0; c < fields.size(); ++c) {
+            cells[c] = data->DisplayTextAt(row, *fields[c]);
+        }
+        text += CsvLine(cells);
+    }
+    return text;
 }

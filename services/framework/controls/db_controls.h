@@ -109,6 +109,9 @@ public:
         OnCellColor;
     /// The background OnCellColor gives the cell, or nullopt.
     std::optional<TColor> CellColor(const std::string& fieldName, int row);
+    /// What the grid shows as a CSV text a pt-BR spreadsheet opens (see core/csv.h): the
+    /// visible columns' titles, then every row of the view with its display texts.
+    std::string CsvText();
 
 private:
     class GridLink : public TDataLink {
