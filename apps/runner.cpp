@@ -6,6 +6,7 @@
 #include "database/database.h"
 #include "filter/Cli_oca0080b.h"
 #include "framework/controls/application.h"
+#include "framework/controls/chart.h"
 #include "framework/controls/date_edit.h"
 #include "framework/controls/db_controls.h"
 #include "framework/controls/menus.h"
@@ -14,7 +15,10 @@
 #include "framework/net/net_connection.h"
 #include "package/Pkg_oca0080a.h"
 #include "qt/snapshot.h"
+#include "qualification/Cli_oca0081a.h"
 #include "register/Cli_oca0080a.h"
+
+extern "C" void CriaQualifForn();
 
 #include <algorithm>
 #include <filesystem>
@@ -50,6 +54,10 @@ Runner::Runner() {
     TNetConnection::CallObserver = [this](const std::string& method) {
         calls_.push_back(method);
         std::cout << "call: " << method << std::endl;
+    };
+    // A picture of a control (an exported chart) is drawn off screen.
+    ImageWriter = [](TControl& control, const std::string& path) {
+        return oca::qt::WriteControlPicture(control, path);
     };
 }
 
@@ -92,9 +100,15 @@ void Runner::Snapshot(const Command& cmd) {
 
 std::vector<TForm*> Runner::Forms() const {
     std::vector<TForm*> forms(modalStack_.rbegin(), modalStack_.rend());
-    for (TForm* f :
-         {static_cast<TForm*>(frmParecerOcorrAtend), static_cast<TForm*>(frmFiltroOcorAte)}) {
-        if (f) {
+    const std::vector<TForm*> open = {static_cast<TForm*>(frmParecerOcorrAtend),
+                                      static_cast<TForm*>(frmFiltroOcorAte),
+                                      static_cast<TForm*>(frmQualifForn)};
+    // The window last activated answers first for names two screens share.
+    if (front_ && std::find(open.begin(), open.end(), front_) != open.end()) {
+        forms.push_back(front_);
+    }
+    for (TForm* f : open) {
+        if (f && f != front_) {
             forms.push_back(f);
         }
     }
@@ -250,9 +264,16 @@ void Runner::Act(const Command& cmd) {
             CriaParecerOcorrAtend();
         } else if (what == "CriaFiltroOcorr") {
             CriaFiltroOcorr();
+        } else if (what == "CriaQualifForn") {
+            CriaQualifForn();
+            front_ = frmQualifForn;
         } else {
             Malformed(cmd, "criador desconhecido '" + what + "'");
         }
+    } else if (verb == "save-file") {
+        // Where the next save dialog writes, or "cancel".
+        QueueSaveFile(Arg(cmd, 1) == "cancel" ? std::nullopt
+                                              : std::optional<std::string>(Arg(cmd, 1)));
     } else if (verb == "answer") {
         QueueAnswer(Arg(cmd, 1) == "yes");
     } else if (verb == "answer-text") {
@@ -300,6 +321,11 @@ void Runner::Act(const Command& cmd) {
                            control && !control->UserClick()) {
                     Refuse(cmd, "não está habilitado");
                 }
+            } else if (verb == "pick") {
+                // A step of a chart (a month), as a person clicks it.
+                if (!FindAs<TChart>(cmd, Arg(cmd, 1)).UserSelect(std::stoi(Arg(cmd, 2)))) {
+                    Refuse(cmd, "não pode ser escolhido");
+                }
             } else if (verb == "focus") {
                 if (!FindAs<TWinControl>(cmd, Arg(cmd, 1)).UserFocus()) {
                     Refuse(cmd, "não pode receber o foco");
@@ -318,7 +344,8 @@ void Runner::Act(const Command& cmd) {
             } else if (verb == "close") {
                 FindAs<TForm>(cmd, Arg(cmd, 1)).Close();
             } else if (verb == "activate") {
-                FindAs<TForm>(cmd, Arg(cmd, 1)).Show();
+                front_ = &FindAs<TForm>(cmd, Arg(cmd, 1));
+                front_->Show();
             } else if (verb == "window") {
                 // A person minimising, maximising or restoring a window.
                 const auto* end = std::end(kWindowStates);

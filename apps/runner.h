@@ -74,6 +74,7 @@ private:
     int failures_ = 0;
     oca::db::Database* db_ = nullptr;
     std::string renderDir_;
+    TForm* front_ = nullptr; ///< the form last activated by the scenario
 };
 
 } // namespace oca::script

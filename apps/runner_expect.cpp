@@ -11,6 +11,9 @@
 #include "framework/controls/pages.h"
 #include "register/Cli_oca0080a.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace oca::script {
 
 std::vector<std::string> Runner::JournalTexts(std::initializer_list<const char*> prefixes) const {
@@ -204,6 +207,16 @@ void Runner::Expect(const Command& cmd) {
             st->Next() ? st->Value(0).AsString() : std::string("<nenhuma linha>");
         if (got != Arg(cmd, 3)) {
             Fail(cmd, "sql \"" + Arg(cmd, 3) + "\"", "\"" + got + "\"");
+        }
+    } else if (what == "file") {
+        // expect file PATH "text": the file holds the text.
+        std::ifstream in(Arg(cmd, 2), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        if (!in) {
+            Fail(cmd, "file " + Arg(cmd, 2), "no such file");
+        } else if (text.str().find(Arg(cmd, 3)) == std::string::npos) {
+            Fail(cmd, "file containing \"" + Arg(cmd, 3) + "\"", "not there");
         }
     } else if (what == "param") {
         if (!frmFiltroOcorAte) {
