@@ -199,6 +199,11 @@ inherited frmQualifForn: TfrmQualifForn
             FieldName = 'QTRECEBTO'
             Title.Caption = 'Recebimentos'
             Width = 90
+          end
+          item
+            FieldName = 'DTAPURACAO'
+            Title.Caption = 'Apurado em'
+            Width = 130
           end>
       end
     end
@@ -297,6 +302,9 @@ inherited frmQualifForn: TfrmQualifForn
     end
     object cdsFornecedoresQTRECEBTO: TIntegerField
       FieldName = 'QTRECEBTO'
+    end
+    object cdsFornecedoresDTAPURACAO: TDateTimeField
+      FieldName = 'DTAPURACAO'
     end
   end
   object qryFilial: TADOIBQuery

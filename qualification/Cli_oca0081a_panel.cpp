@@ -20,6 +20,7 @@ void TfrmQualifForn::FillList() {
         cdsFornecedores->FieldByName("MESREF").SetAsString(qualif::MonthText(s.yearMonth));
         cdsFornecedores->FieldByName("QTOCORR").SetAsInteger(s.occurrences);
         cdsFornecedores->FieldByName("QTRECEBTO").SetAsInteger(s.receipts);
+        cdsFornecedores->FieldByName("DTAPURACAO").SetValue(s.computed);
         cdsFornecedores->Post();
     }
     cdsFornecedores->MergeChangeLog();

@@ -12,7 +12,8 @@ std::vector<Month> MonthsOf(const DataPacket& answer) {
     };
     const size_t supplier = at("CDFORNECED"), name = at("NMRAZSOCFORN"), month = at("NRANOMES"),
                  occurrences = at("QTOCORR"), demerits = at("QTDEMERITO"),
-                 receipts = at("QTRECEBTO"), score = at("VRNOTA"), standing = at("IDCLASSIF");
+                 receipts = at("QTRECEBTO"), score = at("VRNOTA"), standing = at("IDCLASSIF"),
+                 computed = at("DTAPURACAO");
     const auto cell = [](const Row& row, size_t i) {
         return i < row.size() ? row[i] : Variant();
     };
@@ -27,6 +28,7 @@ std::vector<Month> MonthsOf(const DataPacket& answer) {
         m.receipts = static_cast<int>(cell(row, receipts).AsInteger());
         m.score = cell(row, score).AsFloat();
         m.standing = cell(row, standing).AsString();
+        m.computed = cell(row, computed);
         out.push_back(std::move(m));
     }
     return out;
@@ -65,6 +67,7 @@ std::vector<Supplier> Summarize(const std::vector<Month>& months) {
         s.yearMonth = last->yearMonth;
         s.score = last->score;
         s.standing = last->standing;
+        s.computed = last->computed;
         // Against the month just before the latest; a gap leaves nothing to compare with.
         const auto found = previous.find(s.supplier);
         if (found != previous.end() && found->second &&

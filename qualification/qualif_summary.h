@@ -18,6 +18,7 @@ struct Month {
     int occurrences = 0, demerits = 0, receipts = 0;
     double score = 100;
     std::string standing;
+    Variant computed; ///< when the server computed the month (null when unknown)
 };
 
 /// A supplier of the list: the latest month's score and class, its change against the
@@ -30,6 +31,7 @@ struct Supplier {
     int trend = 0;
     bool hasPrevious = false;
     int occurrences = 0, receipts = 0;
+    Variant computed; ///< when the latest month was computed
 };
 
 /// The rows of a GetQualifForn answer.

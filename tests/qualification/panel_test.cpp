@@ -87,9 +87,12 @@ TEST_F(Panel, TheListIsExportedAsASpreadsheetReadsIt) {
     const auto rows = ParseCsv(text.str());
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_THAT(rows[0], ElementsAre("Código", "Razão Social", "Nota", "Classe", "Variação", "Mês",
-                                     "Ocorrências", "Recebimentos"));
+                                     "Ocorrências", "Recebimentos", "Apurado em"));
+    // When the month was computed: the time of the recomputation above.
     EXPECT_THAT(rows[1], ElementsAre("000001", "Aços Brasil S.A.", "100,0", "A", "subiu", "11/2026",
-                                     "2", "3"));
+                                     "2", "3",
+                                     ::testing::MatchesRegex("[0-9]{2}/[0-9]{2}/[0-9]{4} "
+                                                             "[0-9]{2}:[0-9]{2}:[0-9]{2}")));
     EXPECT_EQ(rows[2][1], "José Doze");
     // A cancelled dialog writes nothing.
     ui.QueueSaveFile(std::nullopt);
