@@ -14,6 +14,7 @@
 #include <QChartView>
 #include <QLineSeries>
 #include <QPointer>
+#include <QTimer>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -159,11 +160,15 @@ private:
 
     QPointer<QBarSet> bars_;
 
+    // After the click is over: what the pick opens (another window) comes to the front
+    // instead of the click's own window taking the focus back.
     void Pick(int index) {
-        View().Act([this, index] {
-            if (auto* control = static_cast<TChart*>(Control())) {
-                control->UserSelect(index);
-            }
+        QTimer::singleShot(0, Chart(), [this, index] {
+            View().Act([this, index] {
+                if (auto* control = static_cast<TChart*>(Control())) {
+                    control->UserSelect(index);
+                }
+            });
         });
     }
 };

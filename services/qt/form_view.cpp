@@ -208,9 +208,16 @@ void FormView::Act(const std::function<void()>& action) {
     if (!form_) {
         return;
     }
+    const QWidget* before = QApplication::focusWidget();
     Application->Dispatch(action);
     if (menuBar_ && form_) {
         menuBar_->Refresh();
+    }
+    // An action that brought another window forward (a drill-down opening a screen)
+    // leaves the focus there.
+    const QWidget* now = QApplication::focusWidget();
+    if (now && now != before && !root_->isAncestorOf(now)) {
+        return;
     }
     SyncFocus();
 }
