@@ -85,15 +85,11 @@ __attribute__((destructor)) void ModuleDetach() {
 extern "C" {
 
 void Initialize() {
-    for (const PackageUnitEntry& unit : kUnits) {
-        unit.Init();
-    }
+    InitializeUnits(kInfo);
 }
 
 void Finalize() {
-    for (int i = kInfo.unitCount - 1; i >= 0; --i) {
-        kUnits[i].Finalize();
-    }
+    FinalizeUnits(kInfo);
 }
 
 const PackageInfoTable* GetPackageInfoTable() {

@@ -36,3 +36,16 @@ void AbreOcorrenciasFornecedor(const char* supplier, int yearMonth);
 /// "4.05.076", the module's file and product version (pt-BR).
 const char* OCA0080A_Version();
 }
+
+/// What a module's Initialize and Finalize do with its table: every unit's
+/// initialisation in order, every unit's finalisation in reverse order.
+inline void InitializeUnits(const PackageInfoTable& table) {
+    for (int i = 0; i < table.unitCount; ++i) {
+        table.units[i].Init();
+    }
+}
+inline void FinalizeUnits(const PackageInfoTable& table) {
+    for (int i = table.unitCount - 1; i >= 0; --i) {
+        table.units[i].Finalize();
+    }
+}

@@ -105,11 +105,7 @@ void TfrmQualifForn::FormClose(TObject* Sender, TCloseAction& Action) {
 }
 
 void TfrmQualifForn::netQualifBeforeConnect(TObject*) {
-    netQualif->SetHost(Lumbra::WebURL());
-    netQualif->SetPort(Lumbra::WebPort());
-    netQualif->SetToken(Host().serverToken);
-    netQualif->SetTls(Host().serverTls);
-    netQualif->SetCaFile(Host().serverCaFile);
+    UseHostServer(*netQualif);
 }
 
 void TfrmQualifForn::sbtVerificarClick(TObject*) {

@@ -46,8 +46,6 @@ public:
     // -- exports (Cli_oca0081a_export.cpp)
     void mnuExportarListaClick(TObject* Sender);
     void mnuExportarGraficoClick(TObject* Sender);
-    /// The list as CSV text (UTF-8 with its mark, ";", decimal comma), as exported.
-    std::string ListCsv();
 
     /// Loads the panel for months `first` to `last` (202611); false, with the reason
     /// shown, when the server refuses.

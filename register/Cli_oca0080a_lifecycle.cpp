@@ -9,8 +9,6 @@
 #include "framework/host/host_dialogs.h"
 #include "framework/ui/ui_driver.h"
 
-#include <fstream>
-
 void TfrmParecerOcorrAtend::FormCreate(TObject* Sender) {
     TfrmPadrao::FormCreate(Sender);
     Showavi::ActiveShowAvi(nullptr, 0, "");
@@ -26,11 +24,7 @@ void TfrmParecerOcorrAtend::FormCreate(TObject* Sender) {
 }
 
 void TfrmParecerOcorrAtend::netOcorAtendBeforeConnect(TObject*) {
-    netOcorAtend->SetHost(Lumbra::WebURL());
-    netOcorAtend->SetPort(Lumbra::WebPort());
-    netOcorAtend->SetToken(Host().serverToken);
-    netOcorAtend->SetTls(Host().serverTls);
-    netOcorAtend->SetCaFile(Host().serverCaFile);
+    UseHostServer(*netOcorAtend);
 }
 
 void TfrmParecerOcorrAtend::FormActivate(TObject*) {
@@ -107,14 +101,5 @@ bool TfrmParecerOcorrAtend::FilterBy(std::function<void(TfrmFiltroOcorAte&)> pre
 }
 
 void TfrmParecerOcorrAtend::mnuExportarListaClick(TObject*) {
-    const std::optional<std::string> path =
-        Ui().AskSaveFile("Exportar lista", "ocorrencias.csv", "Planilha CSV (*.csv)");
-    if (!path) {
-        return;
-    }
-    std::ofstream out(*path, std::ios::binary | std::ios::trunc);
-    out << dbgPadrao->CsvText();
-    if (!out.flush()) {
-        Ui().ShowError("Não foi possível gravar " + *path + ".");
-    }
+    ExportGridAsCsv(*dbgPadrao, "ocorrencias.csv");
 }

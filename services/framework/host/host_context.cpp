@@ -1,5 +1,7 @@
 #include "framework/host/host_context.h"
 
+#include "framework/net/net_connection.h"
+
 #include <cstdlib>
 
 HostContext& Host() {
@@ -57,3 +59,11 @@ int ModuloAtiv() {
 }
 
 } // namespace Geral
+
+void UseHostServer(TNetConnection& net) {
+    net.SetHost(Lumbra::WebURL());
+    net.SetPort(Lumbra::WebPort());
+    net.SetToken(Host().serverToken);
+    net.SetTls(Host().serverTls);
+    net.SetCaFile(Host().serverCaFile);
+}

@@ -40,6 +40,11 @@ int WebPort();
 std::string DBPict(int pictureKind);
 } // namespace Lumbra
 
+class TNetConnection;
+/// Points a connection at the session's application server (address, port, token, TLS),
+/// as every screen's connection does before it connects.
+void UseHostServer(TNetConnection& net);
+
 namespace Geral {
 /// The number of the active module.
 int ModuloAtiv();

@@ -3,10 +3,13 @@
 #include "core/mask.h"
 #include "core/selection.h"
 #include "core/text.h"
+#include "framework/controls/db_controls.h"
 #include "framework/data/datasource.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_context.h"
 #include "framework/ui/ui_driver.h"
+
+#include <fstream>
 
 namespace {
 
@@ -95,3 +98,16 @@ bool ValidEx(TDataSource&, int pictureKind, std::string& code, int, const std::s
 }
 
 } // namespace Tabvalid
+
+void ExportGridAsCsv(TDBGrid& grid, const std::string& suggestedName) {
+    const std::optional<std::string> path =
+        Ui().AskSaveFile("Exportar lista", suggestedName, "Planilha CSV (*.csv)");
+    if (!path) {
+        return;
+    }
+    std::ofstream out(*path, std::ios::binary | std::ios::trunc);
+    out << grid.CsvText();
+    if (!out.flush()) {
+        Ui().ShowError("Não foi possível gravar " + *path + ".");
+    }
+}

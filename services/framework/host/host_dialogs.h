@@ -36,3 +36,8 @@ namespace Tabvalid {
 bool ValidEx(TDataSource& source, int pictureKind, std::string& code, int options,
              const std::string& text, bool raise);
 } // namespace Tabvalid
+
+class TDBGrid;
+/// Asks where to save the grid's list (offering `suggestedName`) and writes it there as
+/// CSV (TDBGrid::CsvText); a failed write is shown.
+void ExportGridAsCsv(TDBGrid& grid, const std::string& suggestedName);
