@@ -13,6 +13,7 @@
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -64,7 +65,7 @@ HttpFront::Impl::~Impl() {
     if (tls) {
         SSL_CTX_free(tls);
     }
-    for (int fd : {listenFd, epollFd, wakeFd}) {
+    for (int fd : {listenFd, epollFd, wakeFd, spareFd}) {
         if (fd >= 0) {
             ::close(fd);
         }
@@ -132,6 +133,24 @@ long HttpFront::Impl::Transmit(Connection& c, const char* data, size_t size) {
     return error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE ? kLater : kFailed;
 }
 
+namespace {
+
+// Descriptors the process needs besides its clients': the database files, the log, the
+// certificate files, whatever a library opens.
+constexpr rlim_t kReservedFds = 64;
+
+size_t ConnectionCap(size_t wanted) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return wanted;
+    }
+    const rlim_t room =
+        limit.rlim_cur > 2 * kReservedFds ? limit.rlim_cur - kReservedFds : limit.rlim_cur / 2;
+    return std::max<size_t>(1, std::min<size_t>(wanted, room));
+}
+
+} // namespace
+
 void HttpFront::Impl::Bind() {
     SetUpTls();
     addrinfo hints{};
@@ -170,6 +189,8 @@ void HttpFront::Impl::Bind() {
     ::epoll_ctl(epollFd, EPOLL_CTL_ADD, listenFd, &ev);
     ev.data.u64 = 1;
     ::epoll_ctl(epollFd, EPOLL_CTL_ADD, wakeFd, &ev);
+    spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    connectionCap = ConnectionCap(options.maxConnections);
 }
 
 void HttpFront::Impl::StartWorkers() {
@@ -249,11 +270,20 @@ void HttpFront::Impl::Serve() {
 void HttpFront::Impl::Accept() {
     for (;;) {
         const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+            if (CloseLongestIdle()) {
+                continue;
+            }
+            // Left waiting, the connection would wake this loop again at once, forever.
+            TurnAway();
+            return;
+        }
         if (fd < 0) {
             return; // EAGAIN, or a failure that the next readiness retries
         }
-        if (connections.size() >= options.maxConnections) {
-            CloseLongestIdle();
+        if (connections.size() >= connectionCap && !CloseLongestIdle()) {
+            Refuse(fd); // every connection held is busy with a request
+            continue;
         }
         const int yes = 1;
         // Answers go out at once: with Nagle's delay every call would wait for an ACK.
@@ -274,6 +304,27 @@ void HttpFront::Impl::Accept() {
         ev.data.u64 = id;
         ::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &ev);
     }
+}
+
+void HttpFront::Impl::TurnAway() {
+    if (spareFd >= 0) {
+        ::close(spareFd);
+        spareFd = -1;
+    }
+    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd >= 0) {
+        Refuse(fd);
+    }
+    spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
+void HttpFront::Impl::Refuse(int fd) {
+    if (!tls) {
+        static const std::string busy =
+            HttpAnswer(503, kJson, ErrorBody("servidor ocupado; tente de novo"), false);
+        [[maybe_unused]] const auto n = ::send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
+    }
+    ::close(fd);
 }
 
 void HttpFront::Impl::Watch(std::uint64_t id, Connection& c, std::uint32_t events) {
@@ -304,7 +355,7 @@ void HttpFront::Impl::Close(std::uint64_t id) {
     connections.erase(it);
 }
 
-void HttpFront::Impl::CloseLongestIdle() {
+bool HttpFront::Impl::CloseLongestIdle() {
     std::uint64_t oldest = 0;
     Clock::time_point at = Clock::time_point::max();
     for (const auto& [id, c] : connections) {
@@ -313,9 +364,11 @@ void HttpFront::Impl::CloseLongestIdle() {
             oldest = id;
         }
     }
-    if (oldest != 0) {
-        Close(oldest);
+    if (oldest == 0) {
+        return false;
     }
+    Close(oldest);
+    return true;
 }
 
 void HttpFront::Impl::OnEvent(std::uint64_t id, std::uint32_t events) {
@@ -366,8 +419,10 @@ void HttpFront::Impl::ReadFrom(std::uint64_t id, Connection& c) {
             }
             c.in.append(buffer, static_cast<size_t>(n));
             c.lastActive = Clock::now();
-            // Never hold more than one request's worth of unread bytes.
-            if (c.in.size() > options.maxHead + options.maxBody) {
+            // Never hold more than one request's worth of unread bytes, nor more than a
+            // head's before the head says who is asking.
+            if (c.in.size() >
+                (c.phase == Phase::Body ? options.maxHead + options.maxBody : options.maxHead)) {
                 break;
             }
             continue;

@@ -23,8 +23,10 @@ struct HttpOptions {
     int writeTimeoutMs = 30000; ///< an answer the client stops reading is dropped
     int callTimeoutMs = 120000; ///< a call's work is stopped past this
     size_t maxAnswer = size_t{1} << 30; ///< larger answers are refused with an error
-    size_t maxConnections = 10000;      ///< past this, the longest idle ones are closed
-    size_t maxQueued = 1024;            ///< read requests waiting for a worker
+    /// Past this (or past what the process's descriptor limit allows), the longest idle
+    /// connections are closed to make room.
+    size_t maxConnections = 10000;
+    size_t maxQueued = 1024; ///< read requests waiting for a worker
     /// A large answer goes out as it is read: its worker waits while this much is unsent,
     /// for at most streamPatienceMs, and then buffers the rest for a client that lags.
     size_t streamQueued = 4 << 20;

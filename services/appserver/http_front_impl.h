@@ -118,7 +118,13 @@ struct HttpFront::Impl {
     void Watch(std::uint64_t id, Connection& c, std::uint32_t events);
     void TakeFinished();
     void Sweep();
-    void CloseLongestIdle();
+    /// Makes room for one more connection: closes the longest idle one; false when every
+    /// connection is busy with a request.
+    bool CloseLongestIdle();
+    /// Takes a waiting connection only to refuse it, when no descriptor is left for it.
+    void TurnAway();
+    /// Tells a connection that cannot be served now to come back, and closes it.
+    void Refuse(int fd);
 
     // The workers' work.
     void Work();
@@ -145,6 +151,11 @@ struct HttpFront::Impl {
     int listenFd = -1;
     int epollFd = -1;
     int wakeFd = -1;
+    /// Held open only to be given up when the process has no descriptor left, so that a
+    /// waiting connection can still be taken off the queue and closed.
+    int spareFd = -1;
+    /// Connections held at most: the option, within the process's descriptor limit.
+    size_t connectionCap = 0;
     int port = 0;
     SSL_CTX* tls = nullptr;
     std::atomic<bool> stopping{false};

@@ -4,6 +4,7 @@
 #include "database/schema.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <csignal>
@@ -79,12 +80,25 @@ int RunRequalify(const std::string& url, int first, int last, const std::string&
     return 0;
 }
 
+// Each client holds a descriptor: the soft limit (often 1,024) goes up to what the system
+// allows, so that a crowd of idle clients is not what decides who gets served.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    const rlim_t wanted = 65536;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < wanted &&
+        limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = std::min(limit.rlim_max, wanted);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // Two heaps for all the workers: a load's memory is given back between calls instead
     // of staying in a heap of each thread that ever ran one.
     mallopt(M_ARENA_MAX, 2);
+    RaiseDescriptorLimit();
     std::string url, requalify, branch;
     oca::server::HttpOptions options;
     if (const char* env = std::getenv("OCA_TOKEN")) {

@@ -2,6 +2,7 @@
 // refusal and goes on answering everybody else.
 #include "raw_client.h"
 #include "server_fixture.h"
+#include "server_process.h"
 
 #include "core/exceptions.h"
 #include "core/packet_json.h"
@@ -228,6 +229,36 @@ TEST_F(Hostile, PipelinedRequestsAreAnsweredInOrder) {
     ASSERT_NE(first, std::string::npos);
     ASSERT_NE(second, std::string::npos);
     EXPECT_LT(first, second);
+}
+
+// More clients than the process may hold descriptors for: the longest idle ones make room,
+// and a real call is still taken off the queue and answered.
+TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
+    TestDatabase database(CurrentTestName());
+    {
+        auto db = oca::db::Database::Open(database.Url());
+        oca::db::MigrateSchema(*db);
+    }
+    const int port = FreePort();
+    ServerProcess server(database.Url(), port, 128);
+    ASSERT_TRUE(server.WaitUp());
+    std::vector<std::unique_ptr<RawClient>> idle;
+    for (int i = 0; i < 300; ++i) {
+        idle.push_back(std::make_unique<RawClient>(port));
+        ASSERT_TRUE(idle.back()->Connected());
+    }
+    const std::string call = R"({"jsonrpc":"2.0","id":9,"method":"GetSysDate","params":[]})";
+    for (int round = 0; round < 3; ++round) {
+        RawClient real(port);
+        ASSERT_TRUE(real.Send(RawClient::Post(call, "t")));
+        const std::string answer = real.Read(5000);
+        ASSERT_EQ(RawClient::Status(answer), 200) << "round " << round;
+        EXPECT_THAT(answer, HasSubstr(R"("id":9)"));
+    }
+    EXPECT_TRUE(idle.front()->ClosedByServer(2000)) << "the longest idle made room";
+    RawClient& recent = *idle.back();
+    ASSERT_TRUE(recent.Send(RawClient::Post(call, "t")));
+    EXPECT_EQ(RawClient::Status(recent.Read(5000)), 200);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,11 +30,16 @@ inline int FreePort() {
 }
 
 /// oca-appserver as its own process, on `url`, with the token "t"; killed when it goes.
+/// `fileLimit`: at most that many open descriptors (0: the system's limit).
 class ServerProcess {
 public:
-    ServerProcess(const std::string& url, int port) : port_(port) {
+    ServerProcess(const std::string& url, int port, rlim_t fileLimit = 0) : port_(port) {
         pid_ = ::fork();
         if (pid_ == 0) {
+            if (fileLimit > 0) {
+                const rlimit limit{fileLimit, fileLimit};
+                ::setrlimit(RLIMIT_NOFILE, &limit);
+            }
             ::setenv("OCA_TOKEN", "t", 1);
             const std::string listen = "127.0.0.1:" + std::to_string(port);
             if (!::freopen("/dev/null", "w", stderr)) {
