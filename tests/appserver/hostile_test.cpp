@@ -238,6 +238,7 @@ TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
     {
         auto db = oca::db::Database::Open(database.Url());
         oca::db::MigrateSchema(*db);
+        db->ExecuteScript(CompanySeed());
     }
     const int port = FreePort();
     ServerProcess server(database.Url(), port, 128);
@@ -247,14 +248,19 @@ TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
         idle.push_back(std::make_unique<RawClient>(port));
         ASSERT_TRUE(idle.back()->Connected());
     }
-    const std::string call = R"({"jsonrpc":"2.0","id":9,"method":"GetSysDate","params":[]})";
+    // Writes too: the database still has the descriptors it needs.
     for (int round = 0; round < 3; ++round) {
         RawClient real(port);
+        const std::string call = oca::server::MakeRpcRequest(
+            9, "Confirma",
+            {MakePacketVariant(NewOccurrence("cheio" + std::to_string(round))), Variant(),
+             Variant(), Variant("")});
         ASSERT_TRUE(real.Send(RawClient::Post(call, "t")));
         const std::string answer = real.Read(5000);
         ASSERT_EQ(RawClient::Status(answer), 200) << "round " << round;
-        EXPECT_THAT(answer, HasSubstr(R"("id":9)"));
+        EXPECT_THAT(answer, HasSubstr(R"("result":"0)")) << answer.substr(0, 400);
     }
+    const std::string call = R"({"jsonrpc":"2.0","id":9,"method":"GetSysDate","params":[]})";
     EXPECT_TRUE(idle.front()->ClosedByServer(2000)) << "the longest idle made room";
     RawClient& recent = *idle.back();
     ASSERT_TRUE(recent.Send(RawClient::Post(call, "t")));
