@@ -153,7 +153,8 @@ std::string HttpFront::Impl::RunCalls(const Job& job, bool close, bool& streamed
     limits.seconds = options.callTimeoutMs / 1000;
     limits.clientGone = job.gone;
     // A single call's large answer goes out in chunks as its rows are read; a batch's
-    // answers are gathered, as they are answered one after the other.
+    // answers are gathered, as they are answered one after the other, and so have a
+    // limit of their own, which a call passing it learns of as it writes.
     const size_t first = job.request.body.find_first_not_of(" \t\r\n");
     const bool single = first != std::string::npos && job.request.body[first] == '{';
     size_t sent = 0;
@@ -179,9 +180,18 @@ std::string HttpFront::Impl::RunCalls(const Job& job, bool close, bool& streamed
         [&](const std::string& method, const std::vector<Variant>& params) {
             return server.Call(method, params, limits);
         },
-        outcomes, options.maxAnswer,
-        [&](const std::string& method, const std::vector<Variant>& params, std::string& text) {
-            return server.CallToText(method, params, limits, text, single ? flush : nullptr);
+        outcomes, single ? options.maxAnswer : options.maxBatchAnswer,
+        [&](const std::string& method, const std::vector<Variant>& params, std::string& text,
+            size_t budget, bool batch) {
+            if (!batch) {
+                return server.CallToText(method, params, limits, text, flush);
+            }
+            const std::function<void(std::string&)> bounded = [budget](std::string& written) {
+                if (written.size() > budget) {
+                    throw RpcError(kAnswerTooLarge, "");
+                }
+            };
+            return server.CallToText(method, params, limits, text, bounded);
         });
     for (const RpcOutcome& o : outcomes) {
         LogLine(o.method, o.notification, o.result, job.received);

@@ -26,9 +26,15 @@ std::string ErrorReply(const json& id, int code, const std::string& message, Rpc
     return Reply(id, {{"error", {{"code", code}, {"message", message}}}});
 }
 
+std::string AnswerTooLargeText(bool batch) {
+    return batch ? "A resposta do lote passa do limite do servidor; chame este método fora de "
+                   "um lote ou restrinja a seleção."
+                 : "A resposta passa do limite do servidor; restrinja a seleção.";
+}
+
 // One call of a request; its reply text, or "" for a notification.
 std::string HandleCall(const json& request, const RpcHandler& handler, const RpcTextHandler& direct,
-                       RpcOutcome& outcome, size_t& budget) {
+                       RpcOutcome& outcome, size_t& budget, bool batch) {
     outcome.method = "-";
     if (!request.is_object()) {
         return ErrorReply(nullptr, kInvalidRequest, "A requisição deve ser um objeto JSON-RPC",
@@ -69,7 +75,7 @@ std::string HandleCall(const json& request, const RpcHandler& handler, const Rpc
             // more than the query that made it.
             std::string text = "{\"id\":" + id.dump() + ",\"jsonrpc\":\"2.0\",\"result\":";
             const size_t start = text.size();
-            if (direct && direct(outcome.method, params, text)) {
+            if (direct && direct(outcome.method, params, text, budget, batch)) {
                 outcome.result =
                     text.compare(start, 10, "{\"$error\":") == 0 ? "erro-no-resultado" : "ok";
             } else {
@@ -79,14 +85,14 @@ std::string HandleCall(const json& request, const RpcHandler& handler, const Rpc
             }
             text += '}';
             if (text.size() > budget) {
-                return ErrorReply(id, kAnswerTooLarge,
-                                  "A resposta passa do limite do servidor; restrinja a seleção.",
-                                  outcome);
+                return ErrorReply(id, kAnswerTooLarge, AnswerTooLargeText(batch), outcome);
             }
             budget -= text.size();
             return text;
         } catch (const RpcError& e) {
-            return ErrorReply(id, e.code(), e.what(), outcome);
+            return ErrorReply(id, e.code(),
+                              e.code() == kAnswerTooLarge ? AnswerTooLargeText(batch) : e.what(),
+                              outcome);
         } catch (const Exception& e) {
             return ErrorReply(id, kInternalError, "Erro interno: " + e.Message(), outcome);
         } catch (const std::exception&) {
@@ -123,7 +129,7 @@ std::string HandleRpc(std::string_view body, const RpcHandler& handler,
     }
     if (!request.is_array()) {
         outcomes.emplace_back();
-        return HandleCall(request, handler, direct, outcomes.back(), budget);
+        return HandleCall(request, handler, direct, outcomes.back(), budget, false);
     }
     if (request.empty() || request.size() > kMaxBatchCalls) {
         outcomes.push_back({"-", ""});
@@ -136,7 +142,8 @@ std::string HandleRpc(std::string_view body, const RpcHandler& handler,
     std::string replies;
     outcomes.resize(request.size());
     for (size_t i = 0; i < request.size(); ++i) {
-        const std::string reply = HandleCall(request[i], handler, direct, outcomes[i], budget);
+        const std::string reply =
+            HandleCall(request[i], handler, direct, outcomes[i], budget, true);
         if (!reply.empty()) {
             replies += replies.empty() ? "[" : ",";
             replies += reply;

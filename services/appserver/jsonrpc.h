@@ -22,8 +22,12 @@ using RpcHandler =
 
 /// Writes a call's result as wire text straight into `text` and answers true, for the
 /// methods that can (a large selection); false to have RpcHandler answer instead.
-using RpcTextHandler = std::function<bool(const std::string& method,
-                                          const std::vector<Variant>& params, std::string& text)>;
+/// `budget`: the most bytes the call's reply may take (it may stop with RpcError
+/// kAnswerTooLarge as soon as it knows it would pass them); `batch`: the call is one of
+/// a batch, whose replies are gathered rather than sent as they are written.
+using RpcTextHandler =
+    std::function<bool(const std::string& method, const std::vector<Variant>& params,
+                       std::string& text, size_t budget, bool batch)>;
 
 /// The most calls one batch may hold: a batch is not a way around the limits of a request.
 constexpr size_t kMaxBatchCalls = 100;

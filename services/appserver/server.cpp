@@ -150,8 +150,8 @@ bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Va
     const size_t start = text.size();
     bool flushed = false;
     const std::function<void(std::string&)> handOver = [&](std::string& out) {
-        flushed = true;
         flush(out);
+        flushed = flushed || out.empty(); // a flush may only look, and keep the text
     };
     const Variant failure = Guarded(method, false, limits, [&](db::Database& db) {
         it->second(db, Args(method, args), text, flush ? handOver : nullptr);

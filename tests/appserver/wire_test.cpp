@@ -139,6 +139,48 @@ TEST_F(Wire, ABatchOverHttpGetsAnArrayAndNotificationsNoBody) {
     EXPECT_EQ(RawClient::Body(none), "");
 }
 
+// A batch's answers are gathered before they go out, so they have a limit of their own,
+// far below a single call's (which goes out as it is written).
+class WireBatchLimit : public Wire {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override { options.maxBatchAnswer = 2048; }
+};
+
+TEST_F(WireBatchLimit, ABatchPastItsOwnLimitIsRefusedCallByCallAndASingleCallIsNot) {
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(RawClient::Status(Post(NewOccurrence())), 200);
+    }
+    const std::vector<Variant> everything = {Variant("|0001|"),
+                                             Variant(""),
+                                             Variant(""),
+                                             Variant("T"),
+                                             Variant(""),
+                                             Variant("T"),
+                                             Variant(EncodeDate(2000, 1, 1)),
+                                             Variant(EncodeDate(2099, 12, 31)),
+                                             Variant(""),
+                                             Variant("T"),
+                                             Variant(""),
+                                             Variant(""),
+                                             Variant("")};
+    const std::string load = oca::server::MakeRpcRequest(1, "GetMovOcorr", everything);
+    const json alone = json::parse(RawClient::Body(Post(load)));
+    ASSERT_TRUE(alone.contains("result")) << alone.dump().substr(0, 300);
+    ASSERT_GT(alone["result"].dump().size(), 2048u) << "the load must pass the batch limit";
+
+    const json batch =
+        json::parse(RawClient::Body(Post("[" + load + "," + Call(2, "GetSysDate") + "]")));
+    ASSERT_EQ(batch.size(), 2u);
+    for (const json& r : batch) {
+        if (r["id"] == 1) {
+            EXPECT_EQ(r["error"]["code"], oca::server::kAnswerTooLarge);
+            EXPECT_THAT(r["error"]["message"].get<std::string>(), HasSubstr("fora de um lote"));
+        } else {
+            EXPECT_TRUE(r.contains("result")) << "a small call of the batch is answered";
+        }
+    }
+}
+
 TEST_F(Wire, AWriteSentAgainWithItsKeyIsStoredOnce) {
     const std::string before = Count("SELECT COUNT(*) FROM MOVOCORR");
     const std::string key = "Idempotency-Key: chave-1\r\n";
