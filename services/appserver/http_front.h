@@ -24,7 +24,7 @@ struct HttpOptions {
     int callTimeoutMs = 120000; ///< a call's work is stopped past this
     size_t maxAnswer = size_t{1} << 30; ///< larger answers are refused with an error
     /// A batch's answers are gathered before they go out: their limit is lower.
-    size_t maxBatchAnswer = 32 << 20;
+    size_t maxBatchAnswer = 16 << 20;
     /// Past this (or past what the process's descriptor limit allows), the longest idle
     /// connections are closed to make room.
     size_t maxConnections = 10000;
