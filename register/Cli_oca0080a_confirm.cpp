@@ -248,6 +248,13 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
         Consiste::CheckResultServ(answer, true, 0);
         cdsMovOcorr->Delete();
         Showavi::DeactiveShowAvi();
+        // Deleting does not change the state, so the toolbar would go on offering
+        // Alterar and Excluir on an empty list: the state table runs again.
+        dtsPadraoStateChange(nullptr);
+        // Merged before the pages of an emptied list are all disabled: the merge
+        // announces a data change, whose handler would enable the list page again. A
+        // load enables them.
+        cdsMovOcorr->MergeChangeLog();
         if (cdsMovOcorr->IsEmpty()) {
             tshFolhaDados->SetEnabled(true);
             pgcPadrao->SetActivePage(tshFolhaDados);
@@ -258,10 +265,6 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
                 pgcPadrao->OnChange(pgcPadrao);
             }
         }
-        cdsMovOcorr->MergeChangeLog();
-        // Deleting does not change the state, so the toolbar would go on offering
-        // Alterar and Excluir on an empty list: the state table runs again.
-        dtsPadraoStateChange(nullptr);
     } catch (...) {
         cdsMovOcorr->CancelUpdates();
         Showavi::DeactiveShowAvi();
