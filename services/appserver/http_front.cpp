@@ -689,8 +689,11 @@ int HttpFront::Start() {
     return impl_->port;
 }
 
-void HttpFront::Run() {
+void HttpFront::Run(const std::function<void(int port)>& listening) {
     impl_->Bind();
+    if (listening) {
+        listening(impl_->port);
+    }
     impl_->StartWorkers();
     impl_->Serve();
     impl_->Shutdown();

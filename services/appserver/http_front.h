@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -57,8 +58,9 @@ public:
     /// Binds and serves on threads of its own; returns the port (useful with port 0).
     /// Raises std::runtime_error when the address cannot be bound.
     int Start();
-    /// Binds and serves on the calling thread until Stop.
-    void Run();
+    /// Binds and serves on the calling thread until Stop; `listening` is told the port
+    /// once it is bound.
+    void Run(const std::function<void(int port)>& listening = nullptr);
     /// Stops serving and waits for the threads; calls under way are asked to stop.
     void Stop();
     /// Asks Run to return soon; safe from a signal handler.

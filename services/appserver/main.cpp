@@ -47,6 +47,42 @@ bool ReadToken(const std::string& file, std::string& token) {
     return true;
 }
 
+// A whole number from `min` to `max` written with digits only: a typo is refused instead
+// of read as 0 (which would make a one-second call limit, or a random port).
+bool ParseWhole(const std::string& text, long min, long max, int& out) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const long value = std::stol(text);
+    if (value < min || value > max) {
+        return false;
+    }
+    out = static_cast<int>(value);
+    return true;
+}
+
+// "HOST:PORT", "[IPv6]:PORT" or ":PORT" (every address of this host's loopback default).
+bool ParseListen(const std::string& text, std::string& host, int& port) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || !ParseWhole(text.substr(colon + 1), 0, 65535, port)) {
+        return false;
+    }
+    host = text.substr(0, colon);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    if (host.empty()) {
+        host = "127.0.0.1";
+    }
+    return true;
+}
+
+bool Refuse(const char* what) {
+    std::cerr << "oca-appserver: " << what << "\n";
+    return false;
+}
+
 // "2026-11" or "202611" as 202611; 0 when it is neither.
 int ParseMonth(const std::string& text) {
     int year = 0, month = 0;
@@ -109,13 +145,10 @@ int main(int argc, char** argv) {
         if (arg == "--db" && i + 1 < argc) {
             url = argv[++i];
         } else if (arg == "--listen" && i + 1 < argc) {
-            const std::string listen = argv[++i];
-            const size_t colon = listen.rfind(':');
-            if (colon == std::string::npos) {
-                return Usage();
+            if (!ParseListen(argv[++i], options.host, options.port)) {
+                Refuse("--listen espera HOST:PORTA, com a porta de 0 a 65535");
+                return 2;
             }
-            options.host = listen.substr(0, colon);
-            options.port = std::atoi(listen.c_str() + colon + 1);
         } else if (arg == "--token" && i + 1 < argc) {
             options.token = argv[++i];
             std::cerr << "oca-appserver: aviso: --token fica visível no ps; prefira OCA_TOKEN "
@@ -129,9 +162,17 @@ int main(int argc, char** argv) {
         } else if (arg == "--tls-key" && i + 1 < argc) {
             options.tlsKey = argv[++i];
         } else if (arg == "--call-timeout" && i + 1 < argc) {
-            options.callTimeoutMs = std::max(1, std::atoi(argv[++i])) * 1000;
+            int seconds = 0;
+            if (!ParseWhole(argv[++i], 1, 86400, seconds)) {
+                Refuse("--call-timeout espera os segundos, de 1 a 86400");
+                return 2;
+            }
+            options.callTimeoutMs = seconds * 1000;
         } else if (arg == "--threads" && i + 1 < argc) {
-            options.threads = std::atoi(argv[++i]);
+            if (!ParseWhole(argv[++i], 1, 256, options.threads)) {
+                Refuse("--threads espera o número de trabalhadores, de 1 a 256");
+                return 2;
+            }
         } else if (arg == "--requalify" && i + 1 < argc) {
             requalify = argv[++i];
         } else if (arg == "--branch" && i + 1 < argc) {
@@ -170,10 +211,14 @@ int main(int argc, char** argv) {
         g_front = &front;
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
-        std::cerr << "oca-appserver: OCA0080A.rdmOcorAtendimento em "
-                  << (options.tlsCert.empty() ? "http://" : "https://") << options.host << ":"
-                  << options.port << oca::server::HttpFront::kPath << "\n";
-        front.Run();
+        // Said once the address is bound, with the port really taken (with 0, a free one).
+        front.Run([&options](int port) {
+            const bool v6 = options.host.find(':') != std::string::npos;
+            std::cerr << "oca-appserver: OCA0080A.rdmOcorAtendimento em "
+                      << (options.tlsCert.empty() ? "http://" : "https://")
+                      << (v6 ? "[" + options.host + "]" : options.host) << ":" << port
+                      << oca::server::HttpFront::kPath << std::endl;
+        });
         g_front = nullptr;
     } catch (const std::exception& e) {
         std::cerr << "oca-appserver: " << e.what() << "\n";

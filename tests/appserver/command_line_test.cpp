@@ -1,0 +1,72 @@
+// oca-appserver's own command line: a mistyped option is refused with its reason instead
+// of being read as zero, and the address it announces is the one it took.
+#include <gmock/gmock.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct Outcome {
+    int status;
+    std::string output;
+};
+
+Outcome RunServer(const std::string& arguments) {
+    const std::string db =
+        (std::filesystem::temp_directory_path() / "oca_command_line.sqlite").string();
+    const std::string command = "OCA_TOKEN=t timeout 2 " + std::string(OCA_APPSERVER_BIN) +
+                                " --db sqlite:" + db + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    Outcome outcome{-1, ""};
+    char buffer[512];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) {
+        outcome.output += buffer;
+    }
+    const int status = pipe ? ::pclose(pipe) : -1;
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+TEST(CommandLine, MistypedNumbersAreRefusedWithTheirReason) {
+    struct Case {
+        const char* arguments;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"--listen 127.0.0.1:99999", "porta de 0 a 65535"},
+        {"--listen 127.0.0.1:80a", "porta de 0 a 65535"},
+        {"--listen 127.0.0.1:", "porta de 0 a 65535"},
+        {"--listen localhost", "porta de 0 a 65535"},
+        {"--call-timeout 2x", "de 1 a 86400"},
+        {"--call-timeout 0", "de 1 a 86400"},
+        {"--threads 0", "de 1 a 256"},
+        {"--threads -4", "de 1 a 256"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Outcome outcome = RunServer(c.arguments);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_THAT(outcome.output, HasSubstr(c.reason));
+        EXPECT_THAT(outcome.output, Not(HasSubstr("http://")));
+    }
+}
+
+TEST(CommandLine, TheAnnouncedAddressIsTheOneTaken) {
+    // `timeout` ends the server; its port 0 became a real one by then.
+    const Outcome outcome = RunServer("--listen 127.0.0.1:0 --threads 2 --call-timeout 30");
+    EXPECT_THAT(outcome.output, HasSubstr("em http://127.0.0.1:"));
+    EXPECT_THAT(outcome.output, Not(HasSubstr("127.0.0.1:0/")));
+    const Outcome v6 = RunServer("--listen [::1]:0");
+    if (v6.output.find("Não foi possível escutar") == std::string::npos) {
+        EXPECT_THAT(v6.output, HasSubstr("em http://[::1]:"));
+    }
+}
+
+} // namespace
