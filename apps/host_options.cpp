@@ -41,7 +41,12 @@ void SetServer(const std::string& text, HostOptions& options) {
                                     "'");
     }
     options.serverHost = text.substr(0, colon);
-    options.serverPort = Number(text.substr(colon + 1), "a porta do servidor");
+    const int port = Number(text.substr(colon + 1), "a porta do servidor");
+    if (port < 1 || port > 65535) {
+        throw std::invalid_argument("Valor inválido para a porta do servidor: '" +
+                                    text.substr(colon + 1) + "' (de 1 a 65535)");
+    }
+    options.serverPort = port;
 }
 
 /// One setting by its name, the same for options and INI keys.
@@ -73,6 +78,10 @@ void Set(const std::string& key, const std::string& value, HostOptions& options)
         options.moreModules.push_back(value);
     } else if (key == "exit-after") {
         options.exitAfterMs = Number(value, "o tempo de --exit-after");
+        if (options.exitAfterMs < 0) {
+            throw std::invalid_argument("Valor inválido para o tempo de --exit-after: '" + value +
+                                        "'");
+        }
     } else {
         throw std::invalid_argument("Opção desconhecida: " + key);
     }

@@ -3,7 +3,6 @@
 #include "database/demo_data.h"
 #include "database/schema.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -34,7 +33,13 @@ int main(int argc, char** argv) {
         } else if (arg == "--demo") {
             demo = true;
         } else if (arg == "--occurrences" && i + 1 < argc) {
-            occurrences = std::atoi(argv[++i]);
+            const std::string count = argv[++i];
+            if (count.empty() || count.size() > 8 ||
+                count.find_first_not_of("0123456789") != std::string::npos) {
+                std::cerr << "oca-dbinit: --occurrences espera um número de 0 a 99999999\n";
+                return 2;
+            }
+            occurrences = std::stoi(count);
         } else if (arg == "--seed" && i + 1 < argc) {
             seed = argv[++i];
         } else {
@@ -43,6 +48,18 @@ int main(int argc, char** argv) {
     }
     if (url.empty() || occurrences < 0) {
         return Usage();
+    }
+    // The script is read before the database is touched: a wrong path changes nothing.
+    std::string script;
+    if (!seed.empty()) {
+        std::ifstream in(seed, std::ios::binary);
+        if (!in) {
+            std::cerr << "oca-dbinit: não foi possível ler " << seed << "\n";
+            return 1;
+        }
+        std::ostringstream text;
+        text << in.rdbuf();
+        script = text.str();
     }
     try {
         auto db = oca::db::Database::Open(url);
@@ -58,14 +75,7 @@ int main(int argc, char** argv) {
             }
         }
         if (!seed.empty()) {
-            std::ifstream in(seed, std::ios::binary);
-            if (!in) {
-                std::cerr << "Não foi possível ler " << seed << "\n";
-                return 1;
-            }
-            std::ostringstream text;
-            text << in.rdbuf();
-            db->ExecuteScript(text.str());
+            db->ExecuteScript(script);
             std::cout << "Script " << seed << " executado.\n";
         }
     } catch (const std::exception& e) {

@@ -1,10 +1,11 @@
-// oca-appserver's own command line: a mistyped option is refused with its reason instead
-// of being read as zero, and the address it announces is the one it took.
+// The server's and the database tool's command lines: a mistyped option is refused with
+// its reason instead of being read as zero, and the address announced is the one taken.
 #include <gmock/gmock.h>
 
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -66,6 +67,23 @@ TEST(CommandLine, TheAnnouncedAddressIsTheOneTaken) {
     const Outcome v6 = RunServer("--listen [::1]:0");
     if (v6.output.find("Não foi possível escutar") == std::string::npos) {
         EXPECT_THAT(v6.output, HasSubstr("em http://[::1]:"));
+    }
+}
+
+TEST(CommandLine, TheDatabaseToolChangesNothingWhenItsOptionsAreWrong) {
+    const auto db = std::filesystem::temp_directory_path() / "oca_dbinit_refused.sqlite";
+    std::filesystem::remove(db);
+    const std::string base = std::string(OCA_DBINIT_BIN) + " --db sqlite:" + db.string();
+    struct Case {
+        const char* arguments;
+        int status;
+    };
+    for (const Case c : {Case{" --demo --occurrences mil", 2}, Case{" --occurrences -5", 2},
+                         Case{" --seed /nao/existe.sql", 1}}) {
+        SCOPED_TRACE(c.arguments);
+        const int status = std::system((base + c.arguments + " >/dev/null 2>&1").c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status);
+        EXPECT_FALSE(std::filesystem::exists(db)) << "no database made";
     }
 }
 
