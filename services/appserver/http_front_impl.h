@@ -1,6 +1,7 @@
 #pragma once
 // The state of the HTTP front, shared by its two halves: the loop that reads requests and
-// writes answers (http_front.cpp) and the workers that answer them (http_respond.cpp).
+// writes answers (http_loop.cpp, set up in http_front.cpp) and the workers that answer them
+// (http_respond.cpp).
 
 #include "appserver/http_front.h"
 #include "appserver/http_request.h"

@@ -1,0 +1,476 @@
+// The front's loop: one thread that accepts connections, reads requests whole, hands
+// them to the workers and writes their answers, for every connection at once.
+#include "appserver/http_front.h"
+
+#include "appserver/http_front_impl.h"
+
+#include <openssl/ssl.h>
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
+namespace oca::server {
+
+void HttpFront::Impl::Serve() {
+    serving = true;
+    std::vector<epoll_event> events(256);
+    auto lastSweep = Clock::now();
+    while (!stopping) {
+        const int n = ::epoll_wait(epollFd, events.data(), static_cast<int>(events.size()), 50);
+        for (int i = 0; i < n && !stopping; ++i) {
+            const std::uint64_t id = events[static_cast<size_t>(i)].data.u64;
+            if (id == 0) {
+                Accept();
+            } else if (id == 1) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto r = ::read(wakeFd, &count, sizeof count);
+                TakeFinished();
+            } else {
+                OnEvent(id, events[static_cast<size_t>(i)].events);
+            }
+        }
+        if (Clock::now() - lastSweep > std::chrono::milliseconds(50)) {
+            Sweep();
+            lastSweep = Clock::now();
+        }
+    }
+    // Calls under way are told their clients are gone, so the workers come back soon.
+    for (auto& [id, c] : connections) {
+        if (c.gone) {
+            *c.gone = true;
+        }
+        if (c.stream) {
+            const std::lock_guard<std::mutex> lock(c.stream->mutex);
+            c.stream->gone = true;
+            c.stream->drained.notify_all();
+        }
+        if (c.ssl) {
+            SSL_free(c.ssl);
+        }
+        ::close(c.fd);
+    }
+    connections.clear();
+    {
+        const std::lock_guard<std::mutex> lock(jobsMutex);
+        jobs.clear();
+    }
+    jobsReady.notify_all();
+    serving = false;
+}
+
+void HttpFront::Impl::Accept() {
+    for (;;) {
+        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+            if (CloseLongestIdle()) {
+                continue;
+            }
+            // Left waiting, the connection would wake this loop again at once, forever.
+            TurnAway();
+            return;
+        }
+        if (fd < 0) {
+            return; // EAGAIN, or a failure that the next readiness retries
+        }
+        if (connections.size() >= connectionCap && !CloseLongestIdle()) {
+            Refuse(fd); // every connection held is busy with a request
+            continue;
+        }
+        const int yes = 1;
+        // Answers go out at once: with Nagle's delay every call would wait for an ACK.
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        const std::uint64_t id = nextId++;
+        Connection& c = connections[id];
+        c.fd = fd;
+        if (tls) {
+            // The handshake happens in the first reads, on the loop like any other bytes.
+            c.ssl = SSL_new(tls);
+            SSL_set_fd(c.ssl, fd);
+            SSL_set_accept_state(c.ssl);
+        }
+        c.lastActive = Clock::now();
+        c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
+        epoll_event ev{};
+        ev.events = EPOLLIN | EPOLLRDHUP;
+        ev.data.u64 = id;
+        ::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &ev);
+    }
+}
+
+void HttpFront::Impl::TurnAway() {
+    if (spareFd >= 0) {
+        ::close(spareFd);
+        spareFd = -1;
+    }
+    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd >= 0) {
+        Refuse(fd);
+    }
+    spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
+void HttpFront::Impl::Refuse(int fd) {
+    if (!tls) {
+        static const std::string busy =
+            HttpAnswer(503, kJson, ErrorBody("servidor ocupado; tente de novo"), false);
+        [[maybe_unused]] const auto n = ::send(fd, busy.data(), busy.size(), MSG_NOSIGNAL);
+    }
+    ::close(fd);
+}
+
+void HttpFront::Impl::Watch(std::uint64_t id, Connection& c, std::uint32_t events) {
+    epoll_event ev{};
+    ev.events = events;
+    ev.data.u64 = id;
+    ::epoll_ctl(epollFd, EPOLL_CTL_MOD, c.fd, &ev);
+}
+
+void HttpFront::Impl::Close(std::uint64_t id) {
+    const auto it = connections.find(id);
+    if (it == connections.end()) {
+        return;
+    }
+    if (it->second.gone) {
+        *it->second.gone = true;
+    }
+    if (it->second.stream) {
+        const std::lock_guard<std::mutex> lock(it->second.stream->mutex);
+        it->second.stream->gone = true;
+        it->second.stream->drained.notify_all();
+    }
+    ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
+    if (it->second.ssl) {
+        SSL_free(it->second.ssl);
+    }
+    ::close(it->second.fd);
+    connections.erase(it);
+}
+
+bool HttpFront::Impl::CloseLongestIdle() {
+    std::uint64_t oldest = 0;
+    Clock::time_point at = Clock::time_point::max();
+    for (const auto& [id, c] : connections) {
+        if ((c.phase == Phase::Idle || c.phase == Phase::Head) && c.lastActive < at) {
+            at = c.lastActive;
+            oldest = id;
+        }
+    }
+    if (oldest == 0) {
+        return false;
+    }
+    Close(oldest);
+    return true;
+}
+
+void HttpFront::Impl::OnEvent(std::uint64_t id, std::uint32_t events) {
+    const auto it = connections.find(id);
+    if (it == connections.end()) {
+        return;
+    }
+    Connection& c = it->second;
+    if (c.phase == Phase::Working) {
+        // Only a hang-up is watched while the call runs: it stops the call.
+        if (events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) {
+            Close(id);
+        }
+        return;
+    }
+    if (events & (EPOLLHUP | EPOLLERR)) {
+        Close(id);
+        return;
+    }
+    if (c.phase == Phase::Writing) {
+        if (events & EPOLLOUT) {
+            WriteTo(id, c);
+        }
+        return;
+    }
+    if (c.phase == Phase::Draining) {
+        char sink[65536];
+        while (Receive(c, sink, sizeof sink) > 0) {
+        }
+        if (events & EPOLLRDHUP) {
+            Close(id);
+        }
+        return;
+    }
+    if (events & (EPOLLIN | EPOLLRDHUP)) {
+        ReadFrom(id, c);
+    }
+}
+
+void HttpFront::Impl::ReadFrom(std::uint64_t id, Connection& c) {
+    char buffer[65536];
+    for (;;) {
+        const long n = Receive(c, buffer, sizeof buffer);
+        if (n > 0) {
+            if (c.phase == Phase::Idle) {
+                c.phase = Phase::Head;
+                c.deadline = Clock::now() + std::chrono::milliseconds(options.headTimeoutMs);
+            }
+            c.in.append(buffer, static_cast<size_t>(n));
+            c.lastActive = Clock::now();
+            // Never hold more than one request's worth of unread bytes, nor more than a
+            // head's before the head says who is asking.
+            if (c.in.size() >
+                (c.phase == Phase::Body ? options.maxHead + options.maxBody : options.maxHead)) {
+                break;
+            }
+            continue;
+        }
+        if (n == 0) {
+            // The client is done sending; what it sent may still be a whole request.
+            c.closeAfter = true;
+            break;
+        }
+        if (n == kFailed) {
+            Close(id);
+            return;
+        }
+        break;
+    }
+    Advance(id, c);
+}
+
+void HttpFront::Impl::Advance(std::uint64_t id, Connection& c) {
+    if (c.phase == Phase::Idle && c.in.empty()) {
+        if (c.closeAfter) {
+            Close(id);
+        }
+        return;
+    }
+    if (c.phase == Phase::Idle) {
+        c.phase = Phase::Head;
+        c.deadline = Clock::now() + std::chrono::milliseconds(options.headTimeoutMs);
+    }
+    if (c.phase == Phase::Head) {
+        const HeadStatus status = ParseRequestHead(c.in, c.request, c.headSize);
+        if (status == HeadStatus::Incomplete) {
+            if (c.in.size() > options.maxHead) {
+                Answer(id, c, HttpAnswer(431, kJson, ErrorBody("cabeçalho grande demais"), false),
+                       true);
+            } else if (c.closeAfter) {
+                Close(id);
+            }
+            return;
+        }
+        if (status == HeadStatus::Bad || c.headSize > options.maxHead) {
+            Answer(id, c, HttpAnswer(400, kJson, ErrorBody("requisição HTTP inválida"), false),
+                   true);
+            return;
+        }
+        StartRequest(id, c);
+        return;
+    }
+    if (c.phase == Phase::Body) {
+        if (c.in.size() - c.headSize >= c.request.contentLength) {
+            c.request.body = c.in.substr(c.headSize, c.request.contentLength);
+            c.in.erase(0, c.headSize + c.request.contentLength);
+            Dispatch(id, c);
+        } else if (c.closeAfter) {
+            Close(id);
+        }
+    }
+}
+
+// A request whose head is read: refused at once when it cannot be served, so that a
+// large body from a client without the token is never read.
+void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
+    const HttpRequest& r = c.request;
+    const auto refuse = [&](int status, const char* text) {
+        Answer(id, c, HttpAnswer(status, kJson, ErrorBody(text), false), true);
+    };
+    if (r.target != kPath) {
+        return refuse(404, "objeto desconhecido");
+    }
+    if (r.method != "GET" && r.method != "POST") {
+        return refuse(405, "método HTTP não aceito");
+    }
+    if (!options.token.empty()) {
+        const std::string* auth = r.Header("authorization");
+        if (!auth || !SameSecret(*auth, "Bearer " + options.token)) {
+            LogLine("-", false, "HTTP 401", Clock::now());
+            return refuse(401, "não autorizado");
+        }
+    }
+    if (r.method == "POST") {
+        if (r.chunked) {
+            return refuse(411, "informe Content-Length");
+        }
+        if (!r.hasContentLength) {
+            return refuse(411, "informe Content-Length");
+        }
+        if (r.contentLength > options.maxBody) {
+            return refuse(413, "requisição grande demais");
+        }
+        const std::string* expect = r.Header("expect");
+        if (expect && *expect == "100-continue" && c.in.size() == c.headSize) {
+            const std::string go = HttpAnswer(100, "", "", true);
+            Transmit(c, go.data(), go.size());
+        }
+        c.phase = Phase::Body;
+        c.deadline = Clock::now() + std::chrono::milliseconds(options.bodyTimeoutMs);
+        Advance(id, c);
+        return;
+    }
+    c.request.body.clear();
+    c.in.erase(0, c.headSize);
+    Dispatch(id, c);
+}
+
+void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
+    {
+        const std::lock_guard<std::mutex> lock(jobsMutex);
+        if (jobs.size() < options.maxQueued) {
+            c.phase = Phase::Working;
+            c.gone = std::make_shared<std::atomic<bool>>(false);
+            c.stream = std::make_shared<StreamState>();
+            jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now()});
+        }
+    }
+    if (c.phase != Phase::Working) {
+        Answer(id, c, HttpAnswer(503, kJson, ErrorBody("servidor ocupado; tente de novo"), false),
+               true);
+        return;
+    }
+    jobsReady.notify_one();
+    Watch(id, c, EPOLLRDHUP);
+}
+
+void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, bool close) {
+    std::vector<std::string> pieces;
+    pieces.push_back(std::move(text));
+    Send(id, c, std::move(pieces), close, false);
+}
+
+void HttpFront::Impl::Send(std::uint64_t id, Connection& c, std::vector<std::string> pieces,
+                           bool close, bool more) {
+    c.phase = Phase::Writing;
+    for (std::string& piece : pieces) {
+        if (!piece.empty()) {
+            c.queue.push_back(std::move(piece));
+        }
+    }
+    c.streaming = more;
+    c.closeAfter = c.closeAfter || close;
+    c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
+    WriteTo(id, c);
+}
+
+void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
+    bool large = false;
+    while (!c.queue.empty()) {
+        const std::string& piece = c.queue.front();
+        const long n = Transmit(c, piece.data() + c.sent, piece.size() - c.sent);
+        if (n > 0) {
+            c.sent += static_cast<size_t>(n);
+            c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
+            if (c.sent == piece.size()) {
+                large = large || piece.size() > (16 << 20);
+                if (c.stream) {
+                    const std::lock_guard<std::mutex> lock(c.stream->mutex);
+                    c.stream->queued -= std::min(c.stream->queued, piece.size());
+                    c.stream->drained.notify_all();
+                }
+                c.queue.pop_front();
+                c.sent = 0;
+            }
+            continue;
+        }
+        if (n == kLater) {
+            Watch(id, c, EPOLLOUT | EPOLLRDHUP);
+            return;
+        }
+        Close(id);
+        return;
+    }
+    if (large) {
+        // A large answer's memory goes back to the system, not to this process's heap:
+        // the server returns to its idle size after a load.
+        ::malloc_trim(0);
+    }
+    if (c.streaming) {
+        // Sent all there is; the worker writes more. Only a hang-up is watched meanwhile.
+        c.deadline = Clock::time_point::max();
+        Watch(id, c, EPOLLRDHUP);
+        return;
+    }
+    if (c.closeAfter) {
+        Linger(id, c);
+        return;
+    }
+    c.phase = Phase::Idle;
+    c.gone.reset();
+    c.stream.reset();
+    c.lastActive = Clock::now();
+    c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
+    Watch(id, c, EPOLLIN | EPOLLRDHUP);
+    if (!c.in.empty()) {
+        Advance(id, c); // a request sent before this answer was asked for
+    }
+}
+
+// Closing with unread bytes would reset the connection and the client could lose the
+// answer just written (a refusal of a large body, say): the sending side is closed first
+// and what still comes in is read and dropped for a moment.
+void HttpFront::Impl::Linger(std::uint64_t id, Connection& c) {
+    if (c.ssl) {
+        SSL_shutdown(c.ssl);
+    }
+    ::shutdown(c.fd, SHUT_WR);
+    c.phase = Phase::Draining;
+    c.in = std::string();
+    c.queue.clear();
+    c.deadline = Clock::now() + std::chrono::seconds(2);
+    Watch(id, c, EPOLLIN | EPOLLRDHUP);
+}
+
+void HttpFront::Impl::TakeFinished() {
+    std::vector<Done> done;
+    {
+        const std::lock_guard<std::mutex> lock(doneMutex);
+        done.swap(finished);
+    }
+    for (Done& d : done) {
+        const auto it = connections.find(d.connection);
+        if (it == connections.end()) {
+            continue;
+        }
+        if (d.abort) {
+            Close(d.connection);
+            continue;
+        }
+        Send(d.connection, it->second, std::move(d.pieces), d.close, d.more);
+    }
+}
+
+void HttpFront::Impl::Sweep() {
+    const auto now = Clock::now();
+    std::vector<std::uint64_t> late;
+    for (const auto& [id, c] : connections) {
+        if (c.phase != Phase::Working && now >= c.deadline) {
+            late.push_back(id);
+        }
+    }
+    for (std::uint64_t id : late) {
+        Connection& c = connections[id];
+        if (c.phase == Phase::Head || c.phase == Phase::Body) {
+            // Told why, in one try; a client too slow to read it is simply dropped.
+            const std::string text =
+                HttpAnswer(408, kJson, ErrorBody("requisição lenta demais"), false);
+            Transmit(c, text.data(), text.size());
+        }
+        Close(id);
+    }
+}
+
+} // namespace oca::server
