@@ -126,6 +126,8 @@ struct HttpFront::Impl {
     void TurnAway();
     /// Tells a connection that cannot be served now to come back, and closes it.
     void Refuse(int fd);
+    /// Stops taking connections for a moment; the sweep starts again.
+    void PauseAccepting();
 
     // The workers' work.
     void Work();
@@ -157,6 +159,8 @@ struct HttpFront::Impl {
     int spareFd = -1;
     /// Connections held at most: the option, within the process's descriptor limit.
     size_t connectionCap = 0;
+    /// While set, connections are not taken until then (no descriptor was left at all).
+    Clock::time_point acceptingAgainAt{};
     int port = 0;
     SSL_CTX* tls = nullptr;
     std::atomic<bool> stopping{false};

@@ -114,8 +114,19 @@ void HttpFront::Impl::TurnAway() {
     const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd >= 0) {
         Refuse(fd);
+    } else if (errno == EMFILE || errno == ENFILE) {
+        // Not even the spare helped (another thread took it): waiting connections stay
+        // queued for a moment instead of waking this loop again at once.
+        PauseAccepting();
     }
     spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
+void HttpFront::Impl::PauseAccepting() {
+    epoll_event ev{};
+    ev.data.u64 = 0;
+    ::epoll_ctl(epollFd, EPOLL_CTL_MOD, listenFd, &ev);
+    acceptingAgainAt = Clock::now() + std::chrono::milliseconds(100);
 }
 
 void HttpFront::Impl::Refuse(int fd) {
@@ -455,6 +466,13 @@ void HttpFront::Impl::TakeFinished() {
 
 void HttpFront::Impl::Sweep() {
     const auto now = Clock::now();
+    if (acceptingAgainAt != Clock::time_point() && now >= acceptingAgainAt) {
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.u64 = 0;
+        ::epoll_ctl(epollFd, EPOLL_CTL_MOD, listenFd, &ev);
+        acceptingAgainAt = Clock::time_point();
+    }
     std::vector<std::uint64_t> late;
     for (const auto& [id, c] : connections) {
         if (c.phase != Phase::Working && now >= c.deadline) {
