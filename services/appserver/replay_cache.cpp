@@ -8,8 +8,10 @@ ReplayCache::Claim ReplayCache::Begin(const std::string& key, const std::string&
     for (;;) {
         const auto it = entries_.find(key);
         if (it == entries_.end()) {
-            Evict();
-            entries_[key] = Entry{fingerprint, false, {}, std::chrono::steady_clock::now()};
+            Evict(1);
+            const Entry& entry = entries_[key] =
+                Entry{fingerprint, false, {}, std::chrono::steady_clock::now()};
+            bytes_ += Size(key, entry);
             order_.push_back(key);
             return Claim::First;
         }
@@ -29,32 +31,49 @@ void ReplayCache::Finish(const std::string& key, std::optional<std::string> answ
         const std::lock_guard<std::mutex> lock(mutex_);
         const auto it = entries_.find(key);
         if (it != entries_.end()) {
+            bytes_ -= Size(key, it->second);
             if (answer) {
                 it->second.done = true;
                 it->second.answer = std::move(*answer);
+                bytes_ += Size(key, it->second);
             } else {
                 entries_.erase(it);
             }
+            Evict(0);
         }
     }
     finished_.notify_all();
 }
 
-void ReplayCache::Evict() {
+size_t ReplayCache::Size(const std::string& key, const Entry& entry) {
+    return key.size() + entry.fingerprint.size() + entry.answer.size();
+}
+
+void ReplayCache::Evict(size_t incoming) {
     const auto now = std::chrono::steady_clock::now();
+    // Requests still running are never forgotten (their repeats wait for them); they are
+    // few, one per worker at most, and keep their place.
+    std::deque<std::string> running;
     while (!order_.empty()) {
         const auto it = entries_.find(order_.front());
         if (it == entries_.end()) {
             order_.pop_front(); // forgotten by Finish
             continue;
         }
-        const bool full = entries_.size() >= capacity_;
-        if (!(it->second.done && (full || now - it->second.at > keep_))) {
+        if (!it->second.done) {
+            running.push_back(std::move(order_.front()));
+            order_.pop_front();
+            continue;
+        }
+        const bool full = entries_.size() + incoming > capacity_ || bytes_ > maxBytes_;
+        if (!full && now - it->second.at <= keep_) {
             break;
         }
+        bytes_ -= Size(it->first, it->second);
         entries_.erase(it);
         order_.pop_front();
     }
+    order_.insert(order_.begin(), running.begin(), running.end());
 }
 
 } // namespace oca::server

@@ -17,9 +17,12 @@ namespace oca::server {
 /// waits for it.
 class ReplayCache {
 public:
+    /// At most `capacity` answers and `maxBytes` of them are kept, each for `keep`; past
+    /// either limit the oldest finished ones go first (a repeat of one of those runs again).
     explicit ReplayCache(size_t capacity = 10000,
-                         std::chrono::seconds keep = std::chrono::minutes(30))
-        : capacity_(capacity), keep_(keep) {}
+                         std::chrono::seconds keep = std::chrono::minutes(30),
+                         size_t maxBytes = 64 << 20)
+        : capacity_(capacity), keep_(keep), maxBytes_(maxBytes) {}
 
     enum class Claim {
         First,    ///< the caller runs the request and then calls Finish
@@ -40,9 +43,14 @@ private:
         std::string answer;
         std::chrono::steady_clock::time_point at;
     };
-    void Evict();
+    /// Forgets what is too old, and the oldest finished entries while `incoming` more
+    /// would not fit.
+    void Evict(size_t incoming);
+    static size_t Size(const std::string& key, const Entry& entry);
     size_t capacity_;
     std::chrono::seconds keep_;
+    size_t maxBytes_;
+    size_t bytes_ = 0; ///< what the kept entries take
     std::mutex mutex_;
     std::condition_variable finished_;
     std::map<std::string, Entry> entries_;
