@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -202,6 +203,10 @@ void HttpFront::Impl::Shutdown() {
     }
     if (loopThread.joinable() && loopThread.get_id() != std::this_thread::get_id()) {
         loopThread.join();
+    }
+    {
+        const std::lock_guard<std::mutex> lock(jobsMutex);
+        workersQuit = true;
     }
     jobsReady.notify_all();
     for (std::thread& w : workers) {

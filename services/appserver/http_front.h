@@ -23,6 +23,7 @@ struct HttpOptions {
     int idleTimeoutMs = 60000;  ///< a kept-alive connection with no request is closed
     int writeTimeoutMs = 30000; ///< an answer the client stops reading is dropped
     int callTimeoutMs = 120000; ///< a call's work is stopped past this
+    int drainTimeoutMs = 10000; ///< on a stop, calls already read may finish for this long
     size_t maxAnswer = size_t{1} << 30; ///< larger answers are refused with an error
     /// A batch's answers are gathered before they go out: their limit is lower.
     size_t maxBatchAnswer = 16 << 20;
@@ -61,7 +62,8 @@ public:
     /// Binds and serves on the calling thread until Stop; `listening` is told the port
     /// once it is bound.
     void Run(const std::function<void(int port)>& listening = nullptr);
-    /// Stops serving and waits for the threads; calls under way are asked to stop.
+    /// Stops taking requests, lets the calls already read finish and answer (for at most
+    /// drainTimeoutMs; past that they are asked to stop) and waits for the threads.
     void Stop();
     /// Asks Run to return soon; safe from a signal handler.
     void RequestStop();

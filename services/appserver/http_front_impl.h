@@ -100,6 +100,9 @@ struct HttpFront::Impl {
     long Receive(Connection& c, char* buffer, size_t size);
     long Transmit(Connection& c, const char* data, size_t size);
     void Serve();
+    /// After a stop: answers the calls already read, for at most drainTimeoutMs.
+    void Drain();
+    void TakeWakeUp();
     void Shutdown();
 
     // The loop's own work.
@@ -164,6 +167,7 @@ struct HttpFront::Impl {
     int port = 0;
     SSL_CTX* tls = nullptr;
     std::atomic<bool> stopping{false};
+    bool workersQuit = false; ///< under jobsMutex: the workers return
     std::atomic<bool> serving{false};
     std::thread loopThread;
 

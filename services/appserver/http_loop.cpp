@@ -31,9 +31,7 @@ void HttpFront::Impl::Serve() {
             if (id == 0) {
                 Accept();
             } else if (id == 1) {
-                std::uint64_t count = 0;
-                [[maybe_unused]] const auto r = ::read(wakeFd, &count, sizeof count);
-                TakeFinished();
+                TakeWakeUp();
             } else {
                 OnEvent(id, events[static_cast<size_t>(i)].events);
             }
@@ -43,7 +41,8 @@ void HttpFront::Impl::Serve() {
             lastSweep = Clock::now();
         }
     }
-    // Calls under way are told their clients are gone, so the workers come back soon.
+    Drain();
+    // Calls still under way are told their clients are gone, so the workers come back soon.
     for (auto& [id, c] : connections) {
         if (c.gone) {
             *c.gone = true;
@@ -65,6 +64,44 @@ void HttpFront::Impl::Serve() {
     }
     jobsReady.notify_all();
     serving = false;
+}
+
+void HttpFront::Impl::TakeWakeUp() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto r = ::read(wakeFd, &count, sizeof count);
+    TakeFinished();
+}
+
+// A stop lets the calls already read finish and their answers go out, for a while: a
+// write stored while its answer was lost to a restart would be sent again by its client
+// to a server that no longer remembers it. Nothing new is taken meanwhile.
+void HttpFront::Impl::Drain() {
+    ::epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
+    const auto until = Clock::now() + std::chrono::milliseconds(options.drainTimeoutMs);
+    std::vector<epoll_event> events(256);
+    for (;;) {
+        std::vector<std::uint64_t> quiet;
+        for (const auto& [id, c] : connections) {
+            if (c.phase != Phase::Working && c.phase != Phase::Writing) {
+                quiet.push_back(id);
+            }
+        }
+        for (std::uint64_t id : quiet) {
+            Close(id);
+        }
+        if (connections.empty() || Clock::now() >= until) {
+            return;
+        }
+        const int n = ::epoll_wait(epollFd, events.data(), static_cast<int>(events.size()), 50);
+        for (int i = 0; i < n; ++i) {
+            const std::uint64_t id = events[static_cast<size_t>(i)].data.u64;
+            if (id == 1) {
+                TakeWakeUp();
+            } else if (id != 0) {
+                OnEvent(id, events[static_cast<size_t>(i)].events);
+            }
+        }
+    }
 }
 
 void HttpFront::Impl::Accept() {

@@ -37,8 +37,9 @@ void HttpFront::Impl::Work() {
         Job job;
         {
             std::unique_lock<std::mutex> lock(jobsMutex);
-            jobsReady.wait(lock, [this] { return stopping || !jobs.empty(); });
-            if (stopping) {
+            // A stopping front still hands out the calls it read: their clients wait.
+            jobsReady.wait(lock, [this] { return workersQuit || !jobs.empty(); });
+            if (workersQuit) {
                 return;
             }
             job = std::move(jobs.front());

@@ -8,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
 
+#include <thread>
+
 using nlohmann::json;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -197,6 +199,30 @@ TEST_F(Wire, AWriteSentAgainWithItsKeyIsStoredOnce) {
     Post(NewOccurrence(), "Idempotency-Key: chave-2\r\n");
     Post(NewOccurrence());
     EXPECT_EQ(std::stoi(Count("SELECT COUNT(*) FROM MOVOCORR")), std::stoi(before) + 3);
+}
+
+// A restart between a stored write and its answer would make the client send the write
+// again to a server that no longer remembers it: a stop lets the calls it has read finish
+// and answer first.
+TEST_F(Wire, AStopLetsTheCallsAlreadyReadFinishAndAnswer) {
+    const std::string before = Count("SELECT COUNT(*) FROM MOVOCORR");
+    auto holder = oca::db::Database::Open(url);
+    holder->Begin(); // the company's write lock: the call waits for it
+    std::string answer;
+    std::thread call([&] { answer = Post(NewOccurrence()); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::thread stop([&] { front->Stop(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    holder->Rollback();
+    call.join();
+    stop.join();
+    EXPECT_EQ(RawClient::Status(answer), 200);
+    EXPECT_THAT(RawClient::Body(answer), HasSubstr(R"("result":"0)"));
+    EXPECT_EQ(std::stoi(Count("SELECT COUNT(*) FROM MOVOCORR")), std::stoi(before) + 1);
+    // Stopped: nothing more is taken.
+    RawClient late(port);
+    EXPECT_FALSE(late.Connected() && late.Send(RawClient::Post(NewOccurrence(), token)) &&
+                 RawClient::Status(late.Read(1000)) == 200);
 }
 
 TEST_F(Wire, ACallPastItsLimitsStopsWithItsOwnError) {
