@@ -410,18 +410,36 @@ PgDatabase::~PgDatabase() {
 }
 
 std::unique_ptr<Statement> PgDatabase::Prepare(std::string_view sql) {
-    if (PQstatus(conn_) == CONNECTION_BAD) {
-        // The server went away and came back: a new session, with nothing prepared.
-        PQreset(conn_);
-        prepared_.clear();
-        describedColumns_.clear();
-        running_ = nullptr;
-        if (PQstatus(conn_) != CONNECTION_OK) {
-            ThrowConnectionError(conn_, "a conexão com o banco de dados caiu");
-        }
-        Configure();
-    }
+    EnsureSession();
     return std::make_unique<PgStatement>(*this, sql);
+}
+
+void PgDatabase::EnsureSession() {
+    // An idle session learns here, without waiting, that the server closed it: the
+    // command about to run would otherwise be the one to fail. A server that ends a
+    // session says why before it closes, so the end comes on a later read.
+    for (int read = 0; read < 3 && !running_ && PQstatus(conn_) == CONNECTION_OK; ++read) {
+        if (PQconsumeInput(conn_) == 0) {
+            break;
+        }
+    }
+    if (PQstatus(conn_) != CONNECTION_BAD) {
+        return;
+    }
+    if (inTransaction_) {
+        inTransaction_ = false; // the server undid it when the session ended
+        throw SqlError("Erro no banco de dados: a conexão caiu no meio da transação, que foi "
+                       "desfeita; nada dela foi gravado");
+    }
+    // A new session, with nothing prepared.
+    PQreset(conn_);
+    prepared_.clear();
+    describedColumns_.clear();
+    running_ = nullptr;
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        ThrowConnectionError(conn_, "a conexão com o banco de dados caiu");
+    }
+    Configure();
 }
 
 void PgDatabase::Configure() {
@@ -510,6 +528,7 @@ void PgDatabase::Drain() {
 }
 
 void PgDatabase::Command(const std::string& sql, const std::string& what) {
+    EnsureSession();
     Claim(nullptr);
     PGresult* result = PQexec(conn_, sql.c_str());
     const ExecStatusType status = PQresultStatus(result);

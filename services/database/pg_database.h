@@ -56,6 +56,10 @@ private:
     void Configure();
     /// Runs a command without parameters, raising on failure.
     void Command(const std::string& sql, const std::string& what);
+    /// Before a command: a session the server closed (a restart, a failover) is opened
+    /// again when no transaction was lost with it; a transaction that was raises, so that
+    /// what follows never runs outside it.
+    void EnsureSession();
 
     pg_conn* conn_ = nullptr;
     std::unordered_map<std::string, std::string> prepared_;

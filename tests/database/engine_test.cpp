@@ -235,6 +235,52 @@ TEST_F(Engine, ACommitAfterAFailureIsReportedAsOne) {
     }
 }
 
+// The server ends a session (a restart, a failover, an administrator): the next command
+// opens a new one, unless a transaction was lost with it, which is then a failure and never
+// the start of statements running outside it.
+TEST_F(Engine, ASessionTheServerEndedIsOpenedAgainUnlessATransactionWasLostWithIt) {
+    if (!database->Postgres()) {
+        GTEST_SKIP() << "a SQLite database is a file: no session to lose";
+    }
+    db->ExecuteScript("CREATE TABLE S (K INTEGER PRIMARY KEY)");
+    auto admin = Database::Open(database->Url());
+    const auto end = [&] {
+        const Variant pid = One("SELECT pg_backend_pid()");
+        admin->Execute("SELECT pg_terminate_backend(:P)", {{"P", pid}});
+        for (int i = 0; i < 200; ++i) {
+            auto st = admin->Prepare("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = :P");
+            st->Bind("P", pid);
+            if (st->Next() && st->Value(0).AsInteger() == 0) {
+                // Gone from the list a moment before its socket is closed.
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                return pid;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ADD_FAILURE() << "the session did not end";
+        return pid;
+    };
+    const Variant first = end();
+    EXPECT_NE(One("SELECT pg_backend_pid()"), first) << "a new session, at once";
+    db->Execute("INSERT INTO S VALUES (1)");
+
+    db->Begin();
+    db->Execute("INSERT INTO S VALUES (2)");
+    end();
+    try {
+        db->Execute("INSERT INTO S VALUES (3)");
+        ADD_FAILURE() << "a statement ran outside the lost transaction";
+    } catch (const oca::db::SqlError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("no meio da transação"));
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(One("SELECT COUNT(*) FROM S"), Variant(std::int64_t{1})) << "nothing of it stored";
+    db->Begin();
+    db->Execute("INSERT INTO S VALUES (4)");
+    db->Commit();
+    EXPECT_EQ(One("SELECT COUNT(*) FROM S"), Variant(std::int64_t{2}));
+}
+
 TEST(PostgresUrl, ThePasswordNeverShows) {
     const struct {
         const char* given;
