@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # Probes a running oca-appserver the way a hostile client would (deep nesting, malformed
-# requests, slow and idle connections, a huge key list) and prints how long GetSysDate
-# takes meanwhile. Bounded: about ten seconds. Usage: tools/probe_server.py PORT TOKEN
-import socket, time, threading, json, sys
+# requests, slow and idle connections, a crowd past the descriptor limit, a huge key list,
+# a batch of whole-company loads) and prints how long GetSysDate takes meanwhile.
+# Bounded: about fifteen seconds on the demo company, more where its loads are larger. Usage: tools/probe_server.py PORT TOKEN
+import socket, time, threading, json, sys, resource
 HOST, PORT, TOKEN = "127.0.0.1", int(sys.argv[1]), sys.argv[2]
 PATH = "/rpc/OCA0080A.rdmOcorAtendimento"
 def post(body, timeout=10):
@@ -56,3 +57,27 @@ def big():
 bt = threading.Thread(target=big); bt.start()
 report("during a 200,000-key list", [sysdate_ms() for _ in range(20)])
 bt.join(); print("key list answered in %.0f ms:" % res["ms"], res["r"].decode(errors="replace"))
+# a crowd: more connections than a default descriptor limit allows
+soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+resource.setrlimit(resource.RLIMIT_NOFILE, (min(hard, 8192), hard))
+for s in idle:
+    s.close()
+crowd = []
+for _ in range(3000):
+    try:
+        crowd.append(socket.create_connection((HOST, PORT), timeout=2))
+    except OSError:
+        break
+report("%d connections at once" % len(crowd), [sysdate_ms() for _ in range(20)])
+for s in crowd:
+    s.close()
+# a batch of whole-company loads: its answers share a limit of their own
+load = {"jsonrpc": "2.0", "method": "GetMovOcorr", "params": ["", "T", "", "T", "", "T",
+        {"$date": "2000-01-01T00:00:00.000"}, {"$date": "2099-12-31T00:00:00.000"},
+        "", "T", "", "", ""]}
+batch = json.dumps([dict(load, id=i) for i in range(10)])
+t0 = time.perf_counter(); r = post(batch, timeout=120)
+replies = json.loads(r.split(b"\r\n\r\n", 1)[1])
+codes = sorted(set(x.get("error", {}).get("code", "ok") for x in replies), key=str)
+print("batch of 10 whole loads: %d bytes in %.0f ms, answers %s" % (len(r), (time.perf_counter() - t0) * 1000, codes))
+report("after the batch", [sysdate_ms() for _ in range(20)])
