@@ -2,7 +2,8 @@
 # Probes a running oca-appserver the way a hostile client would (deep nesting, malformed
 # requests, slow and idle connections, a crowd past the descriptor limit, a huge key list,
 # a batch of whole-company loads) and prints how long GetSysDate takes meanwhile.
-# Bounded: about fifteen seconds on the demo company, more where its loads are larger. Usage: tools/probe_server.py PORT TOKEN
+# Bounded: about fifteen seconds on the demo company, more where its loads are larger.
+# Usage: tools/probe_server.py PORT TOKEN
 import socket, time, threading, json, sys, resource
 HOST, PORT, TOKEN = "127.0.0.1", int(sys.argv[1]), sys.argv[2]
 PATH = "/rpc/OCA0080A.rdmOcorAtendimento"
