@@ -101,6 +101,8 @@ TEST(Handshake, AnotherObjectOrWireVersionIsRefused) {
         {R"(não é json)", 200, "não oferece este objeto"},
         {R"({})", 404, "não oferece este objeto"},
         {R"({})", 500, "HTTP 500"},
+        {R"({})", 503, "servidor ocupado"},
+        {R"({})", 401, "acesso não autorizado"},
     };
     for (const Case& c : cases) {
         httplib::Server other;
@@ -125,6 +127,47 @@ TEST(Handshake, AnotherObjectOrWireVersionIsRefused) {
             EXPECT_THAT(e.Message(), HasSubstr(std::to_string(port))) << c.answer;
         }
         EXPECT_FALSE(net.Connected());
+        net.SetConnected(false);
+        other.stop();
+        serving.join();
+    }
+}
+
+// A call the server turns away says why in words a person can act on.
+TEST(Handshake, ACallTurnedAwaySaysWhy) {
+    struct Case {
+        int status;
+        const char* reason;
+    };
+    for (const Case c :
+         {Case{503, "servidor ocupado; tente de novo"}, Case{401, "acesso não autorizado"},
+          Case{413, "grande demais"}, Case{502, "HTTP 502"}}) {
+        httplib::Server other;
+        other.Get(oca::server::HttpFront::kPath,
+                  [](const httplib::Request&, httplib::Response& res) {
+                      res.set_content(R"({"object":"OCA0080A.rdmOcorAtendimento","wire":1})",
+                                      "application/json");
+                  });
+        other.Post(oca::server::HttpFront::kPath,
+                   [&](const httplib::Request&, httplib::Response& res) {
+                       res.status = c.status;
+                       res.set_content("{}", "application/json");
+                   });
+        const int port = other.bind_to_any_port("127.0.0.1");
+        std::thread serving([&] { other.listen_after_bind(); });
+        while (!other.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        TNetConnection net;
+        net.SetServerName("OCA0080A.rdmOcorAtendimento");
+        net.SetPort(port);
+        try {
+            net.Call("GetSysDate");
+            ADD_FAILURE() << c.status;
+        } catch (const Exception& e) {
+            EXPECT_THAT(e.Message(), HasSubstr(c.reason)) << c.status;
+            EXPECT_THAT(e.Message(), HasSubstr("GetSysDate")) << c.status;
+        }
         net.SetConnected(false);
         other.stop();
         serving.join();

@@ -65,6 +65,24 @@ std::string TNetConnection::Where() const {
     return host_ + ":" + std::to_string(port_);
 }
 
+namespace {
+
+// Why the server turned a request away, as a person can act on it.
+std::string RefusalReason(int status) {
+    switch (status) {
+    case 401:
+        return "acesso não autorizado (verifique o token)";
+    case 413:
+        return "requisição grande demais";
+    case 503:
+        return "servidor ocupado; tente de novo em instantes";
+    default:
+        return "HTTP " + std::to_string(status);
+    }
+}
+
+} // namespace
+
 std::string TNetConnection::Handshake() {
     if (BeforeConnect) {
         BeforeConnect(this);
@@ -87,14 +105,11 @@ std::string TNetConnection::Handshake() {
         }
         return failure + "o servidor não respondeu.";
     }
-    if (result->status == 401) {
-        return failure + "acesso não autorizado.";
-    }
     if (result->status == 404) {
         return failure + "o servidor não oferece este objeto.";
     }
     if (result->status != 200) {
-        return failure + "HTTP " + std::to_string(result->status) + ".";
+        return failure + RefusalReason(result->status) + ".";
     }
     nlohmann::json reply;
     try {
@@ -246,8 +261,8 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
                         failure + ").");
     }
     if (result->status != 200) {
-        throw Exception("O servidor de aplicação " + where + " recusou a chamada " + method +
-                        " (HTTP " + std::to_string(result->status) + ").");
+        throw Exception("O servidor de aplicação " + where + " recusou a chamada " + method + ": " +
+                        RefusalReason(result->status) + ".");
     }
     if (result->packet) {
         return MakePacketVariant(std::move(*result->packet));
