@@ -76,7 +76,11 @@ void HttpFront::Impl::TakeWakeUp() {
 // write stored while its answer was lost to a restart would be sent again by its client
 // to a server that no longer remembers it. Nothing new is taken meanwhile.
 void HttpFront::Impl::Drain() {
+    // Closed, not just left unread: a new client is refused at once instead of waiting in
+    // the queue for the drain to end.
     ::epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
+    ::close(listenFd);
+    listenFd = -1;
     const auto until = Clock::now() + std::chrono::milliseconds(options.drainTimeoutMs);
     std::vector<epoll_event> events(256);
     for (;;) {
