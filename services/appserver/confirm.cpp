@@ -341,6 +341,8 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
     }
 }
 
+constexpr size_t kMaxConfirmChanges = 1000;
+
 } // namespace
 
 Variant Confirma(db::Database& db, const Args& args) {
@@ -352,6 +354,14 @@ Variant Confirma(db::Database& db, const Args& args) {
     for (const auto& p : {occurrences, opinion, description}) {
         if (p && !p->isDelta) {
             throw RpcError(kInvalidParams, "Confirma espera pacotes de alterações");
+        }
+        // The desktop sends one change per packet; a huge one would hold the company's
+        // writes for seconds.
+        if (p && p->changes.size() > kMaxConfirmChanges) {
+            throw RpcError(kInvalidParams, "Confirma aceita no máximo " +
+                                               std::to_string(kMaxConfirmChanges) +
+                                               " alterações por pacote; este tem " +
+                                               std::to_string(p->changes.size()) + ".");
         }
     }
     try {

@@ -358,6 +358,30 @@ TEST_F(ConfirmIntegrity, TheKeyOfAStoredOccurrenceCannotChange) {
     EXPECT_EQ(Orphans(), "0");
 }
 
+TEST_F(ConfirmIntegrity, APacketOfMoreChangesThanAnyScreenSendsIsRefusedWhole) {
+    const auto delta = [](size_t count) {
+        DataPacket p;
+        p.isDelta = true;
+        p.fields = {{"CDFILIAL", FieldType::String, 4},
+                    {"CDFILILANCMO", FieldType::String, 4},
+                    {"CDOPERADOR", FieldType::String, 12}};
+        p.changes.assign(
+            count, {RowState::Inserted, {}, {Variant("0001"), Variant("0001"), Variant("001")}});
+        return MakePacketVariant(std::move(p));
+    };
+    const std::string count = "SELECT COUNT(*) FROM MOVOCORR";
+    const std::string before = Scalar(count);
+    try {
+        net.Call("Confirma", {delta(1001), Variant(), Variant(), Variant("")});
+        ADD_FAILURE() << "1001 changes accepted";
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("no máximo 1000 alterações"));
+    }
+    EXPECT_EQ(Scalar(count), before);
+    net.Call("Confirma", {delta(1000), Variant(), Variant(), Variant("")});
+    EXPECT_EQ(std::stoi(Scalar(count)), std::stoi(before) + 1000);
+}
+
 TEST_F(ConfirmIntegrity, ValuesAreCheckedAgainstWidthsAndTheTablesTheyNameBeforeAnyWrite) {
     struct Case {
         const char* field;
