@@ -35,6 +35,9 @@ struct HttpOptions {
     /// for at most streamPatienceMs, and then buffers the rest for a client that lags.
     size_t streamQueued = 4 << 20;
     int streamPatienceMs = 2000;
+    /// What clients that fell behind may leave unsent, all together; the answer that would
+    /// pass it is cut off (its client could not keep up).
+    size_t maxStreamBuffered = size_t{256} << 20;
     bool log = true; ///< one line per call on stderr
     /// With both set, the front speaks only HTTPS: the certificate chain and its private
     /// key, PEM files. For servers that listen beyond loopback.

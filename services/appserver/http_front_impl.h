@@ -183,6 +183,8 @@ struct HttpFront::Impl {
     std::vector<Done> finished;
 
     ReplayCache replays;
+    /// Bytes of streamed answers handed to the loop and not yet sent, for every connection.
+    std::atomic<size_t> streamBytes{0};
 };
 
 } // namespace oca::server

@@ -197,6 +197,8 @@ void HttpFront::Impl::Close(std::uint64_t id) {
     if (it->second.stream) {
         const std::lock_guard<std::mutex> lock(it->second.stream->mutex);
         it->second.stream->gone = true;
+        streamBytes -= it->second.stream->queued; // dropped unsent
+        it->second.stream->queued = 0;
         it->second.stream->drained.notify_all();
     }
     ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
@@ -430,7 +432,9 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
                 large = large || piece.size() > (16 << 20);
                 if (c.stream) {
                     const std::lock_guard<std::mutex> lock(c.stream->mutex);
-                    c.stream->queued -= std::min(c.stream->queued, piece.size());
+                    const size_t done = std::min(c.stream->queued, piece.size());
+                    c.stream->queued -= done;
+                    streamBytes -= done;
                     c.stream->drained.notify_all();
                 }
                 c.queue.pop_front();

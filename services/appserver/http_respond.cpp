@@ -82,7 +82,13 @@ void HttpFront::Impl::Stream(const Job& job, std::vector<std::string> pieces) {
         if (job.stream->gone) {
             throw RpcError(kClientGone, "o cliente desconectou durante a resposta.");
         }
+        // What lagging clients leave unread is bounded for the whole server: past it the
+        // laggard's answer is cut, instead of the server's memory growing with each of them.
+        if (job.stream->buffered && streamBytes + bytes > options.maxStreamBuffered) {
+            throw RpcError(kClientGone, "o cliente não acompanhou a resposta e foi desconectado.");
+        }
         job.stream->queued += bytes;
+        streamBytes += bytes;
     }
     Done done;
     done.connection = job.connection;

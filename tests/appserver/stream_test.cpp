@@ -75,4 +75,37 @@ TEST_F(Stream, ClientsThatHangUpOrStopReadingHoldNoWorker) {
     EXPECT_THAT(idle.front()->Read(5000), ::testing::EndsWith("}\r\n0\r\n\r\n"));
 }
 
+// Clients that stop reading may leave only so much unsent all together: the answers that
+// would pass it are cut off, and the server's memory does not grow with each laggard.
+class StreamBudget : public Stream {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        Stream::Adjust(options);
+        options.maxStreamBuffered = 8 << 20;
+    }
+};
+
+TEST_F(StreamBudget, LaggardsPastTheBudgetAreCutOffAndTheFirstStillGetsItsAnswer) {
+    std::vector<std::unique_ptr<RawClient>> laggards;
+    for (int i = 0; i < 6; ++i) {
+        laggards.push_back(std::make_unique<RawClient>(port, 4096));
+        laggards.back()->Send(Request());
+    }
+    // Each answer is about 11 MB; the sockets hold a few, the budget 8 more in all.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_TRUE(Serving());
+    int whole = 0;
+    int cut = 0;
+    for (auto& laggard : laggards) {
+        const std::string answer = laggard->Read(3000);
+        if (answer.size() > 5 && answer.compare(answer.size() - 5, 5, "0\r\n\r\n") == 0) {
+            ++whole;
+        } else {
+            ++cut;
+        }
+    }
+    EXPECT_GE(whole, 1) << "the budget serves some laggards whole";
+    EXPECT_GE(cut, 1) << "past the budget, the answers are cut";
+}
+
 } // namespace
