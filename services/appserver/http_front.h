@@ -13,17 +13,20 @@ namespace oca::server {
 
 struct HttpOptions {
     std::string host = "127.0.0.1";
-    int port = 8211;            ///< 0 picks a free port
-    std::string token;          ///< when set, requests need "Authorization: Bearer <token>"
-    int threads = 8;            ///< workers that run calls; reading and writing never take one
-    size_t maxBody = 8 << 20;   ///< larger bodies get HTTP 413, before they are read
-    size_t maxHead = 16 << 10;  ///< larger request heads get HTTP 431
-    int headTimeoutMs = 10000;  ///< from a request's first byte to the end of its head
-    int bodyTimeoutMs = 30000;  ///< from the end of the head to the end of the body
-    int idleTimeoutMs = 60000;  ///< a kept-alive connection with no request is closed
-    int writeTimeoutMs = 30000; ///< an answer the client stops reading is dropped
-    int callTimeoutMs = 120000; ///< a call's work is stopped past this
-    int drainTimeoutMs = 10000; ///< on a stop, calls already read may finish for this long
+    int port = 8211;          ///< 0 picks a free port
+    std::string token;        ///< when set, requests need "Authorization: Bearer <token>"
+    int threads = 8;          ///< workers that run calls; reading and writing never take one
+    size_t maxBody = 8 << 20; ///< larger bodies get HTTP 413, before they are read
+    /// Request bodies being read or waiting for their answer, all together; a request that
+    /// would pass it gets HTTP 503 before its body is read.
+    size_t maxBodiesHeld = size_t{256} << 20;
+    size_t maxHead = 16 << 10;          ///< larger request heads get HTTP 431
+    int headTimeoutMs = 10000;          ///< from a request's first byte to the end of its head
+    int bodyTimeoutMs = 30000;          ///< from the end of the head to the end of the body
+    int idleTimeoutMs = 60000;          ///< a kept-alive connection with no request is closed
+    int writeTimeoutMs = 30000;         ///< an answer the client stops reading is dropped
+    int callTimeoutMs = 120000;         ///< a call's work is stopped past this
+    int drainTimeoutMs = 10000;         ///< on a stop, calls already read may finish for this long
     size_t maxAnswer = size_t{1} << 30; ///< larger answers are refused with an error
     /// A batch's answers are gathered before they go out: their limit is lower.
     size_t maxBatchAnswer = 16 << 20;

@@ -63,6 +63,7 @@ struct HttpFront::Impl {
         HttpRequest request;
         size_t headSize = 0;
         bool closeAfter = false;
+        size_t bodyHeld = 0; ///< the request's body, counted in bodiesHeld until answered
         Clock::time_point deadline;
         Clock::time_point lastActive;
         std::shared_ptr<std::atomic<bool>> gone;
@@ -119,6 +120,8 @@ struct HttpFront::Impl {
     void WriteTo(std::uint64_t id, Connection& c);
     void Close(std::uint64_t id);
     void Linger(std::uint64_t id, Connection& c);
+    /// The request is answered or dropped: its body no longer counts.
+    void ReleaseBody(Connection& c);
     void Watch(std::uint64_t id, Connection& c, std::uint32_t events);
     void TakeFinished();
     void Sweep();
@@ -183,6 +186,7 @@ struct HttpFront::Impl {
     std::vector<Done> finished;
 
     ReplayCache replays;
+    size_t bodiesHeld = 0; ///< the loop's own: request bodies read or waiting, all together
     /// Bytes of streamed answers handed to the loop and not yet sent, for every connection.
     std::atomic<size_t> streamBytes{0};
 };

@@ -201,6 +201,7 @@ void HttpFront::Impl::Close(std::uint64_t id) {
         it->second.stream->queued = 0;
         it->second.stream->drained.notify_all();
     }
+    ReleaseBody(it->second);
     ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
     if (it->second.ssl) {
         SSL_free(it->second.ssl);
@@ -366,6 +367,13 @@ void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
         if (r.contentLength > options.maxBody) {
             return refuse(413, "requisição grande demais");
         }
+        // Bodies being read or waiting for a worker take memory until answered: all
+        // together they are bounded, whatever the number of connections.
+        if (bodiesHeld + r.contentLength > options.maxBodiesHeld) {
+            return refuse(503, "servidor ocupado; tente de novo");
+        }
+        c.bodyHeld = r.contentLength;
+        bodiesHeld += c.bodyHeld;
         const std::string* expect = r.Header("expect");
         if (expect && *expect == "100-continue" && c.in.size() == c.headSize) {
             const std::string go = HttpAnswer(100, "", "", true);
@@ -464,6 +472,7 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
         Linger(id, c);
         return;
     }
+    ReleaseBody(c);
     c.phase = Phase::Idle;
     c.gone.reset();
     c.stream.reset();
@@ -478,11 +487,17 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
 // Closing with unread bytes would reset the connection and the client could lose the
 // answer just written (a refusal of a large body, say): the sending side is closed first
 // and what still comes in is read and dropped for a moment.
+void HttpFront::Impl::ReleaseBody(Connection& c) {
+    bodiesHeld -= c.bodyHeld;
+    c.bodyHeld = 0;
+}
+
 void HttpFront::Impl::Linger(std::uint64_t id, Connection& c) {
     if (c.ssl) {
         SSL_shutdown(c.ssl);
     }
     ::shutdown(c.fd, SHUT_WR);
+    ReleaseBody(c);
     c.phase = Phase::Draining;
     c.in = std::string();
     c.queue.clear();

@@ -231,6 +231,41 @@ TEST_F(Hostile, PipelinedRequestsAreAnsweredInOrder) {
     EXPECT_LT(first, second);
 }
 
+// Bodies held by the server (read in part, or waiting for a worker) are bounded all
+// together: one client cannot fill the memory with many large, slow requests.
+class HostileBodies : public Hostile {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        Hostile::Adjust(options);
+        options.maxBodiesHeld = 1 << 20;
+    }
+    std::string Head(size_t length) {
+        return "POST /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nAuthorization: Bearer " + token +
+               "\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n";
+    }
+};
+
+TEST_F(HostileBodies, RequestsPastWhatTheServerHoldsAreTurnedAwayUntilItIsFreed) {
+    RawClient first(port);
+    ASSERT_TRUE(first.Send(Head(900 << 10) + "[")); // holds 900 KB, sends one byte
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    RawClient second(port);
+    second.Send(Head(200 << 10));
+    EXPECT_EQ(RawClient::Status(second.Read(3000)), 503) << "refused on its head alone";
+    EXPECT_TRUE(Serving()) << "small calls still fit";
+    // The first is cut at its deadline; what it held is free again.
+    EXPECT_EQ(RawClient::Status(first.Read(4000)), 408);
+    RawClient third(port);
+    third.Send(Head(200 << 10) + std::string(200 << 10, ' '));
+    EXPECT_EQ(RawClient::Status(third.Read(3000)), 200);
+    // An answered request frees what it held, on a connection kept alive too.
+    RawClient kept(port);
+    for (int i = 0; i < 6; ++i) {
+        kept.Send(Head(300 << 10) + std::string(300 << 10, ' '));
+        EXPECT_EQ(RawClient::Status(kept.Read(3000)), 200) << "request " << i;
+    }
+}
+
 // More clients than the process may hold descriptors for: the longest idle ones make room,
 // and a real call is still taken off the queue and answered.
 TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
