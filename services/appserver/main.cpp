@@ -62,7 +62,7 @@ bool ParseWhole(const std::string& text, long min, long max, int& out) {
     return true;
 }
 
-// "HOST:PORT", "[IPv6]:PORT" or ":PORT" (every address of this host's loopback default).
+// "HOST:PORT", "[IPv6]:PORT" or ":PORT" (loopback).
 bool ParseListen(const std::string& text, std::string& host, int& port) {
     const size_t colon = text.rfind(':');
     if (colon == std::string::npos || !ParseWhole(text.substr(colon + 1), 0, 65535, port)) {
@@ -78,9 +78,10 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
     return true;
 }
 
-bool Refuse(const char* what) {
+// A refused option: its reason, and the exit status of a wrong command line.
+int Refuse(const char* what) {
     std::cerr << "oca-appserver: " << what << "\n";
-    return false;
+    return 2;
 }
 
 // "2026-11" or "202611" as 202611; 0 when it is neither.
@@ -146,8 +147,7 @@ int main(int argc, char** argv) {
             url = argv[++i];
         } else if (arg == "--listen" && i + 1 < argc) {
             if (!ParseListen(argv[++i], options.host, options.port)) {
-                Refuse("--listen espera HOST:PORTA, com a porta de 0 a 65535");
-                return 2;
+                return Refuse("--listen espera HOST:PORTA, com a porta de 0 a 65535");
             }
         } else if (arg == "--token" && i + 1 < argc) {
             options.token = argv[++i];
@@ -164,14 +164,12 @@ int main(int argc, char** argv) {
         } else if (arg == "--call-timeout" && i + 1 < argc) {
             int seconds = 0;
             if (!ParseWhole(argv[++i], 1, 86400, seconds)) {
-                Refuse("--call-timeout espera os segundos, de 1 a 86400");
-                return 2;
+                return Refuse("--call-timeout espera os segundos, de 1 a 86400");
             }
             options.callTimeoutMs = seconds * 1000;
         } else if (arg == "--threads" && i + 1 < argc) {
             if (!ParseWhole(argv[++i], 1, 256, options.threads)) {
-                Refuse("--threads espera o número de trabalhadores, de 1 a 256");
-                return 2;
+                return Refuse("--threads espera o número de trabalhadores, de 1 a 256");
             }
         } else if (arg == "--requalify" && i + 1 < argc) {
             requalify = argv[++i];
