@@ -7,6 +7,11 @@
 
 #include <gmock/gmock.h>
 #include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <mutex>
+#include <set>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -168,6 +173,61 @@ TEST(Handshake, ACallTurnedAwaySaysWhy) {
             EXPECT_THAT(e.Message(), HasSubstr(c.reason)) << c.status;
             EXPECT_THAT(e.Message(), HasSubstr("GetSysDate")) << c.status;
         }
+        net.SetConnected(false);
+        other.stop();
+        serving.join();
+    }
+}
+
+// A busy server turns a call away before running it: the call is tried again after a
+// pause or two, with the same key, and fails only when the server stays busy.
+TEST(Handshake, ABusyServerIsTriedAgainBeforeTheCallFails) {
+    for (const int busy : {2, 3}) {
+        httplib::Server other;
+        std::atomic<int> posts{0};
+        std::set<std::string> keys;
+        std::mutex mutex;
+        other.Get(oca::server::HttpFront::kPath,
+                  [](const httplib::Request&, httplib::Response& res) {
+                      res.set_content(R"({"object":"OCA0080A.rdmOcorAtendimento","wire":1})",
+                                      "application/json");
+                  });
+        other.Post(oca::server::HttpFront::kPath, [&](const httplib::Request& req,
+                                                      httplib::Response& res) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                keys.insert(req.get_header_value("Idempotency-Key"));
+            }
+            if (++posts <= busy) {
+                res.status = 503;
+                res.set_content("{}", "application/json");
+                return;
+            }
+            const auto id = nlohmann::json::parse(req.body).at("id");
+            res.set_content(
+                nlohmann::json{{"jsonrpc", "2.0"}, {"id", id}, {"result", "pronto"}}.dump(),
+                "application/json");
+        });
+        const int port = other.bind_to_any_port("127.0.0.1");
+        std::thread serving([&] { other.listen_after_bind(); });
+        while (!other.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        TNetConnection net;
+        net.SetServerName("OCA0080A.rdmOcorAtendimento");
+        net.SetPort(port);
+        if (busy == 2) {
+            EXPECT_EQ(net.Call("GetSysDate").AsString(), "pronto");
+            EXPECT_EQ(posts.load(), 3);
+        } else {
+            try {
+                net.Call("GetSysDate");
+                ADD_FAILURE() << "a server busy every time answered";
+            } catch (const Exception& e) {
+                EXPECT_THAT(e.Message(), HasSubstr("servidor ocupado"));
+            }
+        }
+        EXPECT_EQ(keys.size(), 1u) << "one key for all the tries";
         net.SetConnected(false);
         other.stop();
         serving.join();

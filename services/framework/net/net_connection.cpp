@@ -10,9 +10,11 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <random>
+#include <thread>
 
 struct TNetConnection::Client {
     std::string host;
@@ -253,6 +255,12 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     if (!result && failure.rfind("resposta", 0) != 0) {
         // Once more on a fresh connection: a kept-alive one may have been closed by the
         // server, or the answer lost on the way. The key keeps a write from running twice.
+        result = Post(body, id, key, failure);
+    }
+    // A busy server turned the call away before running it: tried again after a pause
+    // or two, as the person would, before saying so.
+    for (int pause = 250; result && result->status == 503 && pause <= 500; pause *= 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
         result = Post(body, id, key, failure);
     }
     if (!result) {
