@@ -209,6 +209,9 @@ int main(int argc, char** argv) {
         g_front = &front;
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
+        // A client gone while its answer is written is a failed write, not the end of the
+        // server: TLS writes through OpenSSL, which cannot ask the system not to signal.
+        std::signal(SIGPIPE, SIG_IGN);
         // Said once the address is bound, with the port really taken (with 0, a free one).
         front.Run([&options](int port) {
             const bool v6 = options.host.find(':') != std::string::npos;
