@@ -1,5 +1,8 @@
 // The server's and the database tool's command lines: a mistyped option is refused with
 // its reason instead of being read as zero, and the address announced is the one taken.
+#include "server_fixture.h"
+#include "server_process.h"
+
 #include <gmock/gmock.h>
 
 #include <sys/wait.h>
@@ -7,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -85,6 +90,24 @@ TEST(CommandLine, TheDatabaseToolChangesNothingWhenItsOptionsAreWrong) {
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.status);
         EXPECT_FALSE(std::filesystem::exists(db)) << "no database made";
     }
+}
+
+// A client gone while its answer is written (over TLS, through OpenSSL's own writes) must
+// be a failed write, not a signal that ends the server.
+TEST(CommandLine, TheServerIgnoresWritesToClientsThatAreGone) {
+    TestDatabase database(CurrentTestName());
+    oca::db::MigrateSchema(*oca::db::Database::Open(database.Url()));
+    ServerProcess server(database.Url(), FreePort());
+    ASSERT_TRUE(server.WaitUp());
+    std::ifstream status("/proc/" + std::to_string(server.Pid()) + "/status");
+    std::string line;
+    unsigned long long ignored = 0;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigIgn:", 0) == 0) {
+            ignored = std::stoull(line.substr(7), nullptr, 16);
+        }
+    }
+    EXPECT_TRUE(ignored & (1ULL << (SIGPIPE - 1)));
 }
 
 } // namespace

@@ -61,6 +61,7 @@ public:
             pid_ = -1;
         }
     }
+    pid_t Pid() const { return pid_; }
     /// A client of this server.
     void Connect(TNetConnection& client) const {
         client.SetServerName("OCA0080A.rdmOcorAtendimento");
