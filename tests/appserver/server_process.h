@@ -40,6 +40,7 @@ public:
                 const rlimit limit{fileLimit, fileLimit};
                 ::setrlimit(RLIMIT_NOFILE, &limit);
             }
+            ::signal(SIGPIPE, SIG_DFL); // as a service manager starts it, not as this test runs
             ::setenv("OCA_TOKEN", "t", 1);
             const std::string listen = "127.0.0.1:" + std::to_string(port);
             if (!::freopen("/dev/null", "w", stderr)) {
