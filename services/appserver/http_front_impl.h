@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -66,6 +67,7 @@ struct HttpFront::Impl {
         size_t bodyHeld = 0; ///< the request's body, counted in bodiesHeld until answered
         Clock::time_point deadline;
         Clock::time_point lastActive;
+        std::list<std::uint64_t>::iterator byActivity; ///< its place in Impl::byActivity
         std::shared_ptr<std::atomic<bool>> gone;
         SSL* ssl = nullptr; ///< with TLS: the session over fd
     };
@@ -128,6 +130,8 @@ struct HttpFront::Impl {
     /// Makes room for one more connection: closes the longest idle one; false when every
     /// connection is busy with a request.
     bool CloseLongestIdle();
+    /// The connection did something: it goes to the end of byActivity.
+    void Touch(Connection& c);
     /// Takes a waiting connection only to refuse it, when no descriptor is left for it.
     void TurnAway();
     /// Tells a connection that cannot be served now to come back, and closes it.
@@ -175,6 +179,9 @@ struct HttpFront::Impl {
     std::thread loopThread;
 
     std::unordered_map<std::uint64_t, Connection> connections;
+    /// The connections, least recently active first: the one to close to make room is
+    /// found without looking at them all.
+    std::list<std::uint64_t> byActivity;
     std::uint64_t nextId = 2; // 0 and 1 name the listening socket and the wake-up
 
     std::mutex jobsMutex;

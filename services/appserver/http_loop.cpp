@@ -58,6 +58,7 @@ void HttpFront::Impl::Serve() {
         ::close(c.fd);
     }
     connections.clear();
+    byActivity.clear();
     {
         const std::lock_guard<std::mutex> lock(jobsMutex);
         jobs.clear();
@@ -139,6 +140,7 @@ void HttpFront::Impl::Accept() {
             SSL_set_accept_state(c.ssl);
         }
         c.lastActive = Clock::now();
+        c.byActivity = byActivity.insert(byActivity.end(), id);
         c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
         epoll_event ev{};
         ev.events = EPOLLIN | EPOLLRDHUP;
@@ -202,6 +204,7 @@ void HttpFront::Impl::Close(std::uint64_t id) {
         it->second.stream->drained.notify_all();
     }
     ReleaseBody(it->second);
+    byActivity.erase(it->second.byActivity);
     ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
     if (it->second.ssl) {
         SSL_free(it->second.ssl);
@@ -211,19 +214,21 @@ void HttpFront::Impl::Close(std::uint64_t id) {
 }
 
 bool HttpFront::Impl::CloseLongestIdle() {
-    std::uint64_t oldest = 0;
-    Clock::time_point at = Clock::time_point::max();
-    for (const auto& [id, c] : connections) {
-        if ((c.phase == Phase::Idle || c.phase == Phase::Head) && c.lastActive < at) {
-            at = c.lastActive;
-            oldest = id;
+    // The least recently active first: a connection busy with a request is passed over,
+    // and those are few (one per worker, queued request or answer going out).
+    for (const std::uint64_t id : byActivity) {
+        const Phase phase = connections.at(id).phase;
+        if (phase == Phase::Idle || phase == Phase::Head) {
+            Close(id);
+            return true;
         }
     }
-    if (oldest == 0) {
-        return false;
-    }
-    Close(oldest);
-    return true;
+    return false;
+}
+
+void HttpFront::Impl::Touch(Connection& c) {
+    c.lastActive = Clock::now();
+    byActivity.splice(byActivity.end(), byActivity, c.byActivity);
 }
 
 void HttpFront::Impl::OnEvent(std::uint64_t id, std::uint32_t events) {
@@ -273,7 +278,7 @@ void HttpFront::Impl::ReadFrom(std::uint64_t id, Connection& c) {
                 c.deadline = Clock::now() + std::chrono::milliseconds(options.headTimeoutMs);
             }
             c.in.append(buffer, static_cast<size_t>(n));
-            c.lastActive = Clock::now();
+            Touch(c);
             // Never hold more than one request's worth of unread bytes, nor more than a
             // head's before the head says who is asking.
             if (c.in.size() >
@@ -476,7 +481,7 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
     c.phase = Phase::Idle;
     c.gone.reset();
     c.stream.reset();
-    c.lastActive = Clock::now();
+    Touch(c);
     c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
     Watch(id, c, EPOLLIN | EPOLLRDHUP);
     if (!c.in.empty()) {

@@ -266,6 +266,32 @@ TEST_F(HostileBodies, RequestsPastWhatTheServerHoldsAreTurnedAwayUntilItIsFreed)
     }
 }
 
+// Past the connections the server holds, the least recently active idle one makes room.
+class HostileFull : public Hostile {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        Hostile::Adjust(options);
+        options.maxConnections = 4;
+    }
+};
+
+TEST_F(HostileFull, TheLeastRecentlyActiveIdleConnectionMakesRoom) {
+    std::vector<std::unique_ptr<RawClient>> held;
+    for (int i = 0; i < 4; ++i) {
+        held.push_back(std::make_unique<RawClient>(port));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(held[0]->Send("P")); // the oldest becomes the most recently active
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    RawClient newcomer(port);
+    EXPECT_TRUE(held[1]->ClosedByServer(2000)) << "the least recently active goes";
+    EXPECT_FALSE(held[0]->ClosedByServer(200));
+    EXPECT_FALSE(held[2]->ClosedByServer(0));
+    ASSERT_TRUE(newcomer.Send(
+        RawClient::Post(R"({"jsonrpc":"2.0","id":7,"method":"GetSysDate","params":[]})", token)));
+    EXPECT_THAT(newcomer.Read(3000), HasSubstr(R"("id":7)"));
+}
+
 // More clients than the process may hold descriptors for: the longest idle ones make room,
 // and a real call is still taken off the queue and answered.
 TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
