@@ -78,6 +78,11 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
     return true;
 }
 
+// Only this machine can reach the address: "localhost", 127.x.y.z or ::1.
+bool IsLoopback(const std::string& host) {
+    return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
+}
+
 // A refused option: its reason, and the exit status of a wrong command line.
 int Refuse(const char* what) {
     std::cerr << "oca-appserver: " << what << "\n";
@@ -197,6 +202,16 @@ int main(int argc, char** argv) {
         } catch (const std::exception& e) {
             std::cerr << "\noca-appserver: " << e.what() << "\n";
             return 1;
+        }
+    }
+    if (!IsLoopback(options.host)) {
+        // Anyone who reaches the port could read and change the company's occurrences.
+        if (options.token.empty()) {
+            return Refuse("escutar fora do loopback exige um token (OCA_TOKEN ou --token-file)");
+        }
+        if (options.tlsCert.empty()) {
+            std::cerr << "oca-appserver: aviso: sem --tls-cert, o token e os dados passam pela "
+                         "rede sem criptografia\n";
         }
     }
     try {

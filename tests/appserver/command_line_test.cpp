@@ -24,10 +24,12 @@ struct Outcome {
     std::string output;
 };
 
-Outcome RunServer(const std::string& arguments) {
+Outcome RunServer(const std::string& arguments, const char* token = "t") {
     const std::string db =
         (std::filesystem::temp_directory_path() / "oca_command_line.sqlite").string();
-    const std::string command = "OCA_TOKEN=t timeout 2 " + std::string(OCA_APPSERVER_BIN) +
+    const std::string command = "env -u OCA_TOKEN " +
+                                (*token ? "OCA_TOKEN=" + std::string(token) + " " : "") +
+                                "timeout 2 " + std::string(OCA_APPSERVER_BIN) +
                                 " --db sqlite:" + db + " " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     Outcome outcome{-1, ""};
@@ -62,6 +64,20 @@ TEST(CommandLine, MistypedNumbersAreRefusedWithTheirReason) {
         EXPECT_THAT(outcome.output, HasSubstr(c.reason));
         EXPECT_THAT(outcome.output, Not(HasSubstr("http://")));
     }
+}
+
+// Beyond this machine a server without a token would let anyone change the company's
+// occurrences: it does not start. On loopback it may, for a developer's own use.
+TEST(CommandLine, AServerReachableFromTheNetworkNeedsAToken) {
+    const Outcome open = RunServer("--listen 0.0.0.0:0", "");
+    EXPECT_EQ(open.status, 2);
+    EXPECT_THAT(open.output, HasSubstr("exige um token"));
+    const Outcome clear = RunServer("--listen 0.0.0.0:0");
+    EXPECT_THAT(clear.output, HasSubstr("sem criptografia"));
+    EXPECT_THAT(clear.output, HasSubstr("em http://0.0.0.0:"));
+    const Outcome local = RunServer("--listen 127.0.0.1:0", "");
+    EXPECT_THAT(local.output, HasSubstr("em http://127.0.0.1:"));
+    EXPECT_THAT(local.output, Not(HasSubstr("aviso")));
 }
 
 TEST(CommandLine, TheAnnouncedAddressIsTheOneTaken) {
