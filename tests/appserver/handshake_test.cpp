@@ -93,6 +93,40 @@ TEST(Handshake, AComponentSetToRaiseRaisesTheSameText) {
     EXPECT_THAT(watch.Errors(), IsEmpty());
 }
 
+/// A server on loopback that answers whatever the test says, started once its handlers are
+/// set and stopped when it goes.
+struct FakeServer {
+    FakeServer() = default;
+    FakeServer(const FakeServer&) = delete;
+    FakeServer& operator=(const FakeServer&) = delete;
+    ~FakeServer() {
+        http.stop();
+        if (serving.joinable()) {
+            serving.join();
+        }
+    }
+    /// Answers the handshake as this project's server would.
+    void ShakeHands() {
+        http.Get(oca::server::HttpFront::kPath,
+                 [](const httplib::Request&, httplib::Response& res) {
+                     res.set_content(R"({"object":"OCA0080A.rdmOcorAtendimento","wire":1})",
+                                     "application/json");
+                 });
+    }
+    void Start(TNetConnection& client) {
+        port = http.bind_to_any_port("127.0.0.1");
+        serving = std::thread([this] { http.listen_after_bind(); });
+        while (!http.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        client.SetServerName("OCA0080A.rdmOcorAtendimento");
+        client.SetPort(port);
+    }
+    httplib::Server http;
+    std::thread serving;
+    int port = 0;
+};
+
 // A server on the port that is not ours, or not of our wire version.
 TEST(Handshake, AnotherObjectOrWireVersionIsRefused) {
     struct Case {
@@ -110,31 +144,23 @@ TEST(Handshake, AnotherObjectOrWireVersionIsRefused) {
         {R"({})", 401, "acesso não autorizado"},
     };
     for (const Case& c : cases) {
-        httplib::Server other;
-        other.Get(oca::server::HttpFront::kPath,
-                  [&](const httplib::Request&, httplib::Response& res) {
-                      res.status = c.status;
-                      res.set_content(c.answer, "application/json");
-                  });
-        const int port = other.bind_to_any_port("127.0.0.1");
-        std::thread serving([&] { other.listen_after_bind(); });
-        while (!other.is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        FakeServer other;
+        other.http.Get(oca::server::HttpFront::kPath,
+                       [&](const httplib::Request&, httplib::Response& res) {
+                           res.status = c.status;
+                           res.set_content(c.answer, "application/json");
+                       });
         TNetConnection net;
-        net.SetServerName("OCA0080A.rdmOcorAtendimento");
-        net.SetPort(port);
+        other.Start(net);
         try {
             net.SetConnected(true);
             ADD_FAILURE() << c.answer;
         } catch (const Exception& e) {
             EXPECT_THAT(e.Message(), HasSubstr(c.reason)) << c.answer;
-            EXPECT_THAT(e.Message(), HasSubstr(std::to_string(port))) << c.answer;
+            EXPECT_THAT(e.Message(), HasSubstr(std::to_string(other.port))) << c.answer;
         }
         EXPECT_FALSE(net.Connected());
         net.SetConnected(false);
-        other.stop();
-        serving.join();
     }
 }
 
@@ -147,25 +173,15 @@ TEST(Handshake, ACallTurnedAwaySaysWhy) {
     for (const Case c :
          {Case{503, "servidor ocupado; tente de novo"}, Case{401, "acesso não autorizado"},
           Case{413, "grande demais"}, Case{502, "HTTP 502"}}) {
-        httplib::Server other;
-        other.Get(oca::server::HttpFront::kPath,
-                  [](const httplib::Request&, httplib::Response& res) {
-                      res.set_content(R"({"object":"OCA0080A.rdmOcorAtendimento","wire":1})",
-                                      "application/json");
-                  });
-        other.Post(oca::server::HttpFront::kPath,
-                   [&](const httplib::Request&, httplib::Response& res) {
-                       res.status = c.status;
-                       res.set_content("{}", "application/json");
-                   });
-        const int port = other.bind_to_any_port("127.0.0.1");
-        std::thread serving([&] { other.listen_after_bind(); });
-        while (!other.is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        FakeServer other;
+        other.ShakeHands();
+        other.http.Post(oca::server::HttpFront::kPath,
+                        [&](const httplib::Request&, httplib::Response& res) {
+                            res.status = c.status;
+                            res.set_content("{}", "application/json");
+                        });
         TNetConnection net;
-        net.SetServerName("OCA0080A.rdmOcorAtendimento");
-        net.SetPort(port);
+        other.Start(net);
         try {
             net.Call("GetSysDate");
             ADD_FAILURE() << c.status;
@@ -174,8 +190,6 @@ TEST(Handshake, ACallTurnedAwaySaysWhy) {
             EXPECT_THAT(e.Message(), HasSubstr("GetSysDate")) << c.status;
         }
         net.SetConnected(false);
-        other.stop();
-        serving.join();
     }
 }
 
@@ -183,17 +197,13 @@ TEST(Handshake, ACallTurnedAwaySaysWhy) {
 // pause or two, with the same key, and fails only when the server stays busy.
 TEST(Handshake, ABusyServerIsTriedAgainBeforeTheCallFails) {
     for (const int busy : {2, 3}) {
-        httplib::Server other;
+        FakeServer other;
         std::atomic<int> posts{0};
         std::set<std::string> keys;
         std::mutex mutex;
-        other.Get(oca::server::HttpFront::kPath,
-                  [](const httplib::Request&, httplib::Response& res) {
-                      res.set_content(R"({"object":"OCA0080A.rdmOcorAtendimento","wire":1})",
-                                      "application/json");
-                  });
-        other.Post(oca::server::HttpFront::kPath, [&](const httplib::Request& req,
-                                                      httplib::Response& res) {
+        other.ShakeHands();
+        other.http.Post(oca::server::HttpFront::kPath, [&](const httplib::Request& req,
+                                                           httplib::Response& res) {
             {
                 const std::lock_guard<std::mutex> lock(mutex);
                 keys.insert(req.get_header_value("Idempotency-Key"));
@@ -208,14 +218,8 @@ TEST(Handshake, ABusyServerIsTriedAgainBeforeTheCallFails) {
                 nlohmann::json{{"jsonrpc", "2.0"}, {"id", id}, {"result", "pronto"}}.dump(),
                 "application/json");
         });
-        const int port = other.bind_to_any_port("127.0.0.1");
-        std::thread serving([&] { other.listen_after_bind(); });
-        while (!other.is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
         TNetConnection net;
-        net.SetServerName("OCA0080A.rdmOcorAtendimento");
-        net.SetPort(port);
+        other.Start(net);
         if (busy == 2) {
             EXPECT_EQ(net.Call("GetSysDate").AsString(), "pronto");
             EXPECT_EQ(posts.load(), 3);
@@ -229,8 +233,6 @@ TEST(Handshake, ABusyServerIsTriedAgainBeforeTheCallFails) {
         }
         EXPECT_EQ(keys.size(), 1u) << "one key for all the tries";
         net.SetConnected(false);
-        other.stop();
-        serving.join();
     }
 }
 

@@ -152,20 +152,7 @@ TEST_F(WireBatchLimit, ABatchPastItsOwnLimitIsRefusedCallByCallAndASingleCallIsN
     for (int i = 0; i < 4; ++i) {
         ASSERT_EQ(RawClient::Status(Post(NewOccurrence())), 200);
     }
-    const std::vector<Variant> everything = {Variant("|0001|"),
-                                             Variant(""),
-                                             Variant(""),
-                                             Variant("T"),
-                                             Variant(""),
-                                             Variant("T"),
-                                             Variant(EncodeDate(2000, 1, 1)),
-                                             Variant(EncodeDate(2099, 12, 31)),
-                                             Variant(""),
-                                             Variant("T"),
-                                             Variant(""),
-                                             Variant(""),
-                                             Variant("")};
-    const std::string load = oca::server::MakeRpcRequest(1, "GetMovOcorr", everything);
+    const std::string load = oca::server::MakeRpcRequest(1, "GetMovOcorr", WholeSelection());
     const json alone = json::parse(RawClient::Body(Post(load)));
     ASSERT_TRUE(alone.contains("result")) << alone.dump().substr(0, 300);
     ASSERT_GT(alone["result"].dump().size(), 2048u) << "the load must pass the batch limit";
