@@ -46,7 +46,7 @@ void Runner::ExpectNext(const Command& cmd, const std::string& kind,
 void Runner::Expect(const Command& cmd) {
     const std::string& what = Arg(cmd, 1);
     const auto messages = [this] {
-        return JournalTexts({"error: "});
+        return JournalTexts({"error: ", "warning: "});
     };
     if (what == "status") {
         if (Status() != Arg(cmd, 2)) {

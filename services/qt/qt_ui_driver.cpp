@@ -231,6 +231,13 @@ void QtUiDriver::ShowError(const std::string& text) {
     box.exec();
 }
 
+void QtUiDriver::ShowWarning(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Aviso"), Q(text), QMessageBox::Ok,
+                    DialogParent());
+    box.setObjectName("dialogoAviso");
+    box.exec();
+}
+
 bool QtUiDriver::Confirm(const std::string& text) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmação"), Q(text),
                     QMessageBox::Yes | QMessageBox::No, DialogParent());

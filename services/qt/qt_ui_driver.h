@@ -29,6 +29,7 @@ public:
     ~QtUiDriver() override;
 
     void ShowError(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
     bool Confirm(const std::string& text) override;
     bool Pesquisar(TDataSource& source, const std::string& title,
                    const std::string& emptyText) override;

@@ -65,11 +65,25 @@ void TDBDateEditPlus::WriteField() {
         field->Clear();
         return;
     }
+    if (checkedAtPost_ && !leaving_ && !IsDateValid()) {
+        return; // the check before post reports it
+    }
     TDateTime date = GetDate(); // an invalid text raises and keeps the user here
     if (SaveTime() && !field->IsNull()) {
         date = CombineDateTime(date, field->AsDateTime());
     }
     field->SetAsDateTime(date);
+}
+
+void TDBDateEditPlus::PrepareExit() {
+    leaving_ = true;
+    try {
+        link_.UpdateRecord();
+    } catch (...) {
+        leaving_ = false;
+        throw;
+    }
+    leaving_ = false;
 }
 
 bool TDBDateEditPlus::UserType(std::string_view text) {

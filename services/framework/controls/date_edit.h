@@ -47,9 +47,17 @@ public:
     void SetDataField(std::string field) { link_.SetFieldName(std::move(field)); }
     TField* Field() const { return link_.Field(); }
     bool UserType(std::string_view text) override;
-    void PrepareExit() override { link_.UpdateRecord(); }
+    /// Leaving the editor writes its date, and an invalid text raises then.
+    void PrepareExit() override;
+    /// Whether a check before post reports an invalid text: a post then leaves the
+    /// field as it was instead of raising the conversion error, so that the check's own
+    /// message is the one shown. Leaving the editor still raises.
+    bool CheckedAtPost() const { return checkedAtPost_; }
+    void SetCheckedAtPost(bool checked) { checkedAtPost_ = checked; }
 
 private:
     void WriteField();
     TFieldDataLink link_;
+    bool checkedAtPost_ = false;
+    bool leaving_ = false;
 };

@@ -101,6 +101,24 @@ public:
     /// Asks the controls to write their pending text into the fields.
     void UpdateRecord();
 
+    /// A record as a person typed it: the data fields' values in record order, and
+    /// whether it was being inserted or edited (browse: nothing typed).
+    struct TTypedRecord {
+        TDataSetState state = dsBrowse;
+        Row values;
+        bool modified = false; ///< changed since it was begun (a posted record always is)
+    };
+    /// The current record as typed: its buffer while it is edited or inserted, else its
+    /// stored values, with `state` as given.
+    TTypedRecord TypedRecord(TDataSetState state) const;
+    /// Puts a typed record back: inserts it, or edits the record whose `keyFields` (";"
+    /// between names) hold its key values, and writes its values into the buffer. No
+    /// insert, edit or scroll event runs, nor a field's change event: what comes back is
+    /// what was typed, not what those events would make of it. Data sources hear of the
+    /// state and the record as usual. False, with nothing changed, when the record to
+    /// edit is not there any more or the data set is not browsing.
+    bool ResumeTyping(const TTypedRecord& typed, std::string_view keyFields = {});
+
     // -- search and filter
     /// `keyFields` are names separated by ";", one value each. Moves to the first
     /// matching record and returns true; false leaves the position alone.
@@ -242,6 +260,9 @@ private:
     int disableCount_ = 0;
     TDataSetState stateAtDisable_ = dsInactive;
 };
+
+/// Field names separated by ";", trimmed, empty ones dropped.
+std::vector<std::string> SplitFieldNames(std::string_view names);
 
 /// "Campo 'X' não encontrado" and friends share one wording.
 std::string FieldNotFoundMessage(std::string_view fieldName);

@@ -70,6 +70,53 @@ void TDataSet::UpdateRecord() {
     DataEvent(deUpdateRecord);
 }
 
+TDataSet::TTypedRecord TDataSet::TypedRecord(TDataSetState state) const {
+    TTypedRecord typed;
+    typed.state = state;
+    typed.modified = !editing_ || modified_;
+    if (editing_) {
+        typed.values = editBuffer_;
+    } else if (!view_.empty()) {
+        typed.values = StorageRow(view_[cur_]);
+    }
+    return typed;
+}
+
+bool TDataSet::ResumeTyping(const TTypedRecord& typed, std::string_view keyFields) {
+    const bool known = typed.state == dsInsert || typed.state == dsEdit;
+    if (state_ != dsBrowse || !known || typed.values.size() != dataFields_.size()) {
+        return false;
+    }
+    if (typed.state == dsEdit) {
+        std::vector<TField*> keys;
+        std::vector<Variant> wanted;
+        for (const std::string& name : SplitFieldNames(keyFields)) {
+            TField& field = FieldByName(name);
+            keys.push_back(&field);
+            wanted.push_back(typed.values[static_cast<size_t>(field.slot_)]);
+        }
+        size_t pos = 0;
+        while (pos < view_.size() &&
+               !(keys.empty() ? pos == cur_ : Matches(view_[pos], keys, wanted, 0))) {
+            ++pos;
+        }
+        if (pos == view_.size()) {
+            return false;
+        }
+        cur_ = pos;
+        bof_ = eof_ = false;
+    } else {
+        insertPos_ = view_.empty() ? 0 : cur_;
+    }
+    editBuffer_ = typed.values;
+    editing_ = true;
+    CalculateFields();
+    SetState(typed.state);
+    modified_ = typed.modified;
+    DataEvent(deDataSetChange);
+    return true;
+}
+
 void TDataSet::CheckBrowseMode() {
     CheckActive();
     DataEvent(deCheckBrowseMode);

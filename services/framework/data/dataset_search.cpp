@@ -4,8 +4,6 @@
 #include "core/exceptions.h"
 #include "core/text.h"
 
-namespace {
-
 std::vector<std::string> SplitFieldNames(std::string_view names) {
     std::vector<std::string> out;
     size_t start = 0;
@@ -22,6 +20,8 @@ std::vector<std::string> SplitFieldNames(std::string_view names) {
     }
     return out;
 }
+
+namespace {
 
 bool TextMatches(std::string_view value, std::string_view key, TLocateOptions options) {
     if (options & loPartialKey) {

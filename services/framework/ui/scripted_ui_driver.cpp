@@ -55,6 +55,10 @@ void ScriptedUiDriver::ShowError(const std::string& text) {
     Note("error: " + text);
 }
 
+void ScriptedUiDriver::ShowWarning(const std::string& text) {
+    Note("warning: " + text);
+}
+
 bool ScriptedUiDriver::Confirm(const std::string& text) {
     bool yes = false;
     if (!answers_.empty()) {

@@ -65,6 +65,7 @@ public:
     bool ProgressShown() const { return progress_; }
 
     void ShowError(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
     bool Confirm(const std::string& text) override;
     bool Pesquisar(TDataSource& source, const std::string& title,
                    const std::string& emptyText) override;

@@ -22,6 +22,9 @@ public:
 
     /// An error dialog with an OK button.
     virtual void ShowError(const std::string& text) = 0;
+    /// A warning dialog with an OK button: what the person asked for was done, but
+    /// something after it was not.
+    virtual void ShowWarning(const std::string& text) = 0;
     /// A question with Yes and No; true for Yes.
     virtual bool Confirm(const std::string& text) = 0;
     /// Single-choice search window over the visible fields of the source's data set.
