@@ -1,6 +1,7 @@
 // Confirma and DelOcorr: the server's writes, each call in one transaction.
 #include "appserver/confirm_checks.h"
 #include "appserver/occurrence_record.h"
+#include "appserver/qualification.h"
 #include "appserver/server.h"
 
 #include "core/text.h"
@@ -28,9 +29,12 @@ std::set<std::string> EmptyFieldNames(const std::string& list) {
     return names;
 }
 
-// Values compare as stored: null and the empty text alike, dates to the second.
+// Values compare as stored: null, the empty text and blanks alike, dates to the second.
 std::string Comparable(const Variant& v) {
     if (v.IsNull()) {
+        return {};
+    }
+    if (v.Type() == VarType::String && Trim(*v.Get<std::string>()).empty()) {
         return {};
     }
     if (v.Type() == VarType::DateTime) {
@@ -116,8 +120,7 @@ struct Inserted {
 };
 
 void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& values,
-                      const std::vector<int>& own, const std::set<std::string>& empties,
-                      Inserted& out) {
+                      const std::vector<int>& own, Inserted& out) {
     out.branch = Trim(values[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString());
     if (out.branch.empty()) {
         throw ConfirmFailure("A filial de lançamento da nova ocorrência deve ser informada.");
@@ -128,11 +131,10 @@ void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& valu
     std::vector<std::pair<std::string, Variant>> params;
     for (int i : own) {
         const std::string& name = delta.fields[static_cast<size_t>(i)].name;
-        Variant v =
+        // A new row stores what it holds: an empty field is already null here, and the list
+        // of emptied fields may not take a value the row gives.
+        const Variant v =
             name == "NROCORRMOV" ? Variant(out.number) : Stored(values[static_cast<size_t>(i)]);
-        if (empties.count(name) && name != "NROCORRMOV" && name != "CDFILILANCMO") {
-            v = Variant();
-        }
         columns += (columns.empty() ? "" : ", ") + name;
         marks += (marks.empty() ? ":" : ", :") + name;
         params.emplace_back(name, v);
@@ -190,7 +192,7 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
         throw ConfirmFailure(
             "A ocorrência " + KeyText(branch, number) +
             " foi excluída por outro usuário depois de carregada; nada foi gravado. "
-            "Use Verificar para atualizar a lista.");
+            "Cancele e use Verificar para atualizar a lista.");
     }
     CheckOccurrenceValues(db, delta, change, own);
     std::string sets;
@@ -199,17 +201,20 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
     for (size_t c = 0; c < own.size(); ++c) {
         const size_t i = static_cast<size_t>(own[c]);
         const std::string& name = delta.fields[i].name;
+        // Only what this change altered is written. The list of emptied fields names every
+        // empty field of the person's row, also those they never touched: clearing those
+        // would erase what another user stored meanwhile.
         const bool changed = Comparable(change.oldValues[i]) != Comparable(change.newValues[i]);
-        const bool emptied = empties.count(name) > 0;
-        if (!changed && !emptied) {
+        if (!changed) {
             continue;
         }
-        if (changed && Comparable(current[c]) != Comparable(change.oldValues[i])) {
-            throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
-                                 " foi alterada por outro usuário depois de carregada (campo " +
-                                 name +
-                                 "); nada foi gravado. Use Verificar para carregar a versão "
-                                 "atual e refaça a alteração.");
+        const bool emptied = empties.count(name) > 0;
+        if (Comparable(current[c]) != Comparable(change.oldValues[i])) {
+            throw ConfirmFailure(
+                "A ocorrência " + KeyText(branch, number) +
+                " foi alterada por outro usuário depois de carregada (campo " + name +
+                "); nada foi gravado. Cancele e use Verificar para carregar a versão "
+                "atual e refaça a alteração.");
         }
         sets += (sets.empty() ? "" : ", ") + name + " = :" + name;
         params.emplace_back(name, emptied ? Variant() : Stored(change.newValues[i]));
@@ -231,24 +236,30 @@ void DeleteOccurrence(db::Database& db, const std::string& branch, const std::st
 }
 
 std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
-                             const std::string& emptyList, Inserted& inserted) {
+                             const std::string& emptyList, Inserted& inserted,
+                             QualificationMarks& marks) {
     const std::vector<int> own = OwnColumns(delta);
     const std::set<std::string> empties = EmptyFieldNames(emptyList);
     std::string answer;
     for (const RowChange& change : delta.changes) {
-        switch (change.state) {
-        case RowState::Inserted:
-            InsertOccurrence(db, delta, change.newValues, own, empties, inserted);
+        if (change.state == RowState::Inserted) {
+            InsertOccurrence(db, delta, change.newValues, own, inserted);
+            marks.Note(db, inserted.branch, inserted.number);
             answer = inserted.number;
-            break;
-        case RowState::Modified:
+            continue;
+        }
+        const std::string branch =
+            change.oldValues[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString();
+        const std::string number =
+            change.oldValues[static_cast<size_t>(Index(delta, "NROCORRMOV"))].AsString();
+        // The supplier's month as it was, and as it is after the change: an occurrence
+        // that moves to another month or supplier changes both scores.
+        marks.Note(db, branch, number);
+        if (change.state == RowState::Modified) {
             UpdateOccurrence(db, delta, change, own, empties);
-            break;
-        case RowState::Deleted:
-            DeleteOccurrence(
-                db, change.oldValues[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString(),
-                change.oldValues[static_cast<size_t>(Index(delta, "NROCORRMOV"))].AsString());
-            break;
+            marks.Note(db, branch, number);
+        } else {
+            DeleteOccurrence(db, branch, number);
         }
     }
     return answer;
@@ -300,7 +311,7 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
         if (!OccurrenceExists(db, branch, number)) {
             throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
                                  " não existe mais (foi excluída por outro usuário); o texto não "
-                                 "foi gravado. Use Verificar para atualizar a lista.");
+                                 "foi gravado. Cancele e use Verificar para atualizar a lista.");
         }
         auto current = db.Prepare(std::string("SELECT ") + column + ", NRVERSAO FROM " + table +
                                   where + std::string(db.RowLock()));
@@ -308,10 +319,11 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
         current->Bind("N", key[1].second);
         const bool exists = current->Next();
         if (change.state == RowState::Modified && !exists) {
-            throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
-                                 " foi excluído por outro usuário depois de carregado; nada foi "
-                                 "gravado. Use Verificar na página do texto para carregar a "
-                                 "versão atual.");
+            throw ConfirmFailure(
+                "O texto da ocorrência " + KeyText(branch, number) +
+                " foi excluído por outro usuário depois de carregado; nada foi "
+                "gravado. Cancele e use Verificar na página do texto para carregar a "
+                "versão atual.");
         }
         if (change.state == RowState::Modified) {
             const bool sameText = Comparable(current->Value(0)) == Comparable(change.oldValues[kt]);
@@ -321,7 +333,7 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
             if (!sameText || !sameVersion) {
                 throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
                                      " foi alterado por outro usuário depois de carregado; nada "
-                                     "foi gravado. Use Verificar na página do texto para "
+                                     "foi gravado. Cancele e use Verificar na página do texto para "
                                      "carregar a versão atual.");
             }
             db.Execute(std::string("UPDATE ") + table + " SET " + column +
@@ -332,7 +344,7 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
         if (exists) {
             throw ConfirmFailure("O texto da ocorrência " + KeyText(branch, number) +
                                  " foi incluído por outro usuário depois de carregado; nada "
-                                 "foi gravado. Use Verificar na página do texto para "
+                                 "foi gravado. Cancele e use Verificar na página do texto para "
                                  "carregar a versão atual.");
         }
         db.Execute(std::string("INSERT INTO ") + table + " (CDFILILANCMO, NROCORRMOV, " + column +
@@ -367,9 +379,10 @@ Variant Confirma(db::Database& db, const Args& args) {
     try {
         db::Transaction tx(db);
         Inserted inserted;
+        QualificationMarks marks;
         std::string answer;
         if (occurrences) {
-            answer = ApplyOccurrences(db, *occurrences, emptyList, inserted);
+            answer = ApplyOccurrences(db, *occurrences, emptyList, inserted, marks);
         }
         if (description) {
             ApplyText(db, *description, "DESCMOVOCORR", "DSMOVOCORR", inserted);
@@ -377,6 +390,7 @@ Variant Confirma(db::Database& db, const Args& args) {
         if (opinion) {
             ApplyText(db, *opinion, "PARECER", "DSPAROCORMOV", inserted);
         }
+        marks.Requalify(db);
         tx.Commit();
         return Variant(answer);
     } catch (const ConfirmFailure& e) {
@@ -384,7 +398,8 @@ Variant Confirma(db::Database& db, const Args& args) {
     } catch (const db::SqlConflict&) {
         throw; // lost a race with another server: the call runs again
     } catch (const Exception& e) {
-        return Variant("Erro ao gravar a ocorrência no servidor: " + e.Message());
+        return Variant("Erro ao gravar a ocorrência no servidor; nada foi gravado (" +
+                       LogFailure("Confirma", e.Message()) + " no log do servidor).");
     }
 }
 
@@ -392,7 +407,10 @@ Variant DelOcorr(db::Database& db, const Args& args) {
     args.Expect(2);
     try {
         db::Transaction tx(db);
+        QualificationMarks marks;
+        marks.Note(db, args.Text(0), args.Text(1));
         DeleteOccurrence(db, args.Text(0), args.Text(1));
+        marks.Requalify(db);
         tx.Commit();
         return Variant("");
     } catch (const ConfirmFailure& e) {

@@ -123,8 +123,28 @@ std::string FieldLabel(const std::string& column) {
     return it == labels.end() ? column : it->second + " (" + column + ")";
 }
 
+namespace {
+
+void CheckRequired(const DataPacket& delta, const RowChange& change) {
+    // The columns an occurrence cannot be stored without; the branch of record and the
+    // number are the key, checked and given apart.
+    for (const char* column : {"CDFILIAL", "CDOPERADOR"}) {
+        const int i = delta.FieldIndex(column);
+        const bool missing = i < 0 ? change.state == RowState::Inserted
+                                   : Changed(change, static_cast<size_t>(i)) &&
+                                         Blank(change.newValues[static_cast<size_t>(i)]);
+        if (missing) {
+            throw ConfirmFailure("O campo " + FieldLabel(column) +
+                                 " deve ser informado; nada foi gravado.");
+        }
+    }
+}
+
+} // namespace
+
 void CheckOccurrenceValues(db::Database& db, const DataPacket& delta, const RowChange& change,
                            const std::vector<int>& own) {
+    CheckRequired(delta, change);
     const Row& values = change.newValues;
     for (int i : own) {
         const size_t at = static_cast<size_t>(i);

@@ -93,10 +93,12 @@ std::string HandleCall(const json& request, const RpcHandler& handler, const Rpc
             return ErrorReply(id, e.code(),
                               e.code() == kAnswerTooLarge ? AnswerTooLargeText(batch) : e.what(),
                               outcome);
-        } catch (const Exception& e) {
-            return ErrorReply(id, kInternalError, "Erro interno: " + e.Message(), outcome);
-        } catch (const std::exception&) {
-            return ErrorReply(id, kInternalError, "Erro interno do servidor", outcome);
+        } catch (const std::exception& e) {
+            // What failed inside may be a database's own text: the log keeps it.
+            return ErrorReply(id, kInternalError,
+                              "Erro interno do servidor (" + LogFailure(outcome.method, e.what()) +
+                                  " no log do servidor)",
+                              outcome);
         }
     }();
     return hasId ? reply : std::string();

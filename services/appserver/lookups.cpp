@@ -3,6 +3,7 @@
 #include "appserver/sql_lists.h"
 
 #include "core/selection.h"
+#include "core/text.h"
 
 namespace oca::server {
 
@@ -93,12 +94,14 @@ Variant GetParecer(db::Database& db, const Args& args) {
     return TextOf(db, args, "PARECER", "DSPAROCORMOV");
 }
 
+// An empty series stands for any series, in the invoice lookup, its check and the entry
+// found at post alike: an invoice the lookup offers is one the check accepts.
 Variant ValidNF(db::Database& db, const Args& args) {
     args.Expect(3);
     const std::string supplier = args.Text(2);
-    auto st = db.Prepare("SELECT COUNT(*) FROM NOTAFISCAL WHERE CDSERIEENTR = :S AND "
+    auto st = db.Prepare("SELECT COUNT(*) FROM NOTAFISCAL WHERE (CDSERIEENTR = :S OR :S = '') AND "
                          "NRNOTAFISC = :N AND (CDFORNECED = :F OR :F = '')");
-    st->Bind("S", Variant(args.Text(0)));
+    st->Bind("S", Variant(Trim(args.Text(0))));
     st->Bind("N", Variant(args.Text(1)));
     st->Bind("F", Variant(supplier));
     return Variant(st->Next() && st->Value(0).AsInteger() > 0 ? "TRUE" : "FALSE");
@@ -115,7 +118,7 @@ Variant GetNotaFiscal(db::Database& db, const Args& args) {
         " ORDER BY NF.NRNOTAFISC",
         {{"F", Variant(SupplierOf(args.Text(0)))},
          {"B", Variant(args.Text(1))},
-         {"S", Variant(args.Text(2))}},
+         {"S", Variant(Trim(args.Text(2)))}},
         {{"NRNOTAFISC", FieldType::String, 20},
          {"CDSERIEENTR", FieldType::String, 5},
          {"NMRAZSOCFORN", FieldType::String, 40},
@@ -133,9 +136,10 @@ Variant GetPesqNF(db::Database& db, const Args& args) {
     return MakePacketVariant(QueryPacket(
         db,
         "SELECT CDFILIAL, NRLANCTONF, CDSERIEENTR, NRNOTAFISC FROM NOTAFISCAL"
-        " WHERE CDSERIEENTR = :S AND NRNOTAFISC = :N AND CDFORNECED = :F"
-        " ORDER BY CASE WHEN CDFILIRECE = :B THEN 0 ELSE 1 END, CDFILIAL, NRLANCTONF LIMIT 1",
-        {{"S", Variant(args.Text(1))},
+        " WHERE (CDSERIEENTR = :S OR :S = '') AND NRNOTAFISC = :N AND CDFORNECED = :F"
+        " ORDER BY CASE WHEN CDFILIRECE = :B THEN 0 ELSE 1 END, CDSERIEENTR, CDFILIAL, NRLANCTONF"
+        " LIMIT 1",
+        {{"S", Variant(Trim(args.Text(1)))},
          {"N", Variant(args.Text(2))},
          {"F", Variant(SupplierOf(args.Text(3)))},
          {"B", Variant(args.Text(4))}},

@@ -5,6 +5,7 @@
 #include "appserver/server.h"
 
 #include <algorithm>
+#include <map>
 
 namespace oca::server {
 
@@ -133,6 +134,38 @@ void Qualify(db::Database& db, const std::string& branch, const std::string& sup
     overall.score = OverallScore(year, last);
     overall.standing = Standing(overall.score);
     Store(db, branch, supplier, overall, operatorCode, when);
+}
+
+void QualificationMarks::Note(db::Database& db, const std::string& branch,
+                              const std::string& number) {
+    auto st = db.Prepare("SELECT CDFILIAL, CDFORNECED, DTOCORRMOV FROM MOVOCORR"
+                         " WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+    st->Bind("B", Variant(branch));
+    st->Bind("N", Variant(number));
+    if (!st->Next() || st->Value(1).IsNull() || st->Value(2).IsNull()) {
+        return;
+    }
+    const std::string supplier = st->Value(1).AsString();
+    if (supplier.empty()) {
+        return;
+    }
+    months_.insert({st->Value(0).AsString(), supplier, YearMonth(st->Value(2).AsDateTime())});
+}
+
+void QualificationMarks::Requalify(db::Database& db) const {
+    std::map<std::string, bool> automatic; // by branch
+    for (const QualifiedMonth& m : months_) {
+        auto found = automatic.find(m.branch);
+        if (found == automatic.end()) {
+            auto st = db.Prepare("SELECT IDAPURAUTQFO FROM PARAMFILIAL WHERE CDFILIAL = :B");
+            st->Bind("B", Variant(m.branch));
+            found = automatic.emplace(m.branch, st->Next() && st->Value(0).AsString() == "S").first;
+        }
+        if (found->second) {
+            const TDateTime start = MonthStart(m.yearMonth);
+            Qualify(db, m.branch, m.supplier, start, start, "");
+        }
+    }
 }
 
 namespace {

@@ -3,7 +3,9 @@
 #include "core/datetime.h"
 #include "database/database.h"
 
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace oca::server {
@@ -31,5 +33,29 @@ double OverallScore(const std::vector<MonthScore>& months, int reference);
 /// rows. An empty supplier does nothing.
 void Qualify(db::Database& db, const std::string& branch, const std::string& supplier,
              TDateTime from, TDateTime to, const std::string& operatorCode);
+
+/// A supplier's month at a branch that a write touched.
+struct QualifiedMonth {
+    std::string branch;
+    std::string supplier;
+    int yearMonth = 0;
+    auto operator<=>(const QualifiedMonth&) const = default;
+};
+
+/// The months whose qualification a write changes: an occurrence's branch, supplier and
+/// month as stored before the write and again after it.
+class QualificationMarks {
+public:
+    /// Notes the occurrence as stored now; an absent one, or one without a supplier or a
+    /// date, notes nothing.
+    void Note(db::Database& db, const std::string& branch, const std::string& number);
+    /// Recomputes every noted month whose branch runs the automatic qualification, in the
+    /// caller's transaction, each supplier's months in order (its overall score follows
+    /// the latest).
+    void Requalify(db::Database& db) const;
+
+private:
+    std::set<QualifiedMonth> months_;
+};
 
 } // namespace oca::server

@@ -1,9 +1,13 @@
 #include "appserver/server.h"
 
+#include "appserver/http_front.h"
 #include "core/packet_json.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <iostream>
 #include <random>
 #include <thread>
 
@@ -65,6 +69,20 @@ std::shared_ptr<const DataPacket> Args::Packet(size_t index) const {
         Wrong(index, "um pacote de dados ou nulo");
     }
     return v.PacketPtr();
+}
+
+// -- failures ---------------------------------------------------------------------------
+
+std::string LogFailure(const std::string& method, const std::string& detail) {
+    // Unique within a run, and unlike the ids of the runs before: a restart does not
+    // make an old line look like a new failure.
+    static const unsigned run = std::random_device{}() & 0xFFFFu;
+    static std::atomic<unsigned> count{0};
+    char id[16];
+    std::snprintf(id, sizeof id, "E%04X-%u", run, ++count);
+    std::cerr << "falha " << id << " em " << LogSafe(method, 64) << ": " << LogSafe(detail, 4000)
+              << '\n';
+    return id;
 }
 
 // -- OcorAtendimento --------------------------------------------------------------------
@@ -238,7 +256,9 @@ Variant OcorAtendimento::Guarded(const std::string& method, bool writes, const C
         if (db.InTransaction()) {
             db.Rollback();
         }
-        return Variant(ServerError{"Erro no servidor ao executar " + method + ": " + e.Message()});
+        return Variant(ServerError{"Erro no servidor ao executar " + method +
+                                   "; nada foi gravado (" + LogFailure(method, e.Message()) +
+                                   " no log do servidor)."});
     }
 }
 

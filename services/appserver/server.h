@@ -126,6 +126,11 @@ private:
     std::map<std::thread::id, std::unique_ptr<db::Database>> connections_;
 };
 
+/// Writes a failure that a person must not read (a database's own text, its SQL) in full
+/// to the server's log under a new id, and gives back the id, to be named in the short
+/// answer the person reads.
+std::string LogFailure(const std::string& method, const std::string& detail);
+
 /// The server's clock: the local time, unless fixed (scenarios fix it to replay a day).
 TDateTime ServerNow();
 void SetServerClock(std::function<TDateTime()> clock);

@@ -1,0 +1,202 @@
+// What a confirm may store: only what the person changed, never what another user stored
+// meanwhile; what an occurrence cannot be stored without, refused in words; a database's
+// own failure kept in the log; supplier scores kept in step with every write.
+#include "confirm_fixture.h"
+
+#include "appserver/server.h"
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+// Another user fills an empty field after this person loaded the occurrence. This person's
+// change of some other field leaves it alone, although their row still shows it empty; a
+// change that empties a field the other user changed meanwhile is a conflict.
+TEST_F(Confirm, AFieldAnotherUserFilledMeanwhileIsNeitherErasedNorOverwritten) {
+    struct Case {
+        const char* theirs;  ///< the other user's field, "Leve" stored into it
+        const char* mine;    ///< the field this person changes (cleared when "")
+        const char* myValue; ///< its new value, "" to empty it
+        bool refused;        ///< as a conflict
+        const char* stored;  ///< theirs || '/' || mine afterwards
+    };
+    const Case cases[] = {
+        {"DSCLASSOCOR", "NMPESSIDETOC", "Rita", false, "Leve/Rita"},
+        {"DSSUMARIAOC", "DSSUMARIAOC", "", true, "Leve/Leve"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.theirs);
+        Exec("UPDATE MOVOCORR SET DSCLASSOCOR = NULL, DSSUMARIAOC = 'Um' WHERE "
+             "CDFILILANCMO = '0001' AND NROCORRMOV = '0000000001'");
+        TClientDataSet mine, theirs;
+        Load(mine);
+        Load(theirs);
+        ASSERT_TRUE(theirs.Locate("NROCORRMOV", Variant("0000000001")));
+        theirs.Edit();
+        theirs.FieldByName(c.theirs).SetAsString("Leve");
+        theirs.Post();
+        ASSERT_EQ(Send(&theirs, nullptr, nullptr), "");
+
+        ASSERT_TRUE(mine.Locate("NROCORRMOV", Variant("0000000001")));
+        mine.Edit();
+        if (*c.myValue) {
+            mine.FieldByName(c.mine).SetAsString(c.myValue);
+        } else {
+            mine.FieldByName(c.mine).Clear();
+        }
+        mine.Post();
+        // As the screen builds it: every empty field of the row, DSCLASSOCOR among them.
+        std::string emptied;
+        for (const TField* f : mine.FieldList()) {
+            if (f->AsString().find_first_not_of(' ') == std::string::npos) {
+                emptied += kMark + f->FieldName() + kMark;
+            }
+        }
+        ASSERT_THAT(emptied, HasSubstr(kMark + "DSCLASSOCOR" + kMark));
+        const std::string answer = Send(&mine, nullptr, nullptr, emptied);
+        if (c.refused) {
+            EXPECT_THAT(answer, HasSubstr("alterada por outro usuário"));
+        } else {
+            EXPECT_EQ(answer, "");
+        }
+        EXPECT_EQ(Scalar(std::string("SELECT ") + c.theirs + " || '/' || " + c.mine +
+                         " FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND "
+                         "NROCORRMOV = '0000000001'"),
+                  c.stored);
+    }
+}
+
+// The columns an occurrence cannot be stored without are refused naming the field as the
+// person knows it, before the database is asked; no number is spent.
+TEST_F(Confirm, WhatAnOccurrenceCannotBeStoredWithoutIsRefusedInWords) {
+    struct Case {
+        const char* field;
+        bool inserted; ///< a new occurrence, else a change of occurrence 0001/0000000001
+        const char* answer;
+    };
+    const Case cases[] = {
+        {"CDFILIAL", true, "O campo Filial (CDFILIAL) deve ser informado; nada foi gravado."},
+        {"CDOPERADOR", true,
+         "O campo Responsável (CDOPERADOR) deve ser informado; nada foi gravado."},
+        {"CDFILIAL", false, "O campo Filial (CDFILIAL) deve ser informado; nada foi gravado."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + (c.inserted ? " (nova)" : " (alterada)"));
+        TClientDataSet cds;
+        Load(cds);
+        if (c.inserted) {
+            AppendNew(cds);
+            cds.Edit();
+        } else {
+            ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000001")));
+            cds.Edit();
+        }
+        cds.FieldByName(c.field).SetAsString("  ");
+        cds.Post();
+        EXPECT_EQ(Send(&cds, nullptr, nullptr, kMark + c.field + kMark), c.answer);
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001'"), "4");
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "4");
+    EXPECT_EQ(Scalar("SELECT CDFILIAL FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND "
+                     "NROCORRMOV = '0000000001'"),
+              "0001");
+}
+
+// What a database says when it fails (its own words, its SQL, the table names) is for the
+// server's log; the person reads a short text with the id that finds the log's line.
+TEST_F(Confirm, ADatabaseFailureIsAnsweredWithAnIdInsteadOfItsText) {
+    Exec("DROP TABLE NUMOCORR");
+    Exec("DROP TABLE PARECER");
+    TClientDataSet cds;
+    Load(cds);
+    AppendNew(cds);
+    const std::string confirmed = Send(&cds, nullptr, nullptr);
+    const Variant read = net.Call("GetParecer", {Variant("0001"), Variant("0000000001")});
+    ASSERT_TRUE(read.IsError());
+    for (const std::string& answer : {confirmed, read.AsString()}) {
+        SCOPED_TRACE(answer);
+        EXPECT_THAT(answer, HasSubstr("nada foi gravado (E"));
+        EXPECT_THAT(answer, HasSubstr(" no log do servidor)."));
+        for (const char* leak :
+             {"NUMOCORR", "PARECER", "SELECT", "UPDATE", "no such", "relation"}) {
+            EXPECT_THAT(answer, Not(HasSubstr(leak)));
+        }
+    }
+    EXPECT_THAT(confirmed, HasSubstr("Erro ao gravar a ocorrência no servidor"));
+}
+
+// Each supplier month a write touches is recomputed in the same call when its branch runs
+// the automatic qualification: the scores then equal a recomputation from scratch, after
+// an occurrence moves to another month and after it is deleted.
+TEST_F(Confirm, SupplierScoresFollowAnOccurrenceThatMovesOrGoes) {
+    const auto scores = [this] {
+        return Listed("SELECT CDFILIAL || '/' || CDFORNECED || '/' || NRANOMES || '/' || "
+                      "QTOCORR || '/' || QTDEMERITO FROM QUALIFFORN WHERE NRANOMES <> 0 "
+                      "ORDER BY CDFILIAL, CDFORNECED, NRANOMES");
+    };
+    const auto fromScratch = [this] {
+        auto db = oca::db::Database::Open(url);
+        for (int month : {202610, 202611}) {
+            oca::server::Requalify(*db, month, "", nullptr);
+        }
+    };
+    fromScratch();
+    ASSERT_THAT(scores(), HasSubstr("0001/000001/202610/1/20"));
+
+    TClientDataSet cds;
+    Load(cds);
+    ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000001")));
+    cds.Edit();
+    cds.FieldByName("DTOCORRMOV")
+        .SetAsDateTime(CombineDateTime(EncodeDate(2026, 11, 3), EncodeTime(9, 30, 0, 0)));
+    cds.Post();
+    ASSERT_EQ(Send(&cds, nullptr, nullptr), "");
+    const std::string afterMove = scores();
+    EXPECT_THAT(afterMove, HasSubstr("0001/000001/202610/0/0"));
+    EXPECT_THAT(afterMove, HasSubstr("0001/000001/202611/1/20"));
+    fromScratch();
+    EXPECT_EQ(afterMove, scores());
+
+    EXPECT_EQ(net.Call("DelOcorr", {Variant("0001"), Variant("0000000001")}), Variant(""));
+    const std::string afterDelete = scores();
+    EXPECT_THAT(afterDelete, HasSubstr("0001/000001/202611/0/0"));
+    fromScratch();
+    EXPECT_EQ(afterDelete, scores());
+
+    // Branch 0002 does not run the automatic qualification: its writes leave it alone.
+    EXPECT_EQ(net.Call("DelOcorr", {Variant("0002"), Variant("0000000001")}), Variant(""));
+    EXPECT_THAT(scores(), HasSubstr("0002/123/202610/1/20"));
+}
+
+// With no series on the screen the invoice lookup offers the supplier's invoices of every
+// series; the check and the entry found at post accept each of them, and a series shown
+// still narrows both.
+TEST_F(Confirm, AnInvoiceTheLookupOffersIsOneTheCheckAccepts) {
+    Exec("INSERT INTO SERIEENTR VALUES ('2', 'Série 2')");
+    Exec("INSERT INTO NOTAFISCAL VALUES ('0001', '0000000009', '2', '0007777', '000001', "
+         "'0001', '2026-10-06 00:00:00')");
+    for (const char* series : {"", " ", "2"}) {
+        SCOPED_TRACE(std::string("série '") + series + "'");
+        const Variant offered =
+            net.Call("GetNotaFiscal", {Variant("F000001"), Variant("0001"), Variant(series)});
+        const DataPacket& list = offered.AsPacket();
+        ASSERT_FALSE(list.rows.empty());
+        for (const Row& row : list.rows) {
+            const Variant number = row[static_cast<size_t>(list.FieldIndex("NRNOTAFISC"))];
+            EXPECT_EQ(net.Call("ValidNF", {Variant(series), number, Variant("000001")}),
+                      Variant("TRUE"))
+                << number.AsString();
+            EXPECT_EQ(net.Call("GetPesqNF", {Variant(""), Variant(series), number,
+                                             Variant("F000001"), Variant("0001")})
+                          .AsPacket()
+                          .rows.size(),
+                      1u)
+                << number.AsString();
+        }
+    }
+    EXPECT_EQ(net.Call("ValidNF", {Variant("2"), Variant("0001234"), Variant("000001")}),
+              Variant("FALSE"));
+}
+
+} // namespace
