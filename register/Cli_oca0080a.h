@@ -295,12 +295,33 @@ private:
     void CompleteBeforePost();
     /// Posts what is being edited on the page shown (Confirm's first step).
     void PostPageShown(TObject* Sender);
-    /// GetParamFilial of the occurrence's branch, then SetApuraQualif when it asks.
-    void RequestQualification();
+    /// GetParamFilial of the occurrence's branch, then SetApuraQualif when it asks. Gives
+    /// back what went wrong, for a warning (the occurrence is stored by then), or "".
+    std::string RequestQualification();
     /// Puts the rows of `fresh` in place of the same branches' rows of cdsParamFilial.
     void MergeBranchParameters(const Variant& packet, TClientDataSet& fresh);
     /// Writes the number the server gave, with the before-post checks detached.
     void WriteNumber(const std::string& number);
+    /// Accepts the changes the server stored: the number written back, every log merged.
+    void AcceptStored(const std::string& number);
+    /// What the person typed into the record and the two texts, as Confirm sends it.
+    using TypedWork = std::vector<std::pair<TClientDataSet*, TDataSet::TTypedRecord>>;
+    TypedWork KeepTypedWork() const;
+    /// After a confirm the server refused (nothing of it stored): every change goes back
+    /// to the state it was typed in, with the form page and the focus on the field
+    /// `answer` names, so that the person mends it and confirms again, or cancels.
+    void GiveBackTypedWork(const TypedWork& typed, const std::string& answer);
+    /// The record's field that a server's refusal names, as "(FIELD)", or none.
+    TField* FieldNamedIn(const std::string& answer) const;
+    /// Masks, hour box and counterpart buttons as the current record has them, without
+    /// the buttons' click behaviour (which would clear a record being typed).
+    void ShowRecordControls();
+    /// The inscription masks and the hour box of the current record.
+    void ShowMasksAndHour();
+    /// The invoice controls serve suppliers only.
+    void EnableInvoiceControls(bool enabled);
+    /// The server's date and hour, the operator and the branch of a new occurrence.
+    void WriteNewDefaults();
     /// Puts the record into edit when it browses (a lookup's choice).
     void EditIfBrowsing();
     /// The state behaviour shared by both text pages.

@@ -34,7 +34,7 @@ void TfrmParecerOcorrAtend::LoadText(const char* method, const char* catalogKey,
     Showavi::DeactiveShowAvi();
 }
 
-void TfrmParecerOcorrAtend::cdsMovOcorrAfterScroll(TDataSet*) {
+void TfrmParecerOcorrAtend::ShowMasksAndHour() {
     TField& personKind = cdsMovOcorr->FieldByName("IDTPIJUR");
     if (!personKind.AsString().empty()) {
         cdsMovOcorr->FieldByName("NRINSJUR").SetEditMask(Consiste::PictPess(personKind.AsString()));
@@ -44,6 +44,27 @@ void TfrmParecerOcorrAtend::cdsMovOcorrAfterScroll(TDataSet*) {
         .SetEditMask(carrierKind.empty() ? std::string() : Consiste::PictPess(carrierKind));
     // An empty date-time reads as 0, so its hour shows as midnight.
     medHora->SetText(FormatDateTime("hh:nn", cdsMovOcorr->FieldByName("DTOCORRMOV").AsDateTime()));
+}
+
+void TfrmParecerOcorrAtend::ShowRecordControls() {
+    ShowMasksAndHour();
+    const std::string kind = cdsMovOcorr->FieldByName("TIPO").AsString();
+    TRadioButton* button = kind == "C"   ? rbtCliente
+                           : kind == "F" ? rbtForne
+                           : kind == "P" ? rbtProsp
+                                         : nullptr;
+    if (!button) {
+        return;
+    }
+    const bool loading = Loading();
+    SetLoading(true); // the selection alone, without its click behaviour
+    button->SetChecked(true);
+    SetLoading(loading);
+    EnableInvoiceControls(button == rbtForne);
+}
+
+void TfrmParecerOcorrAtend::cdsMovOcorrAfterScroll(TDataSet*) {
+    ShowMasksAndHour();
     if (pgcPadrao->ActivePage() == tshDescricao) {
         LoadText("GetDescMovOcorr", "Get_Desc", *cdsDescMovOcorr);
     }

@@ -243,6 +243,7 @@ void TfrmParecerOcorrAtend::Vd_CliFor(bool atPost) {
     std::string inscription = dbeNrInsc->Text();
     if (Empty(inscription)) {
         if (atPost) {
+            dbeNrInsc->SetFocus();
             Consiste::MensErro(msgPadrao->Msg("CliForne_Inf"), true);
         }
         return;

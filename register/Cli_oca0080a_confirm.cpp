@@ -120,6 +120,9 @@ void TfrmParecerOcorrAtend::PostPageShown(TObject* Sender) {
     TfrmPadrao::sbtConfirmarClick(Sender);
 }
 
+// A refusal of the server stored nothing: what the person typed comes back for them to
+// mend, instead of being thrown away. Once Confirma has stored the change, a later step
+// that fails is a warning; the stored occurrence stays on the screen with its number.
 void TfrmParecerOcorrAtend::sbtConfirmarClick(TObject* Sender) {
     PostPageShown(Sender);
     const bool recordChanged = cdsMovOcorr->Active() && cdsMovOcorr->ChangeCount() > 0;
@@ -129,55 +132,83 @@ void TfrmParecerOcorrAtend::sbtConfirmarClick(TObject* Sender) {
     if (args[0].IsNull() && args[1].IsNull() && args[2].IsNull()) {
         return; // nothing to send
     }
+    const TypedWork typed = KeepTypedWork();
     Showavi::ActiveShowAvi(nullptr, 1, msgPadrao->Msg("Atua_Ocorr"));
+    std::string answer, unqualified;
     try {
-        const std::string answer = netOcorAtend->Call("Confirma", args).AsString();
+        answer = netOcorAtend->Call("Confirma", args).AsString();
         if (recordChanged) {
-            RequestQualification();
-        }
-        if (answer.size() > static_cast<size_t>(cdsMovOcorrNROCORRMOV->Size())) {
-            Consiste::MensErro(answer, true);
-        }
-        if (!Consiste::EmptyString(answer)) {
-            WriteNumber(answer);
-        }
-        for (TClientDataSet* cds : {cdsMovOcorr, cdsParecer, cdsDescMovOcorr}) {
-            if (cds->Active()) {
-                cds->MergeChangeLog();
-            }
+            unqualified = RequestQualification();
         }
     } catch (...) {
         Showavi::DeactiveShowAvi();
+        GiveBackTypedWork(typed, "");
+        throw;
+    }
+    if (answer.size() > static_cast<size_t>(cdsMovOcorrNROCORRMOV->Size())) {
+        Showavi::DeactiveShowAvi();
+        GiveBackTypedWork(typed, answer);
+        Consiste::MensErro(answer, true);
+    }
+    try {
+        AcceptStored(answer);
+    } catch (...) {
+        // Stored all the same: the logs are merged so that nothing is sent twice.
+        Showavi::DeactiveShowAvi();
         for (TClientDataSet* cds : {cdsMovOcorr, cdsParecer, cdsDescMovOcorr}) {
             if (cds->Active()) {
-                cds->CancelUpdates();
+                cds->Cancel();
+                cds->MergeChangeLog();
             }
         }
         throw;
     }
     Showavi::DeactiveShowAvi();
+    if (!unqualified.empty()) {
+        Ui().ShowWarning(unqualified);
+    }
+}
+
+void TfrmParecerOcorrAtend::AcceptStored(const std::string& number) {
+    if (!Consiste::EmptyString(number)) {
+        WriteNumber(number);
+    }
+    for (TClientDataSet* cds : {cdsMovOcorr, cdsParecer, cdsDescMovOcorr}) {
+        if (cds->Active()) {
+            cds->MergeChangeLog();
+        }
+    }
 }
 
 // The parameters of the occurrence's branch come fresh from the server; they replace
 // that branch's row only, so the maintenance flag of the other branches' occurrences
 // keeps its ground until the next load.
-void TfrmParecerOcorrAtend::RequestQualification() {
-    const std::string branch = dbeCdFilial->Text();
-    const Variant packet = Consiste::CheckResultServ(
-        netOcorAtend->Call("GetParamFilial", {Variant(branch), Variant("")}), true, 0);
-    TClientDataSet fresh;
-    fresh.SetData(packet);
-    MergeBranchParameters(packet, fresh);
-    if (fresh.IsEmpty() || fresh.FieldByName("IDAPURAUTQFO").AsString() != "S") {
-        return;
+std::string TfrmParecerOcorrAtend::RequestQualification() {
+    const std::string stored = "A ocorrência foi gravada, mas a apuração da qualificação do "
+                               "fornecedor não foi pedida";
+    try {
+        const std::string branch = dbeCdFilial->Text();
+        const Variant packet = netOcorAtend->Call("GetParamFilial", {Variant(branch), Variant("")});
+        if (packet.IsError()) {
+            return stored + ": " + packet.AsString();
+        }
+        TClientDataSet fresh;
+        fresh.SetData(packet);
+        MergeBranchParameters(packet, fresh);
+        if (fresh.IsEmpty() || fresh.FieldByName("IDAPURAUTQFO").AsString() != "S") {
+            return {};
+        }
+        const Variant when(Rec("DTOCORRMOV").AsDateTime());
+        const Variant done = netOcorAtend->Call(
+            "SetApuraQualif", {Variant(Lumbra::FiliProc()), Variant(Lumbra::Operador()),
+                               Variant(""), Variant(""), Variant(Rec("CDFILIAL").AsString()),
+                               Variant(Rec("CDFORNECED").AsString()), when, when});
+        return done.IsError() ? stored + ": " + done.AsString() : std::string();
+    } catch (const EAbort&) {
+        return stored + "."; // the reason is already on the screen
+    } catch (const Exception& e) {
+        return stored + ": " + e.Message();
     }
-    const Variant when(Rec("DTOCORRMOV").AsDateTime());
-    Consiste::CheckResultServ(
-        netOcorAtend->Call("SetApuraQualif",
-                           {Variant(Lumbra::FiliProc()), Variant(Lumbra::Operador()), Variant(""),
-                            Variant(""), Variant(Rec("CDFILIAL").AsString()),
-                            Variant(Rec("CDFORNECED").AsString()), when, when}),
-        true, 0);
 }
 
 void TfrmParecerOcorrAtend::MergeBranchParameters(const Variant& packet, TClientDataSet& fresh) {
@@ -268,6 +299,8 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
     } catch (...) {
         cdsMovOcorr->CancelUpdates();
         Showavi::DeactiveShowAvi();
+        ShowRecordControls();
+        dtsPadraoStateChange(nullptr);
         throw;
     }
 }

@@ -62,27 +62,37 @@ void TfrmParecerOcorrAtend::cdsMovOcorrBeforeInsert(TDataSet*) {
 }
 
 void TfrmParecerOcorrAtend::cdsMovOcorrAfterInsert(TDataSet*) {
-    {
-        // The defaults are written with the bound controls quiet; they show once at the end.
-        struct Quiet {
-            TDataSet& ds;
-            explicit Quiet(TDataSet& d) : ds(d) { ds.DisableControls(); }
-            ~Quiet() { ds.EnableControls(); }
-        } quiet(*cdsMovOcorr);
-        cdsSysDate->SetData(Consiste::CheckResultServ(netOcorAtend->Call("GetSysDate"), true, 0));
-        const TDateTime now = cdsSysDate->FieldByName("SYSDATE").AsDateTime();
-        Rec("DTOCORRMOV").SetAsDateTime(now);
-        medHora->SetText(FormatDateTime("hh:nn", now));
-        Rec("CDOPERADOR").SetAsString(Lumbra::Operador());
-        Rec("NMOPERADOR").SetAsString(Lumbra::NomeOperador());
-        Rec("IDTPIJUR").SetAsString("J");
-        Rec("CDFILIAL").SetAsString(Lumbra::FiliProc());
-        Rec("CDFILILANCMO").SetAsString(Lumbra::FiliProc());
+    try {
+        WriteNewDefaults();
+    } catch (...) {
+        // Without the server's date there is no occurrence to type: a blank record with
+        // no branch, date or operator would be left open.
+        cdsMovOcorr->Cancel();
+        dtsPadraoStateChange(nullptr);
+        throw;
     }
     if (cdsDescMovOcorr->State() == dsBrowse) {
         cdsDescMovOcorr->Insert(); // a new occurrence starts a new description
     }
     rbtForne->SetChecked(true);
+}
+
+void TfrmParecerOcorrAtend::WriteNewDefaults() {
+    // The defaults are written with the bound controls quiet; they show once at the end.
+    struct Quiet {
+        TDataSet& ds;
+        explicit Quiet(TDataSet& d) : ds(d) { ds.DisableControls(); }
+        ~Quiet() { ds.EnableControls(); }
+    } quiet(*cdsMovOcorr);
+    cdsSysDate->SetData(Consiste::CheckResultServ(netOcorAtend->Call("GetSysDate"), true, 0));
+    const TDateTime now = cdsSysDate->FieldByName("SYSDATE").AsDateTime();
+    Rec("DTOCORRMOV").SetAsDateTime(now);
+    medHora->SetText(FormatDateTime("hh:nn", now));
+    Rec("CDOPERADOR").SetAsString(Lumbra::Operador());
+    Rec("NMOPERADOR").SetAsString(Lumbra::NomeOperador());
+    Rec("IDTPIJUR").SetAsString("J");
+    Rec("CDFILIAL").SetAsString(Lumbra::FiliProc());
+    Rec("CDFILILANCMO").SetAsString(Lumbra::FiliProc());
 }
 
 void TfrmParecerOcorrAtend::sbtAlterarClick(TObject* Sender) {

@@ -177,16 +177,17 @@ void TfrmParecerOcorrAtend::rbtClienteClick(TObject*) {
         dbeNrInsc->Clear();
         dbeRazSoc->Clear();
     }
-    for (TControl* c :
-         std::initializer_list<TControl*>{dbeSerie, btpSerie, dbeNotaFiscal, btpNotaFiscal}) {
-        c->SetEnabled(false);
-    }
+    EnableInvoiceControls(false);
 }
 
 void TfrmParecerOcorrAtend::rbtForneClick(TObject*) {
+    EnableInvoiceControls(true);
+}
+
+void TfrmParecerOcorrAtend::EnableInvoiceControls(bool enabled) {
     for (TControl* c :
          std::initializer_list<TControl*>{dbeSerie, btpSerie, dbeNotaFiscal, btpNotaFiscal}) {
-        c->SetEnabled(true);
+        c->SetEnabled(enabled);
     }
 }
 

@@ -11,6 +11,8 @@
 
 void TfrmParecerOcorrAtend::FormCreate(TObject* Sender) {
     TfrmPadrao::FormCreate(Sender);
+    // An invalid date is reported at post by the date check, in the catalog's words.
+    dbdData->SetCheckedAtPost(true);
     Showavi::ActiveShowAvi(nullptr, 0, "");
     try {
         netOcorAtend->SetConnected(true);

@@ -4,6 +4,8 @@
 
 #include "core/exceptions.h"
 
+#include <functional>
+
 #include <gmock/gmock.h>
 
 using ::testing::ElementsAre;
@@ -80,6 +82,36 @@ TEST_F(ConfirmScreen, BeforePostTheBatchFollowsTheProductsBatchUse) {
         }
         EXPECT_EQ(Rec("TIPO").AsString(), "F");
         EXPECT_EQ(Rec("CDFILIALNF").AsString(), "0001") << "the invoice entry found";
+    }
+}
+
+// At post, a check that fails says it in the catalog's words and leaves the focus where
+// the person mends it: the counterpart left empty, a date the calendar has not.
+TEST_F(ConfirmScreen, AtPostTheChecksSpeakAndFocusTheirOwnControl) {
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        const char* message;
+        TWinControl* focus;
+    };
+    const Case cases[] = {
+        {"empty counterpart", [&] { Rec("NRINSJUR").SetAsString(""); },
+         "Cliente/Forneced/Prosp deve ser informado.", screen->dbeNrInsc},
+        {"date that is none", [&] { ASSERT_TRUE(screen->dbdData->UserType("31/02/2024")); },
+         "'31/02/2024' não é uma data válida.", screen->dbdData},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        screen->pgcPadrao->SetActivePage(screen->tshFormulario);
+        screen->cdsMovOcorr->Edit();
+        Rec("NMPESSIDETOC").SetAsString("Ana");
+        c.spoil();
+        screen->SetActiveControl(screen->dbeDescSum);
+        EXPECT_THROW(screen->cdsMovOcorr->Post(), EAbort);
+        EXPECT_THAT(Errors(), ElementsAre(c.message));
+        EXPECT_EQ(screen->ActiveControl(), c.focus);
+        EXPECT_EQ(screen->cdsMovOcorr->State(), dsEdit);
+        screen->cdsMovOcorr->Cancel();
     }
 }
 

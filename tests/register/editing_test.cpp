@@ -175,4 +175,18 @@ TEST_F(Editing, AnInscriptionChangedByCodeKeepsTheInvoice) {
     EXPECT_TRUE(Rec("CDSERIEENTR").IsNull());
 }
 
+// A new occurrence takes the server's date: without the server, no blank record is left
+// open (no branch, date or operator), and the toolbar offers what a browsing list offers.
+TEST_F(Editing, AnInsertWithoutTheServerLeavesNoBlankRecordOpen) {
+    const size_t before = screen->cdsMovOcorr->RecordCount();
+    front->Stop();
+    EXPECT_ANY_THROW(screen->sbtIncluir->Click());
+    EXPECT_EQ(screen->cdsMovOcorr->State(), dsBrowse);
+    EXPECT_EQ(screen->cdsMovOcorr->RecordCount(), before);
+    EXPECT_TRUE(screen->sbtIncluir->Enabled());
+    EXPECT_TRUE(screen->sbtAlterar->Enabled());
+    EXPECT_FALSE(screen->sbtConfirmar->Enabled());
+    EXPECT_FALSE(screen->sbtCancelar->Enabled());
+}
+
 } // namespace
