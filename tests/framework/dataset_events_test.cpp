@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using ::testing::ElementsAre;
 
 namespace {
@@ -301,6 +303,92 @@ TEST_F(DataSetEvents, LinksSurviveReloadsThatRecreateFields) {
     dynamic.Close();
     EXPECT_EQ(link.Field(), nullptr);
     EXPECT_EQ(dynamic.ComponentCount(), 0u) << "fields made for a packet are freed on close";
+}
+
+// A record given back as it was typed (after the change log was undone) comes back in
+// its state with its values, and only the data sources hear of it: no insert, edit or
+// scroll event runs to make defaults, refuse it or fetch anything, and no field's change
+// event clears what depends on it.
+TEST_F(DataSetEvents, ATypedRecordResumesItsStateWithoutTheEditingEvents) {
+    struct Case {
+        const char* what;
+        std::function<void()> type; ///< leaves the record being typed or posted
+        TDataSetState state;
+        int recNo; ///< where the record stands once resumed (0: not in the view)
+    };
+    const Case cases[] = {
+        {"posted insert",
+         [&] {
+             cds.Append();
+             number->SetAsString("0000000009");
+             name->SetAsString("Nova");
+             cds.Post();
+         },
+         dsInsert, 0},
+        {"posted edit",
+         [&] {
+             cds.SetRecNo(2);
+             cds.Edit();
+             name->SetAsString("Nova");
+             cds.Post();
+         },
+         dsEdit, 2},
+        {"edit being typed",
+         [&] {
+             cds.SetRecNo(3);
+             cds.Edit();
+             name->SetAsString("Nova");
+         },
+         dsEdit, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        cds.SetData(OccurrencePacket(3));
+        c.type();
+        const TDataSet::TTypedRecord typed = cds.TypedRecord(c.state);
+        cds.CancelUpdates();
+        cds.SetRecNo(1);
+        bool fieldChanged = false;
+        name->OnChange = [&](TField*) {
+            fieldChanged = true;
+        };
+        journal.Take();
+        ASSERT_TRUE(cds.ResumeTyping(typed, "NROCORRMOV"));
+        EXPECT_EQ(cds.State(), c.state);
+        EXPECT_EQ(name->AsString(), "Nova");
+        EXPECT_EQ(caption->AsString(), "Nº Ocorrência " + number->AsString() + " - Nova");
+        if (c.recNo) {
+            EXPECT_EQ(cds.RecNo(), c.recNo);
+        }
+        const std::string state = c.state == dsInsert ? "State:Insert" : "State:Edit";
+        EXPECT_THAT(journal.Take(), ElementsAre(state, "DataChange:*"));
+        EXPECT_FALSE(fieldChanged);
+        EXPECT_TRUE(cds.Modified());
+        name->OnChange = nullptr;
+        cds.Cancel();
+        EXPECT_EQ(cds.ChangeCount(), 0) << "a cancel goes back to the last accepted state";
+    }
+}
+
+// An insert begun but untouched comes back untouched: leaving it cancels it, as before.
+// A record that is no longer there, or a data set already being edited, takes nothing.
+TEST_F(DataSetEvents, AResumedRecordKeepsWhetherItWasChangedAndNeedsItsRow) {
+    cds.Insert();
+    const TDataSet::TTypedRecord blank = cds.TypedRecord(dsInsert);
+    cds.Cancel();
+    ASSERT_TRUE(cds.ResumeTyping(blank));
+    EXPECT_FALSE(cds.Modified());
+    cds.CheckBrowseMode();
+    EXPECT_EQ(cds.RecordCount(), 3u) << "an untouched insert is cancelled, not posted";
+
+    cds.SetRecNo(2);
+    TDataSet::TTypedRecord gone = cds.TypedRecord(dsEdit);
+    gone.values[0] = Variant("0000000077");
+    EXPECT_FALSE(cds.ResumeTyping(gone, "NROCORRMOV"));
+    EXPECT_EQ(cds.State(), dsBrowse);
+    cds.Edit();
+    EXPECT_FALSE(cds.ResumeTyping(cds.TypedRecord(dsEdit), "NROCORRMOV"));
+    cds.Cancel();
 }
 
 } // namespace
