@@ -320,6 +320,10 @@ private:
     void ShowMasksAndHour();
     /// The invoice controls serve suppliers only.
     void EnableInvoiceControls(bool enabled);
+    /// The occurrence type is offered once a group is given.
+    void ShowTypeControls();
+    /// The invoice number is marked required once a series is given.
+    void ShowInvoiceRequired();
     /// The server's date and hour, the operator and the branch of a new occurrence.
     void WriteNewDefaults();
     /// Puts the record into edit when it browses (a lookup's choice).

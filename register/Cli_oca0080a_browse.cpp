@@ -48,6 +48,8 @@ void TfrmParecerOcorrAtend::ShowMasksAndHour() {
 
 void TfrmParecerOcorrAtend::ShowRecordControls() {
     ShowMasksAndHour();
+    ShowTypeControls();
+    ShowInvoiceRequired();
     const std::string kind = cdsMovOcorr->FieldByName("TIPO").AsString();
     TRadioButton* button = kind == "C"   ? rbtCliente
                            : kind == "F" ? rbtForne

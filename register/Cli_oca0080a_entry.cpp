@@ -30,6 +30,10 @@ void TfrmParecerOcorrAtend::dbeCdGrupOcorrChange(TObject*) {
         Rec("CDOCORR").SetAsString("");
         Rec("DSGRPOCOR").SetAsString("");
     }
+    ShowTypeControls();
+}
+
+void TfrmParecerOcorrAtend::ShowTypeControls() {
     const bool group = !Empty(dbeCdGrupOcorr->Text());
     lblTipoOcorr->SetEnabled(group);
     dbeCdTipOcorr->SetEnabled(group);
@@ -94,8 +98,7 @@ void TfrmParecerOcorrAtend::dbeNRTAREFAExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeSerieChange(TObject*) {
-    // With a series the invoice number becomes required.
-    dbeNotaFiscal->SetColor(Empty(dbeSerie->Text()) ? clWindow : clInfoBk);
+    ShowInvoiceRequired();
     if (Open()) {
         Rec("NRNOTAFISC").Clear();
     }
@@ -182,6 +185,11 @@ void TfrmParecerOcorrAtend::rbtClienteClick(TObject*) {
 
 void TfrmParecerOcorrAtend::rbtForneClick(TObject*) {
     EnableInvoiceControls(true);
+}
+
+void TfrmParecerOcorrAtend::ShowInvoiceRequired() {
+    // With a series the invoice number becomes required.
+    dbeNotaFiscal->SetColor(Empty(dbeSerie->Text()) ? clWindow : clInfoBk);
 }
 
 void TfrmParecerOcorrAtend::EnableInvoiceControls(bool enabled) {

@@ -54,13 +54,15 @@ TfrmParecerOcorrAtend::TypedWork TfrmParecerOcorrAtend::KeepTypedWork() const {
 }
 
 void TfrmParecerOcorrAtend::GiveBackTypedWork(const TypedWork& typed, const std::string& answer) {
-    for (TClientDataSet* cds : {cdsMovOcorr, cdsParecer, cdsDescMovOcorr}) {
-        if (cds->Active()) {
-            cds->CancelUpdates();
-        }
-    }
     {
+        // The last accepted state shows only on the way back to what was typed: the
+        // controls' change behaviour would act on it as on a person's change.
         const QuietForm quiet(*this);
+        for (TClientDataSet* cds : {cdsMovOcorr, cdsParecer, cdsDescMovOcorr}) {
+            if (cds->Active()) {
+                cds->CancelUpdates();
+            }
+        }
         for (const auto& [cds, record] : typed) {
             cds->ResumeTyping(record, "CDFILILANCMO;NROCORRMOV");
         }
