@@ -54,6 +54,11 @@ std::string KeyText(const std::string& branch, const std::string& number) {
     return branch + "/" + number;
 }
 
+[[noreturn]] void BadField(const char* what, size_t index, const char* packet) {
+    throw RpcError(kInvalidParams, std::string("Confirma: o campo ") + std::to_string(index + 1) +
+                                       " " + packet + " " + what + "; nada foi gravado.");
+}
+
 /// The columns of MOVOCORR a delta names, checked: unknown names are refused; looked-up
 /// and computed ones are skipped.
 std::vector<int> OwnColumns(const DataPacket& delta) {
@@ -65,7 +70,7 @@ std::vector<int> OwnColumns(const DataPacket& delta) {
             if (f.name == "DTFORN") {
                 continue;
             }
-            throw ConfirmFailure("Campo desconhecido na alteração da ocorrência: " + f.name);
+            BadField("não é da ocorrência", i, "da alteração da ocorrência");
         }
         if (!isOwn) {
             continue;
@@ -74,7 +79,7 @@ std::vector<int> OwnColumns(const DataPacket& delta) {
         const bool isDate = f.type == FieldType::DateTime;
         const bool isText = f.type == FieldType::String || f.type == FieldType::FixedString;
         if (wantsDate ? !isDate : !isText) {
-            throw ConfirmFailure("Tipo errado do campo " + f.name + " na alteração da ocorrência");
+            BadField("tem o tipo errado", i, "da alteração da ocorrência");
         }
         own.push_back(static_cast<int>(i));
     }
@@ -277,15 +282,18 @@ bool OccurrenceExists(db::Database& db, const std::string& branch, const std::st
 // A text of an occurrence (description or assessment): its key takes the number just
 // given to a new occurrence when it has none; an update must find the text as it was read
 // (and its version, when the delta carries it), else another user changed it.
-void ApplyText(db::Database& db, const DataPacket& delta, const char* table, const char* column,
-               const Inserted& inserted) {
-    for (const PacketField& f : delta.fields) {
-        if (f.name != "CDFILILANCMO" && f.name != "NROCORRMOV" && f.name != column &&
-            f.name != "NRVERSAO") {
-            throw ConfirmFailure(std::string("Campo desconhecido no texto da ocorrência: ") +
-                                 f.name);
+void CheckTextFields(const DataPacket& delta, const char* column) {
+    for (size_t i = 0; i < delta.fields.size(); ++i) {
+        const std::string& name = delta.fields[i].name;
+        if (name != "CDFILILANCMO" && name != "NROCORRMOV" && name != column &&
+            name != "NRVERSAO") {
+            BadField("não é do texto", i, "do texto da ocorrência");
         }
     }
+}
+
+void ApplyText(db::Database& db, const DataPacket& delta, const char* table, const char* column,
+               const Inserted& inserted) {
     const size_t kb = static_cast<size_t>(Index(delta, "CDFILILANCMO"));
     const size_t kn = static_cast<size_t>(Index(delta, "NROCORRMOV"));
     const size_t kt = static_cast<size_t>(Index(delta, column));
@@ -363,6 +371,17 @@ Variant Confirma(db::Database& db, const Args& args) {
     const auto opinion = args.Packet(1);
     const auto description = args.Packet(2);
     const std::string emptyList = args.Text(3);
+    // Every name is known before anything runs: a packet with another's columns is the
+    // caller's mistake, not a refusal of the change.
+    if (occurrences) {
+        OwnColumns(*occurrences);
+    }
+    if (description) {
+        CheckTextFields(*description, "DSMOVOCORR");
+    }
+    if (opinion) {
+        CheckTextFields(*opinion, "DSPAROCORMOV");
+    }
     for (const auto& p : {occurrences, opinion, description}) {
         if (p && !p->isDelta) {
             throw RpcError(kInvalidParams, "Confirma espera pacotes de alterações");

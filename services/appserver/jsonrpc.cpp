@@ -32,6 +32,30 @@ std::string AnswerTooLargeText(bool batch) {
                  : "A resposta passa do limite do servidor; restrinja a seleção.";
 }
 
+// A text with the character of code zero: one engine cuts it there, another stores it, so
+// the same call would mean two things. The depth was bounded before the tree was built.
+bool HoldsNul(const json& j) {
+    if (j.is_string()) {
+        return j.get_ref<const std::string&>().find('\0') != std::string::npos;
+    }
+    if (j.is_object()) {
+        for (const auto& [key, value] : j.items()) {
+            if (key.find('\0') != std::string::npos || HoldsNul(value)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    if (j.is_array()) {
+        for (const json& item : j) {
+            if (HoldsNul(item)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // One call of a request; its reply text, or "" for a notification.
 std::string HandleCall(const json& request, const RpcHandler& handler, const RpcTextHandler& direct,
                        RpcOutcome& outcome, size_t& budget, bool batch) {
@@ -61,6 +85,11 @@ std::string HandleCall(const json& request, const RpcHandler& handler, const Rpc
             if (!given->is_array()) {
                 return ErrorReply(id, kInvalidParams,
                                   "params deve ser uma lista (parâmetros por posição)", outcome);
+            }
+            if (HoldsNul(*given)) {
+                return ErrorReply(id, kInvalidParams,
+                                  "Os textos não podem conter o caractere nulo; nada foi feito.",
+                                  outcome);
             }
             try {
                 for (const json& p : *given) {

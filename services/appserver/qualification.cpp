@@ -184,7 +184,14 @@ Variant SetApuraQualif(db::Database& db, const Args& args) {
     args.Expect(8);
     const std::optional<TDateTime> from = args.Date(6);
     const std::optional<TDateTime> to = args.Date(7);
-    const std::string supplier = args.Text(5);
+    // The widths of the columns the arguments are compared with: a longer one matches
+    // nothing and would only be a way to send large texts into the writer's queue.
+    args.Text(0, 4);
+    args.Text(1, 12);
+    args.Text(2, 21);
+    args.Text(3, 21);
+    args.Text(4, 4);
+    const std::string supplier = args.Text(5, 21);
     if (supplier.empty()) {
         return Variant("");
     }

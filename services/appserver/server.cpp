@@ -2,6 +2,7 @@
 
 #include "appserver/http_front.h"
 #include "core/packet_json.h"
+#include "core/text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -36,7 +37,26 @@ std::string Args::Text(size_t index) const {
     if (v.Type() != VarType::String) {
         Wrong(index, "um texto");
     }
-    return *v.Get<std::string>();
+    // Every text argument is a key, a code or a list of them: control characters in one
+    // are never typed, only forged, and would make one key look like another.
+    const std::string& text = *v.Get<std::string>();
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F) {
+            Wrong(index, "um texto sem caracteres de controle");
+        }
+    }
+    return text;
+}
+
+std::string Args::Text(size_t index, size_t width) const {
+    std::string text = Text(index);
+    if (Utf8Length(text) > width) {
+        throw RpcError(kInvalidParams, method_ + ": o argumento " + std::to_string(index + 1) +
+                                           " aceita no máximo " + std::to_string(width) +
+                                           " caracteres");
+    }
+    return text;
 }
 
 std::optional<TDateTime> Args::Date(size_t index) const {

@@ -57,8 +57,11 @@ public:
         : method_(method), values_(values) {}
     /// Raises RpcError unless there are exactly `count` arguments.
     void Expect(size_t count) const;
-    /// A text argument; null reads as "". Raises RpcError for any other kind.
+    /// A text argument; null reads as "". Raises RpcError for any other kind, and for a
+    /// text with control characters other than tab, CR and LF.
     std::string Text(size_t index) const;
+    /// The same, no longer than `width` characters.
+    std::string Text(size_t index, size_t width) const;
     /// A date-time argument (a text in the pt-BR or storage form is read too); null
     /// gives nullopt.
     std::optional<TDateTime> Date(size_t index) const;

@@ -2,12 +2,14 @@
 
 #include "core/exceptions.h"
 #include "core/packet_sax.h"
+#include "core/text.h"
 
 #include <nlohmann/json.hpp>
 
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <set>
 
 using nlohmann::json;
 
@@ -433,8 +435,14 @@ DataPacket PacketFromJson(const json& j) {
     }
     DataPacket packet;
     packet.fields.reserve(fields.size());
+    std::set<std::string> names;
     for (size_t i = 0; i < fields.size(); ++i) {
         packet.fields.push_back(FieldFromJson(fields[i], i));
+        // A name given twice leaves a reader to pick one copy and a writer the other: one
+        // value would be checked and another stored.
+        if (!names.insert(UpperCase(packet.fields.back().name)).second) {
+            Fail("campo " + packet.fields.back().name + " repetido");
+        }
     }
     const bool hasRows = j.contains("rows");
     const bool hasChanges = j.contains("changes");

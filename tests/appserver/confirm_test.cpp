@@ -181,10 +181,14 @@ TEST_F(Confirm, AnyBadRowRollsTheWholeCallBack) {
                   {"DROP_TABLE", FieldType::String, 10}};
     bad.changes = {
         {RowState::Inserted, {}, {Variant("0001"), Variant(""), Variant("x"), Variant("y")}}};
-    const std::string answer =
-        net.Call("Confirma", {cds.GetDelta(), Variant(), MakePacketVariant(bad), Variant("")})
-            .AsString();
-    EXPECT_THAT(answer, ::testing::HasSubstr("Campo desconhecido"));
+    try {
+        net.Call("Confirma", {cds.GetDelta(), Variant(), MakePacketVariant(bad), Variant("")});
+        ADD_FAILURE() << "a packet with a column of no table was accepted";
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.Message(),
+                    ::testing::HasSubstr("o campo 4 do texto da ocorrência não é do texto"));
+        EXPECT_THAT(e.Message(), ::testing::Not(::testing::HasSubstr("DROP_TABLE")));
+    }
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001'"), "4");
     EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "4")
         << "a number handed out in a failed call is not spent";

@@ -5,6 +5,8 @@
 
 #include "appserver/server.h"
 
+#include <functional>
+
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -197,6 +199,122 @@ TEST_F(Confirm, AnInvoiceTheLookupOffersIsOneTheCheckAccepts) {
     }
     EXPECT_EQ(net.Call("ValidNF", {Variant("2"), Variant("0001234"), Variant("000001")}),
               Variant("FALSE"));
+}
+
+} // namespace
+
+namespace {
+
+// A packet that names a column twice would have its first copy checked and its second
+// written: the branch of record moved onto a number the counter has yet to give, or a
+// branch that does not exist stored. It is refused as it is read, on every engine, and
+// the branch's numbering goes on.
+TEST_F(Confirm, APacketThatNamesAColumnTwiceIsRefusedAsItIsRead) {
+    struct Case {
+        const char* twice;
+        const char* first;
+        const char* second;
+    };
+    const Case cases[] = {
+        {"CDFILILANCMO", "0001", "0002"},
+        {"CDFILIAL", "0001", "9999"},
+        {"cdfilial", "0001", "9999"}, // a column's name in another case is the same column
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.twice);
+        DataPacket delta;
+        delta.isDelta = true;
+        delta.fields = {{"CDFILIAL", FieldType::String, 4},
+                        {"CDFILILANCMO", FieldType::String, 4},
+                        {"NROCORRMOV", FieldType::String, 10},
+                        {"CDOPERADOR", FieldType::String, 12},
+                        {c.twice, FieldType::String, 4}};
+        Row values = {Variant("0001"), Variant(c.first), Variant(""), Variant("001"),
+                      Variant(c.second)};
+        delta.changes = {{RowState::Inserted, {}, values}};
+        try {
+            net.Call("Confirma", {MakePacketVariant(delta), Variant(), Variant(), Variant("")});
+            ADD_FAILURE() << "accepted";
+        } catch (const Exception& e) {
+            EXPECT_THAT(e.Message(), HasSubstr("repetido"));
+        }
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR"), "7");
+    TClientDataSet cds;
+    Load(cds);
+    AppendNew(cds);
+    EXPECT_EQ(Send(&cds, nullptr, nullptr), "0000000005");
+}
+
+} // namespace
+
+namespace {
+
+// A text is text on every engine alike: the character of code zero anywhere, or another
+// control character in a key or a code, is refused before anything runs (one engine would
+// cut the key at the zero and delete another occurrence, the other store it).
+TEST_F(Confirm, ControlCharactersInKeysAndZerosAnywhereAreRefusedBeforeAnythingRuns) {
+    const std::string zeroKey("0000000001\0-x", 13);
+    const std::vector<std::pair<const char*, std::function<Variant()>>> calls = {
+        {"delete, zero in the key",
+         [&] {
+             return net.Call("DelOcorr", {Variant("0001"), Variant(zeroKey)});
+         }},
+        {"delete, escape in the key",
+         [&] {
+             return net.Call("DelOcorr", {Variant("0001\x1b"), Variant("0000000001")});
+         }},
+        {"text read, bell in the key",
+         [&] {
+             return net.Call("GetParecer", {Variant("0001"), Variant("0000000001\a")});
+         }},
+        {"qualification, a branch wider than its column",
+         [&] {
+             return net.Call("SetApuraQualif",
+                             {Variant("00001"), Variant("001"), Variant(""), Variant(""),
+                              Variant("0001"), Variant("000001"), Variant(EncodeDate(2026, 10, 1)),
+                              Variant(EncodeDate(2026, 10, 1))});
+         }},
+    };
+    for (const auto& [what, call] : calls) {
+        SCOPED_TRACE(what);
+        EXPECT_THROW(call(), Exception);
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND "
+                     "NROCORRMOV = '0000000001'"),
+              "1");
+
+    struct Typed {
+        const char* field;
+        std::string value;
+        bool rpcError; ///< refused as it is read; otherwise refused by Confirma in words
+    };
+    const Typed typed[] = {
+        {"DSSUMARIAOC", std::string("Resumo\0oculto", 13), true},
+        {"CDFORNECED", "000001\x1b", false},
+        {"DSSUMARIAOC", "Linha um\r\n\tdois", false}, // tab and line breaks are text
+    };
+    for (const Typed& t : typed) {
+        SCOPED_TRACE(t.field);
+        TClientDataSet cds;
+        Load(cds);
+        AppendNew(cds);
+        cds.Edit();
+        cds.FieldByName(t.field).SetAsString(t.value);
+        cds.Post();
+        if (t.rpcError) {
+            EXPECT_THROW(Send(&cds, nullptr, nullptr), Exception);
+            continue;
+        }
+        const std::string answer = Send(&cds, nullptr, nullptr);
+        if (std::string(t.field) == "CDFORNECED") {
+            EXPECT_EQ(answer, "O campo Fornecedor (CDFORNECED) tem caracteres de controle; nada "
+                              "foi gravado.");
+        } else {
+            EXPECT_EQ(answer, "0000000005");
+        }
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001'"), "5");
 }
 
 } // namespace

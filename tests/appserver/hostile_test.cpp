@@ -77,6 +77,14 @@ TEST_F(Hostile, MalformedRequestsGetAJsonRpcErrorNeverAnHttpFailure) {
          call +
              R"("Confirma","params":[{"$packet":{"fields":[{"name":"A","type":"string","visible":"no"}],"changes":[]}},null,null,""]})",
          -32602},
+        {"field named twice",
+         call +
+             R"("Confirma","params":[{"$packet":{"fields":[{"name":"CDFILIAL","type":"string"},{"name":"CDFILIAL","type":"string"}],"changes":[]}},null,null,""]})",
+         -32602},
+        {"field of no table",
+         call +
+             R"("Confirma","params":[{"$packet":{"fields":[{"name":"SENHA","type":"string"}],"changes":[]}},null,null,""]})",
+         -32602},
         {"unknown wrapper", call + R"("GetLote","params":[{"$x":[[[[1]]]]},"","",""]})", -32602},
         {"not json", "{isto não é json", -32700},
         {"unknown method", call + R"("Nada\n\u0000"})", -32601},
