@@ -36,25 +36,6 @@ bool SameSecret(const std::string& given, const std::string& expected) {
     return diff == 0;
 }
 
-std::string LogSafe(const std::string& text, size_t limit) {
-    std::string out;
-    for (size_t i = 0; i < text.size() && i < limit; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F || c == '\\') {
-            static const char* hex = "0123456789abcdef";
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    if (text.size() > limit) {
-        out += "...";
-    }
-    return out;
-}
-
 HttpFront::Impl::~Impl() {
     Shutdown();
     if (tls) {

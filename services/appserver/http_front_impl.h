@@ -6,7 +6,6 @@
 #include "appserver/http_front.h"
 #include "appserver/http_request.h"
 #include "appserver/jsonrpc.h"
-#include "appserver/replay_cache.h"
 
 #include <openssl/ssl.h>
 
@@ -149,13 +148,10 @@ struct HttpFront::Impl {
     void Stream(const Job& job, std::vector<std::string> pieces);
     void Hand(Done done);
     /// The calls' answer text; a large single answer is streamed before it returns the
-    /// rest (`streamed`), and `broken` says it failed after it began to go out.
-    std::string RunCalls(const Job& job, bool close, bool& streamed, bool& broken);
-
-    /// Whether a request may call a method that writes (and so is worth replaying): its
-    /// text names one. A read that only mentions one is replayed too, harmlessly.
-    bool MayWrite(const std::string& body) const;
-    static constexpr size_t kMaxReplayed = 1 << 20;
+    /// rest (`streamed`), and `broken` says it failed after it began to go out. Each write
+    /// runs under `key` (the request's Idempotency-Key, "" without one) and its place.
+    std::string RunCalls(const Job& job, const std::string& key, bool close, bool& streamed,
+                         bool& broken);
     void LogLine(const std::string& method, bool notification, const std::string& result,
                  Clock::time_point started) const;
 
@@ -192,7 +188,6 @@ struct HttpFront::Impl {
     std::mutex doneMutex;
     std::vector<Done> finished;
 
-    ReplayCache replays;
     size_t bodiesHeld = 0; ///< the loop's own: request bodies read or waiting, all together
     /// Bytes of streamed answers handed to the loop and not yet sent, for every connection.
     std::atomic<size_t> streamBytes{0};

@@ -13,11 +13,6 @@ namespace {
 
 std::mutex g_logMutex;
 
-/// A content fingerprint for the replay cache: a repeat must carry the same text.
-std::string Fingerprint(const std::string& body) {
-    return std::to_string(body.size()) + ":" + std::to_string(std::hash<std::string>{}(body));
-}
-
 // The pieces that carry `data` as one chunk of a chunked answer.
 void Chunk(std::vector<std::string>& pieces, std::string data) {
     if (data.empty()) {
@@ -108,33 +103,13 @@ std::vector<std::string> HttpFront::Impl::Respond(const Job& job, bool& close, b
                                     !close));
         return pieces;
     }
-    std::string body;
     const std::string* key = job.request.Header("idempotency-key");
-    if (!key || key->empty() || !MayWrite(job.request.body)) {
-        body = RunCalls(job, close, streamed, broken);
-    } else if (key->size() > 200) {
+    if (key && key->size() > 200) {
         close = true;
         pieces.push_back(HttpAnswer(400, kJson, ErrorBody("Idempotency-Key longa demais"), false));
         return pieces;
-    } else {
-        switch (replays.Begin(*key, Fingerprint(job.request.body), body)) {
-        case ReplayCache::Claim::Repeat:
-            LogLine("-", false, "repetição respondida com a primeira resposta", job.received);
-            break;
-        case ReplayCache::Claim::Conflict:
-            close = true;
-            pieces.push_back(HttpAnswer(
-                400, kJson, ErrorBody("Idempotency-Key já usada com outra requisição"), false));
-            return pieces;
-        case ReplayCache::Claim::First:
-            body = RunCalls(job, close, streamed, broken);
-            // Only a write needs replaying, and a write's answer is short.
-            replays.Finish(*key, !streamed && body.size() <= kMaxReplayed
-                                     ? std::optional<std::string>(body)
-                                     : std::nullopt);
-            break;
-        }
     }
+    std::string body = RunCalls(job, key ? *key : std::string(), close, streamed, broken);
     if (streamed) {
         Chunk(pieces, std::move(body));
         pieces.emplace_back("0\r\n\r\n");
@@ -145,16 +120,8 @@ std::vector<std::string> HttpFront::Impl::Respond(const Job& job, bool& close, b
     return pieces;
 }
 
-bool HttpFront::Impl::MayWrite(const std::string& body) const {
-    for (const char* method : {"\"Confirma\"", "\"DelOcorr\"", "\"SetApuraQualif\""}) {
-        if (body.find(method) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string HttpFront::Impl::RunCalls(const Job& job, bool close, bool& streamed, bool& broken) {
+std::string HttpFront::Impl::RunCalls(const Job& job, const std::string& key, bool close,
+                                      bool& streamed, bool& broken) {
     CallLimits limits;
     limits.deadline = job.received + std::chrono::milliseconds(options.callTimeoutMs);
     limits.seconds = options.callTimeoutMs / 1000;
@@ -182,10 +149,16 @@ std::string HttpFront::Impl::RunCalls(const Job& job, bool close, bool& streamed
         Stream(job, std::move(pieces));
     };
     std::vector<RpcOutcome> outcomes;
+    size_t place = 0; // of the call in its request: each write of a batch has a key of its own
     std::string body = HandleRpc(
         job.request.body,
         [&](const std::string& method, const std::vector<Variant>& params) {
-            return server.Call(method, params, limits);
+            CallLimits call = limits;
+            if (!key.empty()) {
+                call.writeKey = key + "#" + std::to_string(place);
+            }
+            ++place;
+            return server.Call(method, params, call);
         },
         outcomes, single ? options.maxAnswer : options.maxBatchAnswer,
         [&](const std::string& method, const std::vector<Variant>& params, std::string& text,

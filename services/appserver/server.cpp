@@ -1,14 +1,11 @@
 #include "appserver/server.h"
 
-#include "appserver/http_front.h"
+#include "appserver/write_keys.h"
 #include "core/packet_json.h"
 #include "core/text.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <iostream>
 #include <random>
 #include <thread>
 
@@ -91,20 +88,6 @@ std::shared_ptr<const DataPacket> Args::Packet(size_t index) const {
     return v.PacketPtr();
 }
 
-// -- failures ---------------------------------------------------------------------------
-
-std::string LogFailure(const std::string& method, const std::string& detail) {
-    // Unique within a run, and unlike the ids of the runs before: a restart does not
-    // make an old line look like a new failure.
-    static const unsigned run = std::random_device{}() & 0xFFFFu;
-    static std::atomic<unsigned> count{0};
-    char id[16];
-    std::snprintf(id, sizeof id, "E%04X-%u", run, ++count);
-    std::cerr << "falha " << id << " em " << LogSafe(method, 64) << ": " << LogSafe(detail, 4000)
-              << '\n';
-    return id;
-}
-
 // -- OcorAtendimento --------------------------------------------------------------------
 
 OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect)) {
@@ -172,8 +155,15 @@ Variant OcorAtendimento::Call(const std::string& method, const std::vector<Varia
     if (it == methods_.end()) {
         throw RpcError(kMethodNotFound, "Método desconhecido");
     }
-    return Guarded(method, it->second.writes, limits,
-                   [&](db::Database& db) { return it->second.run(db, Args(method, args)); });
+    const auto run = [&](db::Database& db) {
+        return it->second.run(db, Args(method, args));
+    };
+    if (it->second.writes && !limits.writeKey.empty()) {
+        return Guarded(method, true, limits, [&](db::Database& db) {
+            return RunOnce(db, limits.writeKey, method, args, limits, run);
+        });
+    }
+    return Guarded(method, it->second.writes, limits, run);
 }
 
 bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Variant>& args,

@@ -38,6 +38,8 @@ constexpr int kCallTimedOut = -32001;
 constexpr int kClientGone = -32002;
 /// An answer larger than the server sends.
 constexpr int kAnswerTooLarge = -32003;
+/// A write's key that came before with another call.
+constexpr int kKeyReused = -32004;
 
 /// What bounds one call's work: a time limit, and the client still being there to read
 /// the answer. A call past either stops at the database's next question.
@@ -45,6 +47,9 @@ struct CallLimits {
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
     int seconds = 0; ///< the time limit, for the message
     std::shared_ptr<const std::atomic<bool>> clientGone;
+    /// The client's key for a write (its Idempotency-Key and the call's place in its
+    /// request); "" without one.
+    std::string writeKey;
 
     bool Expired() const { return std::chrono::steady_clock::now() >= deadline; }
     bool Gone() const { return clientGone && clientGone->load(std::memory_order_relaxed); }

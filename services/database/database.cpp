@@ -32,7 +32,7 @@ std::int64_t Database::Execute(std::string_view sql,
 }
 
 Transaction::~Transaction() {
-    if (!done_) {
+    if (!done_ && db_.InTransaction()) {
         try {
             db_.Rollback();
         } catch (...) {
@@ -42,7 +42,9 @@ Transaction::~Transaction() {
 }
 
 void Transaction::Commit() {
-    db_.Commit();
+    if (!joined_) {
+        db_.Commit();
+    }
     done_ = true;
 }
 

@@ -91,10 +91,16 @@ public:
                          const std::vector<std::pair<std::string, Variant>>& params = {});
 };
 
-/// Begins on construction; rolls back on destruction unless committed.
+/// Begins on construction; rolls back on destruction unless committed. Begun inside a
+/// transaction already open (a caller that adds its own rows to the same commit), it joins
+/// it: its commit leaves the commit to the caller, and a roll-back rolls back the whole.
 class Transaction {
 public:
-    explicit Transaction(Database& db) : db_(db) { db_.Begin(); }
+    explicit Transaction(Database& db) : db_(db), joined_(db.InTransaction()) {
+        if (!joined_) {
+            db_.Begin();
+        }
+    }
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -102,6 +108,7 @@ public:
 
 private:
     Database& db_;
+    bool joined_;
     bool done_ = false;
 };
 

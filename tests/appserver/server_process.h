@@ -63,6 +63,7 @@ public:
         }
     }
     pid_t Pid() const { return pid_; }
+    int Port() const { return port_; }
     /// A client of this server.
     void Connect(TNetConnection& client) const {
         client.SetServerName("OCA0080A.rdmOcorAtendimento");

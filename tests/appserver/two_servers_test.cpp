@@ -1,8 +1,11 @@
 // Two application servers in processes of their own on one company database, eight
 // clients spread across them: every occurrence gets a number of its own, every change a
 // server accepted is stored, and of changes made from one reading only one goes through.
+#include "raw_client.h"
 #include "server_fixture.h"
 #include "server_process.h"
+
+#include "appserver/jsonrpc.h"
 
 #include "core/exceptions.h"
 #include "database/schema.h"
@@ -148,6 +151,64 @@ TEST_F(TwoServers, OfChangesFromOneReadingExactlyOneIsStored) {
     EXPECT_EQ(Scalar("SELECT DSSUMARIAOC FROM MOVOCORR WHERE CDFILILANCMO = '0001' AND "
                      "NROCORRMOV = '0000000003'"),
               "versão " + std::to_string(stored));
+}
+
+// A write whose answer was lost is sent again with its key, to the other server and to
+// the first one restarted: it is stored once, and every answer is the first. The key lives
+// in the company database with the write; a refused write leaves none.
+TEST_F(TwoServers, AWriteSentAgainToAnyServerAfterARestartIsStoredOnce) {
+    const auto post = [](const ServerProcess& server, const std::string& body,
+                         const std::string& key) {
+        RawClient raw(server.Port());
+        raw.Send(RawClient::Post(body, "t", "Idempotency-Key: " + key + "\r\n"));
+        return RawClient::Body(raw.Read(5000));
+    };
+    const std::string write = oca::server::MakeRpcRequest(
+        7, "Confirma",
+        {MakePacketVariant(NewOccurrence("uma vez")), Variant(), Variant(), Variant("")});
+    const std::string first = post(*servers[0], write, "chave-reinicio");
+    ASSERT_THAT(first, HasSubstr(R"("result":"0000000005")"));
+
+    servers[0] = std::make_unique<ServerProcess>(database->Url(), FreePort());
+    ASSERT_TRUE(servers[0]->WaitUp());
+    EXPECT_EQ(post(*servers[1], write, "chave-reinicio"), first);
+    EXPECT_EQ(post(*servers[0], write, "chave-reinicio"), first);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE DSSUMARIAOC = 'uma vez'"), "1");
+
+    // Each write of a batch has its key; the batch sent again stores nothing more.
+    const std::string batch =
+        "[" +
+        oca::server::MakeRpcRequest(
+            1, "Confirma",
+            {MakePacketVariant(NewOccurrence("lote a")), Variant(), Variant(), Variant("")}) +
+        "," + oca::server::MakeRpcRequest(2, "GetSysDate", {}) + "," +
+        oca::server::MakeRpcRequest(
+            3, "Confirma",
+            {MakePacketVariant(NewOccurrence("lote b")), Variant(), Variant(), Variant("")}) +
+        "]";
+    const std::string answered = post(*servers[1], batch, "chave-lote");
+    post(*servers[0], batch, "chave-lote");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE DSSUMARIAOC LIKE 'lote %'"), "2");
+    EXPECT_THAT(answered, HasSubstr(R"("result":"0000000006")"));
+    EXPECT_THAT(answered, HasSubstr(R"("result":"0000000007")"));
+
+    // Refused (no branch of record): nothing stored, no key kept.
+    DataPacket refused = NewOccurrence("recusada");
+    refused.changes[0].newValues[1] = Variant("");
+    post(*servers[0],
+         oca::server::MakeRpcRequest(
+             9, "Confirma", {MakePacketVariant(refused), Variant(), Variant(), Variant("")}),
+         "chave-recusada");
+    // Answered with an error before it wrote anything: no key kept either.
+    post(*servers[1],
+         oca::server::MakeRpcRequest(10, "SetApuraQualif",
+                                     {Variant("0001"), Variant("001"), Variant(""), Variant(""),
+                                      Variant("9999"), Variant("000001"),
+                                      Variant(EncodeDate(2026, 10, 1)),
+                                      Variant(EncodeDate(2026, 10, 1))}),
+         "chave-recusada-2");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CHAMADAGRAV WHERE CDCHAVE LIKE 'chave-recusada%'"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CHAMADAGRAV WHERE CDCHAVE LIKE 'chave-lote%'"), "2");
 }
 
 } // namespace

@@ -178,9 +178,16 @@ TEST_F(Wire, AWriteSentAgainWithItsKeyIsStoredOnce) {
     EXPECT_THAT(first, HasSubstr(R"("result":"00000)"));
     EXPECT_EQ(again, first) << "the repeat is answered with the first answer";
     EXPECT_EQ(std::stoi(Count("SELECT COUNT(*) FROM MOVOCORR")), std::stoi(before) + 1);
-    // The same key with another request is the client's mistake.
-    EXPECT_EQ(RawClient::Status(Post(NewOccurrence() + " ", key)), 400);
-    // A read is not kept for replaying: its answer may be large, and reading twice is safe.
+    // The same call written otherwise (blanks, a name with an escape) is the same call.
+    std::string escaped = NewOccurrence() + " ";
+    escaped.replace(escaped.find("\"Confirma\""), 10, R"("Confirm\u0061")");
+    EXPECT_EQ(RawClient::Body(Post(escaped, key)), first);
+    // The same key with another call is the client's mistake, and nothing runs.
+    std::string other = NewOccurrence();
+    other.replace(other.find("\"001\"]"), 5, "\"002\"");
+    const json mistaken = json::parse(RawClient::Body(Post(other, key)));
+    EXPECT_EQ(mistaken["error"]["code"], oca::server::kKeyReused);
+    // A read is never kept: its answer may be large, and reading twice is safe.
     EXPECT_EQ(RawClient::Status(Post(Call(3, "GetSysDate"), key)), 200);
     // Without a key, or with another, each request runs.
     Post(NewOccurrence(), "Idempotency-Key: chave-2\r\n");
