@@ -2,9 +2,10 @@
 // against the sqlite3 command line reading the same rows with the same joins, the size
 // of the answer and the client's decoding of it; then Confirma with 8 concurrent clients
 // on each server.
-// Usage: bench_server [OCCURRENCES] [--postgres URL] [--servers N]
-//   (default 100000 occurrences, one server). With --postgres the company is a schema of
-//   its own on that database, psql reads the selection, and N servers share it.
+// Usage: bench_server [OCCURRENCES] [--postgres URL] [--servers N] [--sqlite-sync normal]
+//   (default 100000 occurrences, one server). --sqlite-sync normal measures SQLite with
+//   commits that survive a killed process but not a power loss. With --postgres the company is a
+//   schema of its own on that database, psql reads the selection, and N servers share it.
 #include "appserver/http_front.h"
 #include "appserver/server.h"
 #include "bench_support.h"
@@ -44,7 +45,7 @@ using bench::Everything;
 // Where the company is, and the command line that reads a file of SQL on it.
 struct Company {
     std::string url;
-    std::string cli; ///< followed by the file's name
+    std::string cli;  ///< followed by the file's name
     std::string work; ///< a path prefix for scratch files
 };
 
@@ -162,13 +163,15 @@ int main(int argc, char** argv) {
             postgres = argv[++i];
         } else if (arg == "--servers" && i + 1 < argc) {
             serverCount = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--sqlite-sync" && i + 1 < argc) {
+            oca::db::SetSqliteFullSync(std::string(argv[++i]) != "normal");
         } else {
             occurrences = std::atoi(arg.c_str());
         }
     }
-    const std::string work = (std::filesystem::temp_directory_path() /
-                              ("oca_bench_" + std::to_string(::getpid())))
-                                 .string();
+    const std::string work =
+        (std::filesystem::temp_directory_path() / ("oca_bench_" + std::to_string(::getpid())))
+            .string();
     Company company;
     company.work = work;
     const std::string schema = "oca_bench_" + std::to_string(::getpid());

@@ -152,8 +152,8 @@ struct HttpFront::Impl {
     /// runs under `key` (the request's Idempotency-Key, "" without one) and its place.
     std::string RunCalls(const Job& job, const std::string& key, bool close, bool& streamed,
                          bool& broken);
-    void LogLine(const std::string& method, bool notification, const std::string& result,
-                 Clock::time_point started) const;
+    void LogLine(const std::string& method, const std::string& id, bool notification,
+                 const std::string& result, Clock::time_point started) const;
 
     OcorAtendimento& server;
     HttpOptions options;

@@ -358,7 +358,7 @@ void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
     if (!options.token.empty()) {
         const std::string* auth = r.Header("authorization");
         if (!auth || !SameSecret(*auth, "Bearer " + options.token)) {
-            LogLine("-", false, "HTTP 401", Clock::now());
+            LogLine("-", "-", false, "HTTP 401", Clock::now());
             return refuse(401, "não autorizado");
         }
     }

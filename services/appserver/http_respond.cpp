@@ -96,7 +96,7 @@ std::vector<std::string> HttpFront::Impl::Respond(const Job& job, bool& close, b
                                                   bool& broken) {
     std::vector<std::string> pieces;
     if (job.request.method == "GET") {
-        LogLine("(handshake)", false, "ok", job.received);
+        LogLine("(handshake)", "-", false, "ok", job.received);
         pieces.push_back(HttpAnswer(200, kJson,
                                     "{\"object\":\"" + std::string(kObject) +
                                         "\",\"wire\":" + std::to_string(kWireVersion) + "}",
@@ -174,7 +174,7 @@ std::string HttpFront::Impl::RunCalls(const Job& job, const std::string& key, bo
             return server.CallToText(method, params, limits, text, bounded);
         });
     for (const RpcOutcome& o : outcomes) {
-        LogLine(o.method, o.notification, o.result, job.received);
+        LogLine(o.method, o.id, o.notification, o.result, job.received);
     }
     // Once the answer has begun to go out, a failure can no longer be told in it: the
     // connection is cut and the client sees the answer broken off.
@@ -182,15 +182,17 @@ std::string HttpFront::Impl::RunCalls(const Job& job, const std::string& key, bo
     return body;
 }
 
-void HttpFront::Impl::LogLine(const std::string& method, bool notification,
+void HttpFront::Impl::LogLine(const std::string& method, const std::string& id, bool notification,
                               const std::string& result, Clock::time_point started) const {
     if (!options.log) {
         return;
     }
     const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
     const std::lock_guard<std::mutex> lock(g_logMutex);
-    std::cerr << "rpc " << LogSafe(method, 64) << (notification ? " (notificação)" : "") << " "
-              << ms << " ms " << LogSafe(result, 400) << '\n';
+    // The operator is the token's holder until sign-in names one per call.
+    std::cerr << "rpc " << LogSafe(method, 64) << " id=" << LogSafe(id, 40)
+              << (notification ? " (notificação)" : "") << " " << ms << " ms "
+              << LogSafe(result, 400) << '\n';
 }
 
 } // namespace oca::server

@@ -56,6 +56,18 @@ bool HoldsNul(const json& j) {
     return false;
 }
 
+// What the log says of a call that was answered: a write refused in its text (Confirma
+// answers a number, nothing, or the reason it stored nothing) is not an "ok".
+std::string Outcome(const std::string& method, const Variant& result) {
+    if (result.IsError()) {
+        return "erro-no-resultado: " + result.AsString();
+    }
+    if (method == "Confirma" && result.Type() == VarType::String && result.AsString().size() > 10) {
+        return "recusado: " + result.AsString();
+    }
+    return "ok";
+}
+
 // One call of a request; its reply text, or "" for a notification.
 std::string HandleCall(const json& request, const RpcHandler& handler, const RpcTextHandler& direct,
                        RpcOutcome& outcome, size_t& budget, bool batch) {
@@ -78,6 +90,7 @@ std::string HandleCall(const json& request, const RpcHandler& handler, const Rpc
     }
     outcome.method = method->get<std::string>();
     outcome.notification = !hasId;
+    outcome.id = hasId ? id.dump() : "-";
     std::string reply = [&] {
         std::vector<Variant> params;
         const auto given = request.find("params");
@@ -109,7 +122,7 @@ std::string HandleCall(const json& request, const RpcHandler& handler, const Rpc
                     text.compare(start, 10, "{\"$error\":") == 0 ? "erro-no-resultado" : "ok";
             } else {
                 const Variant result = handler(outcome.method, params);
-                outcome.result = result.IsError() ? "erro-no-resultado" : "ok";
+                outcome.result = Outcome(outcome.method, result);
                 AppendVariantJson(text, result);
             }
             text += '}';
@@ -142,7 +155,7 @@ std::string HandleRpc(std::string_view body, const RpcHandler& handler,
     size_t budget = maxReply;
     json request;
     const auto refuse = [&](int code, const std::string& message) {
-        outcomes.push_back({"-", ""});
+        outcomes.push_back({"-", "", false, "-"});
         return ErrorReply(nullptr, code, message, outcomes.back());
     };
     // The depth is bounded before any tree is built: code that walks a tree recursively
@@ -163,7 +176,7 @@ std::string HandleRpc(std::string_view body, const RpcHandler& handler,
         return HandleCall(request, handler, direct, outcomes.back(), budget, false);
     }
     if (request.empty() || request.size() > kMaxBatchCalls) {
-        outcomes.push_back({"-", ""});
+        outcomes.push_back({"-", "", false, "-"});
         return ErrorReply(nullptr, kInvalidRequest,
                           request.empty()
                               ? "Lote vazio"

@@ -12,9 +12,12 @@ namespace oca::server {
 
 /// What one call of a request came to and how it ended, for the log line.
 struct RpcOutcome {
-    std::string method;        ///< "-" when the call could not be read
-    std::string result;        ///< "ok", "erro-no-resultado" or the JSON-RPC error
+    std::string method; ///< "-" when the call could not be read
+    /// "ok"; "recusado: TEXT" for a write the server refused (Confirma's text answer);
+    /// "erro-no-resultado: TEXT"; or "erro CODE: TEXT", the JSON-RPC error
+    std::string result;
     bool notification = false; ///< a call without "id": run, never answered
+    std::string id;            ///< the call's id as it came, "-" without one
 };
 
 using RpcHandler =

@@ -27,6 +27,7 @@ int Usage() {
     std::cerr << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
                  "                    [--threads N] [--call-timeout SEGUNDOS]\n"
                  "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
+                 "                    [--sqlite-sync full|normal]\n"
                  "       oca-appserver --db URL --requalify AAAA-MM[:AAAA-MM] [--branch FILIAL]\n"
                  "  --requalify recalcula a qualificação do mês (ou de cada mês do intervalo)\n"
                  "  para cada fornecedor com ocorrências ou recebimentos nele, e termina.\n"
@@ -176,6 +177,13 @@ int main(int argc, char** argv) {
             if (!ParseWhole(argv[++i], 1, 256, options.threads)) {
                 return Refuse("--threads espera o número de trabalhadores, de 1 a 256");
             }
+        } else if (arg == "--sqlite-sync" && i + 1 < argc) {
+            const std::string sync = argv[++i];
+            if (sync != "full" && sync != "normal") {
+                return Refuse("--sqlite-sync espera full (o padrão: sobrevive a uma queda de "
+                              "energia) ou normal");
+            }
+            oca::db::SetSqliteFullSync(sync == "full");
         } else if (arg == "--requalify" && i + 1 < argc) {
             requalify = argv[++i];
         } else if (arg == "--branch" && i + 1 < argc) {

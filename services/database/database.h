@@ -91,6 +91,12 @@ public:
                          const std::vector<std::pair<std::string, Variant>>& params = {});
 };
 
+/// How the SQLite company files opened from now on reach the disk. Full (the default): a
+/// commit is acknowledged once it would survive a power loss. Otherwise only once it would
+/// survive the process being killed, for those who trade that risk for speed.
+void SetSqliteFullSync(bool full);
+bool SqliteFullSync();
+
 /// Begins on construction; rolls back on destruction unless committed. Begun inside a
 /// transaction already open (a caller that adds its own rows to the same commit), it joins
 /// it: its commit leaves the commit to the caller, and a roll-back rolls back the whole.

@@ -547,7 +547,16 @@ void PgDatabase::ExecuteScript(std::string_view sql) {
 }
 
 void PgDatabase::Begin() {
-    Command("BEGIN", "falha ao iniciar a transação");
+    try {
+        Command("BEGIN", "falha ao iniciar a transação");
+    } catch (const SqlError&) {
+        // A session that died while idle, in the moment before its end could be read, fails
+        // its BEGIN: nothing ran, so the transaction begins again on a new session.
+        if (PQstatus(conn_) != CONNECTION_BAD) {
+            throw;
+        }
+        Command("BEGIN", "falha ao iniciar a transação");
+    }
     inTransaction_ = true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cctype>
 #include <unordered_map>
 
@@ -290,6 +291,18 @@ ColumnInfo ColumnFromDeclaredType(std::string name, std::string_view declaredTyp
     return info;
 }
 
+namespace {
+std::atomic<bool> g_fullSync{true};
+} // namespace
+
+void SetSqliteFullSync(bool full) {
+    g_fullSync = full;
+}
+
+bool SqliteFullSync() {
+    return g_fullSync;
+}
+
 SqliteDatabase::SqliteDatabase(std::string_view path) {
     const std::string file(path);
     const int rc =
@@ -305,7 +318,9 @@ SqliteDatabase::SqliteDatabase(std::string_view path) {
     sqlite3_extended_result_codes(db_, 1);
     ExecuteScript("PRAGMA foreign_keys = ON");
     if (file != ":memory:" && !file.empty()) {
-        ExecuteScript("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+        // A register of record acknowledges only what is on the disk.
+        ExecuteScript(g_fullSync ? "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL"
+                                 : "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
     }
     RegisterSqliteFunctions(db_);
 }

@@ -234,6 +234,38 @@ TEST(JsonRpc, RepliesCarryTheIdAndTheResultOrError) {
                 HasSubstr("-32602"));
 }
 
+// What the log says of each call: its id, and whether the server did what was asked. A
+// confirm the server refused in its text is a refusal with its reason, never an "ok".
+TEST(JsonRpc, TheOutcomeOfACallSaysWhatHappened) {
+    const auto answer = [](const std::string&, const std::vector<Variant>& p) {
+        return p.empty() ? Variant(ServerError{"falhou"}) : p[0];
+    };
+    struct Case {
+        std::string request;
+        const char* id;
+        const char* result;
+    };
+    const std::string refusal = "A ocorrência 0001/0000000001 foi alterada por outro usuário";
+    const Case cases[] = {
+        {oca::server::MakeRpcRequest(3, "Confirma", {Variant("0000000005")}), "3", "ok"},
+        {oca::server::MakeRpcRequest(4, "Confirma", {Variant("")}), "4", "ok"},
+        {oca::server::MakeRpcRequest(5, "Confirma", {Variant(refusal)}), "5",
+         "recusado: A ocorrência 0001/0000000001 foi alterada por outro usuário"},
+        {oca::server::MakeRpcRequest(6, "DelOcorr", {}), "6", "erro-no-resultado: falhou"},
+        {R"({"jsonrpc":"2.0","method":"Confirma","params":[""]})", "-", "ok"},
+        {R"({"jsonrpc":"2.0","id":"x","method":"GetSysDate","params":{}})", "\"x\"",
+         "erro -32602: params deve ser uma lista (parâmetros por posição)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.request);
+        std::vector<oca::server::RpcOutcome> outcome;
+        oca::server::HandleRpc(c.request, answer, outcome);
+        ASSERT_EQ(outcome.size(), 1u);
+        EXPECT_EQ(outcome[0].id, c.id);
+        EXPECT_EQ(outcome[0].result, c.result);
+    }
+}
+
 TEST(DemoData, IsCoherentDeterministicAndHasValidInscriptions) {
     EXPECT_EQ(oca::db::CpfWithCheckDigits("529982247"), "52998224725");
     EXPECT_EQ(oca::db::CnpjWithCheckDigits("112223330001"), "11222333000181");

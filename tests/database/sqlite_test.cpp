@@ -118,6 +118,13 @@ TEST(Sqlite, FileDatabasesUseWalAndForeignKeysAndOpenByUrl) {
         EXPECT_EQ(db->product(), oca::db::Product::SQLite);
         EXPECT_EQ(One(*db, "PRAGMA journal_mode"), Variant("wal"));
         EXPECT_EQ(One(*db, "PRAGMA foreign_keys"), Variant(std::int64_t{1}));
+        // A commit is acknowledged once it would survive a power loss (FULL is 2), unless
+        // the server was told to trade that for speed (NORMAL is 1).
+        EXPECT_EQ(One(*db, "PRAGMA synchronous"), Variant(std::int64_t{2}));
+        oca::db::SetSqliteFullSync(false);
+        EXPECT_EQ(One(*Database::Open("sqlite:" + path.string()), "PRAGMA synchronous"),
+                  Variant(std::int64_t{1}));
+        oca::db::SetSqliteFullSync(true);
         db->ExecuteScript("CREATE TABLE P (ID INTEGER PRIMARY KEY);"
                           "CREATE TABLE C (ID INTEGER REFERENCES P(ID))");
         EXPECT_THROW(db->Execute("INSERT INTO C VALUES (1)"), oca::db::SqlError);
