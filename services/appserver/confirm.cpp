@@ -230,6 +230,28 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
     }
 }
 
+// A delete made from a reading of the occurrence must find it as it was read: otherwise it
+// would remove a change another user stored since, unseen by the person who deletes.
+void CheckDeletedAsRead(db::Database& db, const std::string& branch, const std::string& number,
+                        const DataPacket& read, const Row& values) {
+    const std::vector<int> own = OwnColumns(read);
+    bool found = false;
+    const Row current = CurrentOccurrence(db, branch, number, read, own, found);
+    if (!found) {
+        throw ConfirmFailure("A ocorrência " + KeyText(branch, number) + " não existe mais.");
+    }
+    for (size_t c = 0; c < own.size(); ++c) {
+        const size_t i = static_cast<size_t>(own[c]);
+        if (Comparable(current[c]) != Comparable(values[i])) {
+            throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
+                                 " foi alterada por outro usuário depois de carregada (campo " +
+                                 read.fields[i].name +
+                                 "); nada foi excluído. Use Verificar para carregar a versão "
+                                 "atual antes de excluí-la.");
+        }
+    }
+}
+
 void DeleteOccurrence(db::Database& db, const std::string& branch, const std::string& number) {
     const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)},
                                                               {"N", Variant(number)}};
@@ -264,6 +286,7 @@ std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
             UpdateOccurrence(db, delta, change, own, empties);
             marks.Note(db, branch, number);
         } else {
+            CheckDeletedAsRead(db, branch, number, delta, change.oldValues);
             DeleteOccurrence(db, branch, number);
         }
     }
@@ -312,11 +335,7 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
         }
         const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)},
                                                                   {"N", Variant(number)}};
-        if (change.state == RowState::Deleted) {
-            db.Execute(std::string("DELETE FROM ") + table + where, key);
-            continue;
-        }
-        if (!OccurrenceExists(db, branch, number)) {
+        if (change.state != RowState::Deleted && !OccurrenceExists(db, branch, number)) {
             throw ConfirmFailure("A ocorrência " + KeyText(branch, number) +
                                  " não existe mais (foi excluída por outro usuário); o texto não "
                                  "foi gravado. Cancele e use Verificar para atualizar a lista.");
@@ -333,7 +352,8 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
                 "gravado. Cancele e use Verificar na página do texto para carregar a "
                 "versão atual.");
         }
-        if (change.state == RowState::Modified) {
+        if (change.state != RowState::Inserted && exists) {
+            // A change, or a delete, made from an older reading would undo another user's.
             const bool sameText = Comparable(current->Value(0)) == Comparable(change.oldValues[kt]);
             const bool sameVersion = kv < 0 || change.oldValues[static_cast<size_t>(kv)].IsNull() ||
                                      current->Value(1).AsInteger() ==
@@ -344,6 +364,12 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
                                      "foi gravado. Cancele e use Verificar na página do texto para "
                                      "carregar a versão atual.");
             }
+        }
+        if (change.state == RowState::Deleted) {
+            db.Execute(std::string("DELETE FROM ") + table + where, key); // gone already: done
+            continue;
+        }
+        if (change.state == RowState::Modified) {
             db.Execute(std::string("UPDATE ") + table + " SET " + column +
                            " = :T, NRVERSAO = NRVERSAO + 1" + where,
                        {{"B", key[0].second}, {"N", key[1].second}, {"T", values[kt]}});
@@ -422,12 +448,27 @@ Variant Confirma(db::Database& db, const Args& args) {
     }
 }
 
+// The key, and (from the desktop) the occurrence as the person saw it: a one-row packet of
+// its columns, checked against the stored row as a change's original values are.
 Variant DelOcorr(db::Database& db, const Args& args) {
-    args.Expect(2);
+    if (args.Count() != 3) {
+        args.Expect(2);
+    }
+    const auto read = args.Count() == 3 ? args.Packet(2) : nullptr;
+    if (read && (read->isDelta || read->rows.size() != 1)) {
+        throw RpcError(kInvalidParams, "DelOcorr espera a ocorrência lida como um pacote de uma "
+                                       "linha");
+    }
+    if (read) {
+        OwnColumns(*read);
+    }
     try {
         db::Transaction tx(db);
         QualificationMarks marks;
         marks.Note(db, args.Text(0), args.Text(1));
+        if (read) {
+            CheckDeletedAsRead(db, args.Text(0), args.Text(1), *read, read->rows[0]);
+        }
         DeleteOccurrence(db, args.Text(0), args.Text(1));
         marks.Requalify(db);
         tx.Commit();

@@ -62,6 +62,7 @@ public:
         : method_(method), values_(values) {}
     /// Raises RpcError unless there are exactly `count` arguments.
     void Expect(size_t count) const;
+    size_t Count() const { return values_.size(); }
     /// A text argument; null reads as "". Raises RpcError for any other kind, and for a
     /// text with control characters other than tab, CR and LF.
     std::string Text(size_t index) const;

@@ -318,3 +318,51 @@ TEST_F(Confirm, ControlCharactersInKeysAndZerosAnywhereAreRefusedBeforeAnythingR
 }
 
 } // namespace
+
+namespace {
+
+// A delete carries what the person saw: made from a reading older than another user's
+// change it is refused, and the row (or the text) stays; from a fresh reading it goes.
+TEST_F(Confirm, ADeleteFromAnOlderReadingIsRefusedAndTheRowKept) {
+    const auto count = [this](const char* number) {
+        return Scalar(std::string("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILILANCMO = '0001' "
+                                  "AND NROCORRMOV = '") +
+                      number + "'");
+    };
+    TClientDataSet cds;
+    Load(cds);
+    ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000002")));
+    const Variant read = MakePacketVariant(cds.RecordPacket());
+    Exec("UPDATE MOVOCORR SET NMPESSIDETOC = 'Bruno' WHERE CDFILILANCMO = '0001' AND "
+         "NROCORRMOV = '0000000002'");
+    const Variant refused = net.Call("DelOcorr", {Variant("0001"), Variant("0000000002"), read});
+    ASSERT_TRUE(refused.IsError());
+    EXPECT_THAT(refused.AsString(), HasSubstr("(campo NMPESSIDETOC); nada foi excluído"));
+    EXPECT_EQ(count("0000000002"), "1");
+    Load(cds);
+    ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000002")));
+    EXPECT_EQ(net.Call("DelOcorr", {Variant("0001"), Variant("0000000002"),
+                                    MakePacketVariant(cds.RecordPacket())}),
+              Variant(""));
+    EXPECT_EQ(count("0000000002"), "0");
+
+    // A delete sent in a change log is checked the same way.
+    ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000003")));
+    cds.Delete();
+    Exec("UPDATE MOVOCORR SET DSSUMARIAOC = 'Outra' WHERE CDFILILANCMO = '0001' AND "
+         "NROCORRMOV = '0000000003'");
+    EXPECT_THAT(Send(&cds, nullptr, nullptr), HasSubstr("alterada por outro usuário"));
+    EXPECT_EQ(count("0000000003"), "1");
+
+    // And a text.
+    TClientDataSet text;
+    text.SetData(net.Call("GetParecer", {Variant("0001"), Variant("0000000001")}));
+    Exec("UPDATE PARECER SET DSPAROCORMOV = '<p>Revisto</p>', NRVERSAO = 2 WHERE "
+         "CDFILILANCMO = '0001' AND NROCORRMOV = '0000000001'");
+    text.Delete();
+    EXPECT_THAT(Send(nullptr, &text, nullptr), HasSubstr("alterado por outro usuário"));
+    EXPECT_EQ(Scalar("SELECT DSPAROCORMOV FROM PARECER WHERE NROCORRMOV = '0000000001'"),
+              "<p>Revisto</p>");
+}
+
+} // namespace

@@ -149,6 +149,9 @@ public:
 
     /// The records in view (filter applied) and data fields as a packet.
     DataPacket ToPacket() const;
+    /// The current record alone (as edited, while it is), as a packet of one row; none
+    /// when the data set is empty.
+    DataPacket RecordPacket() const;
     /// The display text of `field` in the record at `recNo` (1-based), read the way a
     /// grid paints a row it does not stand on: the record stands current for the read
     /// only, with its calculated fields, and no event reaches the data sources. The

@@ -196,3 +196,18 @@ DataPacket TDataSet::ToPacket() const {
     }
     return packet;
 }
+
+DataPacket TDataSet::RecordPacket() const {
+    CheckActive();
+    DataPacket packet;
+    packet.fields.reserve(dataFields_.size());
+    for (const TField* field : dataFields_) {
+        packet.fields.push_back(field->Describe());
+    }
+    if (editing_) {
+        packet.rows.push_back(editBuffer_);
+    } else if (!view_.empty()) {
+        packet.rows.push_back(StorageRow(view_[cur_]));
+    }
+    return packet;
+}
