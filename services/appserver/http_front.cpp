@@ -172,7 +172,10 @@ void HttpFront::Impl::Bind() {
 void HttpFront::Impl::StartWorkers() {
     const int count = std::max(1, options.threads);
     for (int i = 0; i < count; ++i) {
-        workers.emplace_back([this] { Work(); });
+        workers.emplace_back([this] { Work(false); });
+    }
+    for (int i = 0; i < std::max(0, options.quickThreads); ++i) {
+        workers.emplace_back([this] { Work(true); });
     }
 }
 

@@ -13,9 +13,12 @@ namespace oca::server {
 
 struct HttpOptions {
     std::string host = "127.0.0.1";
-    int port = 8211;          ///< 0 picks a free port
-    std::string token;        ///< when set, requests need "Authorization: Bearer <token>"
-    int threads = 8;          ///< workers that run calls; reading and writing never take one
+    int port = 8211;   ///< 0 picks a free port
+    std::string token; ///< when set, requests need "Authorization: Bearer <token>"
+    int threads = 8;   ///< workers that run calls; reading and writing never take one
+    /// More workers, for quick calls only (one call that is not a whole selection or a
+    /// panel's period): a person's confirm or lookup never waits behind long loads.
+    int quickThreads = 2;
     size_t maxBody = 8 << 20; ///< larger bodies get HTTP 413, before they are read
     /// Request bodies being read or waiting for their answer, all together; a request that
     /// would pass it gets HTTP 503 before its body is read.

@@ -77,6 +77,7 @@ struct HttpFront::Impl {
         std::shared_ptr<std::atomic<bool>> gone;
         std::shared_ptr<StreamState> stream;
         Clock::time_point received;
+        bool quick = false; ///< a quick call, which the reserved workers may take
     };
 
     /// What a worker hands to the loop: pieces of an answer to send.
@@ -139,7 +140,8 @@ struct HttpFront::Impl {
     void PauseAccepting();
 
     // The workers' work.
-    void Work();
+    /// A worker's life; a reserved one takes quick jobs only.
+    void Work(bool reserved);
     /// The answer to a request, in pieces (a large one is streamed before these, and
     /// `streamed` says so; `broken` when it broke off after it had begun to go out).
     std::vector<std::string> Respond(const Job& job, bool& close, bool& streamed, bool& broken);
@@ -147,6 +149,9 @@ struct HttpFront::Impl {
     /// raises RpcError when the client has gone.
     void Stream(const Job& job, std::vector<std::string> pieces);
     void Hand(Done done);
+    /// Takes the next job for a worker (for a reserved one, the next quick job), waiting
+    /// for one; false once the workers must return.
+    bool NextJob(bool reserved, Job& job);
     /// The calls' answer text; a large single answer is streamed before it returns the
     /// rest (`streamed`), and `broken` says it failed after it began to go out. Each write
     /// runs under `key` (the request's Idempotency-Key, "" without one) and its place.

@@ -401,7 +401,8 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
             c.phase = Phase::Working;
             c.gone = std::make_shared<std::atomic<bool>>(false);
             c.stream = std::make_shared<StreamState>();
-            jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now()});
+            const bool quick = QuickCall(c.request);
+            jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now(), quick});
         }
     }
     if (c.phase != Phase::Working) {
@@ -409,7 +410,8 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
                true);
         return;
     }
-    jobsReady.notify_one();
+    // Every worker may take it, or only the general ones: tell them all.
+    jobsReady.notify_all();
     Watch(id, c, EPOLLRDHUP);
 }
 

@@ -1,9 +1,34 @@
 #include "appserver/http_request.h"
 
+#include "core/packet_json.h"
+
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cctype>
 
 namespace oca::server {
+
+bool QuickCall(const HttpRequest& request) {
+    if (request.method == "GET") {
+        return true;
+    }
+    // A quick call's body is small; reading a large one here would hold the loop.
+    constexpr size_t kLookedAt = 64 << 10;
+    const std::string& body = request.body;
+    const size_t first = body.find_first_not_of(" \t\r\n");
+    if (body.size() > kLookedAt || first == std::string::npos || body[first] != '{' ||
+        !JsonDepthWithin(body, kMaxJsonDepth)) {
+        return false;
+    }
+    const nlohmann::json call = nlohmann::json::parse(body, nullptr, false);
+    const auto method = call.is_object() ? call.find("method") : call.end();
+    if (!call.is_object() || method == call.end() || !method->is_string()) {
+        return false;
+    }
+    const std::string& name = method->get_ref<const std::string&>();
+    return name != "GetMovOcorr" && name != "GetQualifForn" && name != "GetQualifDetalhe";
+}
 
 namespace {
 

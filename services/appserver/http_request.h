@@ -26,6 +26,11 @@ struct HttpRequest {
     bool KeepAlive() const;
 };
 
+/// Whether a request is one quick call: the handshake, or a single call (not a batch) of
+/// a method that answers in milliseconds, not a whole selection or a panel's period. The
+/// method is read decoded; a body too large to look at cheaply is not quick.
+bool QuickCall(const HttpRequest& request);
+
 enum class HeadStatus {
     Incomplete, ///< the head has not ended yet
     Complete,   ///< read into the request; `headSize` bytes were its head

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -27,18 +28,29 @@ void Chunk(std::vector<std::string>& pieces, std::string data) {
 
 } // namespace
 
-void HttpFront::Impl::Work() {
+bool HttpFront::Impl::NextJob(bool reserved, Job& job) {
+    std::unique_lock<std::mutex> lock(jobsMutex);
+    auto next = jobs.end();
+    // A stopping front still hands out the calls it read: their clients wait.
+    jobsReady.wait(lock, [&] {
+        next = reserved
+                   ? std::find_if(jobs.begin(), jobs.end(), [](const Job& j) { return j.quick; })
+                   : jobs.begin();
+        return workersQuit || next != jobs.end();
+    });
+    if (workersQuit) {
+        return false;
+    }
+    job = std::move(*next);
+    jobs.erase(next);
+    return true;
+}
+
+void HttpFront::Impl::Work(bool reserved) {
     for (;;) {
         Job job;
-        {
-            std::unique_lock<std::mutex> lock(jobsMutex);
-            // A stopping front still hands out the calls it read: their clients wait.
-            jobsReady.wait(lock, [this] { return workersQuit || !jobs.empty(); });
-            if (workersQuit) {
-                return;
-            }
-            job = std::move(jobs.front());
-            jobs.pop_front();
+        if (!NextJob(reserved, job)) {
+            return;
         }
         Done done;
         done.connection = job.connection;

@@ -3,6 +3,7 @@
 #include "raw_client.h"
 #include "server_fixture.h"
 
+#include "appserver/http_request.h"
 #include "appserver/jsonrpc.h"
 
 #include "core/exceptions.h"
@@ -106,6 +107,86 @@ TEST_F(StreamBudget, LaggardsPastTheBudgetAreCutOffAndTheFirstStillGetsItsAnswer
     }
     EXPECT_GE(whole, 1) << "the budget serves some laggards whole";
     EXPECT_GE(cut, 1) << "past the budget, the answers are cut";
+}
+
+} // namespace
+
+namespace {
+
+// Loads whose clients read nothing hold every general worker for as long as they like;
+// a person's lookup and confirm still go through, on the workers kept for quick calls.
+class StreamLanes : public Stream {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        Stream::Adjust(options);
+        options.streamPatienceMs = 120000;
+        options.quickThreads = 1;
+    }
+};
+
+TEST_F(StreamLanes, QuickCallsAreAnsweredWhileLongLoadsHoldTheWorkers) {
+    std::vector<std::unique_ptr<RawClient>> loads;
+    for (int i = 0; i < 8; ++i) {
+        loads.push_back(std::make_unique<RawClient>(port, 4096));
+        loads.back()->Send(Request());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the loads take the workers
+    auto quick = std::async(std::launch::async, [this] {
+        TNetConnection other;
+        Connect(other);
+        const bool dated = other.Call("GetSysDate").AsPacket().rows.size() == 1;
+        DataPacket delta;
+        delta.isDelta = true;
+        delta.fields = {{"CDFILIAL", FieldType::String, 4},
+                        {"CDFILILANCMO", FieldType::String, 4},
+                        {"CDOPERADOR", FieldType::String, 12}};
+        delta.changes = {
+            {RowState::Inserted, {}, {Variant("0001"), Variant("0001"), Variant("001")}}};
+        const std::string number =
+            other.Call("Confirma", {MakePacketVariant(delta), Variant(), Variant(), Variant("")})
+                .AsString();
+        return dated && number.size() == 10;
+    });
+    // Behind the loads, the calls would wait as long as the loads' readers do.
+    ASSERT_EQ(quick.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "a quick call waited behind the loads";
+    EXPECT_TRUE(quick.get());
+    // The loads were running all along: one that reads at last gets its whole answer.
+    EXPECT_THAT(loads.front()->Read(20000), ::testing::EndsWith("}\r\n0\r\n\r\n"));
+}
+
+// Which requests the reserved workers may take: one call of a method that answers at once,
+// its name read as JSON reads it; never a whole selection, a panel's period or a batch.
+TEST(QuickCall, OnlySingleCallsOfQuickMethodsAreQuick) {
+    const auto request = [](const std::string& method, const std::string& body) {
+        oca::server::HttpRequest r;
+        r.method = method;
+        r.body = body;
+        return r;
+    };
+    const std::string call = R"({"jsonrpc":"2.0","id":1,"method":)";
+    const struct {
+        const char* what;
+        oca::server::HttpRequest request;
+        bool quick;
+    } cases[] = {
+        {"handshake", request("GET", ""), true},
+        {"server date", request("POST", call + R"("GetSysDate","params":[]})"), true},
+        {"confirm, name escaped", request("POST", call + R"("Confirm\u0061","params":[]})"), true},
+        {"selection", request("POST", call + R"("GetMovOcorr","params":[]})"), false},
+        {"selection, name escaped", request("POST", call + R"("GetMov\u004fcorr","params":[]})"),
+         false},
+        {"panel", request("POST", call + R"("GetQualifForn","params":[]})"), false},
+        {"batch", request("POST", "[" + call + R"("GetSysDate","params":[]}])"), false},
+        {"not json", request("POST", "{isto não é json"), false},
+        {"no method", request("POST", R"({"jsonrpc":"2.0","id":1})"), false},
+        {"large",
+         request("POST", call + R"("GetSysDate","params":[")" + std::string(70000, 'x') + R"("]})"),
+         false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(oca::server::QuickCall(c.request), c.quick) << c.what;
+    }
 }
 
 } // namespace
