@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
     host.serverToken = options.token;
     host.serverTls = options.tls;
     host.serverCaFile = options.caFile;
+    host.serverSilenceSeconds = options.serverSilenceSeconds;
     host.databaseUrl = options.databaseUrl;
 
     std::unique_ptr<oca::db::Database> db;

@@ -70,6 +70,12 @@ void Set(const std::string& key, const std::string& value, HostOptions& options)
     } else if (key == "tls-ca" || key == "autoridade") {
         options.tls = true;
         options.caFile = value;
+    } else if (key == "server-timeout" || key == "espera") {
+        options.serverSilenceSeconds = Number(value, "a espera pelo servidor");
+        if (options.serverSilenceSeconds < 1 || options.serverSilenceSeconds > 3600) {
+            throw std::invalid_argument("Valor inválido para a espera pelo servidor: '" + value +
+                                        "' (de 1 a 3600 segundos)");
+        }
     } else if (key == "db" || key == "url") {
         options.databaseUrl = value;
     } else if (key == "library" || key == "arquivo") {
@@ -158,8 +164,8 @@ std::string HostUsage() {
            "                [--server ENDEREÇO:PORTA] [--token T] [--db URL] [--library "
            "ARQUIVO.so]\n"
            "                [--also-library OUTRO.so]...\n"
-           "                [--tls sim|não] [--tls-ca AUTORIDADE.pem] [--open] [--exit-after "
-           "MS]\n"
+           "                [--tls sim|não] [--tls-ca AUTORIDADE.pem] [--server-timeout S]\n"
+           "                [--open] [--exit-after MS]\n"
            "  O token também pode vir de OCA_TOKEN (--token fica visível no ps).\n";
 }
 

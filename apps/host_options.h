@@ -19,6 +19,7 @@ struct HostOptions {
     std::string token;
     bool tls = false;   ///< the server speaks HTTPS
     std::string caFile; ///< the authority the server's certificate is checked against
+    int serverSilenceSeconds = 20; ///< how long a call may receive nothing
     std::string databaseUrl;
     std::string modulePath; ///< empty: libOCA0080A.so in the lib folder beside bin
     /// Further modules (--also-library, repeatable); none given: libOCA0081A.so beside the

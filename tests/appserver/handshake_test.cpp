@@ -237,3 +237,42 @@ TEST(Handshake, ABusyServerIsTriedAgainBeforeTheCallFails) {
 }
 
 } // namespace
+
+namespace {
+
+// A server that takes a call and says nothing: the call fails once the wait passes, in
+// words that say so, and is not sent a second time to wait as long again. A write's text
+// says its outcome is unknown and how to find it out.
+TEST(Handshake, ASilentServerFailsTheCallOnceItsWaitPasses) {
+    std::atomic<int> received{0};
+    FakeServer silent;
+    silent.ShakeHands();
+    silent.http.Post(oca::server::HttpFront::kPath,
+                     [&](const httplib::Request&, httplib::Response& res) {
+                         ++received;
+                         std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+                         res.set_content("{}", "application/json");
+                     });
+    TNetConnection net;
+    silent.Start(net);
+    net.SetTimeoutSeconds(1);
+    const struct {
+        const char* method;
+        bool write;
+    } cases[] = {{"GetSysDate", false}, {"Confirma", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.method);
+        received = 0;
+        try {
+            net.Call(c.method, {});
+            ADD_FAILURE() << "answered";
+        } catch (const Exception& e) {
+            EXPECT_THAT(e.Message(),
+                        HasSubstr(std::string("não respondeu à chamada ") + c.method + " em 1 s."));
+            EXPECT_EQ(e.Message().find("use Verificar") != std::string::npos, c.write);
+        }
+        EXPECT_EQ(received.load(), 1) << "sent once";
+    }
+}
+
+} // namespace

@@ -66,4 +66,5 @@ void UseHostServer(TNetConnection& net) {
     net.SetToken(Host().serverToken);
     net.SetTls(Host().serverTls);
     net.SetCaFile(Host().serverCaFile);
+    net.SetTimeoutSeconds(Host().serverSilenceSeconds);
 }

@@ -15,6 +15,8 @@ struct HostContext {
     std::string serverToken;
     bool serverTls = false;   ///< the server speaks HTTPS
     std::string serverCaFile; ///< the authority its certificate is checked against
+    /// How long a call may receive nothing before it fails, in seconds.
+    int serverSilenceSeconds = 20;
 
     std::string databaseUrl;
     /// Where the user's settings live (saved filter options); empty: $XDG_CONFIG_HOME

@@ -230,6 +230,16 @@ std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& bod
     return reply;
 }
 
+std::string TNetConnection::SilenceText(const std::string& method, const std::string& where) const {
+    std::string text = "O servidor de aplicação " + where + " não respondeu à chamada " + method +
+                       " em " + std::to_string(timeout_) + " s.";
+    if (method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif") {
+        text += " Não se sabe se a gravação foi concluída: use Verificar para ver se foi gravada "
+                "antes de repeti-la.";
+    }
+    return text;
+}
+
 Variant TNetConnection::Call(const std::string& method, const std::vector<Variant>& args) {
     if (CallObserver) {
         CallObserver(method);
@@ -251,7 +261,14 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     const std::string where = Where();
     const std::string key = NewCallKey();
     std::string failure;
+    const auto sent = std::chrono::steady_clock::now();
     std::optional<Reply> result = Post(body, id, key, failure);
+    // A server that took the call and then said nothing for the whole wait is not asked
+    // again: a second wait as long would leave the person before a frozen window.
+    if (!result && std::chrono::steady_clock::now() - sent >= std::chrono::seconds(timeout_)) {
+        connected_ = false;
+        throw Exception(SilenceText(method, where));
+    }
     if (!result && failure.rfind("resposta", 0) != 0) {
         // Once more on a fresh connection: a kept-alive one may have been closed by the
         // server, or the answer lost on the way. The key keeps a write from running twice.

@@ -41,6 +41,9 @@ public:
     /// The largest answer taken; a larger one fails the call instead of filling memory.
     size_t MaxReplyBytes() const { return maxReply_; }
     void SetMaxReplyBytes(size_t bytes) { maxReply_ = bytes; }
+    /// How long a call may go without receiving anything before it fails with a text
+    /// saying the server did not answer (and, for a write, that its outcome is unknown).
+    /// A long load that keeps arriving is never cut.
     int TimeoutSeconds() const { return timeout_; }
     void SetTimeoutSeconds(int seconds) { timeout_ = seconds; }
 
@@ -83,6 +86,8 @@ private:
     /// Shows a connection failure, once for a burst of failed attempts with one reason.
     void ReportFailure(const std::string& text);
     std::string Where() const;
+    /// What a call the server left unanswered says.
+    std::string SilenceText(const std::string& method, const std::string& where) const;
 
     std::string serverName_;
     std::string host_ = "127.0.0.1";
@@ -90,7 +95,7 @@ private:
     std::string token_;
     bool throwException_ = true;
     bool connected_ = false;
-    int timeout_ = 120;
+    int timeout_ = 20;
     size_t maxReply_ = size_t{2} << 30;
     bool tls_ = false;
     std::string caFile_;
