@@ -115,15 +115,23 @@ public:
         auto* bar = new QProgressBar(widget_);
         bar->setRange(0, 0);
         bar->setTextVisible(false);
+        stop_ = new QPushButton(QStringLiteral("Interromper"), widget_);
+        stop_->setObjectName("interromperCarga");
+        stop_->hide();
+        QObject::connect(stop_, &QPushButton::clicked, [this] { stopAsked_ = true; });
         layout->addWidget(label_);
         layout->addWidget(bar);
+        layout->addWidget(stop_, 0, Qt::AlignCenter);
         widget_->setStyleSheet(
             "#avisoProgresso { background: #fdfdf5; border: 1px solid #8a8a8a; }");
     }
     ~ProgressNotice() { delete widget_.data(); }
 
     void Show(QWidget* over, const QString& text) {
-        label_->setText(text.isEmpty() ? QStringLiteral("Aguarde...") : text);
+        stopAsked_ = false;
+        stop_->hide();
+        title_ = text.isEmpty() ? QStringLiteral("Aguarde...") : text;
+        label_->setText(title_);
         widget_->adjustSize();
         widget_->resize(std::max(widget_->width(), 320), widget_->height());
         const QRect area = over ? over->frameGeometry() : widget_->screen()->availableGeometry();
@@ -136,9 +144,59 @@ public:
     void Hide() { widget_->hide(); }
     QWidget* Widget() const { return widget_; }
 
+    /// Shows how far a long call got, with a button to stop it, and lets that button (and
+    /// nothing else the person could click meanwhile) be pressed. False once it was.
+    bool Step(const QString& text) {
+        if (!widget_->isVisible()) {
+            return true; // no notice: a call nobody watches is not offered to stop
+        }
+        label_->setText(title_ + "\n" + text);
+        if (!stop_->isVisible()) {
+            stop_->show();
+            widget_->adjustSize();
+            widget_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+        }
+        OnlyTheNotice filter(widget_);
+        qApp->installEventFilter(&filter);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        qApp->removeEventFilter(&filter);
+        return !stopAsked_;
+    }
+
 private:
+    // While a call runs on the GUI thread, a person's input may reach the notice only: a
+    // click elsewhere would run the screen's behaviour in the middle of the call.
+    class OnlyTheNotice : public QObject {
+    public:
+        explicit OnlyTheNotice(QWidget* notice) : notice_(notice) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::Wheel:
+            case QEvent::Shortcut:
+            case QEvent::ShortcutOverride:
+            case QEvent::Close: {
+                auto* widget = qobject_cast<QWidget*>(watched);
+                return !(widget && notice_ && (widget == notice_ || notice_->isAncestorOf(widget)));
+            }
+            default:
+                return false;
+            }
+        }
+
+    private:
+        QPointer<QWidget> notice_;
+    };
+
     QPointer<QWidget> widget_;
     QLabel* label_;
+    QPushButton* stop_;
+    QString title_;
+    bool stopAsked_ = false;
 };
 
 struct QtUiDriver::Window {
@@ -419,6 +477,10 @@ void QtUiDriver::ShowProgress(TComponent*, int, const std::string& text) {
         progress_ = std::make_unique<ProgressNotice>();
     }
     progress_->Show(DialogParent(), Q(text));
+}
+
+bool QtUiDriver::ProgressGoesOn(const std::string& text) {
+    return !progress_ || progress_->Step(Q(text));
 }
 
 void QtUiDriver::HideProgress() {

@@ -39,6 +39,7 @@ public:
     void ShowForm(TForm& form) override;
     void ShowProgress(TComponent* owner, int animation, const std::string& text) override;
     void HideProgress() override;
+    bool ProgressGoesOn(const std::string& text) override;
     void SetCursor(TCursor cursor) override;
     void ShowStatus(const std::string& text) override;
     bool InputQuery(const std::string& caption, const std::string& prompt,

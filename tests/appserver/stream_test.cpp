@@ -7,6 +7,7 @@
 #include "appserver/jsonrpc.h"
 
 #include "core/exceptions.h"
+#include "framework/ui/scripted_ui_driver.h"
 
 #include <gmock/gmock.h>
 
@@ -51,6 +52,21 @@ TEST_F(Stream, TheClientGetsTheSameAnswerInChunks) {
     RawClient raw(port);
     raw.Send(Request());
     EXPECT_THAT(raw.ReadSome(3000), HasSubstr("Transfer-Encoding: chunked"));
+}
+
+// A person who stops a long load gets no message (they asked for it), and the connection
+// goes on serving the next call.
+TEST_F(Stream, APersonStopsALongLoadAndTheConnectionServesOn) {
+    ScriptedUiDriver ui;
+    SetUi(&ui);
+    ui.QueueStopLoad();
+    EXPECT_THROW(net.Call("GetMovOcorr", WholeSelection()), EAbort);
+    EXPECT_THAT(ui.Journal(), ::testing::ElementsAre("progress: interrompido em Recebendo a "
+                                                     "resposta do servidor: 4 MB..."));
+    EXPECT_TRUE(Serving());
+    EXPECT_GT(net.Call("GetMovOcorr", WholeSelection()).AsPacket().rows.size(), 30000u)
+        << "the next load, not stopped, arrives whole";
+    SetUi(nullptr);
 }
 
 TEST_F(Stream, ClientsThatHangUpOrStopReadingHoldNoWorker) {

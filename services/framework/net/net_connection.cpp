@@ -192,7 +192,9 @@ std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& bod
     Reply reply;
     bool tooLarge = false;
     bool broken = false;
+    bool stopped = false;
     size_t received = 0;
+    size_t told = 0;
     // A selection's rows are read as they arrive, while the server still writes the rest.
     StreamedReplyReader reader(id);
     request.content_receiver = [&](const char* data, size_t length, uint64_t, uint64_t) {
@@ -205,12 +207,25 @@ std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& bod
             broken = true;
             return false;
         }
+        // A long answer says how far it got, and the person may stop it.
+        constexpr size_t kStep = 4 << 20;
+        if (received - told >= kStep) {
+            told = received;
+            char text[96];
+            std::snprintf(text, sizeof text, "Recebendo a resposta do servidor: %.0f MB...",
+                          static_cast<double>(received) / (1 << 20));
+            stopped = !Ui().ProgressGoesOn(text);
+            return !stopped;
+        }
         return true;
     };
     httplib::Response response;
     httplib::Error error = httplib::Error::Success;
     if (!EnsureClient().http->send(request, response, error)) {
         client_.reset();
+        if (stopped) {
+            throw EAbort(); // the person stopped it: nothing to say
+        }
         failure = tooLarge ? "resposta maior que " + (maxReply_ >= (1 << 20)
                                                           ? std::to_string(maxReply_ >> 20) + " MB"
                                                           : std::to_string(maxReply_) + " bytes")

@@ -136,6 +136,15 @@ void ScriptedUiDriver::ShowProgress(TComponent* owner, int animation, const std:
          std::to_string(animation) + " " + text);
 }
 
+bool ScriptedUiDriver::ProgressGoesOn(const std::string& text) {
+    if (!stopLoad_) {
+        return true;
+    }
+    stopLoad_ = false;
+    Note("progress: interrompido em " + text);
+    return false;
+}
+
 void ScriptedUiDriver::HideProgress() {
     progress_ = false;
     Note("progress: hide");

@@ -63,6 +63,9 @@ public:
     const std::string& Status() const { return status_; }
     void ShowStatus(const std::string& text) override { status_ = text; }
     bool ProgressShown() const { return progress_; }
+    /// The person stops the next long call that reports its progress.
+    void QueueStopLoad() { stopLoad_ = true; }
+    bool ProgressGoesOn(const std::string& text) override;
 
     void ShowError(const std::string& text) override;
     void ShowWarning(const std::string& text) override;
@@ -99,4 +102,5 @@ private:
     size_t taken_ = 0;
     TCursor cursor_ = crDefault;
     bool progress_ = false;
+    bool stopLoad_ = false;
 };

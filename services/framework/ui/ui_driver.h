@@ -46,6 +46,9 @@ public:
     /// before the long call that follows returns.
     virtual void ShowProgress(TComponent* owner, int animation, const std::string& text) = 0;
     virtual void HideProgress() = 0;
+    /// While a long call receives its answer: says how far it got, and gives the person
+    /// the chance to stop it. False once they asked to.
+    virtual bool ProgressGoesOn(const std::string& /*text*/) { return true; }
     virtual void SetCursor(TCursor cursor) = 0;
     /// Asks for a line of text; `value` comes in as the default. False when cancelled.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt,
