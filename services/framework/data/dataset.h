@@ -220,6 +220,8 @@ protected:
 private:
     void BindFields();
     void FreeDefaultFields();
+    /// A packet of the data fields, without rows.
+    DataPacket FieldsPacket() const;
     void RebuildView();
     void SortView();
     bool RowPasses(size_t index) const;

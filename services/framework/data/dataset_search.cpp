@@ -183,13 +183,18 @@ bool TDataSet::RowPasses(size_t index) const {
         (filterOptions_ & foCaseInsensitive) != 0);
 }
 
-DataPacket TDataSet::ToPacket() const {
+DataPacket TDataSet::FieldsPacket() const {
     CheckActive();
     DataPacket packet;
     packet.fields.reserve(dataFields_.size());
     for (const TField* field : dataFields_) {
         packet.fields.push_back(field->Describe());
     }
+    return packet;
+}
+
+DataPacket TDataSet::ToPacket() const {
+    DataPacket packet = FieldsPacket();
     packet.rows.reserve(view_.size());
     for (size_t index : view_) {
         packet.rows.push_back(StorageRow(index));
@@ -198,12 +203,7 @@ DataPacket TDataSet::ToPacket() const {
 }
 
 DataPacket TDataSet::RecordPacket() const {
-    CheckActive();
-    DataPacket packet;
-    packet.fields.reserve(dataFields_.size());
-    for (const TField* field : dataFields_) {
-        packet.fields.push_back(field->Describe());
-    }
+    DataPacket packet = FieldsPacket();
     if (editing_) {
         packet.rows.push_back(editBuffer_);
     } else if (!view_.empty()) {
