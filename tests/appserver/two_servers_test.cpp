@@ -211,4 +211,30 @@ TEST_F(TwoServers, AWriteSentAgainToAnyServerAfterARestartIsStoredOnce) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CHAMADAGRAV WHERE CDCHAVE LIKE 'chave-lote%'"), "2");
 }
 
+// The same write sent at once to both servers, again and again under one key (a client
+// that retried while the first try still ran): it is stored once, and every answer that
+// comes back is that one write's.
+TEST_F(TwoServers, OneKeySentToBothServersAtOnceIsStoredOnce) {
+    const std::string write = oca::server::MakeRpcRequest(
+        4, "Confirma",
+        {MakePacketVariant(NewOccurrence("ao mesmo tempo")), Variant(), Variant(), Variant("")});
+    std::vector<std::string> answers(kClients);
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c) {
+        clients.emplace_back([&, c] {
+            RawClient raw(ServerOf(c).Port());
+            raw.Send(RawClient::Post(write, "t", "Idempotency-Key: chave-corrida\r\n"));
+            answers[static_cast<size_t>(c)] = RawClient::Body(raw.Read(10000));
+        });
+    }
+    for (auto& t : clients) {
+        t.join();
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE DSSUMARIAOC = 'ao mesmo tempo'"), "1");
+    EXPECT_THAT(answers[0], HasSubstr(R"("result":"0000000005")"));
+    for (const std::string& answer : answers) {
+        EXPECT_EQ(answer, answers[0]);
+    }
+}
+
 } // namespace
