@@ -63,7 +63,7 @@ std::int64_t OptionalInteger(const json& j, const char* key, const std::string& 
         return fallback;
     }
     if (!v->is_number_integer() || v->get<std::int64_t>() < 0 || v->get<std::int64_t>() > max) {
-        Fail("campo " + field + " com \"" + key + "\" inválido");
+        Fail(field + " com \"" + key + "\" inválido");
     }
     return v->get<std::int64_t>();
 }
@@ -74,7 +74,7 @@ std::string OptionalText(const json& j, const char* key, const std::string& fiel
         return {};
     }
     if (!v->is_string()) {
-        Fail("campo " + field + " com \"" + key + "\" inválido");
+        Fail(field + " com \"" + key + "\" inválido");
     }
     return v->get<std::string>();
 }
@@ -85,7 +85,7 @@ bool OptionalFlag(const json& j, const char* key, const std::string& field, bool
         return fallback;
     }
     if (!v->is_boolean()) {
-        Fail("campo " + field + " com \"" + key + "\" inválido");
+        Fail(field + " com \"" + key + "\" inválido");
     }
     return v->get<bool>();
 }
@@ -103,13 +103,14 @@ PacketField FieldFromJson(const json& j, size_t index) {
     }
     f.name = name.get<std::string>();
     if (!type.is_string() || !TryParseFieldType(type.get_ref<const std::string&>(), f.type)) {
-        Fail("campo " + f.name + " com tipo desconhecido");
+        Fail(where + " com tipo desconhecido");
     }
-    f.size = static_cast<int>(OptionalInteger(j, "size", f.name, 0, 1 << 30));
-    f.label = OptionalText(j, "label", f.name);
-    f.visible = OptionalFlag(j, "visible", f.name, true);
-    f.required = OptionalFlag(j, "required", f.name, false);
-    f.readOnly = OptionalFlag(j, "readOnly", f.name, false);
+    // The place, never the name: no answer repeats what a client sent.
+    f.size = static_cast<int>(OptionalInteger(j, "size", where, 0, 1 << 30));
+    f.label = OptionalText(j, "label", where);
+    f.visible = OptionalFlag(j, "visible", where, true);
+    f.required = OptionalFlag(j, "required", where, false);
+    f.readOnly = OptionalFlag(j, "readOnly", where, false);
     return f;
 }
 
@@ -441,7 +442,7 @@ DataPacket PacketFromJson(const json& j) {
         // A name given twice leaves a reader to pick one copy and a writer the other: one
         // value would be checked and another stored.
         if (!names.insert(UpperCase(packet.fields.back().name)).second) {
-            Fail("campo " + packet.fields.back().name + " repetido");
+            Fail("campo " + std::to_string(i + 1) + " repete o nome de outro");
         }
     }
     const bool hasRows = j.contains("rows");

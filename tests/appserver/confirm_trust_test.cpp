@@ -236,7 +236,8 @@ TEST_F(Confirm, APacketThatNamesAColumnTwiceIsRefusedAsItIsRead) {
             net.Call("Confirma", {MakePacketVariant(delta), Variant(), Variant(), Variant("")});
             ADD_FAILURE() << "accepted";
         } catch (const Exception& e) {
-            EXPECT_THAT(e.Message(), HasSubstr("repetido"));
+            EXPECT_THAT(e.Message(), HasSubstr("campo 5 repete o nome de outro"));
+            EXPECT_THAT(e.Message(), Not(HasSubstr(c.twice))) << "no answer repeats a name sent";
         }
     }
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM MOVOCORR"), "7");
