@@ -274,7 +274,21 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
         nlohmann::json{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}}.dump(
             -1, ' ', false, nlohmann::json::error_handler_t::replace);
     const std::string where = Where();
-    const std::string key = NewCallKey();
+    // The same write confirmed again after its outcome was lost goes with the same key: if
+    // the first one was stored after all, the server answers it instead of storing twice.
+    const std::string call =
+        method + "\x1f" + params.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    const bool writes = method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif";
+    const bool resent = writes && unknown_ && unknown_->first == call;
+    const std::string key = resent ? unknown_->second : NewCallKey();
+    if (writes) {
+        unknown_.reset(); // another write: the lost one was given up or changed
+    }
+    const auto lost = [&] {
+        if (writes) {
+            unknown_.emplace(call, key);
+        }
+    };
     std::string failure;
     const auto sent = std::chrono::steady_clock::now();
     std::optional<Reply> result = Post(body, id, key, failure);
@@ -282,6 +296,7 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     // again: a second wait as long would leave the person before a frozen window.
     if (!result && std::chrono::steady_clock::now() - sent >= std::chrono::seconds(timeout_)) {
         connected_ = false;
+        lost();
         throw Exception(SilenceText(method, where));
     }
     if (!result && failure.rfind("resposta", 0) != 0) {
@@ -297,6 +312,7 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     }
     if (!result) {
         connected_ = false; // the next call shakes hands again
+        lost();
         throw Exception("Não foi possível comunicar com o servidor de aplicação " + where + " (" +
                         failure + ").");
     }

@@ -101,6 +101,8 @@ private:
     std::string caFile_;
     long long nextId_ = 1;
     std::unique_ptr<Client> client_;
+    /// The last write whose answer never came (its method and arguments, and its key).
+    std::optional<std::pair<std::string, std::string>> unknown_;
     std::string lastReported_;
     std::chrono::steady_clock::time_point lastReportedAt_;
 };
