@@ -73,14 +73,10 @@ void CheckWidth(const PacketField& field, const Variant& value) {
     // A code or number with a control character is never typed, only forged: it would
     // look like another code to the person and not to the database.
     const bool code = field.name.rfind("CD", 0) == 0 || field.name.rfind("NR", 0) == 0;
-    if (code && value.Type() == VarType::String) {
-        for (const char c : *value.Get<std::string>()) {
-            const auto u = static_cast<unsigned char>(c);
-            if (u < 0x20 || u == 0x7F) {
-                throw ConfirmFailure("O campo " + FieldLabel(field.name) +
-                                     " tem caracteres de controle; nada foi gravado.");
-            }
-        }
+    if (code && value.Type() == VarType::String &&
+        HasControlCharacters(*value.Get<std::string>(), false)) {
+        throw ConfirmFailure("O campo " + FieldLabel(field.name) +
+                             " tem caracteres de controle; nada foi gravado.");
     }
 }
 

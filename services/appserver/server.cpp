@@ -37,11 +37,8 @@ std::string Args::Text(size_t index) const {
     // Every text argument is a key, a code or a list of them: control characters in one
     // are never typed, only forged, and would make one key look like another.
     const std::string& text = *v.Get<std::string>();
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F) {
-            Wrong(index, "um texto sem caracteres de controle");
-        }
+    if (HasControlCharacters(text, true)) {
+        Wrong(index, "um texto sem caracteres de controle");
     }
     return text;
 }

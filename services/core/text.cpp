@@ -217,3 +217,14 @@ char32_t LowerChar(char32_t c) {
     }
     return c;
 }
+
+bool HasControlCharacters(std::string_view text, bool breaksAllowed) {
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool brk = c == '\t' || c == '\r' || c == '\n';
+        if ((u < 0x20 && !(breaksAllowed && brk)) || u == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}

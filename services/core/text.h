@@ -14,6 +14,10 @@ std::string Utf8Left(std::string_view text, size_t count);
 /// Byte offset of character number `index` (0-based), or text.size() past the end.
 size_t Utf8Offset(std::string_view text, size_t index);
 
+/// Whether the text holds a control character (C0 or DEL); tab, CR and LF count as text
+/// when `breaksAllowed`.
+bool HasControlCharacters(std::string_view text, bool breaksAllowed);
+
 /// Drop leading/trailing characters up to the blank (control characters included),
 /// as the desktop framework's Trim does.
 std::string Trim(std::string_view text);

@@ -245,10 +245,20 @@ std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& bod
     return reply;
 }
 
+namespace {
+
+// The server object's methods that store something: their outcome matters when an answer
+// is lost.
+bool Writes(const std::string& method) {
+    return method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif";
+}
+
+} // namespace
+
 std::string TNetConnection::SilenceText(const std::string& method, const std::string& where) const {
     std::string text = "O servidor de aplicação " + where + " não respondeu à chamada " + method +
                        " em " + std::to_string(timeout_) + " s.";
-    if (method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif") {
+    if (Writes(method)) {
         text += " Não se sabe se a gravação foi concluída: use Verificar para ver se foi gravada "
                 "antes de repeti-la.";
     }
@@ -278,7 +288,7 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     // the first one was stored after all, the server answers it instead of storing twice.
     const std::string call =
         method + "\x1f" + params.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    const bool writes = method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif";
+    const bool writes = Writes(method);
     const bool resent = writes && unknown_ && unknown_->first == call;
     const std::string key = resent ? unknown_->second : NewCallKey();
     if (writes) {
