@@ -1,4 +1,5 @@
 // oca-script: the host run headless, playing a scenario against the module.
+#include "access/operators.h"
 #include "apps/runner.h"
 #include "appserver/http_front.h"
 #include "database/schema.h"
@@ -7,6 +8,7 @@
 #include "framework/host/host_context.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -16,7 +18,9 @@ namespace {
 
 int Usage() {
     std::cerr << "uso: oca-script [--db URL] [--seed ARQUIVO.sql] [--server HOST:PORTA] "
-                 "[--render PASTA] CENARIO.scn\n";
+                 "[--render PASTA] CENARIO.scn\n"
+                 "  Entra como o operador do cenário com a senha de OCA_PASSWORD, ou com a senha\n"
+                 "  de demonstração (\"senha\" e o código do operador).\n";
     return 2;
 }
 
@@ -76,6 +80,7 @@ int main(int argc, char** argv) {
             oca::db::MigrateSchema(*db);
             if (!seed.empty()) {
                 db->ExecuteScript(ReadFile(seed));
+                oca::access::GiveDemoAccess(*db);
             }
             object = std::make_unique<oca::server::OcorAtendimento>(
                 [url] { return oca::db::Database::Open(url); });
@@ -89,6 +94,15 @@ int main(int argc, char** argv) {
             const size_t colon = server.rfind(':');
             Host().serverHost = server.substr(0, colon);
             Host().serverPort = std::atoi(server.c_str() + colon + 1);
+        }
+        // A scenario signs in as the operator its context names: with OCA_PASSWORD, or with
+        // the documented password of a demonstration or test company.
+        if (const char* password = std::getenv("OCA_PASSWORD")) {
+            Host().unattendedPassword = [given = std::string(password)](const std::string&) {
+                return given;
+            };
+        } else {
+            Host().unattendedPassword = oca::access::DemoPassword;
         }
         Host().configDir = (std::filesystem::temp_directory_path() /
                             ("oca_script_cfg_" + std::to_string(::getpid())))

@@ -15,6 +15,7 @@ OCA_PACKAGES=(
     clang-format clang libclang-rt-dev
     python3 python3-jsonrpclib-pelix
     libpq-dev postgresql postgresql-client
+    libsodium-dev
 )
 
 oca_install() {

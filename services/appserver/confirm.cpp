@@ -1,5 +1,7 @@
 // Confirma and DelOcorr: the server's writes, each call in one transaction.
+#include "appserver/access_rules.h"
 #include "appserver/confirm_checks.h"
+#include "appserver/history.h"
 #include "appserver/occurrence_record.h"
 #include "appserver/qualification.h"
 #include "appserver/server.h"
@@ -124,12 +126,30 @@ struct Inserted {
     std::string branch, number;
 };
 
-void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& values,
-                      const std::vector<int>& own, Inserted& out) {
+// A new occurrence is the session's operator's, whatever operator the client names.
+Row AsCaller(const DataPacket& delta, Row values, const Session& caller) {
+    const int op = delta.FieldIndex("CDOPERADOR");
+    if (op >= 0) {
+        values[static_cast<size_t>(op)] = Variant(caller.op);
+    }
+    return values;
+}
+
+void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& given,
+                      const std::vector<int>& own, const Session& caller, Inserted& out) {
+    const Row values = AsCaller(delta, given, caller);
     out.branch = Trim(values[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString());
     if (out.branch.empty()) {
         throw ConfirmFailure("A filial de lançamento da nova ocorrência deve ser informada.");
     }
+    const int kb = delta.FieldIndex("CDFILIAL");
+    const std::string branch =
+        kb < 0 ? std::string() : Trim(values[static_cast<size_t>(kb)].AsString());
+    NeedBranch(caller, out.branch);
+    if (!branch.empty()) {
+        NeedBranch(caller, branch);
+    }
+    NeedMaintenance(db, caller, branch, true);
     CheckOccurrenceValues(db, delta, RowChange{RowState::Inserted, {}, values}, own);
     out.number = NextNumber(db, out.branch);
     std::string columns, marks;
@@ -148,6 +168,11 @@ void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& valu
         columns += ", NROCORRMOV";
         marks += ", :NROCORRMOV";
         params.emplace_back("NROCORRMOV", Variant(out.number));
+    }
+    if (delta.FieldIndex("CDOPERADOR") < 0) {
+        columns += ", CDOPERADOR";
+        marks += ", :CDOPERADOR";
+        params.emplace_back("CDOPERADOR", Variant(caller.op));
     }
     db.Execute("INSERT INTO MOVOCORR (" + columns + ") VALUES (" + marks + ")", params);
 }
@@ -176,7 +201,8 @@ Row CurrentOccurrence(db::Database& db, const std::string& branch, const std::st
 }
 
 void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange& change,
-                      const std::vector<int>& own, const std::set<std::string>& empties) {
+                      const std::vector<int>& own, const std::set<std::string>& empties,
+                      const Session& caller, HistoryWriter& history) {
     const std::string branch =
         change.oldValues[static_cast<size_t>(Index(delta, "CDFILILANCMO"))].AsString();
     const std::string number =
@@ -191,18 +217,22 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
                                  FieldLabel(key) + "; nada foi gravado.");
         }
     }
+    NeedBranch(caller, branch);
+    const StoredOwner owner = ReadOwner(db, branch, number);
     bool found = false;
     const Row current = CurrentOccurrence(db, branch, number, delta, own, found);
-    if (!found) {
+    if (!found || !owner.found) {
         throw ConfirmFailure(
             "A ocorrência " + KeyText(branch, number) +
             " foi excluída por outro usuário depois de carregada; nada foi gravado. "
             "Cancele e use Verificar para atualizar a lista.");
     }
+    NeedOwnOccurrence(caller, owner.op);
     CheckOccurrenceValues(db, delta, change, own);
     std::string sets;
     std::vector<std::pair<std::string, Variant>> params = {{"KB", Variant(branch)},
                                                            {"KN", Variant(number)}};
+    std::vector<std::pair<size_t, size_t>> altered; // the record's column, and its param
     for (size_t c = 0; c < own.size(); ++c) {
         const size_t i = static_cast<size_t>(own[c]);
         const std::string& name = delta.fields[i].name;
@@ -221,12 +251,26 @@ void UpdateOccurrence(db::Database& db, const DataPacket& delta, const RowChange
                 "); nada foi gravado. Cancele e use Verificar para carregar a versão "
                 "atual e refaça a alteração.");
         }
+        if (name == "CDOPERADOR") {
+            throw ConfirmFailure("O operador que registrou a ocorrência " +
+                                 KeyText(branch, number) +
+                                 " não pode ser trocado; nada foi "
+                                 "gravado.");
+        }
+        if (name == "CDFILIAL") {
+            NeedBranch(caller, Trim(change.newValues[i].AsString()));
+        }
         sets += (sets.empty() ? "" : ", ") + name + " = :" + name;
+        altered.emplace_back(c, params.size());
         params.emplace_back(name, emptied ? Variant() : Stored(change.newValues[i]));
     }
-    if (!sets.empty()) {
-        db.Execute("UPDATE MOVOCORR SET " + sets + " WHERE CDFILILANCMO = :KB AND NROCORRMOV = :KN",
-                   params);
+    if (sets.empty()) {
+        return;
+    }
+    db.Execute("UPDATE MOVOCORR SET " + sets + " WHERE CDFILILANCMO = :KB AND NROCORRMOV = :KN",
+               params);
+    for (const auto& [c, p] : altered) {
+        history.Altered(branch, number, params[p].first, current[c], params[p].second);
     }
 }
 
@@ -252,7 +296,16 @@ void CheckDeletedAsRead(db::Database& db, const std::string& branch, const std::
     }
 }
 
-void DeleteOccurrence(db::Database& db, const std::string& branch, const std::string& number) {
+// The occurrence goes with its texts, its history keeping what they held.
+void DeleteOccurrence(db::Database& db, const std::string& branch, const std::string& number,
+                      const Session& caller, HistoryWriter& history) {
+    NeedBranch(caller, branch);
+    const StoredOwner owner = ReadOwner(db, branch, number);
+    if (!owner.found) {
+        throw ConfirmFailure("A ocorrência " + KeyText(branch, number) + " não existe mais.");
+    }
+    NeedMaintenance(db, caller, owner.branch, false);
+    history.Deleting(branch, number);
     const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)},
                                                               {"N", Variant(number)}};
     db.Execute("DELETE FROM DESCMOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
@@ -263,14 +316,16 @@ void DeleteOccurrence(db::Database& db, const std::string& branch, const std::st
 }
 
 std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
-                             const std::string& emptyList, Inserted& inserted,
+                             const std::string& emptyList, const Session& caller,
+                             HistoryWriter& history, Inserted& inserted,
                              QualificationMarks& marks) {
     const std::vector<int> own = OwnColumns(delta);
     const std::set<std::string> empties = EmptyFieldNames(emptyList);
     std::string answer;
     for (const RowChange& change : delta.changes) {
         if (change.state == RowState::Inserted) {
-            InsertOccurrence(db, delta, change.newValues, own, inserted);
+            InsertOccurrence(db, delta, change.newValues, own, caller, inserted);
+            history.Inserted(inserted.branch, inserted.number);
             marks.Note(db, inserted.branch, inserted.number);
             answer = inserted.number;
             continue;
@@ -283,11 +338,11 @@ std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
         // that moves to another month or supplier changes both scores.
         marks.Note(db, branch, number);
         if (change.state == RowState::Modified) {
-            UpdateOccurrence(db, delta, change, own, empties);
+            UpdateOccurrence(db, delta, change, own, empties, caller, history);
             marks.Note(db, branch, number);
         } else {
             CheckDeletedAsRead(db, branch, number, delta, change.oldValues);
-            DeleteOccurrence(db, branch, number);
+            DeleteOccurrence(db, branch, number, caller, history);
         }
     }
     return answer;
@@ -316,7 +371,7 @@ void CheckTextFields(const DataPacket& delta, const char* column) {
 }
 
 void ApplyText(db::Database& db, const DataPacket& delta, const char* table, const char* column,
-               const Inserted& inserted) {
+               const Inserted& inserted, const Session& caller, HistoryWriter& history) {
     const size_t kb = static_cast<size_t>(Index(delta, "CDFILILANCMO"));
     const size_t kn = static_cast<size_t>(Index(delta, "NROCORRMOV"));
     const size_t kt = static_cast<size_t>(Index(delta, column));
@@ -333,6 +388,7 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
         if (branch.empty() || number.empty()) {
             throw ConfirmFailure("O texto não indica a sua ocorrência.");
         }
+        NeedBranch(caller, branch);
         const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)},
                                                                   {"N", Variant(number)}};
         if (change.state != RowState::Deleted && !OccurrenceExists(db, branch, number)) {
@@ -366,10 +422,14 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
             }
         }
         if (change.state == RowState::Deleted) {
-            db.Execute(std::string("DELETE FROM ") + table + where, key); // gone already: done
+            if (exists) { // gone already with its occurrence: its history has it
+                history.Text(branch, number, column, current->Value(0), Variant());
+            }
+            db.Execute(std::string("DELETE FROM ") + table + where, key);
             continue;
         }
         if (change.state == RowState::Modified) {
+            history.Text(branch, number, column, current->Value(0), values[kt]);
             db.Execute(std::string("UPDATE ") + table + " SET " + column +
                            " = :T, NRVERSAO = NRVERSAO + 1" + where,
                        {{"B", key[0].second}, {"N", key[1].second}, {"T", values[kt]}});
@@ -381,6 +441,7 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
                                  "foi gravado. Cancele e use Verificar na página do texto para "
                                  "carregar a versão atual.");
         }
+        history.Text(branch, number, column, Variant(), values[kt]);
         db.Execute(std::string("INSERT INTO ") + table + " (CDFILILANCMO, NROCORRMOV, " + column +
                        ", NRVERSAO) VALUES (:B, :N, :T, 1)",
                    {{"B", key[0].second}, {"N", key[1].second}, {"T", values[kt]}});
@@ -423,17 +484,20 @@ Variant Confirma(db::Database& db, const Args& args) {
     }
     try {
         db::Transaction tx(db);
+        const Session& caller = args.Caller();
+        HistoryWriter history(db, args);
         Inserted inserted;
         QualificationMarks marks;
         std::string answer;
         if (occurrences) {
-            answer = ApplyOccurrences(db, *occurrences, emptyList, inserted, marks);
+            answer =
+                ApplyOccurrences(db, *occurrences, emptyList, caller, history, inserted, marks);
         }
         if (description) {
-            ApplyText(db, *description, "DESCMOVOCORR", "DSMOVOCORR", inserted);
+            ApplyText(db, *description, "DESCMOVOCORR", "DSMOVOCORR", inserted, caller, history);
         }
         if (opinion) {
-            ApplyText(db, *opinion, "PARECER", "DSPAROCORMOV", inserted);
+            ApplyText(db, *opinion, "PARECER", "DSPAROCORMOV", inserted, caller, history);
         }
         marks.Requalify(db);
         tx.Commit();
@@ -464,12 +528,13 @@ Variant DelOcorr(db::Database& db, const Args& args) {
     }
     try {
         db::Transaction tx(db);
+        HistoryWriter history(db, args);
         QualificationMarks marks;
         marks.Note(db, args.Text(0), args.Text(1));
         if (read) {
             CheckDeletedAsRead(db, args.Text(0), args.Text(1), *read, read->rows[0]);
         }
-        DeleteOccurrence(db, args.Text(0), args.Text(1));
+        DeleteOccurrence(db, args.Text(0), args.Text(1), args.Caller(), history);
         marks.Requalify(db);
         tx.Commit();
         return Variant("");

@@ -78,6 +78,7 @@ struct HttpFront::Impl {
         std::shared_ptr<StreamState> stream;
         Clock::time_point received;
         bool quick = false; ///< a quick call, which the reserved workers may take
+        std::string origin; ///< the client's address, as the socket has it
     };
 
     /// What a worker hands to the loop: pieces of an answer to send.
@@ -158,7 +159,8 @@ struct HttpFront::Impl {
     std::string RunCalls(const Job& job, const std::string& key, bool close, bool& streamed,
                          bool& broken);
     void LogLine(const std::string& method, const std::string& id, bool notification,
-                 const std::string& result, Clock::time_point started) const;
+                 const std::string& result, Clock::time_point started,
+                 const std::string& op = "-") const;
 
     OcorAtendimento& server;
     HttpOptions options;

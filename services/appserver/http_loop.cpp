@@ -6,6 +6,7 @@
 
 #include <openssl/ssl.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <netinet/in.h>
@@ -394,6 +395,24 @@ void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
     Dispatch(id, c);
 }
 
+namespace {
+
+std::string PeerAddress(int fd) {
+    sockaddr_storage address{};
+    socklen_t size = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        return {};
+    }
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* where =
+        address.ss_family == AF_INET6
+            ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr)
+            : &reinterpret_cast<const sockaddr_in*>(&address)->sin_addr;
+    return ::inet_ntop(address.ss_family, where, text, sizeof text) ? text : "";
+}
+
+} // namespace
+
 void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
     {
         const std::lock_guard<std::mutex> lock(jobsMutex);
@@ -402,7 +421,8 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
             c.gone = std::make_shared<std::atomic<bool>>(false);
             c.stream = std::make_shared<StreamState>();
             const bool quick = QuickCall(c.request);
-            jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now(), quick});
+            jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now(), quick,
+                               PeerAddress(c.fd)});
         }
     }
     if (c.phase != Phase::Working) {

@@ -138,6 +138,12 @@ std::string HttpFront::Impl::RunCalls(const Job& job, const std::string& key, bo
     limits.deadline = job.received + std::chrono::milliseconds(options.callTimeoutMs);
     limits.seconds = options.callTimeoutMs / 1000;
     limits.clientGone = job.gone;
+    limits.origin = job.origin;
+    if (const std::string* session = job.request.Header("oca-sessao")) {
+        limits.sessionToken = *session;
+    }
+    std::string who = "-";
+    limits.operatorSeen = &who;
     // A single call's large answer goes out in chunks as its rows are read; a batch's
     // answers are gathered, as they are answered one after the other, and so have a
     // limit of their own, which a call passing it learns of as it writes.
@@ -186,7 +192,7 @@ std::string HttpFront::Impl::RunCalls(const Job& job, const std::string& key, bo
             return server.CallToText(method, params, limits, text, bounded);
         });
     for (const RpcOutcome& o : outcomes) {
-        LogLine(o.method, o.id, o.notification, o.result, job.received);
+        LogLine(o.method, o.id, o.notification, o.result, job.received, who);
     }
     // Once the answer has begun to go out, a failure can no longer be told in it: the
     // connection is cut and the client sees the answer broken off.
@@ -195,16 +201,18 @@ std::string HttpFront::Impl::RunCalls(const Job& job, const std::string& key, bo
 }
 
 void HttpFront::Impl::LogLine(const std::string& method, const std::string& id, bool notification,
-                              const std::string& result, Clock::time_point started) const {
+                              const std::string& result, Clock::time_point started,
+                              const std::string& op) const {
     if (!options.log) {
         return;
     }
     const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
     const std::lock_guard<std::mutex> lock(g_logMutex);
-    // The operator is the token's holder until sign-in names one per call.
+    // The operator is the session's, "-" before sign-in. Arguments are never written: a
+    // sign-in's would hold a password.
     std::cerr << "rpc " << LogSafe(method, 64) << " id=" << LogSafe(id, 40)
-              << (notification ? " (notificação)" : "") << " " << ms << " ms "
-              << LogSafe(result, 400) << '\n';
+              << " op=" << LogSafe(op, 12) << (notification ? " (notificação)" : "") << " " << ms
+              << " ms " << LogSafe(result, 400) << '\n';
 }
 
 } // namespace oca::server

@@ -68,6 +68,10 @@ namespace {
 
 Variant TextOf(db::Database& db, const Args& args, const char* table, const char* column) {
     args.Expect(2);
+    if (args.HasCaller() && !args.Caller().MayUse(args.Text(0))) {
+        return Variant(ServerError{"O operador " + args.Caller().op + " não tem acesso à filial " +
+                                   args.Text(0) + "."});
+    }
     return MakePacketVariant(
         QueryPacket(db,
                     std::string("SELECT CDFILILANCMO, NROCORRMOV, ") + column + ", NRVERSAO FROM " +

@@ -27,7 +27,7 @@ int Usage() {
     std::cerr << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
                  "                    [--threads N] [--call-timeout SEGUNDOS]\n"
                  "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
-                 "                    [--sqlite-sync full|normal]\n"
+                 "                    [--sqlite-sync full|normal] [--session-idle MINUTOS]\n"
                  "       oca-appserver --db URL --requalify AAAA-MM[:AAAA-MM] [--branch FILIAL]\n"
                  "  --requalify recalcula a qualificação do mês (ou de cada mês do intervalo)\n"
                  "  para cada fornecedor com ocorrências ou recebimentos nele, e termina.\n"
@@ -144,6 +144,7 @@ int main(int argc, char** argv) {
     RaiseDescriptorLimit();
     std::string url, requalify, branch;
     oca::server::HttpOptions options;
+    oca::server::SessionRules sessions;
     if (const char* env = std::getenv("OCA_TOKEN")) {
         options.token = env;
     }
@@ -184,6 +185,11 @@ int main(int argc, char** argv) {
                               "energia) ou normal");
             }
             oca::db::SetSqliteFullSync(sync == "full");
+        } else if (arg == "--session-idle" && i + 1 < argc) {
+            if (!ParseWhole(argv[++i], 1, 7 * 24 * 60, sessions.idleMinutes)) {
+                return Refuse("--session-idle espera os minutos sem uso que encerram uma sessão, "
+                              "de 1 a 10080");
+            }
         } else if (arg == "--requalify" && i + 1 < argc) {
             requalify = argv[++i];
         } else if (arg == "--branch" && i + 1 < argc) {
@@ -228,6 +234,7 @@ int main(int argc, char** argv) {
             oca::db::MigrateSchema(*db);
         }
         oca::server::OcorAtendimento server([url] { return oca::db::Database::Open(url); });
+        server.SetSessionRules(sessions);
         oca::server::HttpFront front(server, options);
         g_front = &front;
         std::signal(SIGINT, OnSignal);

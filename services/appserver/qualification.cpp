@@ -213,8 +213,13 @@ Variant SetApuraQualif(db::Database& db, const Args& args) {
         return Variant(
             ServerError{"A apuração da qualificação recebeu um fornecedor que não existe."});
     }
+    if (!args.Caller().MayUse(args.Text(4))) {
+        return Variant(ServerError{"O operador " + args.Caller().op + " não tem acesso à filial " +
+                                   args.Text(4) + "; a qualificação não foi apurada."});
+    }
     db::Transaction tx(db);
-    Qualify(db, args.Text(4), supplier, *from, *to, args.Text(1));
+    // The operator who computed it is the session's, whatever the call names.
+    Qualify(db, args.Text(4), supplier, *from, *to, args.Caller().op);
     tx.Commit();
     return Variant("");
 }

@@ -1,5 +1,6 @@
 #include "appserver/server.h"
 
+#include "access/passwords.h"
 #include "appserver/write_keys.h"
 #include "core/packet_json.h"
 #include "core/text.h"
@@ -74,6 +75,18 @@ std::optional<TDateTime> Args::Date(size_t index) const {
     Wrong(index, "uma data");
 }
 
+const Session& Args::Caller() const {
+    if (!caller_) {
+        throw RpcError(kNoSession, method_ + " precisa de uma sessão.");
+    }
+    return *caller_;
+}
+
+const std::string& Args::CallId() const {
+    static const std::string none = "-";
+    return callId_ ? *callId_ : none;
+}
+
 std::shared_ptr<const DataPacket> Args::Packet(size_t index) const {
     const Variant& v = values_.at(index);
     if (v.IsNull()) {
@@ -104,11 +117,13 @@ OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect))
         {"DelOcorr", {DelOcorr, true}},
         {"GetQualifForn", {GetQualifForn, false}},
         {"GetQualifDetalhe", {GetQualifDetalhe, false}},
+        {"GetHistorico", {GetHistorico, false}},
+        {"Sair", {Sair, false}},
     };
 }
 
 bool OcorAtendimento::HasMethod(const std::string& method) const {
-    return methods_.count(method) > 0;
+    return methods_.count(method) > 0 || Open(method);
 }
 
 bool OcorAtendimento::Writes(const std::string& method) const {
@@ -148,12 +163,21 @@ private:
 
 Variant OcorAtendimento::Call(const std::string& method, const std::vector<Variant>& args,
                               const CallLimits& limits) {
+    if (Open(method)) {
+        return Guarded(method, false, limits,
+                       [&](db::Database&) { return SignIn(Args(method, args), limits); });
+    }
+    // The session first: no method, known or not, answers a caller who has not signed in.
+    const Session caller = Checked(method, limits);
     const auto it = methods_.find(method);
     if (it == methods_.end()) {
         throw RpcError(kMethodNotFound, "Método desconhecido");
     }
+    const std::string callId = limits.writeKey.empty()
+                                   ? "servidor:" + access::NewSessionToken().substr(0, 16)
+                                   : limits.writeKey;
     const auto run = [&](db::Database& db) {
-        return it->second.run(db, Args(method, args));
+        return it->second.run(db, Args(method, args, &caller, &callId));
     };
     if (it->second.writes && !limits.writeKey.empty()) {
         return Guarded(method, true, limits, [&](db::Database& db) {
@@ -163,6 +187,25 @@ Variant OcorAtendimento::Call(const std::string& method, const std::vector<Varia
     return Guarded(method, it->second.writes, limits, run);
 }
 
+Session OcorAtendimento::Checked(const std::string& method, const CallLimits& limits) {
+    try {
+        Session caller = Resolve(method, limits);
+        if (limits.operatorSeen) {
+            *limits.operatorSeen = caller.op;
+        }
+        return caller;
+    } catch (const RpcError&) {
+        throw;
+    } catch (const Exception& e) {
+        if (Connection().InTransaction()) {
+            Connection().Rollback();
+        }
+        throw RpcError(kInternalError, "Erro no servidor ao verificar a sessão (" +
+                                           LogFailure(method, e.Message()) +
+                                           " no log do servidor).");
+    }
+}
+
 bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Variant>& args,
                                  const CallLimits& limits, std::string& text,
                                  const std::function<void(std::string&)>& flush) {
@@ -170,6 +213,7 @@ bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Va
     if (it == texts_.end()) {
         return false;
     }
+    const Session caller = Checked(method, limits);
     // Written in place after what the caller has; a failure takes back what was written
     // while nothing has gone out yet.
     const size_t start = text.size();
@@ -179,7 +223,7 @@ bool OcorAtendimento::CallToText(const std::string& method, const std::vector<Va
         flushed = flushed || out.empty(); // a flush may only look, and keep the text
     };
     const Variant failure = Guarded(method, false, limits, [&](db::Database& db) {
-        it->second(db, Args(method, args), text, flush ? handOver : nullptr);
+        it->second(db, Args(method, args, &caller), text, flush ? handOver : nullptr);
         return Variant();
     });
     if (failure.IsError()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "access/operators.h"
 #include "core/data_packet.h"
 #include "core/variant.h"
 #include "database/database.h"
@@ -40,6 +41,33 @@ constexpr int kClientGone = -32002;
 constexpr int kAnswerTooLarge = -32003;
 /// A write's key that came before with another call.
 constexpr int kKeyReused = -32004;
+/// A call without a session, or with one that ended, expired or lost its grant: the
+/// client signs in again.
+constexpr int kNoSession = -32005;
+
+/// Who makes a call: the signed-in session the server found for the call's token. Its
+/// operator, branch and module are the session's, never what a call's arguments say.
+struct Session {
+    std::string id; ///< the digest of its token (its first 12 characters name it in logs)
+    std::string op, opName;
+    std::string branch; ///< the processing branch chosen at sign-in
+    int module = 0;     ///< the active module chosen at sign-in
+    std::vector<access::Grant> grants;
+    /// Whether the operator may work in `b` in the session's module.
+    bool MayUse(const std::string& b) const;
+    /// Whether every branch is granted in the session's module.
+    bool AllBranches() const { return MayUse("*"); }
+    /// The branches granted in the session's module, when not all are.
+    std::vector<std::string> Branches() const;
+};
+
+/// How sign-in and sessions behave; the defaults suit a company.
+struct SessionRules {
+    int idleMinutes = 8 * 60;   ///< a session unused this long has ended
+    int failuresBeforeLock = 5; ///< consecutive wrong passwords that lock the code typed
+    int lockMinutes = 15;
+    int failureDelayMs = 1000; ///< a wrong password is answered this much later
+};
 
 /// What bounds one call's work: a time limit, and the client still being there to read
 /// the answer. A call past either stops at the database's next question.
@@ -50,6 +78,12 @@ struct CallLimits {
     /// The client's key for a write (its Idempotency-Key and the call's place in its
     /// request); "" without one.
     std::string writeKey;
+    /// The session token the call came with, as the client sent it; "" without one.
+    std::string sessionToken;
+    /// Where the call came from (the client's address), for the sessions' list.
+    std::string origin;
+    /// Told the operator of the call's session, for the log line.
+    std::string* operatorSeen = nullptr;
 
     bool Expired() const { return std::chrono::steady_clock::now() >= deadline; }
     bool Gone() const { return clientGone && clientGone->load(std::memory_order_relaxed); }
@@ -58,8 +92,9 @@ struct CallLimits {
 /// The arguments of one call, read by position with their expected kind.
 class Args {
 public:
-    Args(const std::string& method, const std::vector<Variant>& values)
-        : method_(method), values_(values) {}
+    Args(const std::string& method, const std::vector<Variant>& values,
+         const Session* caller = nullptr, const std::string* callId = nullptr)
+        : method_(method), values_(values), caller_(caller), callId_(callId) {}
     /// Raises RpcError unless there are exactly `count` arguments.
     void Expect(size_t count) const;
     size_t Count() const { return values_.size(); }
@@ -75,11 +110,18 @@ public:
     std::shared_ptr<const DataPacket> Packet(size_t index) const;
     /// The argument as it came, of any kind.
     const Variant& Raw(size_t index) const { return values_.at(index); }
+    /// The session of the call. Raises RpcError kNoSession for a call made without one.
+    const Session& Caller() const;
+    bool HasCaller() const { return caller_ != nullptr; }
+    /// What names the call in the history: its write key, or one the server made.
+    const std::string& CallId() const;
 
 private:
     [[noreturn]] void Wrong(size_t index, const char* kind) const;
     const std::string& method_;
     const std::vector<Variant>& values_;
+    const Session* caller_;
+    const std::string* callId_;
 };
 
 /// The server object "OCA0080A.rdmOcorAtendimento": its methods by name, each run on the
@@ -109,6 +151,11 @@ public:
                     const std::function<void(std::string&)>& flush = nullptr);
     /// The calling thread's connection (opened on first use).
     db::Database& Connection();
+    void SetSessionRules(const SessionRules& rules) { rules_ = rules; }
+    const SessionRules& Rules() const { return rules_; }
+
+    /// The methods a client may call without a session.
+    static bool Open(const std::string& method) { return method == "Entrar"; }
 
 private:
     using Method = std::function<Variant(db::Database&, const Args&)>;
@@ -116,6 +163,12 @@ private:
         Method run;
         bool writes;
     };
+    /// The session a call's token names, checked (not ended, not idle too long, its
+    /// branch and module still granted). Raises RpcError kNoSession otherwise.
+    Session Resolve(const std::string& method, const CallLimits& limits);
+    /// Resolve, with a database failure answered as an internal error.
+    Session Checked(const std::string& method, const CallLimits& limits);
+    Variant SignIn(const Args& args, const CallLimits& limits);
     using TextMethod = std::function<void(db::Database&, const Args&, std::string&,
                                           const std::function<void(std::string&)>&)>;
     /// Runs `run` on the calling thread's connection within the call's limits (queued
@@ -127,6 +180,7 @@ private:
                     const std::function<Variant(db::Database&)>& run);
     std::map<std::string, Entry> methods_;
     std::map<std::string, TextMethod> texts_;
+    SessionRules rules_;
     // SQLite takes one writer at a time; queueing writers here instead of in its busy
     // handler (which sleeps in steps) keeps concurrent confirmations fast.
     std::mutex writeMutex_;
@@ -160,6 +214,10 @@ Variant GetLote(db::Database& db, const Args& args);
 Variant Confirma(db::Database& db, const Args& args);
 Variant SetApuraQualif(db::Database& db, const Args& args);
 Variant DelOcorr(db::Database& db, const Args& args);
+/// Ends the caller's session.
+Variant Sair(db::Database& db, const Args& args);
+/// An occurrence's history by its key (also of one deleted since), newest first.
+Variant GetHistorico(db::Database& db, const Args& args);
 /// Per supplier and month of a period, for some branches and suppliers (empty lists: all;
 /// keys whole, as GetMovOcorr matches them): occurrences, demerits, receipts, score,
 /// class and when it was computed, the branches' sums taken together.

@@ -1,5 +1,6 @@
 // oca-dbinit: creates or migrates the company database, optionally with demo data and
 // a seed script.
+#include "access/operators.h"
 #include "database/demo_data.h"
 #include "database/schema.h"
 
@@ -77,6 +78,15 @@ int main(int argc, char** argv) {
         if (!seed.empty()) {
             db->ExecuteScript(script);
             std::cout << "Script " << seed << " executado.\n";
+        }
+        // A demonstration or test company is signed in to with documented passwords; a
+        // company's own operators get theirs from the administrator.
+        if (demo || !seed.empty()) {
+            const int given = oca::access::GiveDemoAccess(*db);
+            if (given > 0) {
+                std::cout << given << " operador(es) com a senha de demonstração (\"senha\" "
+                          << "seguido do código do operador) e acesso a todas as filiais.\n";
+            }
         }
     } catch (const std::exception& e) {
         std::cerr << "oca-dbinit: " << e.what() << "\n";

@@ -333,7 +333,8 @@ TEST_F(ConfirmIntegrity, ValuesAreCheckedAgainstWidthsAndTheTablesTheyNameBefore
         {"DSSUMARIAOC", std::string(31, 'a'),
          "Descrição Sumária (DSSUMARIAOC) aceita no máximo 30"},
         {"DSSUMARIAOC", "ação ação ação ação ação ação", ""}, // 29 characters, more bytes
-        {"CDOPERADOR", "002", ""},
+        // Who registered an occurrence is part of its record: no change gives it to another.
+        {"CDOPERADOR", "002", "não pode ser trocado"},
         {"CDOPERADOR", "999", "Responsável (CDOPERADOR) tem um código (999)"},
         {"CDFILIAL", "9999", "Filial (CDFILIAL)"},
         {"CDFORNECED", "000999", "Fornecedor (CDFORNECED)"},
@@ -369,9 +370,10 @@ TEST_F(ConfirmIntegrity, ANewOccurrenceWithAnUnknownCodeSpendsNoNumber) {
     cds.Append();
     cds.FieldByName("CDFILIAL").SetAsString("0001");
     cds.FieldByName("CDFILILANCMO").SetAsString("0001");
-    cds.FieldByName("CDOPERADOR").SetAsString("777");
+    cds.FieldByName("CDOPERADOR").SetAsString("001");
+    cds.FieldByName("CDSEGMER").SetAsString("99999");
     cds.Post();
-    EXPECT_THAT(Send(&cds, nullptr, nullptr), HasSubstr("Responsável (CDOPERADOR)"));
+    EXPECT_THAT(Send(&cds, nullptr, nullptr), HasSubstr("Segmento de Mercado (CDSEGMER)"));
     EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "4");
 }
 

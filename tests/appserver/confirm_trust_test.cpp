@@ -79,8 +79,6 @@ TEST_F(Confirm, WhatAnOccurrenceCannotBeStoredWithoutIsRefusedInWords) {
     };
     const Case cases[] = {
         {"CDFILIAL", true, "O campo Filial (CDFILIAL) deve ser informado; nada foi gravado."},
-        {"CDOPERADOR", true,
-         "O campo Responsável (CDOPERADOR) deve ser informado; nada foi gravado."},
         {"CDFILIAL", false, "O campo Filial (CDFILIAL) deve ser informado; nada foi gravado."},
     };
     for (const Case& c : cases) {

@@ -21,8 +21,7 @@ TEST(CrashConsistency, EveryAcknowledgedConfirmationSurvivesKills) {
     const std::string url = "sqlite:" + path.string();
     {
         auto db = oca::db::Database::Open(url);
-        oca::db::MigrateSchema(*db);
-        db->ExecuteScript(CompanySeed());
+        SeedCompany(*db);
     }
     std::mt19937 random(20261208);
     std::map<std::string, std::string> acknowledged; // number -> mark

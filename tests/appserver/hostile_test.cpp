@@ -306,12 +306,12 @@ TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
     TestDatabase database(CurrentTestName());
     {
         auto db = oca::db::Database::Open(database.Url());
-        oca::db::MigrateSchema(*db);
-        db->ExecuteScript(CompanySeed());
+        SeedCompany(*db);
     }
     const int port = FreePort();
     ServerProcess server(database.Url(), port, 128);
     ASSERT_TRUE(server.WaitUp());
+    RawClient::session = server.SignIn();
     std::vector<std::unique_ptr<RawClient>> idle;
     for (int i = 0; i < 300; ++i) {
         idle.push_back(std::make_unique<RawClient>(port));
@@ -334,6 +334,7 @@ TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
     RawClient& recent = *idle.back();
     ASSERT_TRUE(recent.Send(RawClient::Post(call, "t")));
     EXPECT_EQ(RawClient::Status(recent.Read(5000)), 200);
+    RawClient::session.clear();
 }
 
 } // namespace

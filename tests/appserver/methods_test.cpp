@@ -313,18 +313,18 @@ namespace {
 TEST_F(ServerTest, ASelectionWrittenAsItIsReadIsTheSameTextAsItsPacket) {
     const std::vector<Variant> args = WholeSelection();
     std::string text;
-    ASSERT_TRUE(server->CallToText("GetMovOcorr", args, {}, text));
-    const Variant packet = server->Call("GetMovOcorr", args);
+    ASSERT_TRUE(server->CallToText("GetMovOcorr", args, signedIn, text));
+    const Variant packet = server->Call("GetMovOcorr", args, signedIn);
     ASSERT_GT(packet.AsPacket().rows.size(), 3u);
     EXPECT_EQ(text, EncodeVariant(packet));
     std::string none;
-    EXPECT_FALSE(server->CallToText("GetSysDate", {}, {}, none));
+    EXPECT_FALSE(server->CallToText("GetSysDate", {}, signedIn, none));
     EXPECT_TRUE(none.empty());
     // A failure is reported in the text as the packet call reports it.
     std::string failed;
     std::vector<Variant> bad = args;
     bad[6] = Variant("não é data");
-    EXPECT_THROW(server->CallToText("GetMovOcorr", bad, {}, failed), oca::server::RpcError);
+    EXPECT_THROW(server->CallToText("GetMovOcorr", bad, signedIn, failed), oca::server::RpcError);
 }
 
 } // namespace

@@ -84,11 +84,15 @@ public:
     }
 
     /// A whole POST of `body` to the object's path, with the token and any extra headers.
+    /// The session raw requests are made in, when a test has signed in ("" for none).
+    static inline std::string session;
+
     static std::string Post(std::string_view body, const std::string& token,
                             const std::string& extra = "") {
+        const std::string signedIn = session.empty() ? "" : "Oca-Sessao: " + session + "\r\n";
         return "POST /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nHost: x\r\n"
                "Authorization: Bearer " +
-               token + "\r\nContent-Type: application/json\r\n" + extra +
+               token + "\r\nContent-Type: application/json\r\n" + signedIn + extra +
                "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + std::string(body);
     }
 

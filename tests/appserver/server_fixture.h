@@ -1,10 +1,12 @@
 #pragma once
 
+#include "access/operators.h"
 #include "appserver/http_front.h"
 #include "appserver/server.h"
 #include "core/data_packet.h"
 #include "database/schema.h"
 #include "framework/net/net_connection.h"
+#include "raw_client.h"
 #include "test_database.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +24,14 @@ inline std::string CompanySeed() {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+/// The company on a new database, its operators signing in with their documented
+/// passwords ("senha" and the code) to every branch and module.
+inline void SeedCompany(oca::db::Database& db) {
+    oca::db::MigrateSchema(db);
+    db.ExecuteScript(CompanySeed());
+    oca::access::GiveDemoAccess(db);
 }
 
 /// GetMovOcorr's parameters for every occurrence dated from 2000 to 2099.
@@ -50,8 +60,7 @@ protected:
         url = database->Url();
         {
             auto db = oca::db::Database::Open(url);
-            oca::db::MigrateSchema(*db);
-            db->ExecuteScript(CompanySeed());
+            SeedCompany(*db);
         }
         server = std::make_unique<oca::server::OcorAtendimento>(
             [this] { return oca::db::Database::Open(url); });
@@ -65,18 +74,38 @@ protected:
         net.SetServerName("OCA0080A.rdmOcorAtendimento");
         net.SetPort(port);
         net.SetToken(token);
+        SignInAs(net, "001");
+        signedIn = SignedIn();
+        RawClient::session = signedIn.sessionToken;
+    }
+    /// Makes a client's calls as `op`, signed in with the documented password.
+    static void SignInAs(TNetConnection& client, const std::string& op,
+                         const std::string& branch = "0001", int module = 30) {
+        client.SetCredentials(op, oca::access::DemoPassword(op), branch, module);
     }
     /// Another client of the same server, as a second person's desktop would be.
     void Connect(TNetConnection& client) const {
         client.SetServerName("OCA0080A.rdmOcorAtendimento");
         client.SetPort(port);
         client.SetToken(token);
+        SignInAs(client, "001");
+    }
+
+    /// The limits of an in-process call made in a new session of `op`.
+    oca::server::CallLimits SignedIn(const std::string& op = "001") const {
+        const Variant answer =
+            server->Call("Entrar", {Variant(op), Variant(oca::access::DemoPassword(op)),
+                                    Variant("0001"), Variant(30)});
+        oca::server::CallLimits limits;
+        limits.sessionToken = answer.AsPacket().rows[0][0].AsString();
+        return limits;
     }
 
     /// Lets a suite serve with other limits.
     virtual void Adjust(oca::server::HttpOptions&) {}
 
     void TearDown() override {
+        RawClient::session.clear();
         net.SetConnected(false); // closes the kept-alive connection first
         front->Stop();
         front.reset();
@@ -100,6 +129,8 @@ protected:
     std::unique_ptr<TestDatabase> database;
     std::string url;
     std::string token = "segredo";
+    /// Limits of in-process calls made as operator 001 (and the session of raw requests).
+    oca::server::CallLimits signedIn;
     std::unique_ptr<oca::server::OcorAtendimento> server;
     std::unique_ptr<oca::server::HttpFront> front;
     int port = 0;

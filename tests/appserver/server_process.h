@@ -69,6 +69,13 @@ public:
         client.SetServerName("OCA0080A.rdmOcorAtendimento");
         client.SetPort(port_);
         client.SetToken("t");
+        client.SetCredentials("001", "senha001", "0001", 30);
+    }
+    /// A session of operator 001, signed in over the wire, for raw requests.
+    std::string SignIn() const {
+        TNetConnection client;
+        Connect(client);
+        return client.SignIn("001", "senha001", "0001", 30).session;
     }
     /// True once the server shakes hands (it is given a few seconds to start).
     bool WaitUp() const {

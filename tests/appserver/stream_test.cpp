@@ -46,7 +46,7 @@ protected:
 
 TEST_F(Stream, TheClientGetsTheSameAnswerInChunks) {
     const Variant streamed = net.Call("GetMovOcorr", WholeSelection());
-    const Variant whole = server->Call("GetMovOcorr", WholeSelection());
+    const Variant whole = server->Call("GetMovOcorr", WholeSelection(), signedIn);
     ASSERT_GT(whole.AsPacket().rows.size(), 30000u);
     EXPECT_EQ(streamed.AsPacket(), whole.AsPacket());
     RawClient raw(port);

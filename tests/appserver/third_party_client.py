@@ -58,6 +58,15 @@ with tempfile.TemporaryDirectory() as work:
         proxy = jsonrpclib.ServerProxy(
             "http://127.0.0.1:%d/rpc/OCA0080A.rdmOcorAtendimento" % port)
         with proxy._additional_headers({"Authorization": "Bearer " + TOKEN}):
+            expect(fault_code(lambda: proxy.GetSysDate()) == -32005,
+                   "without signing in, a method is refused with -32005")
+            signed = proxy.Entrar("001", "senha001", "0001", 30)
+            session = signed["$packet"]["rows"][0][0]
+            expect(len(session) == 64, "signing in gives a session")
+        proxy = jsonrpclib.ServerProxy(
+            "http://127.0.0.1:%d/rpc/OCA0080A.rdmOcorAtendimento" % port)
+        with proxy._additional_headers({"Authorization": "Bearer " + TOKEN,
+                                        "Oca-Sessao": session}):
             today = proxy.GetSysDate()
             expect("$packet" in today, "a single call answers its result")
             branches = proxy.GetParamFilial("", "T")
@@ -84,7 +93,8 @@ with tempfile.TemporaryDirectory() as work:
         # That error leaves the library's kept-alive connection unusable: a new proxy.
         proxy = jsonrpclib.ServerProxy(
             "http://127.0.0.1:%d/rpc/OCA0080A.rdmOcorAtendimento" % port)
-        with proxy._additional_headers({"Authorization": "Bearer " + TOKEN}):
+        with proxy._additional_headers({"Authorization": "Bearer " + TOKEN,
+                                        "Oca-Sessao": session}):
 
             expect(fault_code(lambda: proxy.GetSysDate(dia=1)) == -32602,
                    "named parameters are refused with -32602")
@@ -94,4 +104,7 @@ with tempfile.TemporaryDirectory() as work:
         server.terminate()
         _, log = server.communicate(timeout=10)
     expect("(notificação)" in log, "the log says which calls were notifications")
+    expect("rpc GetSysDate" in log and " op=001 " in log, "the log names the session's operator")
+    expect("senha001" not in log and session not in log,
+           "neither the password nor the session is ever written to the log")
     expect(server.returncode == 0, "the server stops cleanly on SIGTERM")

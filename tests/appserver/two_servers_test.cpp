@@ -30,8 +30,7 @@ protected:
         database = std::make_unique<TestDatabase>(CurrentTestName());
         {
             auto db = oca::db::Database::Open(database->Url());
-            oca::db::MigrateSchema(*db);
-            db->ExecuteScript(CompanySeed());
+            SeedCompany(*db);
         }
         for (int s = 0; s < 2; ++s) {
             servers.push_back(std::make_unique<ServerProcess>(database->Url(), FreePort()));
@@ -39,8 +38,11 @@ protected:
         for (const auto& server : servers) {
             ASSERT_TRUE(server->WaitUp());
         }
+        // Sessions live in the company database: one sign-in serves both servers.
+        RawClient::session = servers[0]->SignIn();
     }
     void TearDown() override {
+        RawClient::session.clear();
         servers.clear();
         database.reset();
     }

@@ -221,7 +221,7 @@ TEST_F(Wire, AStopLetsTheCallsAlreadyReadFinishAndAnswer) {
 
 TEST_F(Wire, ACallPastItsLimitsStopsWithItsOwnError) {
     auto gone = std::make_shared<std::atomic<bool>>(true);
-    oca::server::CallLimits left;
+    oca::server::CallLimits left = signedIn;
     left.clientGone = gone;
     try {
         server->Call("GetSysDate", {}, left);
@@ -229,7 +229,7 @@ TEST_F(Wire, ACallPastItsLimitsStopsWithItsOwnError) {
     } catch (const oca::server::RpcError& e) {
         EXPECT_EQ(e.code(), oca::server::kClientGone);
     }
-    oca::server::CallLimits late;
+    oca::server::CallLimits late = signedIn;
     late.deadline = std::chrono::steady_clock::now();
     late.seconds = 3;
     try {

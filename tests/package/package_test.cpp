@@ -21,6 +21,7 @@ protected:
         ServerTest::SetUp();
         SetUi(&ui);
         Host().serverPort = port;
+        Host().unattendedPassword = oca::access::DemoPassword;
         Host().serverToken = token;
         ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
     }

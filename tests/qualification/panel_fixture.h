@@ -27,6 +27,7 @@ protected:
         oca::server::SetServerClock([] { return EncodeDate(2026, 11, 15); });
         SetUi(&ui);
         Host().serverPort = port;
+        Host().unattendedPassword = oca::access::DemoPassword;
         Host().serverToken = token;
         Host().branch = "0001";
         Host().configDir = (std::filesystem::temp_directory_path() /

@@ -23,6 +23,7 @@ protected:
         ServerTest::SetUp();
         SetUi(&ui);
         Host().serverPort = port;
+        Host().unattendedPassword = oca::access::DemoPassword;
         Host().serverToken = token;
         Host().branch = "0001";
         Host().activeModule = 30;

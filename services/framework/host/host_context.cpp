@@ -60,11 +60,48 @@ int ModuloAtiv() {
 
 } // namespace Geral
 
-void UseHostServer(TNetConnection& net) {
+namespace {
+
+void UseServerAddress(TNetConnection& net) {
     net.SetHost(Lumbra::WebURL());
     net.SetPort(Lumbra::WebPort());
     net.SetToken(Host().serverToken);
     net.SetTls(Host().serverTls);
     net.SetCaFile(Host().serverCaFile);
     net.SetTimeoutSeconds(Host().serverSilenceSeconds);
+}
+
+std::string SessionKey() {
+    const HostContext& h = Host();
+    return h.operatorCode + "|" + h.branch + "|" + std::to_string(h.activeModule);
+}
+
+} // namespace
+
+void UseHostServer(TNetConnection& net) {
+    UseServerAddress(net);
+    net.SessionSource = HostSession;
+}
+
+std::string HostSession(bool renew) {
+    HostContext& h = Host();
+    const std::string key = SessionKey();
+    if (!renew && !h.serverSession.empty() && h.sessionFor == key) {
+        return h.serverSession;
+    }
+    if (h.unattendedPassword) {
+        TNetConnection signer;
+        signer.SetServerName("OCA0080A.rdmOcorAtendimento");
+        UseServerAddress(signer);
+        const SignInAnswer a = signer.SignIn(h.operatorCode, h.unattendedPassword(h.operatorCode),
+                                             h.branch, h.activeModule);
+        h.serverSession = a.session;
+        h.sessionFor = key;
+        return h.serverSession;
+    }
+    if (renew) {
+        h.serverSession = h.signInAgain ? h.signInAgain() : std::string();
+        h.sessionFor = h.serverSession.empty() ? std::string() : key;
+    }
+    return h.serverSession;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 /// What the host application knows of the session, set by the host at start and read
@@ -17,6 +18,16 @@ struct HostContext {
     std::string serverCaFile; ///< the authority its certificate is checked against
     /// How long a call may receive nothing before it fails, in seconds.
     int serverSilenceSeconds = 20;
+    /// The session the operator signed in to, for the operator, branch and module of
+    /// `sessionFor`; every screen's calls are made in it.
+    std::string serverSession;
+    std::string sessionFor;
+    /// For unattended use (scripts, tests): the password of an operator, to sign in with
+    /// whenever the context needs a session it has not got. Unset: never signs in alone.
+    std::function<std::string(const std::string& op)> unattendedPassword;
+    /// For a person: asks them to sign in again after the server ended the session; gives
+    /// the new session, or "" when they gave up.
+    std::function<std::string()> signInAgain;
 
     std::string databaseUrl;
     /// Where the user's settings live (saved filter options); empty: $XDG_CONFIG_HOME
@@ -44,8 +55,14 @@ std::string DBPict(int pictureKind);
 
 class TNetConnection;
 /// Points a connection at the session's application server (address, port, token, TLS),
-/// as every screen's connection does before it connects.
+/// as every screen's connection does before it connects, and makes its calls in the
+/// context's session.
 void UseHostServer(TNetConnection& net);
+/// The session for the context's operator, branch and module: the one signed in to,
+/// or (unattended) a new one. With `renew`, the server said the last one ended: a new
+/// one is asked for. "" when there is none to be had. Raises Exception when an unattended
+/// sign-in is refused.
+std::string HostSession(bool renew = false);
 
 namespace Geral {
 /// The number of the active module.

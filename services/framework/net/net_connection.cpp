@@ -189,6 +189,9 @@ std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& bod
     if (!token_.empty()) {
         request.set_header("Authorization", "Bearer " + token_);
     }
+    if (!session_.empty()) {
+        request.set_header("Oca-Sessao", session_);
+    }
     Reply reply;
     bool tooLarge = false;
     bool broken = false;
@@ -269,6 +272,75 @@ Variant TNetConnection::Call(const std::string& method, const std::vector<Varian
     if (CallObserver) {
         CallObserver(method);
     }
+    // An unreachable server is told by this connection, as every call's failure is, before
+    // any session is asked for.
+    if (!connected_) {
+        SetConnected(true);
+        if (!connected_) {
+            throw EAbort();
+        }
+    }
+    if (SessionSource) {
+        session_ = SessionSource(false);
+    } else if (session_.empty() && credentials_) {
+        SignIn(credentials_->op, credentials_->password, credentials_->branch,
+               credentials_->module);
+    }
+    try {
+        return Invoke(method, args);
+    } catch (const ESessionEnded&) {
+        // Refused before it ran: made again in a new session, it runs once.
+        if (Renewed().empty()) {
+            throw;
+        }
+        return Invoke(method, args);
+    }
+}
+
+std::string TNetConnection::Renewed() {
+    session_.clear();
+    if (credentials_) {
+        SignIn(credentials_->op, credentials_->password, credentials_->branch,
+               credentials_->module);
+    } else if (SessionSource) {
+        session_ = SessionSource(true);
+    }
+    return session_;
+}
+
+void TNetConnection::SetCredentials(std::string op, std::string password, std::string branch,
+                                    int module) {
+    credentials_ = Credentials{std::move(op), std::move(password), std::move(branch), module};
+    session_.clear();
+}
+
+SignInAnswer TNetConnection::SignIn(const std::string& op, const std::string& password,
+                                    const std::string& branch, int module) {
+    const Variant answer =
+        Invoke("Entrar", {Variant(op), Variant(password), Variant(branch), Variant(module)});
+    if (answer.IsError()) {
+        throw Exception(answer.AsString());
+    }
+    if (answer.Type() != VarType::Packet || answer.AsPacket().rows.size() != 1) {
+        throw Exception("Resposta inválida do servidor de aplicação à entrada do operador.");
+    }
+    const DataPacket& p = answer.AsPacket();
+    const auto cell = [&](const char* name) {
+        const int i = p.FieldIndex(name);
+        return i < 0 ? Variant() : p.rows[0][static_cast<size_t>(i)];
+    };
+    SignInAnswer a;
+    a.session = cell("SESSAO").AsString();
+    a.op = cell("CDOPERADOR").AsString();
+    a.name = cell("NMOPERADOR").AsString();
+    a.branch = cell("CDFILIAL").AsString();
+    a.module = static_cast<int>(cell("CDMODULO").IsNull() ? 0 : cell("CDMODULO").AsInteger());
+    a.grants = cell("ACESSOS").AsString();
+    session_ = a.session;
+    return a;
+}
+
+Variant TNetConnection::Invoke(const std::string& method, const std::vector<Variant>& args) {
     if (!connected_) {
         SetConnected(true);
         if (!connected_) {
@@ -366,13 +438,19 @@ Variant TNetConnection::ReadReply(const std::string& method, long long id,
     }
     if (!error.empty()) {
         std::string message = "erro desconhecido";
+        bool sessionEnded = false;
         try {
             const nlohmann::json e = ParseJsonText(error);
             const auto m = e.is_object() ? e.find("message") : e.end();
             if (m != e.end() && m->is_string()) {
                 message = m->get<std::string>();
             }
+            const auto code = e.is_object() ? e.find("code") : e.end();
+            sessionEnded = code != e.end() && *code == kSessionEndedCode;
         } catch (const EDataPacketError&) {
+        }
+        if (sessionEnded) {
+            throw ESessionEnded(message);
         }
         throw Exception("O servidor de aplicação recusou " + method + ": " + message);
     }

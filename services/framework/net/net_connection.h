@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/data_packet.h"
+#include "core/exceptions.h"
 #include "core/variant.h"
 #include "framework/controls/component.h"
 
@@ -10,6 +11,22 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+/// A call the server refused because its session ended: never signed in, expired, ended
+/// by the administrator, or its grant revoked. Nothing of the call ran.
+class ESessionEnded : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// What a sign-in gives: the session's operator, branch and module, and the operator's
+/// grants ("BRANCH/MODULE" pairs apart by spaces; "*" every branch, 0 every module).
+struct SignInAnswer {
+    std::string session;
+    std::string op, name, branch;
+    int module = 0;
+    std::string grants;
+};
 
 /// The connection to the application server: late-bound calls by method name, each a
 /// synchronous JSON-RPC request over HTTP to the server object named by ServerName.
@@ -29,6 +46,17 @@ public:
     void SetPort(int port) { port_ = port; }
     const std::string& Token() const { return token_; }
     void SetToken(std::string token) { token_ = std::move(token); }
+    /// The session every call is made in ("" before signing in).
+    const std::string& Session() const { return session_; }
+    void SetSession(std::string session) { session_ = std::move(session); }
+    /// Signs in as `op`, working in `branch` and `module`, and makes the calls from now on
+    /// in that session. Raises Exception with the server's text when refused (wrong
+    /// password, locked, branch or module not granted); the password is kept nowhere.
+    SignInAnswer SignIn(const std::string& op, const std::string& password,
+                        const std::string& branch, int module);
+    /// For tools that run unattended: signs in with these before the first call, and again
+    /// whenever the server says the session ended.
+    void SetCredentials(std::string op, std::string password, std::string branch, int module);
     /// Whether connecting raises on failure; calls always raise on failure.
     bool ThrowException() const { return throwException_; }
     void SetThrowException(bool value) { throwException_ = value; }
@@ -61,8 +89,14 @@ public:
     Variant Call(const std::string& method, const std::vector<Variant>& args = {});
 
     static constexpr int kWireVersion = 1;
+    /// The JSON-RPC error code of a call refused for want of a session.
+    static constexpr int kSessionEndedCode = -32005;
 
     TNotifyEvent BeforeConnect;
+    /// Where the session of each call comes from, when set: asked (false) before every
+    /// call, and (true) for a new one when the server refused a call because its session
+    /// ended; "" gives up (the call then raises ESessionEnded).
+    std::function<std::string(bool renew)> SessionSource;
 
     /// Told of every call made by any connection of the process (method name), before
     /// it is sent: the scenario runner journals server calls with it.
@@ -78,6 +112,10 @@ private:
     /// One POST of a call's text; nullopt, with `failure` said, when no whole answer came.
     std::optional<Reply> Post(const std::string& body, long long id, const std::string& key,
                               std::string& failure);
+    /// Makes the call once, as Call does, without telling the observer.
+    Variant Invoke(const std::string& method, const std::vector<Variant>& args);
+    /// A new session after the server said the call's had ended; "" when none can be had.
+    std::string Renewed();
     /// The result of an answer, checked to be this call's (`id`).
     Variant ReadReply(const std::string& method, long long id, const std::string& text);
     Client& EnsureClient();
@@ -93,6 +131,12 @@ private:
     std::string host_ = "127.0.0.1";
     int port_ = 8211;
     std::string token_;
+    std::string session_;
+    struct Credentials {
+        std::string op, password, branch;
+        int module = 0;
+    };
+    std::optional<Credentials> credentials_;
     bool throwException_ = true;
     bool connected_ = false;
     int timeout_ = 20;

@@ -1,0 +1,126 @@
+// The history of occurrences: what each call stored, by whom and when, written with it.
+#include "appserver/history.h"
+
+#include "appserver/occurrence_record.h"
+#include "core/text.h"
+
+namespace oca::server {
+
+namespace {
+
+std::string Readable(const Variant& v) {
+    if (v.IsNull()) {
+        return {};
+    }
+    if (v.Type() == VarType::DateTime) {
+        return FormatDateTime("dd/mm/yyyy hh:nn:ss", *v.Get<TDateTime>());
+    }
+    return v.AsString();
+}
+
+Variant Kept(const Variant& v) {
+    const std::string text = Readable(v);
+    return Trim(text).empty() ? Variant() : Variant(text);
+}
+
+std::string OwnColumnList() {
+    std::string list;
+    for (const RecordColumn& c : OccurrenceColumns()) {
+        if (c.own) {
+            list += (list.empty() ? "" : ", ") + c.field.name;
+        }
+    }
+    return list;
+}
+
+} // namespace
+
+HistoryWriter::HistoryWriter(db::Database& db, const Args& call)
+    : db_(db), caller_(call.Caller()), callId_(call.CallId()), when_(ServerNow()) {}
+
+void HistoryWriter::Write(const std::string& branch, const std::string& number, char operation,
+                          const std::string& column, const Variant& before, const Variant& after) {
+    const std::string key = branch + "/" + number;
+    auto next = next_.find(key);
+    if (next == next_.end()) {
+        // The occurrence's row is locked by the change, so no other call numbers its
+        // entries meanwhile.
+        auto st = db_.Prepare("SELECT COALESCE(MAX(NRHIST), 0) FROM HISTMOVOCORR "
+                              "WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+        st->Bind("B", Variant(branch));
+        st->Bind("N", Variant(number));
+        st->Next();
+        next = next_.emplace(key, static_cast<int>(st->Value(0).AsInteger()) + 1).first;
+    }
+    db_.Execute("INSERT INTO HISTMOVOCORR (CDFILILANCMO, NROCORRMOV, NRHIST, DTHIST, CDOPERADOR, "
+                "IDCHAMADA, IDOPERACAO, NMCAMPO, DSVALORANT, DSVALORNOVO) VALUES "
+                "(:B, :N, :H, :D, :O, :C, :K, :F, :A, :V)",
+                {{"B", Variant(branch)},
+                 {"N", Variant(number)},
+                 {"H", Variant(next->second++)},
+                 {"D", Variant(when_)},
+                 {"O", Variant(caller_.op)},
+                 {"C", Variant(callId_.substr(0, 220))},
+                 {"K", Variant(std::string(1, operation))},
+                 {"F", Variant(column)},
+                 {"A", Kept(before)},
+                 {"V", Kept(after)}});
+}
+
+void HistoryWriter::Inserted(const std::string& branch, const std::string& number) {
+    for (const auto& [column, value] : Stored(branch, number)) {
+        if (!Kept(value).IsNull()) {
+            Write(branch, number, kHistInsert, column, Variant(), value);
+        }
+    }
+}
+
+void HistoryWriter::Altered(const std::string& branch, const std::string& number,
+                            const std::string& column, const Variant& before,
+                            const Variant& after) {
+    Write(branch, number, kHistAlter, column, before, after);
+}
+
+void HistoryWriter::Text(const std::string& branch, const std::string& number,
+                         const std::string& column, const Variant& before, const Variant& after) {
+    Write(branch, number, kHistText, column, before, after);
+}
+
+void HistoryWriter::Deleting(const std::string& branch, const std::string& number) {
+    auto values = Stored(branch, number);
+    for (const auto& [table, column] :
+         {std::pair{"DESCMOVOCORR", "DSMOVOCORR"}, std::pair{"PARECER", "DSPAROCORMOV"}}) {
+        auto text = db_.Prepare(std::string("SELECT ") + column + " FROM " + table +
+                                " WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+        text->Bind("B", Variant(branch));
+        text->Bind("N", Variant(number));
+        if (text->Next()) {
+            values.emplace_back(column, text->Value(0));
+        }
+    }
+    for (const auto& [column, value] : values) {
+        if (!Kept(value).IsNull()) {
+            Write(branch, number, kHistDelete, column, value, Variant());
+        }
+    }
+}
+
+std::vector<std::pair<std::string, Variant>> HistoryWriter::Stored(const std::string& branch,
+                                                                   const std::string& number) {
+    auto st = db_.Prepare("SELECT " + OwnColumnList() +
+                          " FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
+    st->Bind("B", Variant(branch));
+    st->Bind("N", Variant(number));
+    std::vector<std::pair<std::string, Variant>> values;
+    if (st->Next()) {
+        size_t i = 0;
+        for (const RecordColumn& c : OccurrenceColumns()) {
+            if (c.own) {
+                values.emplace_back(c.field.name, st->Value(i++));
+            }
+        }
+    }
+    return values;
+}
+
+} // namespace oca::server

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "appserver/server.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace oca::server {
+
+/// Writes what a call changed of occurrences into their history, in the call's own
+/// transaction: the history holds a change exactly when the change was stored. Values
+/// are kept as a person reads them (dates as dd/mm/yyyy hh:nn:ss).
+class HistoryWriter {
+public:
+    HistoryWriter(db::Database& db, const Args& call);
+    /// Every column the new occurrence stored with a value.
+    void Inserted(const std::string& branch, const std::string& number);
+    /// One column a change altered, as it was stored and as it is now.
+    void Altered(const std::string& branch, const std::string& number, const std::string& column,
+                 const Variant& before, const Variant& after);
+    /// A text stored, changed or removed (`after` null), as a new version.
+    void Text(const std::string& branch, const std::string& number, const std::string& column,
+              const Variant& before, const Variant& after);
+    /// Every column and text of an occurrence about to be deleted, as it is stored.
+    void Deleting(const std::string& branch, const std::string& number);
+
+private:
+    /// The occurrence's own columns as stored, by name; none when it does not exist.
+    std::vector<std::pair<std::string, Variant>> Stored(const std::string& branch,
+                                                        const std::string& number);
+    void Write(const std::string& branch, const std::string& number, char operation,
+               const std::string& column, const Variant& before, const Variant& after);
+    db::Database& db_;
+    const Session& caller_;
+    const std::string& callId_;
+    TDateTime when_;
+    std::map<std::string, int> next_; ///< by "branch/number": the next entry's number
+};
+
+/// The kinds of entries: inclusão, alteração, texto, exclusão.
+constexpr char kHistInsert = 'I', kHistAlter = 'A', kHistText = 'T', kHistDelete = 'E';
+
+} // namespace oca::server
