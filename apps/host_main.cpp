@@ -1,6 +1,7 @@
 // oca-host: the desktop host. Loads the module, shows the main window and runs it.
 #include "apps/host_options.h"
 #include "apps/main_window.h"
+#include "apps/sign_in.h"
 #include "database/database.h"
 #include "database/pg_database.h"
 #include "framework/data/query.h"
@@ -100,6 +101,14 @@ int main(int argc, char** argv) {
         Fail(e.what());
         return 1;
     }
+    if (!oca::desktop::SignInAtStart(options)) {
+        oca::desktop::UnloadModules(modules);
+        TADOIBQuery::SetDefaultDatabase(nullptr);
+        return 1;
+    }
+    // The desktop shows the operator the server signed in, whatever the options said.
+    options.operatorCode = host.operatorCode;
+    options.operatorName = host.operatorName;
     int code = 0;
     {
         oca::desktop::MainWindow window(options, modules);
@@ -121,6 +130,7 @@ int main(int argc, char** argv) {
         }
         code = QApplication::exec();
     }
+    oca::desktop::SignOut();
     oca::desktop::UnloadModules(modules);
     TADOIBQuery::SetDefaultDatabase(nullptr);
     return code;

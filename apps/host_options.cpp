@@ -49,6 +49,19 @@ void SetServer(const std::string& text, HostOptions& options) {
     options.serverPort = port;
 }
 
+// The password stays out of the command line, which anyone may read in `ps`.
+std::string FirstLine(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line)) {
+        throw std::invalid_argument("Não foi possível ler a senha de " + path);
+    }
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+        line.pop_back();
+    }
+    return line;
+}
+
 /// One setting by its name, the same for options and INI keys.
 void Set(const std::string& key, const std::string& value, HostOptions& options) {
     if (key == "operator" || key == "operador") {
@@ -65,6 +78,8 @@ void Set(const std::string& key, const std::string& value, HostOptions& options)
         SetServer(value, options);
     } else if (key == "token") {
         options.token = value;
+    } else if (key == "password-file" || key == "arquivo_senha") {
+        options.password = FirstLine(value);
     } else if (key == "tls") {
         options.tls = YesNo(value, "TLS");
     } else if (key == "tls-ca" || key == "autoridade") {
@@ -129,6 +144,9 @@ HostOptions ParseHostOptions(const std::vector<std::string>& args) {
     if (const char* token = std::getenv("OCA_TOKEN")) {
         options.token = token;
     }
+    if (const char* password = std::getenv("OCA_PASSWORD")) {
+        options.password = password;
+    }
     // The configuration file first, wherever it stands, so that options override it.
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--config") {
@@ -165,8 +183,10 @@ std::string HostUsage() {
            "ARQUIVO.so]\n"
            "                [--also-library OUTRO.so]...\n"
            "                [--tls sim|não] [--tls-ca AUTORIDADE.pem] [--server-timeout S]\n"
-           "                [--open] [--exit-after MS]\n"
-           "  O token também pode vir de OCA_TOKEN (--token fica visível no ps).\n";
+           "                [--password-file ARQUIVO] [--open] [--exit-after MS]\n"
+           "  O token também pode vir de OCA_TOKEN (--token fica visível no ps).\n"
+           "  Sem OCA_PASSWORD nem --password-file, o operador entra com a sua senha numa\n"
+           "  janela antes de o desktop abrir.\n";
 }
 
 } // namespace oca::desktop

@@ -17,8 +17,11 @@ struct HostOptions {
     std::string serverHost = "127.0.0.1";
     int serverPort = 8211;
     std::string token;
-    bool tls = false;   ///< the server speaks HTTPS
-    std::string caFile; ///< the authority the server's certificate is checked against
+    /// For a host started by a script: the operator's password, from OCA_PASSWORD or the
+    /// first line of --password-file; empty: the person is asked.
+    std::string password;
+    bool tls = false;              ///< the server speaks HTTPS
+    std::string caFile;            ///< the authority the server's certificate is checked against
     int serverSilenceSeconds = 20; ///< how long a call may receive nothing
     std::string databaseUrl;
     std::string modulePath; ///< empty: libOCA0080A.so in the lib folder beside bin

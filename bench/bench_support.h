@@ -12,6 +12,15 @@
 
 namespace bench {
 
+/// The limits of an in-process call made as operator 001 of a demonstration company.
+inline oca::server::CallLimits SignedIn(oca::server::OcorAtendimento& server) {
+    const Variant answer =
+        server.Call("Entrar", {Variant("001"), Variant("senha001"), Variant("0001"), Variant(30)});
+    oca::server::CallLimits limits;
+    limits.sessionToken = answer.AsPacket().rows[0][0].AsString();
+    return limits;
+}
+
 /// GetMovOcorr's parameters for every occurrence dated from 2000 to 2099.
 inline std::vector<Variant> Everything() {
     return {Variant(""),

@@ -101,8 +101,8 @@ Company MakeCompany(int size, const std::string& postgres) {
     std::filesystem::create_directories(dir);
     const std::string sqlFile = dir + "/selecao.sql";
     std::ofstream(sqlFile) << PlainSql() << ";\n";
-    const std::string init = BinDir() + "/oca-dbinit --demo --occurrences " +
-                             std::to_string(size) + " >/dev/null --db ";
+    const std::string init =
+        BinDir() + "/oca-dbinit --demo --occurrences " + std::to_string(size) + " >/dev/null --db ";
     if (!postgres.empty()) {
         const std::string schema = "oca_load_" + std::to_string(size);
         Run("psql '" + postgres + "' -qAt -c 'CREATE SCHEMA IF NOT EXISTS " + schema +
@@ -137,6 +137,7 @@ SizeResult Measure(int size, int rounds, const std::string& postgres) {
     TNetConnection net;
     net.SetServerName("OCA0080A.rdmOcorAtendimento");
     net.SetPort(port);
+    net.SetCredentials("001", "senha001", "0001", 30);
     for (int i = 0; i < 500 && !net.Connected(); ++i) {
         try {
             net.SetConnected(true);
@@ -150,6 +151,8 @@ SizeResult Measure(int size, int rounds, const std::string& postgres) {
         // The answer's size, as it travels.
         httplib::Client raw("127.0.0.1", port);
         raw.set_read_timeout(600, 0);
+        raw.set_default_headers(
+            {{"Oca-Sessao", net.SignIn("001", "senha001", "0001", 30).session}});
         const auto body = raw.Post("/rpc/OCA0080A.rdmOcorAtendimento",
                                    oca::server::MakeRpcRequest(1, "GetMovOcorr", Everything()),
                                    "application/json");

@@ -6,6 +6,7 @@
 //   (default 100000 occurrences, one server). --sqlite-sync normal measures SQLite with
 //   commits that survive a killed process but not a power loss. With --postgres the company is a
 //   schema of its own on that database, psql reads the selection, and N servers share it.
+#include "access/operators.h"
 #include "appserver/http_front.h"
 #include "appserver/server.h"
 #include "bench_support.h"
@@ -52,11 +53,12 @@ struct Company {
 
 void MeasureSelection(const Company& company) {
     oca::server::OcorAtendimento server([&] { return oca::db::Database::Open(company.url); });
+    const oca::server::CallLimits session = bench::SignedIn(server);
     std::string text;
     // The server's own path: the answer written as its rows are read.
     const double serverTime = Median(3, [&] {
         text.clear();
-        server.CallToText("GetMovOcorr", Everything(), {}, text);
+        server.CallToText("GetMovOcorr", Everything(), session, text);
     });
     const std::string sql = bench::PlainSql();
     const std::string sqlFile = company.work + ".select.sql";
@@ -111,6 +113,7 @@ void MeasureConfirma(const Company& company, int serverCount) {
             TNetConnection net;
             net.SetServerName("OCA0080A.rdmOcorAtendimento");
             net.SetPort(ports[static_cast<size_t>(c % serverCount)]);
+            net.SetCredentials("001", "senha001", "0001", 30);
             for (int i = 0; i < kEach; ++i) {
                 DataPacket delta = shape;
                 delta.changes = {{RowState::Inserted,
@@ -164,6 +167,7 @@ void MeasureQuickUnderLoads(const Company& company) {
     const auto connect = [port](TNetConnection& net) {
         net.SetServerName("OCA0080A.rdmOcorAtendimento");
         net.SetPort(port);
+        net.SetCredentials("001", "senha001", "0001", 30);
     };
     std::atomic<bool> loading{true};
     std::atomic<int> loads{0};
@@ -250,6 +254,7 @@ int main(int argc, char** argv) {
         oca::db::MigrateSchema(*db);
         const auto start = Clock::now();
         oca::db::FillDemoData(*db, occurrences);
+        oca::access::GiveDemoAccess(*db);
         std::printf("demo company with %d occurrences made in %.1f s\n", occurrences,
                     Seconds(start));
     }

@@ -77,7 +77,8 @@ oca_desktop_session_check() {
         --listen "127.0.0.1:$port" >"$work/server.log" 2>&1 &
     local server=$! status=0
     sleep 1
-    OCA_TOKEN=sessao ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
+    OCA_TOKEN=sessao OCA_PASSWORD=senha001 ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen \
+        XDG_RUNTIME_DIR="$work" \
         QT_LOGGING_RULES="default.warning=false" \
         timeout 180 "$asan/bin/oca-host" --library "$asan/lib/libOCA0080A.so" \
         --also-library "$asan/lib/libOCA0081A.so" \

@@ -83,6 +83,16 @@ void UseHostServer(TNetConnection& net) {
     net.SessionSource = HostSession;
 }
 
+void AdoptSession(const SignInAnswer& answer) {
+    HostContext& h = Host();
+    h.operatorCode = answer.op;
+    h.operatorName = answer.name;
+    h.branch = answer.branch;
+    h.activeModule = answer.module;
+    h.serverSession = answer.session;
+    h.sessionFor = SessionKey();
+}
+
 std::string HostSession(bool renew) {
     HostContext& h = Host();
     const std::string key = SessionKey();
@@ -93,10 +103,11 @@ std::string HostSession(bool renew) {
         TNetConnection signer;
         signer.SetServerName("OCA0080A.rdmOcorAtendimento");
         UseServerAddress(signer);
-        const SignInAnswer a = signer.SignIn(h.operatorCode, h.unattendedPassword(h.operatorCode),
-                                             h.branch, h.activeModule);
-        h.serverSession = a.session;
-        h.sessionFor = key;
+        // A script names its operator's name itself; the rest is the server's.
+        const std::string name = h.operatorName;
+        AdoptSession(signer.SignIn(h.operatorCode, h.unattendedPassword(h.operatorCode), h.branch,
+                                   h.activeModule));
+        h.operatorName = name.empty() ? h.operatorName : name;
         return h.serverSession;
     }
     if (renew) {

@@ -63,6 +63,10 @@ void UseHostServer(TNetConnection& net);
 /// one is asked for. "" when there is none to be had. Raises Exception when an unattended
 /// sign-in is refused.
 std::string HostSession(bool renew = false);
+struct SignInAnswer;
+/// Makes a sign-in's session the context's: its operator (code and name as the server
+/// knows them), branch, module and session.
+void AdoptSession(const SignInAnswer& answer);
 
 namespace Geral {
 /// The number of the active module.
