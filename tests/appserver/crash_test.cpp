@@ -75,6 +75,16 @@ TEST(CrashConsistency, EveryAcknowledgedConfirmationSurvivesKills) {
         ASSERT_TRUE(stored.count(number)) << "acknowledged " << number << " was lost";
         EXPECT_EQ(stored[number], mark);
     }
+    // Every occurrence stored has its history, and the history holds no insert that was not
+    // stored: the two went to the disk together or not at all.
+    auto recorded = db->Prepare("SELECT NROCORRMOV, DSVALORNOVO FROM HISTMOVOCORR WHERE "
+                                "CDFILILANCMO = '0001' AND IDOPERACAO = 'I' AND "
+                                "NMCAMPO = 'DSSUMARIAOC' AND DSVALORNOVO LIKE 'r%'");
+    std::map<std::string, std::string> history;
+    while (recorded->Next()) {
+        history[recorded->Value(0).AsString()] = recorded->Value(1).AsString();
+    }
+    EXPECT_EQ(history, stored);
     // The counter never hands out a number again.
     auto counter = db->Prepare("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'");
     ASSERT_TRUE(counter->Next());
