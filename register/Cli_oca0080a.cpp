@@ -29,6 +29,10 @@ const PublishedTable& TfrmParecerOcorrAtend::Published() {
         t.Handler("sbtFiltrarClick", &F::sbtFiltrarClick);
         t.Handler("mnuExportarListaClick", &F::mnuExportarListaClick);
         t.Component("mnuExportarLista", &F::mnuExportarLista);
+        t.Handler("mnuHistoricoClick", &F::mnuHistoricoClick);
+        t.Component("mnuHistorico", &F::mnuHistorico);
+        t.Component("cdsHistorico", &F::cdsHistorico);
+        t.Component("dtsHistorico", &F::dtsHistorico);
         t.Handler("mnuFiltrarClick", &F::mnuFiltrarClick);
         t.Component("sbtFiltrar", &F::sbtFiltrar);
         t.Handler("cdsMovOcorrCalcFields", &F::cdsMovOcorrCalcFields);

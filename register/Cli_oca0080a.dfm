@@ -812,6 +812,10 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
         Caption = 'E&xportar lista...'
         OnClick = mnuExportarListaClick
       end
+      object mnuHistorico: TMenuItem
+        Caption = 'Hi&stórico...'
+        OnClick = mnuHistoricoClick
+      end
     end
     inherited mnuManutencao: TMenuItem
       object mnuSepFiltrar: TMenuItem
@@ -1219,6 +1223,53 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
       FieldName = 'IDAPURAUTQFO'
       Size = 1
     end
+  end
+  object cdsHistorico: TClientDataSet
+    object cdsHistoricoDTHIST: TDateTimeField
+      DisplayLabel = 'Quando'
+      FieldName = 'DTHIST'
+    end
+    object cdsHistoricoCDOPERADOR: TStringField
+      DisplayLabel = 'Operador'
+      FieldName = 'CDOPERADOR'
+      Size = 12
+    end
+    object cdsHistoricoNMOPERADOR: TStringField
+      DisplayLabel = 'Nome'
+      FieldName = 'NMOPERADOR'
+      Size = 40
+    end
+    object cdsHistoricoDSOPERACAO: TStringField
+      DisplayLabel = 'Operação'
+      FieldName = 'DSOPERACAO'
+      Size = 12
+    end
+    object cdsHistoricoNMCAMPO: TStringField
+      FieldName = 'NMCAMPO'
+      Visible = False
+      Size = 20
+    end
+    object cdsHistoricoDSCAMPO: TStringField
+      DisplayLabel = 'Campo'
+      FieldName = 'DSCAMPO'
+      Size = 40
+    end
+    object cdsHistoricoDSVALORANT: TMemoField
+      DisplayLabel = 'De'
+      FieldName = 'DSVALORANT'
+    end
+    object cdsHistoricoDSVALORNOVO: TMemoField
+      DisplayLabel = 'Para'
+      FieldName = 'DSVALORNOVO'
+    end
+    object cdsHistoricoIDCHAMADA: TStringField
+      FieldName = 'IDCHAMADA'
+      Visible = False
+      Size = 220
+    end
+  end
+  object dtsHistorico: TDataSource
+    DataSet = cdsHistorico
   end
   object cdsSysDate: TClientDataSet
     object cdsSysDateSYSDATE: TDateTimeField

@@ -40,6 +40,14 @@ public:
     /// person names.
     void mnuExportarListaClick(TObject* Sender);
     TMenuItem* mnuExportarLista = nullptr;
+
+    // -- history (Cli_oca0080a_history.cpp)
+    /// Shows what was done to an occurrence, newest first: the current one's, or one the
+    /// person names by its key (also an occurrence deleted since).
+    void mnuHistoricoClick(TObject* Sender);
+    TMenuItem* mnuHistorico = nullptr;
+    TClientDataSet* cdsHistorico = nullptr;
+    TDataSource* dtsHistorico = nullptr;
     void mnuFiltrarClick(TObject* Sender);
 
     // -- browsing and pages (Cli_oca0080a_browse.cpp)

@@ -274,10 +274,10 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
     try {
         // The occurrence as the person sees it goes along: the server refuses to delete one
         // that another user changed since it was read.
-        const Variant answer = netOcorAtend->Call(
-            "DelOcorr", {Variant(Rec("CDFILILANCMO").AsString()),
-                         Variant(cdsMovOcorrNROCORRMOV->AsString()),
-                         MakePacketVariant(cdsMovOcorr->RecordPacket())});
+        const Variant answer =
+            netOcorAtend->Call("DelOcorr", {Variant(Rec("CDFILILANCMO").AsString()),
+                                            Variant(cdsMovOcorrNROCORRMOV->AsString()),
+                                            MakePacketVariant(cdsMovOcorr->RecordPacket())});
         // A deletion the server refuses in its answer is shown, and the row stays.
         Consiste::CheckResultServ(answer, true, 0);
         cdsMovOcorr->Delete();

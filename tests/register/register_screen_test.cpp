@@ -84,9 +84,9 @@ TEST_F(RegisterScreen, IsBuiltFromItsDefinitionOverTheBaseScreen) {
     for (const TMenuItem* item : screen->mnuOperacao->Items()) {
         operation.push_back(item->Name());
     }
-    EXPECT_THAT(operation,
-                ElementsAre("mnuFolhaDados", "mnuFormulario", "mnuDescricao", "mnuParecer",
-                            "mnuListagem", "mnuConfigImpressora", "mnuExportarLista"));
+    EXPECT_THAT(operation, ElementsAre("mnuFolhaDados", "mnuFormulario", "mnuDescricao",
+                                       "mnuParecer", "mnuListagem", "mnuConfigImpressora",
+                                       "mnuExportarLista", "mnuHistorico"));
     EXPECT_EQ(screen->mnuExportarLista->Caption(), "E&xportar lista...");
     EXPECT_TRUE(screen->mnuExportarLista->Enabled()) << "printing stays off, exporting does not";
 }
