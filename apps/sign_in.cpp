@@ -3,6 +3,7 @@
 #include "framework/host/host_context.h"
 #include "framework/net/net_connection.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 #include <iostream>
@@ -27,6 +29,7 @@ QString Q(const std::string& s) {
 std::string AskAndSignIn(const std::string& reason, bool sameOperator) {
     QDialog dialog;
     dialog.setWindowTitle(QStringLiteral("Atendimento - Entrar"));
+    dialog.setMinimumWidth(380);
     auto* layout = new QVBoxLayout(&dialog);
     auto* why = new QLabel(Q(reason));
     why->setWordWrap(true);
@@ -57,6 +60,10 @@ std::string AskAndSignIn(const std::string& reason, bool sameOperator) {
         signer.SetServerName("OCA0080A.rdmOcorAtendimento");
         UseHostServer(signer);
         signer.SessionSource = nullptr;
+        // A wrong password is answered a moment later, on purpose: the person sees why
+        // the window does not answer meanwhile.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         try {
             const SignInAnswer a =
                 signer.SignIn(op->text().trimmed().toStdString(), password->text().toStdString(),

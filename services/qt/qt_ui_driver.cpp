@@ -504,13 +504,19 @@ void QtUiDriver::SetCursor(TCursor cursor) {
 
 bool QtUiDriver::InputQuery(const std::string& caption, const std::string& prompt,
                             std::string& value) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(DialogParent(), Q(caption), Q(prompt),
-                                               QLineEdit::Normal, Q(value), &ok);
-    if (ok) {
-        value = S(text);
+    // Built rather than asked of the static helper, whose buttons would speak the system's
+    // language instead of the desktop's.
+    QInputDialog dialog(DialogParent());
+    dialog.setWindowTitle(Q(caption));
+    dialog.setLabelText(Q(prompt));
+    dialog.setTextValue(Q(value));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
     }
-    return ok;
+    value = S(dialog.textValue());
+    return true;
 }
 
 void QtUiDriver::ShowHelp(const std::string& helpFile, int context) {
