@@ -3,14 +3,16 @@
 # requests, slow and idle connections, a crowd past the descriptor limit, a huge key list,
 # a batch of whole-company loads) and prints how long GetSysDate takes meanwhile.
 # Bounded: about fifteen seconds on the demo company, more where its loads are larger.
+# It signs in as operator 001 of a demonstration company (password senha001, or OCA_PASSWORD).
 # Usage: tools/probe_server.py PORT TOKEN
-import socket, time, threading, json, sys, resource
+import socket, time, threading, json, sys, resource, os
 HOST, PORT, TOKEN = "127.0.0.1", int(sys.argv[1]), sys.argv[2]
 PATH = "/rpc/OCA0080A.rdmOcorAtendimento"
+SESSION = ""
 def post(body, timeout=10):
     s = socket.create_connection((HOST, PORT), timeout=timeout)
     b = body.encode() if isinstance(body, str) else body
-    s.sendall(f"POST {PATH} HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer {TOKEN}\r\nContent-Length: {len(b)}\r\nConnection: close\r\n\r\n".encode() + b)
+    s.sendall(f"POST {PATH} HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer {TOKEN}\r\nOca-Sessao: {SESSION}\r\nContent-Length: {len(b)}\r\nConnection: close\r\n\r\n".encode() + b)
     out = b""
     while True:
         d = s.recv(65536)
@@ -26,6 +28,9 @@ def sysdate_ms():
 def report(name, samples):
     samples.sort()
     print(f"{name:40s} GetSysDate max {samples[-1]:7.1f} ms  median {samples[len(samples)//2]:6.1f} ms")
+signed = post(json.dumps({"jsonrpc": "2.0", "id": 1, "method": "Entrar",
+                          "params": ["001", os.environ.get("OCA_PASSWORD", "senha001"), "0001", 30]}))
+SESSION = json.loads(signed.split(b"\r\n\r\n", 1)[1])["result"]["$packet"]["rows"][0][0]
 print("idle", sysdate_ms())
 # deep nesting
 r = post("[" * 130000 + "]" * 130000); print("deep:", r.split(b"\r\n\r\n")[1][:120])

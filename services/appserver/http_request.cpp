@@ -26,8 +26,11 @@ bool QuickCall(const HttpRequest& request) {
     if (!call.is_object() || method == call.end() || !method->is_string()) {
         return false;
     }
+    // A sign-in is slow on purpose when the password is wrong: a flood of them must not
+    // hold the lane kept for the people already at work.
     const std::string& name = method->get_ref<const std::string&>();
-    return name != "GetMovOcorr" && name != "GetQualifForn" && name != "GetQualifDetalhe";
+    return name != "GetMovOcorr" && name != "GetQualifForn" && name != "GetQualifDetalhe" &&
+           name != "Entrar";
 }
 
 namespace {

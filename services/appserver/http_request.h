@@ -27,7 +27,8 @@ struct HttpRequest {
 };
 
 /// Whether a request is one quick call: the handshake, or a single call (not a batch) of
-/// a method that answers in milliseconds, not a whole selection or a panel's period. The
+/// a method that answers in milliseconds, not a whole selection, a panel's period or a
+/// sign-in (slowed down on a wrong password). The
 /// method is read decoded; a body too large to look at cheaply is not quick.
 bool QuickCall(const HttpRequest& request);
 
