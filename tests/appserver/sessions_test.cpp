@@ -185,3 +185,54 @@ TEST_F(SignIn, TheAdministrationRefusesWhatDoesNotExist) {
 }
 
 } // namespace
+
+namespace {
+
+// A company made before operators signed in: its operators keep their rows and get no
+// password, so nobody signs in until the administrator says who may.
+TEST(Upgrade, ACompanyOfTheEarlierSchemaIsBroughtForwardWithNobodyAbleToSignInYet) {
+    TestDatabase database(CurrentTestName());
+    {
+        auto db = oca::db::Database::Open(database.Url());
+        ASSERT_EQ(oca::db::SchemaVersion(*db), 0);
+        for (const oca::db::Migration& m : oca::db::Migrations()) {
+            if (m.version > 3) {
+                break;
+            }
+            oca::db::Transaction tx(*db);
+            if (!m.onlyOn || *m.onlyOn == db->product()) {
+                db->ExecuteScript(m.sql);
+            }
+            db->Execute("INSERT INTO SCHEMAVERSAO (VERSAO, NMPASSO) VALUES (:V, :N)",
+                        {{"V", Variant(m.version)}, {"N", Variant(m.name)}});
+            tx.Commit();
+        }
+        db->ExecuteScript(CompanySeed());
+        ASSERT_EQ(oca::db::SchemaVersion(*db), 3);
+        EXPECT_EQ(oca::db::MigrateSchema(*db), static_cast<int>(oca::db::Migrations().size()) - 3);
+        auto st = db->Prepare("SELECT COUNT(*) FROM SENHAOPER");
+        ASSERT_TRUE(st->Next());
+        EXPECT_EQ(st->Value(0).AsInteger(), 0);
+    }
+    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open(database.Url()); });
+    oca::server::SessionRules rules;
+    rules.failureDelayMs = 0;
+    server.SetSessionRules(rules);
+    const auto signIn = [&] {
+        return server.Call("Entrar",
+                           {Variant("001"), Variant("nova"), Variant("0001"), Variant(30)});
+    };
+    EXPECT_TRUE(signIn().IsError());
+    {
+        auto db = oca::db::Database::Open(database.Url());
+        oca::access::SetPassword(*db, "001", "nova", oca::access::HashCost::Demo);
+    }
+    EXPECT_THAT(signIn().AsString(), HasSubstr("não tem acesso")) << "a password, no grant";
+    {
+        auto db = oca::db::Database::Open(database.Url());
+        oca::access::GrantAccess(*db, "001", "*", 0);
+    }
+    EXPECT_FALSE(signIn().IsError());
+}
+
+} // namespace
