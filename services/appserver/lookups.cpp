@@ -26,6 +26,13 @@ std::string InList(const std::string& column, const std::vector<std::string>& ke
     return sql + ")";
 }
 
+std::string GrantedBranches(const Args& args, const std::string& column, Params& params) {
+    if (!args.HasCaller() || args.Caller().AllBranches()) {
+        return {};
+    }
+    return " AND " + InList(column, args.Caller().Branches(), "ACE", params);
+}
+
 namespace {
 std::function<TDateTime()> g_clock;
 }

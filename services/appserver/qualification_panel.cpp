@@ -95,7 +95,8 @@ Variant GetQualifForn(db::Database& db, const Args& args) {
     std::vector<std::pair<std::string, Variant>> params = {{"A", Variant(*first)},
                                                            {"Z", Variant(*last)}};
     const std::string branches = KeysCondition("Q.CDFILIAL", args.Text(0), "B", params);
-    const std::string suppliers = KeysCondition("Q.CDFORNECED", args.Text(1), "F", params);
+    const std::string suppliers = KeysCondition("Q.CDFORNECED", args.Text(1), "F", params) +
+                                  GrantedBranches(args, "Q.CDFILIAL", params);
     // Several branches add up: the month's score is the one their sums give.
     auto st = db.Prepare("SELECT Q.CDFORNECED, F.NMRAZSOCFORN, Q.NRANOMES, SUM(Q.QTOCORR), "
                          "SUM(Q.QTDEMERITO), SUM(Q.QTRECEBTO), MAX(Q.DTAPURACAO) "
@@ -137,7 +138,8 @@ Variant GetQualifDetalhe(db::Database& db, const Args& args) {
         {"F", Variant(args.Text(1))},
         {"I", Variant(EncodeDate(*month / 100, *month % 100, 1))},
         {"E", Variant(EncodeDate(next / 100, next % 100, 1))}};
-    const std::string branches = KeysCondition("M.CDFILIAL", args.Text(0), "B", params);
+    const std::string branches = KeysCondition("M.CDFILIAL", args.Text(0), "B", params) +
+                                 GrantedBranches(args, "M.CDFILIAL", params);
     auto st = db.Prepare(
         "SELECT M.CDGRPOCOR, G.DSGRPOCOR, COALESCE(G.PESO, 10), COUNT(*) "
         "FROM MOVOCORR M LEFT JOIN GRUPOCOR G ON G.CDGRPOCOR = M.CDGRPOCOR "

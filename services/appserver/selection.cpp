@@ -148,21 +148,6 @@ std::vector<PacketField> RecordFields() {
     return fields;
 }
 
-// A session that is not granted every branch sees the occurrences of its own only, whatever
-// the selection asks for.
-std::string GrantedBranches(const Args& args, Params& params) {
-    if (!args.HasCaller() || args.Caller().AllBranches()) {
-        return {};
-    }
-    std::string list;
-    for (const std::string& branch : args.Caller().Branches()) {
-        const std::string name = "ACE" + std::to_string(params.size());
-        list += (list.empty() ? ":" : ", :") + name;
-        params.emplace_back(name, Variant(branch));
-    }
-    return list.empty() ? " AND 1 = 0" : " AND M.CDFILIAL IN (" + list + ")";
-}
-
 } // namespace
 
 SelectionQuery BuildSelection(const Args& args) {
@@ -189,7 +174,7 @@ SelectionQuery BuildSelection(const Args& args) {
     where += " AND (" + ContactCondition("M.CDCLIENTE", 'C', args.Text(10), "CLI", params) +
              " OR " + ContactCondition("M.CDPROSPECT", 'P', args.Text(11), "PRO", params) + " OR " +
              ContactCondition("M.CDFORNECED", 'F', args.Text(12), "FOR", params) + ")";
-    where += GrantedBranches(args, params);
+    where += GrantedBranches(args, "M.CDFILIAL", params);
     return {SelectList() + kJoins + " WHERE " + where + " ORDER BY M.NROCORRMOV, M.CDFILILANCMO",
             std::move(params)};
 }

@@ -20,4 +20,10 @@ constexpr size_t kMaxListKeys = 10000;
 std::string InList(const std::string& column, const std::vector<std::string>& keys,
                    const std::string& prefix, Params& params);
 
+class Args;
+/// " AND column IN (...)" with the branches the call's session is granted, "" when it is
+/// granted every branch (or the call has no session: an in-process caller): a session
+/// reads its own branches' rows only, whatever its call asks for.
+std::string GrantedBranches(const Args& args, const std::string& column, Params& params);
+
 } // namespace oca::server

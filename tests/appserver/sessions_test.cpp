@@ -119,6 +119,18 @@ TEST_F(SignIn, TheBranchAndModuleMustBeGrantedToTheOperator) {
     }
     EXPECT_FALSE(Keys(all).empty());
     EXPECT_TRUE(stranger.Call("GetParecer", {Variant("0001"), Variant("0000000001")}).IsError());
+    // The panel's detail counts that branch's occurrences of the supplier, not the others'.
+    const auto counted = [](TNetConnection& client) {
+        std::int64_t total = 0;
+        const Variant detail = client.Call(
+            "GetQualifDetalhe", {Variant(""), Variant("000001"), Variant(std::int64_t{202610})});
+        for (const Row& row : detail.AsPacket().rows) {
+            total += row[3].AsInteger();
+        }
+        return total;
+    };
+    EXPECT_EQ(counted(net), 2);
+    EXPECT_EQ(counted(stranger), 1);
 }
 
 TEST_F(SignIn, ASessionEndsWhenIdleWhenEndedByTheAdministratorOrWhenItsGrantGoes) {
