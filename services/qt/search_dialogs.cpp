@@ -18,11 +18,48 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <set>
 
 namespace oca::qt {
 
 namespace {
+
+/// A text as a person compares it: without accents, in lower case ("Ipê" reads "ipe").
+QString Folded(const QString& text) {
+    const QString split = text.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(split.size());
+    for (const QChar c : split) {
+        if (c.category() != QChar::Mark_NonSpacing) {
+            out.append(c.toLower());
+        }
+    }
+    return out;
+}
+
+/// Keys typed in the find box that belong to the list: the person keeps typing where they
+/// are and moves the selection from there. Up and Down go to the previous and next row
+/// that matches what is typed (any row when nothing is); the page keys move by pages.
+class ListKeys : public QObject {
+public:
+    ListKeys(QObject* parent, std::function<bool(int key)> move)
+        : QObject(parent), move_(std::move(move)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() == Qt::NoModifier && move_(key->key())) {
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool(int key)> move_;
+};
 
 /// What both windows share: the table, the find box, OK and Cancel.
 struct SearchWindow {
@@ -73,6 +110,7 @@ struct SearchWindow {
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
         QObject::connect(find, &QLineEdit::textEdited, &dialog,
                          [this](const QString& text) { FindFrom(text); });
+        find->installEventFilter(new ListKeys(&dialog, [this](int key) { return Move(key); }));
         Fit();
         Select(std::max(0, dataSet.RecNo() - 1));
         find->setFocus();
@@ -113,26 +151,66 @@ struct SearchWindow {
         table->scrollTo(index);
     }
 
-    /// The first row where a shown column starts with the text (ignoring case), else the
-    /// first where one contains it: a code or a name finds its row.
+    /// Whether a shown column of the row starts with (or, `anywhere`, holds) the text,
+    /// ignoring case and accents.
+    bool Matches(int row, const QString& folded, bool anywhere) const {
+        for (int column = 0; column < model->columnCount(); ++column) {
+            const QString shown = Folded(model->Text(row, column));
+            if (anywhere ? shown.contains(folded) : shown.startsWith(folded)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    /// The first row where a shown column starts with the text, else the first where one
+    /// contains it: a code or a name finds its row, with or without its accents.
     void FindFrom(const QString& text) {
         notFound->clear();
         if (text.isEmpty()) {
             return;
         }
+        const QString folded = Folded(text);
         for (const bool anywhere : {false, true}) {
             for (int row = 0; row < model->rowCount(); ++row) {
-                for (int column = 0; column < model->columnCount(); ++column) {
-                    const QString shown = model->Text(row, column);
-                    if (anywhere ? shown.contains(text, Qt::CaseInsensitive)
-                                 : shown.startsWith(text, Qt::CaseInsensitive)) {
-                        Select(row);
-                        return;
-                    }
+                if (Matches(row, folded, anywhere)) {
+                    Select(row);
+                    return;
                 }
             }
         }
         notFound->setText(QStringLiteral("nenhum item encontrado"));
+    }
+
+    /// A key of the list typed in the find box; false for the keys the box keeps.
+    bool Move(int key) {
+        const int rows = model->rowCount();
+        const int current = std::max(0, CurrentRow());
+        const int page =
+            std::max(1, table->viewport()->height() /
+                            std::max(1, table->verticalHeader()->defaultSectionSize()));
+        switch (key) {
+        case Qt::Key_Down:
+        case Qt::Key_Up: {
+            const int step = key == Qt::Key_Down ? 1 : -1;
+            const QString folded = Folded(find->text());
+            for (int row = current + step; row >= 0 && row < rows; row += step) {
+                if (folded.isEmpty() || Matches(row, folded, true)) {
+                    Select(row);
+                    break;
+                }
+            }
+            return true;
+        }
+        case Qt::Key_PageDown:
+            Select(std::min(rows - 1, current + page));
+            return true;
+        case Qt::Key_PageUp:
+            Select(std::max(0, current - page));
+            return true;
+        default:
+            return false;
+        }
     }
 
     int CurrentRow() const { return table->selectionModel()->currentIndex().row(); }
