@@ -15,7 +15,7 @@ OCA_PACKAGES=(
     clang-format clang libclang-rt-dev
     python3 python3-jsonrpclib-pelix
     libpq-dev postgresql postgresql-client
-    libsodium-dev
+    libsodium-dev qt6-translations-l10n
 )
 
 oca_install() {

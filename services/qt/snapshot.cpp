@@ -6,8 +6,11 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -30,6 +33,17 @@ void EnsureApplication() {
 }
 
 void ApplyDesktopLook() {
+    // Qt's own dialogs and buttons (file dialogs, "Cancel") in the desktop's language, from
+    // Qt's translations; without them installed, Qt's English stays.
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    static QTranslator* qtTexts = nullptr;
+    if (!qtTexts) {
+        qtTexts = new QTranslator(QCoreApplication::instance());
+        if (qtTexts->load(QLocale(QLocale::Portuguese, QLocale::Brazil), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(qtTexts);
+        }
+    }
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     QFont font("DejaVu Sans");
     font.setPixelSize(11);

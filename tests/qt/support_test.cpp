@@ -1,5 +1,11 @@
 // Translations between the framework's notations and Qt's.
 #include "qt/qt_support.h"
+#include "qt/snapshot.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QLocale>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +60,23 @@ TEST(QtSupport, SystemColoursArePaintedAndOthersReadAsBlueGreenRed) {
     EXPECT_EQ(oca::qt::ToQColor(clWindow), QColor(255, 255, 255));
     EXPECT_EQ(oca::qt::ToQColor(clBlue), QColor(0, 0, 255));
     EXPECT_EQ(oca::qt::ToQColor(static_cast<TColor>(0x336699)), QColor(0x99, 0x66, 0x33));
+}
+
+} // namespace
+
+namespace {
+
+// Qt's own buttons and dialogs speak the desktop's language.
+TEST(QtSupport, QtsOwnTextsAreInPortuguese) {
+    oca::qt::EnsureApplication();
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                             QDialogButtonBox::Save);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove('&'),
+              QStringLiteral("Cancelar"));
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Save)->text().remove('&'), QStringLiteral("Salvar"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"),
+              QStringLiteral("Procurar em:"));
+    EXPECT_EQ(QLocale().name(), QStringLiteral("pt_BR"));
 }
 
 } // namespace
