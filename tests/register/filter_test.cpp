@@ -101,7 +101,8 @@ TEST_F(Filter, TheFirstActivationRunsTheFilterWhoseConfirmationLoadsTheOccurrenc
     // A later activation does not run the filter again; "Filtrar" reuses the instance.
     TfrmFiltroOcorAte* first = frmFiltroOcorAte;
     Register().Show();
-    EXPECT_TRUE(ui.TakeJournal().empty());
+    EXPECT_THAT(ui.TakeJournal(), ::testing::ElementsAre("show: frmParecerOcorrAtend"))
+        << "brought forward, nothing else";
     ui.QueueModal([&](TForm& form) {
         auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
         EXPECT_TRUE(f.rbtFiliLista->Checked()) << "the previous choices are kept";

@@ -96,8 +96,9 @@ void TForm::Show() {
         if (OnShow) {
             OnShow(this);
         }
-        Ui().ShowForm(*this);
     }
+    // A form already open is brought to the front, as asking for it again means.
+    Ui().ShowForm(*this);
     Application->ActivateForm(this);
 }
 
