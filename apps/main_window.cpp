@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
@@ -115,10 +116,52 @@ void MainWindow::BuildMenus() {
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
-    connect(windows->addAction(QStringLiteral("&Cascata")), &QAction::triggered, area_,
+    windows->setObjectName(QStringLiteral("menuJanela"));
+    // Listed afresh each time it opens: the windows come and go with the screens.
+    connect(windows, &QMenu::aboutToShow, this, [this, windows] { FillWindowMenu(*windows); });
+    FillWindowMenu(*windows);
+    // Moving between the open windows from the keyboard, as in every multi-window desktop.
+    auto* next = new QAction(QStringLiteral("Próxima janela"), this);
+    next->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+F6")), QKeySequence(QStringLiteral("Ctrl+Tab"))});
+    next->setShortcutContext(Qt::ApplicationShortcut);
+    connect(next, &QAction::triggered, area_, &QMdiArea::activateNextSubWindow);
+    auto* previous = new QAction(QStringLiteral("Janela anterior"), this);
+    previous->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+F6")),
+                            QKeySequence(QStringLiteral("Ctrl+Shift+Tab"))});
+    previous->setShortcutContext(Qt::ApplicationShortcut);
+    connect(previous, &QAction::triggered, area_, &QMdiArea::activatePreviousSubWindow);
+    addAction(next);
+    addAction(previous);
+}
+
+void MainWindow::FillWindowMenu(QMenu& menu) {
+    menu.clear();
+    connect(menu.addAction(QStringLiteral("&Cascata")), &QAction::triggered, area_,
             &QMdiArea::cascadeSubWindows);
-    connect(windows->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, area_,
+    connect(menu.addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, area_,
             &QMdiArea::tileSubWindows);
+    const QList<QMdiSubWindow*> open = area_->subWindowList(QMdiArea::CreationOrder);
+    int shown = 0;
+    for (QMdiSubWindow* window : open) {
+        if (!window->isVisible()) {
+            continue;
+        }
+        if (shown == 0) {
+            menu.addSeparator();
+        }
+        ++shown;
+        QAction* pick = menu.addAction(
+            (shown < 10 ? QStringLiteral("&%1 ").arg(shown) : QString()) + window->windowTitle());
+        pick->setCheckable(true);
+        pick->setChecked(window == area_->activeSubWindow());
+        connect(pick, &QAction::triggered, this, [this, window] {
+            if (window->isMinimized()) {
+                window->showNormal();
+            }
+            area_->setActiveSubWindow(window);
+        });
+    }
 }
 
 void MainWindow::BuildStatusBar(const HostOptions& options) {

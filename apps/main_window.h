@@ -9,6 +9,7 @@
 #include <vector>
 
 class QMdiArea;
+class QMenu;
 
 namespace oca::qt {
 class QtUiDriver;
@@ -50,6 +51,8 @@ protected:
 
 private:
     void BuildMenus();
+    /// The Janela menu: the arrangements, then every open window (the active one checked).
+    void FillWindowMenu(QMenu& menu);
     void BuildStatusBar(const HostOptions& options);
     void PlaceWindow();
     void SavePlace() const;

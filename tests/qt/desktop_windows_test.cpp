@@ -1,0 +1,67 @@
+// The desktop's windows: the Janela menu lists the open ones, the active one checked, and
+// the keyboard moves between them.
+#include "apps/main_window.h"
+#include "framework/host/host_context.h"
+#include "framework/ui/ui_driver.h"
+#include "qt/snapshot.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DesktopWindows, TheWindowMenuListsTheOpenWindowsAndTheKeysMoveBetweenThem) {
+    oca::qt::EnsureApplication();
+    Host().configDir = (std::filesystem::temp_directory_path() / "oca_janelas").string();
+    {
+        oca::desktop::MainWindow main(oca::desktop::HostOptions{}, {});
+        main.show();
+        QMdiSubWindow* first = main.Area()->addSubWindow(new QWidget);
+        first->setWindowTitle(QStringLiteral("Ocorrências"));
+        QMdiSubWindow* second = main.Area()->addSubWindow(new QWidget);
+        second->setWindowTitle(QStringLiteral("Qualificação"));
+        first->show();
+        second->show();
+        main.Area()->setActiveSubWindow(second);
+        auto* menu = main.menuBar()->findChild<QMenu*>(QStringLiteral("menuJanela"));
+        ASSERT_NE(menu, nullptr);
+        emit menu->aboutToShow();
+        QStringList listed, checked;
+        for (QAction* a : menu->actions()) {
+            if (!a->isSeparator()) {
+                listed << a->text();
+            }
+            if (a->isChecked()) {
+                checked << a->text();
+            }
+        }
+        EXPECT_EQ(listed,
+                  (QStringList{"&Cascata", "&Lado a lado", "&1 Ocorrências", "&2 Qualificação"}));
+        EXPECT_EQ(checked, QStringList{"&2 Qualificação"});
+        // Choosing a window from the menu brings it back, restored when minimised.
+        first->showMinimized();
+        menu->actions().at(3)->trigger();
+        EXPECT_EQ(main.Area()->activeSubWindow(), first);
+        EXPECT_FALSE(first->isMinimized());
+        // Ctrl+F6 goes to the other window, Ctrl+Shift+F6 back.
+        main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, Qt::Key_F6, Qt::ControlModifier);
+        EXPECT_EQ(main.Area()->activeSubWindow(), second);
+        QTest::keyClick(&main, Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(main.Area()->activeSubWindow(), first);
+    }
+    SetUi(nullptr);
+    Host() = HostContext();
+    std::filesystem::remove_all(std::filesystem::temp_directory_path() / "oca_janelas");
+}
+
+} // namespace
