@@ -105,7 +105,10 @@ std::string TNetConnection::Handshake() {
         if (error == httplib::Error::SSLConnection) {
             return failure + "a conexão segura (TLS) não pôde ser estabelecida.";
         }
-        return failure + "o servidor não respondeu.";
+        // What to do, not only what failed: the person is the one who can start it.
+        return failure +
+               "o servidor não respondeu. Verifique se o servidor de aplicação (oca-appserver) "
+               "está em execução nesse endereço e tente de novo.";
     }
     if (result->status == 404) {
         return failure + "o servidor não oferece este objeto.";
