@@ -64,6 +64,19 @@ std::string AskAndSignIn(const std::string& reason, bool sameOperator) {
         // the window does not answer meanwhile.
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const auto refuse = [&](const std::string& text) {
+            refusal->setText(Q(text));
+            refusal->show();
+            dialog.adjustSize();
+            password->setFocus();
+        };
+        try {
+            signer.SetConnected(true);
+        } catch (const Exception& e) {
+            // No server: what was typed stays, to be sent once it answers.
+            refuse(e.Message());
+            return;
+        }
         try {
             const SignInAnswer a =
                 signer.SignIn(op->text().trimmed().toStdString(), password->text().toStdString(),
@@ -72,11 +85,9 @@ std::string AskAndSignIn(const std::string& reason, bool sameOperator) {
             session = a.session;
             dialog.accept();
         } catch (const Exception& e) {
-            // The password typed goes; the operator stays, to be tried again.
-            refusal->setText(Q(e.Message()));
-            refusal->show();
+            // A refused password goes; the operator stays, to be tried again.
             password->clear();
-            password->setFocus();
+            refuse(e.Message());
         }
     });
     (sameOperator || !op->text().isEmpty() ? password : op)->setFocus();
