@@ -12,6 +12,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPointer>
 #include <QTimer>
@@ -121,23 +123,41 @@ private:
         barSeries->attachAxis(counts);
         QObject::connect(bars, &QBarSet::clicked, Chart(), [this](int index) { Pick(index); });
 
-        auto* line = new QLineSeries();
-        line->setName(Q(control->LineTitle()));
-        for (int i = 0; i < count; ++i) {
-            if (points[static_cast<size_t>(i)].hasLine) {
-                line->append(i, points[static_cast<size_t>(i)].line);
-            }
-        }
+        // One line per run of months with a score: a month without one is a gap, never a
+        // line drawn through it as if the score had gone straight from one month to the
+        // other.
         QPen pen(QColor(20, 40, 90));
         pen.setWidth(3);
-        line->setPen(pen);
-        line->setPointsVisible(true);
-        chart->addSeries(line);
-        line->attachAxis(position);
-        line->attachAxis(scale);
-        QObject::connect(line, &QLineSeries::clicked, Chart(), [this](const QPointF& at) {
-            Pick(static_cast<int>(std::lround(at.x())));
-        });
+        QLineSeries* line = nullptr;
+        bool named = false;
+        for (int i = 0; i < count; ++i) {
+            const TChartPoint& p = points[static_cast<size_t>(i)];
+            if (!p.hasLine) {
+                line = nullptr;
+                continue;
+            }
+            if (!line) {
+                line = new QLineSeries();
+                line->setObjectName(QStringLiteral("linhaNota"));
+                line->setPen(pen);
+                line->setPointsVisible(true);
+                chart->addSeries(line);
+                line->attachAxis(position);
+                line->attachAxis(scale);
+                if (named) {
+                    for (QLegendMarker* marker : chart->legend()->markers(line)) {
+                        marker->setVisible(false);
+                    }
+                } else {
+                    line->setName(Q(control->LineTitle()));
+                    named = true;
+                }
+                QObject::connect(line, &QLineSeries::clicked, Chart(), [this](const QPointF& at) {
+                    Pick(static_cast<int>(std::lround(at.x())));
+                });
+            }
+            line->append(i, p.line);
+        }
         bars->setSelectedColor(QColor(230, 140, 30));
         bars_ = bars;
 

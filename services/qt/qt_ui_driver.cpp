@@ -543,7 +543,7 @@ bool QtUiDriver::SaveImage(TControl& control, const std::string& path) {
     const TForm* form = control.ParentForm();
     FormView* view = form ? ViewOf(*form) : nullptr;
     QWidget* widget = view ? view->WidgetOf(&control) : nullptr;
-    return widget ? widget->grab().save(Q(path), "PNG") : WriteControlPicture(control, path);
+    return widget ? Picture(*widget).save(Q(path), "PNG") : WriteControlPicture(control, path);
 }
 
 } // namespace oca::qt

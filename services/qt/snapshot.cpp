@@ -5,6 +5,9 @@
 #include "qt/qt_support.h"
 
 #include <QApplication>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -88,9 +91,31 @@ bool WriteControlPicture(TControl& control, const std::string& path) {
     root->show();
     QCoreApplication::processEvents();
     QWidget* widget = view.WidgetOf(&control);
-    const bool written = widget && widget->grab().save(Q(path), "PNG");
+    const bool written = widget && Picture(*widget).save(Q(path), "PNG");
     root->hide();
     return written;
+}
+
+QPixmap Picture(QWidget& widget) {
+    auto* chart = qobject_cast<QChartView*>(&widget);
+    if (!chart || !chart->chart()) {
+        return widget.grab();
+    }
+    // A picture of the data: the month the person picked on the screen is not part of it.
+    std::vector<std::pair<QBarSet*, QList<int>>> picked;
+    for (QAbstractSeries* series : chart->chart()->series()) {
+        if (auto* bars = qobject_cast<QBarSeries*>(series)) {
+            for (QBarSet* set : bars->barSets()) {
+                picked.emplace_back(set, set->selectedBars());
+                set->deselectAllBars();
+            }
+        }
+    }
+    const QPixmap pixmap = widget.grab();
+    for (const auto& [set, indices] : picked) {
+        set->selectBars(indices);
+    }
+    return pixmap;
 }
 
 } // namespace oca::qt

@@ -2,6 +2,8 @@
 
 #include <string>
 
+class QPixmap;
+class QWidget;
 class TControl;
 class TForm;
 
@@ -22,5 +24,8 @@ void WriteSnapshot(TForm& form, const std::string& path);
 /// Renders one control of a form, off screen, as the form draws it, to a PNG file; false
 /// when it cannot be drawn or written.
 bool WriteControlPicture(TControl& control, const std::string& path);
+
+/// A control's widget as a picture of what it shows: a chart without the person's pick.
+QPixmap Picture(QWidget& widget);
 
 } // namespace oca::qt

@@ -10,6 +10,7 @@
 #include <QChartView>
 #include <QCoreApplication>
 #include <QImage>
+#include <QXYSeries>
 
 namespace {
 
@@ -48,6 +49,34 @@ TEST_F(PanelRendered, TheChartDrawsBandsBarsAndLine) {
     EXPECT_EQ(chartView->chart()->title().toStdString(), "123 - Cento e Vinte e Três Ltda");
 }
 
+// A month without a score is a gap in the line, not a line drawn across it.
+TEST_F(PanelRendered, TheScoreLineLeavesAGapForAMonthWithoutData) {
+    oca::qt::FormView view(*panel);
+    view.Root()->resize(view.Scale(panel->Width()), view.Scale(panel->Height()));
+    view.Root()->show();
+    ASSERT_TRUE(panel->pgcPadrao->UserSelectPage(panel->tshFormulario));
+    panel->chtQualif->SetPoints({{"09/26", true, 80, 1},
+                                 {"10/26", true, 60, 2},
+                                 {"11/26", false, 0, 0},
+                                 {"12/26", true, 90, 1},
+                                 {"01/27", true, 95, 0}});
+    QCoreApplication::processEvents();
+    auto* chartView = qobject_cast<QChartView*>(view.WidgetOf(panel->chtQualif));
+    ASSERT_NE(chartView, nullptr);
+    std::vector<std::vector<double>> runs;
+    for (QAbstractSeries* series : chartView->chart()->series()) {
+        if (series->objectName() != QStringLiteral("linhaNota")) {
+            continue;
+        }
+        std::vector<double> xs;
+        for (const QPointF& p : static_cast<QXYSeries*>(series)->points()) {
+            xs.push_back(p.x());
+        }
+        runs.push_back(xs);
+    }
+    EXPECT_EQ(runs, (std::vector<std::vector<double>>{{0, 1}, {3, 4}}));
+}
+
 TEST_F(PanelRendered, BothPagesAndTheChartBecomePictures) {
     const std::string list = Picture("qualificacao-lista.png");
     oca::qt::WriteSnapshot(*panel, list);
@@ -63,6 +92,15 @@ TEST_F(PanelRendered, BothPagesAndTheChartBecomePictures) {
     ui.ImageWriter = [](TControl& control, const std::string& path) {
         return oca::qt::WriteControlPicture(control, path);
     };
+    // A month picked (without opening its occurrences) before the export.
+    const TNotifyEvent drill = panel->chtQualif->OnSelect;
+    panel->chtQualif->OnSelect = nullptr;
+    const auto& points = panel->chtQualif->Points();
+    const auto tallest = std::max_element(
+        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.bar < b.bar; });
+    ASSERT_TRUE(tallest != points.end() && tallest->bar > 0);
+    ASSERT_TRUE(panel->chtQualif->UserSelect(static_cast<int>(tallest - points.begin())));
+    panel->chtQualif->OnSelect = drill;
     const std::string exported = Picture("grafico-exportado.png");
     std::filesystem::remove(exported);
     ui.QueueSaveFile(exported);
@@ -70,6 +108,17 @@ TEST_F(PanelRendered, BothPagesAndTheChartBecomePictures) {
     const QImage image(QString::fromStdString(exported));
     EXPECT_FALSE(image.isNull());
     EXPECT_GT(image.width(), 300);
+    // The month picked on the screen is not marked in the picture.
+    ASSERT_GE(panel->chtQualif->Selected(), 0);
+    bool marked = false;
+    for (int y = 0; y < image.height() && !marked; ++y) {
+        for (int x = 0; x < image.width() && !marked; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            marked = std::abs(c.red() - 230) < 8 && std::abs(c.green() - 140) < 8 &&
+                     std::abs(c.blue() - 30) < 8;
+        }
+    }
+    EXPECT_FALSE(marked);
     EXPECT_THAT(ui.Journal(), ::testing::Contains("image: chtQualif -> " + exported));
 }
 
