@@ -16,5 +16,7 @@ void TfrmQualifForn::mnuExportarGraficoClick(TObject*) {
     }
     if (!Ui().SaveImage(*chtQualif, *path)) {
         Ui().ShowError("Não foi possível gravar o gráfico em " + *path + ".");
+        return;
     }
+    Ui().ShowStatus("Gráfico exportado para " + *path + ".");
 }

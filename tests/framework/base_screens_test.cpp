@@ -170,6 +170,7 @@ TEST_F(FilterOptions, ASavedSetComesBackWithTheControlsAndTheScreensOwnKeys) {
     ui.QueueInput("Novembro");
     form->btfSaveOpc->UserClick();
     ASSERT_EQ(form->OptionSetName(), "Novembro");
+    EXPECT_THAT(ui.Status(), ::testing::StartsWith("Opções \"Novembro\" gravadas em /"));
 
     // Change everything, then load the set back.
     dynamic_cast<TRadioButton*>(form->FindComponent("rbtFiliTodos"))->SetChecked(true);

@@ -79,6 +79,7 @@ TEST_F(Panel, TheListIsExportedAsASpreadsheetReadsIt) {
     const auto path = std::filesystem::path(Host().configDir + ".csv");
     ui.QueueSaveFile(path.string());
     ASSERT_TRUE(panel->mnuExportarLista->UserClick());
+    EXPECT_EQ(ui.Status(), "Lista exportada para " + path.string() + ".");
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -95,9 +96,11 @@ TEST_F(Panel, TheListIsExportedAsASpreadsheetReadsIt) {
                                                              "[0-9]{2}:[0-9]{2}:[0-9]{2}")));
     EXPECT_EQ(rows[2][1], "José Doze");
     // A cancelled dialog writes nothing.
+    ui.ShowStatus("");
     ui.QueueSaveFile(std::nullopt);
     ASSERT_TRUE(panel->mnuExportarLista->UserClick());
     EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(ui.Status(), "") << "nothing written, nothing said";
     // The chart needs a renderer to be drawn; without one the person is told.
     ui.QueueSaveFile(Host().configDir + ".png");
     ui.TakeJournal();

@@ -130,6 +130,7 @@ void TfrmFiltroPadrao::btfSaveOpcClick(TObject*) {
     store.Save(name, Options);
     setName_ = name;
     RefreshOptionSets();
+    Ui().ShowStatus("Opções \"" + name + "\" gravadas em " + store.Path() + ".");
 }
 
 void TfrmFiltroPadrao::btfLoadOpcClick(TObject*) {

@@ -109,5 +109,7 @@ void ExportGridAsCsv(TDBGrid& grid, const std::string& suggestedName) {
     out << grid.CsvText();
     if (!out.flush()) {
         Ui().ShowError("Não foi possível gravar " + *path + ".");
+        return;
     }
+    Ui().ShowStatus("Lista exportada para " + *path + ".");
 }
