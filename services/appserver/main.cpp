@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <set>
 
 namespace {
 
@@ -102,13 +103,16 @@ int ParseMonth(const std::string& text) {
 }
 
 int RequalifyMonth(oca::db::Database& db, int month, const std::string& branch) {
+    // The work goes by branch and supplier; the person counts suppliers.
+    std::set<std::string> suppliers;
     const int done = oca::server::Requalify(
-        db, month, branch, [](int count, int total, const std::string& what) {
+        db, month, branch, [&suppliers](int count, int total, const std::string& what) {
+            suppliers.insert(what.substr(what.find('/') + 1));
             std::cout << "\rRecalculando " << count << " de " << total << " (" << what << ")   "
                       << std::flush;
         });
     std::cout << (done > 0 ? "\n" : "") << "Qualificação de " << month % 100 << "/" << month / 100
-              << " recalculada para " << done << " fornecedor(es)"
+              << " recalculada para " << suppliers.size() << " fornecedor(es)"
               << (branch.empty() ? "" : " da filial " + branch) << ".\n";
     return done;
 }

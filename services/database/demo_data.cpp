@@ -2,6 +2,7 @@
 
 #include "core/datetime.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <random>
@@ -178,37 +179,101 @@ std::vector<Party> FillParties(Database& db, Dice& dice, const char* table, int 
 
 struct Invoice {
     std::string branch, entry, supplier;
+    TDateTime received;
+    double defects = 0; ///< how likely an occurrence is to follow it
 };
 
 const TDateTime kLastDay = EncodeDate(2026, 11, 30);
 constexpr int kSpanDays = 730;
+constexpr int kSpanMonths = 24;
 
 TDateTime RandomMoment(Dice& dice) {
     return TDateTime(kLastDay.Value - dice.Below(kSpanDays) +
                      (7 * 60 + dice.Below(11 * 60)) / 1440.0);
 }
 
+// What makes the company's suppliers differ: how much each delivers, how often a delivery
+// goes wrong, and whether that is getting better or worse. Without it every month would
+// score 0 or 100.
+struct Profile {
+    int perMonth = 0;      ///< receipts a month at each branch it delivers to
+    double rate = 0;       ///< occurrences per receipt, at the start of the two years
+    double trend = 0;      ///< the change of that rate by the end (-0.8: far better)
+    unsigned branches = 0; ///< bit b: delivers to branch b
+};
+
+Profile SupplierProfile(Dice& dice, size_t index) {
+    Profile p;
+    p.perMonth = 3 + dice.Below(6);
+    static constexpr std::array<double, 5> kRates = {0.02, 0.08, 0.16, 0.26, 0.4};
+    p.rate = kRates[index % kRates.size()] * (0.7 + dice.Below(60) / 100.0);
+    static constexpr std::array<double, 3> kTrends = {-0.9, 0.0, 1.0};
+    p.trend = kTrends[(index / kRates.size()) % kTrends.size()];
+    p.branches = 1u << dice.Below(3);
+    if (dice.Chance(40)) {
+        p.branches |= 1u << dice.Below(3);
+    }
+    return p;
+}
+
 std::vector<Invoice> FillInvoices(Database& db, Dice& dice, const std::vector<Party>& suppliers) {
     auto st = db.Prepare("INSERT INTO NOTAFISCAL VALUES (:F, :L, :S, :N, :C, :R, :D)");
     const std::array<const char*, 3> branches = {"0001", "0002", "0003"};
     const std::array<const char*, 4> series = {"1", "2", "U", "E"};
+    const int lastYear = 2026, lastMonth = 11;
     std::vector<Invoice> invoices;
-    for (int i = 1; i <= 600; ++i) {
-        const Party& supplier =
-            suppliers[static_cast<size_t>(dice.Below(static_cast<int>(suppliers.size())))];
-        const std::string branch = dice.Pick(branches);
-        const std::string entry = Pad(i, 10);
-        Exec(*st, {{"F", Variant(branch)},
-                   {"L", Variant(entry)},
-                   {"S", Variant(dice.Pick(series))},
-                   {"N", Variant(Pad(100000 + i * 7, 7))},
-                   {"C", Variant(supplier.code)},
-                   {"R", Variant(branch)},
-                   {"D", Variant(DateOf(RandomMoment(dice)))}});
-        invoices.push_back({branch, entry, supplier.code});
+    int number = 0;
+    for (size_t s = 0; s < suppliers.size(); ++s) {
+        const Profile profile = SupplierProfile(dice, s);
+        for (int b = 0; b < 3; ++b) {
+            if (!(profile.branches & (1u << b))) {
+                continue;
+            }
+            for (int m = 0; m < kSpanMonths; ++m) {
+                const int months = lastYear * 12 + lastMonth - 1 - (kSpanMonths - 1 - m);
+                const TDateTime first = EncodeDate(months / 12, months % 12 + 1, 1);
+                const double rate =
+                    profile.rate * std::max(0.05, 1 + profile.trend * m / (kSpanMonths - 1));
+                const int count = std::max(1, profile.perMonth - 1 + dice.Below(3));
+                for (int i = 0; i < count; ++i) {
+                    const TDateTime day(first.Value + dice.Below(28));
+                    const std::string entry = Pad(++number, 10);
+                    Exec(*st, {{"F", Variant(branches[static_cast<size_t>(b)])},
+                               {"L", Variant(entry)},
+                               {"S", Variant(dice.Pick(series))},
+                               {"N", Variant(Pad(100000 + number * 7, 7))},
+                               {"C", Variant(suppliers[s].code)},
+                               {"R", Variant(branches[static_cast<size_t>(b)])},
+                               {"D", Variant(day)}});
+                    invoices.push_back(
+                        {branches[static_cast<size_t>(b)], entry, suppliers[s].code, day, rate});
+                }
+            }
+        }
     }
     return invoices;
 }
+
+// An invoice drawn as often as its supplier's deliveries went wrong at the time.
+class InvoiceDraw {
+public:
+    explicit InvoiceDraw(const std::vector<Invoice>& invoices) : invoices_(invoices) {
+        double sum = 0;
+        for (const Invoice& i : invoices) {
+            sum += i.defects;
+            total_.push_back(sum);
+        }
+    }
+    const Invoice& Next(Dice& dice) const {
+        const double at = total_.back() * dice.Below(1000000) / 1000000.0;
+        const auto it = std::upper_bound(total_.begin(), total_.end(), at);
+        return invoices_[std::min(static_cast<size_t>(it - total_.begin()), invoices_.size() - 1)];
+    }
+
+private:
+    const std::vector<Invoice>& invoices_;
+    std::vector<double> total_;
+};
 
 const std::array<const char*, 6> kTaskTexts = {
     "Visita técnica ao cliente", "Análise de reclamação",       "Troca de mercadoria",
@@ -264,16 +329,19 @@ void FillOccurrences(Database& db, Dice& dice, const Pools& pools, int count) {
     const std::array<const char*, 3> branches = {"0001", "0002", "0003"};
     const std::array<const char*, 4> operators = {"001", "002", "003", "004"};
     int numbers[3] = {0, 0, 0};
+    const InvoiceDraw draw(pools.invoices);
     for (int i = 0; i < count; ++i) {
-        const int b = dice.Below(3);
-        const std::string branch = branches[static_cast<size_t>(b)];
-        const std::string number = Pad(++numbers[b], 10);
-        const int kind = dice.Below(10); // 0-4 supplier, 5-8 customer, 9 prospect
+        int b = dice.Below(3);
+        const int kind = dice.Below(10); // 0-5 supplier, 6-8 customer, 9 prospect
         Variant supplier, customer, prospect, nfBranch, nfEntry, segment;
-        if (kind < 5) {
-            const Invoice& inv = pools.invoices[static_cast<size_t>(
-                dice.Below(static_cast<int>(pools.invoices.size())))];
+        TDateTime when = RandomMoment(dice);
+        if (kind < 6) {
+            // A supplier's occurrence follows one of its deliveries, in the days after it.
+            const Invoice& inv = draw.Next(dice);
             supplier = Variant(inv.supplier);
+            b = inv.branch.back() - '1'; // recorded where the delivery was received
+            when = TDateTime(std::min(kLastDay.Value, inv.received.Value + dice.Below(3)) +
+                             (7 * 60 + dice.Below(11 * 60)) / 1440.0);
             if (dice.Chance(70)) {
                 nfBranch = Variant(inv.branch);
                 nfEntry = Variant(inv.entry);
@@ -289,6 +357,8 @@ void FillOccurrences(Database& db, Dice& dice, const Pools& pools, int count) {
             prospect = Variant(p.code);
             segment = Variant(p.segment);
         }
+        const std::string branch = branches[static_cast<size_t>(b)];
+        const std::string number = Pad(++numbers[b], 10);
         const auto& type = dice.Pick(kTypes);
         const int productNo = 1 + dice.Below(40);
         const bool hasProduct = dice.Chance(80);
@@ -299,7 +369,7 @@ void FillOccurrences(Database& db, Dice& dice, const Pools& pools, int count) {
               {"FO", supplier},
               {"CL", customer},
               {"PR", prospect},
-              {"D", Variant(RandomMoment(dice))},
+              {"D", Variant(when)},
               {"ID", Variant(PersonName(dice).substr(0, 30))},
               {"OP", Variant(dice.Pick(operators))},
               {"G", Variant(type.first)},

@@ -4,8 +4,11 @@
 #include "server_fixture.h"
 
 #include "appserver/qualification.h"
+#include "database/demo_data.h"
 
 #include <gmock/gmock.h>
+
+#include <map>
 
 namespace {
 
@@ -132,6 +135,64 @@ TEST_F(QualificationPanel, PeriodsOutOfShapeAreRefused) {
         EXPECT_THROW(net.Call("GetQualifForn", {Variant(""), Variant(""), bad, oct}), Exception)
             << bad.AsString();
     }
+}
+
+} // namespace
+
+namespace {
+
+// The demonstration company looks like one: its suppliers' monthly scores fall in all four
+// classes, few at the extremes of the formula, and some suppliers get better over the two
+// years while others get worse.
+TEST(DemoCompany, SuppliersScoresSpreadOverTheClassesWithTrends) {
+    TestDatabase database(CurrentTestName());
+    auto db = oca::db::Database::Open(database.Url());
+    oca::db::MigrateSchema(*db);
+    oca::db::FillDemoData(*db, 2000);
+    for (int month = 202412; month <= 202611;
+         month = month % 100 == 12 ? (month / 100 + 1) * 100 + 1 : month + 1) {
+        oca::server::Requalify(*db, month, "", nullptr);
+    }
+    std::map<std::string, int> classes;
+    int rows = 0, zeros = 0;
+    struct Halves {
+        double first = 0, second = 0;
+        int firstCount = 0, secondCount = 0;
+    };
+    std::map<std::string, Halves> halves; // by supplier: the first year's and the second's
+    auto st = db->Prepare("SELECT CDFORNECED, NRANOMES, VRNOTA, IDCLASSIF FROM QUALIFFORN "
+                          "WHERE NRANOMES > 0");
+    while (st->Next()) {
+        ++rows;
+        const double score = st->Value(2).AsFloat();
+        zeros += score == 0;
+        ++classes[st->Value(3).AsString()];
+        Halves& half = halves[st->Value(0).AsString()];
+        if (st->Value(1).AsInteger() < 202512) {
+            half.first += score;
+            ++half.firstCount;
+        } else {
+            half.second += score;
+            ++half.secondCount;
+        }
+    }
+    ASSERT_GT(rows, 300);
+    for (const char* c : {"A", "B", "C", "D"}) {
+        EXPECT_GE(classes[c] * 100, rows * 4) << "class " << c << ": " << classes[c];
+    }
+    EXPECT_LT(zeros * 100, rows * 10);
+    EXPECT_LT(classes["A"] * 100, rows * 75);
+    int better = 0, worse = 0;
+    for (const auto& [supplier, half] : halves) {
+        if (half.firstCount == 0 || half.secondCount == 0) {
+            continue;
+        }
+        const double change = half.second / half.secondCount - half.first / half.firstCount;
+        better += change > 15;
+        worse += change < -15;
+    }
+    EXPECT_GE(better, 3);
+    EXPECT_GE(worse, 3);
 }
 
 } // namespace
