@@ -135,12 +135,45 @@ void MainWindow::BuildMenus() {
     addAction(previous);
 }
 
+// Qt's own tiling gives each window a grid cell and lets the wider ones pass the area's
+// edge: the windows go side by side when each fits its share of the width, else one above
+// the other, always within the workspace.
+void MainWindow::TileWindows() {
+    QList<QMdiSubWindow*> open;
+    for (QMdiSubWindow* window : area_->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible()) {
+            open << window;
+        }
+    }
+    if (open.isEmpty()) {
+        return;
+    }
+    const QRect space = area_->viewport()->rect();
+    const int n = static_cast<int>(open.size());
+    bool sideBySide = true;
+    for (QMdiSubWindow* window : open) {
+        sideBySide = sideBySide && window->minimumSizeHint().width() <= space.width() / n;
+    }
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* window = open[i];
+        if (window->isMinimized() || window->isMaximized()) {
+            window->showNormal();
+        }
+        const QRect cell = sideBySide ? QRect(space.x() + i * space.width() / n, space.y(),
+                                              space.width() / n, space.height())
+                                      : QRect(space.x(), space.y() + i * space.height() / n,
+                                              space.width(), space.height() / n);
+        window->setMinimumSize(0, 0);
+        window->setGeometry(cell);
+    }
+}
+
 void MainWindow::FillWindowMenu(QMenu& menu) {
     menu.clear();
     connect(menu.addAction(QStringLiteral("&Cascata")), &QAction::triggered, area_,
             &QMdiArea::cascadeSubWindows);
-    connect(menu.addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, area_,
-            &QMdiArea::tileSubWindows);
+    connect(menu.addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, this,
+            &MainWindow::TileWindows);
     const QList<QMdiSubWindow*> open = area_->subWindowList(QMdiArea::CreationOrder);
     int shown = 0;
     for (QMdiSubWindow* window : open) {

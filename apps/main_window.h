@@ -53,6 +53,8 @@ private:
     void BuildMenus();
     /// The Janela menu: the arrangements, then every open window (the active one checked).
     void FillWindowMenu(QMenu& menu);
+    /// Lado a lado: every open window within the workspace.
+    void TileWindows();
     void BuildStatusBar(const HostOptions& options);
     void PlaceWindow();
     void SavePlace() const;

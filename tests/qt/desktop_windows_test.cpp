@@ -6,6 +6,7 @@
 #include "qt/snapshot.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -58,6 +59,28 @@ TEST(DesktopWindows, TheWindowMenuListsTheOpenWindowsAndTheKeysMoveBetweenThem) 
         EXPECT_EQ(main.Area()->activeSubWindow(), second);
         QTest::keyClick(&main, Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(main.Area()->activeSubWindow(), first);
+
+        // Lado a lado keeps every window within the workspace: side by side when each fits
+        // its half, else one above the other.
+        main.resize(1000, 700);
+        QCoreApplication::processEvents();
+        const QRect space = main.Area()->viewport()->rect();
+        const auto tile = [&] {
+            emit menu->aboutToShow();
+            menu->actions().at(1)->trigger();
+            QCoreApplication::processEvents();
+        };
+        first->widget()->setMinimumWidth(300);
+        second->widget()->setMinimumWidth(300);
+        tile();
+        EXPECT_TRUE(space.contains(first->geometry())) << first->geometry().width();
+        EXPECT_TRUE(space.contains(second->geometry()));
+        EXPECT_EQ(first->geometry().top(), second->geometry().top()) << "side by side";
+        first->widget()->setMinimumWidth(700);
+        tile();
+        EXPECT_TRUE(space.contains(first->geometry())) << first->geometry().width();
+        EXPECT_TRUE(space.contains(second->geometry()));
+        EXPECT_EQ(first->geometry().left(), second->geometry().left()) << "one above the other";
     }
     SetUi(nullptr);
     Host() = HostContext();
