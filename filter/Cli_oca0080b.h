@@ -75,6 +75,16 @@ public:
     /// parameters of the last confirmation, under the progress notice (also Verify's).
     void Load();
 
+    /// What the person chose on the screen (its controls and lists), to be given back after
+    /// a selection made on their behalf (a month picked on the qualification panel): the
+    /// next time they filter, they find their own choices.
+    struct Choices {
+        TStrings controls;
+        std::string filial, grupOcor, segMercado, atendimento, cpf;
+    };
+    Choices Chosen();
+    void Choose(const Choices& choices);
+
 private:
     /// The register screen this one works for; raises when there is none.
     TfrmParecerOcorrAtend& Register() const;

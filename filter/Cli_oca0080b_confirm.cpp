@@ -101,6 +101,26 @@ void TfrmFiltroOcorAte::sbtConfirmaClick(TObject*) {
     Close();
 }
 
+TfrmFiltroOcorAte::Choices TfrmFiltroOcorAte::Chosen() {
+    const TStrings saved = Options;
+    CollectControls(*grbFiltroPadrao);
+    Choices c{Options, selFilial, selGrupOcor, selSegMercado, selAtendimento, selCPF};
+    Options = saved;
+    return c;
+}
+
+void TfrmFiltroOcorAte::Choose(const Choices& c) {
+    const TStrings saved = Options;
+    Options = c.controls;
+    RestoreControls(*grbFiltroPadrao);
+    Options = saved;
+    selFilial = c.filial;
+    selGrupOcor = c.grupOcor;
+    selSegMercado = c.segMercado;
+    selAtendimento = c.atendimento;
+    selCPF = c.cpf;
+}
+
 void TfrmFiltroOcorAte::btfSaveOpcClick(TObject* Sender) {
     CheckChoices();
     Options.SetValues("stFilial", selFilial);

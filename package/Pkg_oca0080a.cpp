@@ -126,6 +126,13 @@ void AbreOcorrenciasFornecedor(const char* supplier, int yearMonth) {
             EncodeDate(month == 12 ? year + 1 : year, month == 12 ? 1 : month + 1, 1).Value - 1);
         const bool chosen =
             frmParecerOcorrAtend->FilterBy([code, first, last](TfrmFiltroOcorAte& f) {
+                // The load is the drill-down's; the screen keeps the person's own choices.
+                const TfrmFiltroOcorAte::Choices mine = f.Chosen();
+                struct GiveBack {
+                    TfrmFiltroOcorAte& f;
+                    const TfrmFiltroOcorAte::Choices& mine;
+                    ~GiveBack() { f.Choose(mine); }
+                } giveBack{f, mine};
                 for (TRadioButton* all :
                      {f.rbtFiliTodos, f.rbtGOcorTodos, f.rbtSegTodos, f.rbtAtendTodos}) {
                     all->SetChecked(true);

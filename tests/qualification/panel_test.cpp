@@ -129,9 +129,25 @@ TEST_F(Panel, PickingAMonthOpensItsOccurrencesInTheRegister) {
     const std::vector<std::string> journal = ui.TakeJournal();
     EXPECT_THAT(journal, ::testing::Not(::testing::Contains("modal: frmFiltroOcorAte")))
         << "the filter is confirmed, not shown";
+    // The person's own choices on the filter, as they left them.
+    ASSERT_NE(frmFiltroOcorAte, nullptr);
+    frmFiltroOcorAte->rbtFiliLista->SetChecked(true);
+    frmFiltroOcorAte->selFilial = "|0002|";
+    frmFiltroOcorAte->chkCliente->SetChecked(true);
+    frmFiltroOcorAte->rbtCPFTodos->SetChecked(true);
+    frmFiltroOcorAte->depPerIni->SetDate(EncodeDate(2026, 3, 1));
     // The same for December 2025: nothing of that supplier then.
     ASSERT_TRUE(panel->chtQualif->UserSelect(0));
     EXPECT_EQ(occurrences.RecordCount(), 0u);
+    EXPECT_EQ(frmFiltroOcorAte->qryParams->ParamByName("P_CDFORNECED").AsString(), "|F000001|")
+        << "loaded as the drill-down chose";
+    // Filtering again, the person finds their choices, not the drill-down's.
+    EXPECT_TRUE(frmFiltroOcorAte->rbtFiliLista->Checked());
+    EXPECT_EQ(frmFiltroOcorAte->selFilial, "|0002|");
+    EXPECT_TRUE(frmFiltroOcorAte->chkCliente->Checked());
+    EXPECT_TRUE(frmFiltroOcorAte->rbtCPFTodos->Checked());
+    EXPECT_EQ(frmFiltroOcorAte->selCPF, "");
+    EXPECT_EQ(frmFiltroOcorAte->depPerIni->GetDate().Value, EncodeDate(2026, 3, 1).Value);
 }
 
 } // namespace

@@ -69,11 +69,13 @@ protected:
     /// Wires what the definition cannot say; derived constructors call it after loading.
     void AfterLoad();
 
+    /// The controls' state into `Options`, and back: what an option set keeps.
+    void CollectControls(TWinControl& container);
+    void RestoreControls(TWinControl& container);
+
 private:
     OptionStore Store() const;
     bool ChooseOptionSet();
     void RefreshOptionSets();
-    void CollectControls(TWinControl& container);
-    void RestoreControls(TWinControl& container);
     std::string setName_;
 };
