@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -169,6 +170,28 @@ public:
         });
     }
     bool FocusByMouse() const override { return false; }
+    /// The arrows move within a group of radio buttons and check the one they reach, as
+    /// Tab stops at the group once.
+    bool KeyPress(QKeyEvent& event) override {
+        if constexpr (std::is_same_v<TModel, TRadioButton>) {
+            const int key = event.key();
+            const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                             : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                         : 0;
+            auto* radio = static_cast<TRadioButton*>(Control());
+            TRadioButton* next = step && radio ? radio->Neighbour(step) : nullptr;
+            if (!next) {
+                return step != 0;
+            }
+            View().Act([next] {
+                if (next->UserFocus()) {
+                    next->UserClick();
+                }
+            });
+            return true;
+        }
+        return Adapter::KeyPress(event);
+    }
     void Sync(std::string_view property) override {
         Adapter::Sync(property);
         if ((property.empty() || property == "Checked") && Control()) {

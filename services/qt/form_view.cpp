@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -233,8 +235,29 @@ void FormView::SyncFocus() {
         return;
     }
     syncingFocus_ = true;
-    target->setFocus(Qt::OtherFocusReason);
+    // Focus moved by Tab shows as keyboard focus: Qt then draws the focus of a radio
+    // button or a check box, and selects the text of an edit, so that typing replaces it.
+    target->setFocus(byKeyboard_ ? Qt::TabFocusReason : Qt::OtherFocusReason);
     syncingFocus_ = false;
+    if (byKeyboard_) {
+        SelectFilledMask(target);
+    }
+    byKeyboard_ = false;
+}
+
+// Qt puts the caret of a masked edit on its first blank when it is tabbed into; one that
+// is filled (a date, an hour) is selected whole instead, as any other edit is.
+void FormView::SelectFilledMask(QWidget* target) {
+    auto* line = qobject_cast<QLineEdit*>(target);
+    if (!line || line->inputMask().isEmpty() || !line->hasAcceptableInput()) {
+        return;
+    }
+    QPointer<QLineEdit> guarded = line;
+    QTimer::singleShot(0, line, [guarded] {
+        if (guarded && guarded->hasFocus()) {
+            guarded->selectAll();
+        }
+    });
 }
 
 void FormView::FocusLater(Adapter& adapter) {
@@ -302,7 +325,9 @@ bool FormView::FormKey(QObject* watched, QKeyEvent& event) {
     const auto modifiers = event.modifiers();
     if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !(modifiers & Qt::ControlModifier)) {
         const bool forward = key == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier);
+        byKeyboard_ = true;
         Act([this, forward] { form_->SelectNext(forward); });
+        byKeyboard_ = false;
         return true;
     }
     const std::string shortCut = ShortCutText(key, modifiers);

@@ -55,6 +55,8 @@ public:
     void Act(const std::function<void()>& action);
     /// Gives the Qt focus to the form's active control.
     void SyncFocus();
+    /// Selects the whole text of a filled masked edit just tabbed into.
+    void SelectFilledMask(QWidget* target);
 
     /// Called (later, from the event loop) once the form is freed, so that the window
     /// holding the root can go.
@@ -87,6 +89,7 @@ private:
     QHash<const QObject*, Adapter*> byWidget_;
     double scale_ = 1.0;
     bool syncingFocus_ = false;
+    bool byKeyboard_ = false; ///< the focus moves by Tab
 };
 
 } // namespace oca::qt

@@ -103,6 +103,26 @@ TEST_F(Rendering, MaskedEditsShowTheMaskAndStoreWhatTheMaskKeeps) {
     EXPECT_EQ(form->medHora->Text(), "17:45");
 }
 
+// Tabbing into a control shows where the focus is, as keyboard focus: a radio button draws
+// its focus frame, and a filled masked edit is selected whole, so typing replaces it.
+TEST_F(Rendering, TabbingShowsTheFocusAndSelectsAFilledMaskedEdit) {
+    ShowFormPage();
+    form->medHora->SetText("0930");
+    QLineEdit* date = Line("dbdData");
+    ClickInto(date);
+    ASSERT_EQ(form->ActiveControl(), form->dbdData);
+    EXPECT_FALSE(view->Root()->window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        << "a click is no keyboard focus";
+    QTest::keyClick(date, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    QLineEdit* hour = Line("medHora");
+    ASSERT_EQ(QApplication::focusWidget(), hour);
+    EXPECT_EQ(hour->selectedText(), QStringLiteral("09:30"));
+    EXPECT_TRUE(view->Root()->window()->testAttribute(Qt::WA_KeyboardFocusChange));
+    QTest::keyClicks(hour, "1745");
+    EXPECT_EQ(form->medHora->EditText(), "17:45") << "typing replaced the hour";
+}
+
 TEST_F(Rendering, AnExitThatRaisesKeepsTheFocusAndShowsTheMessage) {
     ShowFormPage();
     form->dbeCdFilial->OnExit = [](TObject*) {
@@ -228,6 +248,27 @@ TEST_F(Rendering, ARadioClickGoesToTheModelWhichDecides) {
     QTest::mouseClick(forne, Qt::LeftButton, {}, QPoint(6, forne->height() / 2));
     EXPECT_FALSE(form->rbtForne->Checked()) << "a disabled group takes no click";
     EXPECT_FALSE(forne->isChecked());
+}
+
+// A group of radio buttons is one Tab stop; the arrows move within it and check.
+TEST_F(Rendering, TheArrowsMoveWithinAGroupOfRadioButtons) {
+    ShowFormPage();
+    form->rbtForne->SetChecked(true);
+    QLineEdit* code = Line("dbeCdFilial");
+    ClickInto(code);
+    QTest::keyClick(code, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(form->ActiveControl(), form->rbtForne);
+    auto* forne = Widget<QRadioButton>("rbtForne");
+    ASSERT_EQ(QApplication::focusWidget(), forne);
+    QTest::keyClick(forne, Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->ActiveControl(), form->rbtCliente);
+    EXPECT_TRUE(form->rbtCliente->Checked());
+    EXPECT_FALSE(form->rbtForne->Checked());
+    QTest::keyClick(Widget<QRadioButton>("rbtCliente"), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->ActiveControl(), form->dbeNmFilial) << "the group was one stop";
 }
 
 TEST_F(Rendering, MenuShortcutsRunThroughTheFormAndRespectDisabledItems) {

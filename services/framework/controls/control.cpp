@@ -268,7 +268,7 @@ void TWinControl::CollectTabOrder(std::vector<TWinControl*>& out) {
         return x < y;
     });
     for (TWinControl* w : wins) {
-        if (w->TabStop()) {
+        if (w->TakesTab()) {
             out.push_back(w);
         }
         w->CollectTabOrder(out);

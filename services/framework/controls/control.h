@@ -132,6 +132,8 @@ public:
 
     /// Whether Tab stops here (edits, buttons that take the focus).
     bool TabStop() const { return tabStop_; }
+    /// Whether Tab stops here among its siblings: a group of radio buttons is one stop.
+    virtual bool TakesTab() const { return tabStop_; }
     void SetTabStop(bool stop) { tabStop_ = stop; }
     /// Reachable and a tab stop; containers are never focused themselves.
     virtual bool CanFocus() const;

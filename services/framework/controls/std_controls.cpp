@@ -2,6 +2,9 @@
 
 #include "core/text.h"
 
+#include <algorithm>
+#include <climits>
+
 // -- TCustomEdit -----------------------------------------------------------------------
 
 TCustomEdit::TCustomEdit(TComponent* Owner) : TWinControl(Owner) {
@@ -86,6 +89,59 @@ void TRadioButton::SetChecked(bool checked) {
     if (!Quiet()) {
         TControl::Click();
     }
+}
+
+namespace {
+
+std::vector<TRadioButton*> Group(const TRadioButton& radio) {
+    std::vector<TRadioButton*> group;
+    if (!radio.Parent()) {
+        return group;
+    }
+    for (TControl* sibling : radio.Parent()->Children()) {
+        if (auto* r = dynamic_cast<TRadioButton*>(sibling)) {
+            group.push_back(r);
+        }
+    }
+    std::stable_sort(group.begin(), group.end(), [](const TRadioButton* a, const TRadioButton* b) {
+        const int x = a->TabOrder() < 0 ? INT32_MAX : a->TabOrder();
+        const int y = b->TabOrder() < 0 ? INT32_MAX : b->TabOrder();
+        return x < y;
+    });
+    return group;
+}
+
+} // namespace
+
+bool TRadioButton::TakesTab() const {
+    if (!TabStop()) {
+        return false;
+    }
+    const std::vector<TRadioButton*> group = Group(*this);
+    const auto checked = std::find_if(group.begin(), group.end(), [](const TRadioButton* r) {
+        return r->Checked() && r->CanReach();
+    });
+    if (checked != group.end()) {
+        return *checked == this;
+    }
+    const auto first = std::find_if(group.begin(), group.end(),
+                                    [](const TRadioButton* r) { return r->CanFocus(); });
+    return first == group.end() || *first == this;
+}
+
+TRadioButton* TRadioButton::Neighbour(int step) const {
+    const std::vector<TRadioButton*> group = Group(*this);
+    const auto at = std::find(group.begin(), group.end(), this);
+    if (at == group.end()) {
+        return nullptr;
+    }
+    for (long i = (at - group.begin()) + step; i >= 0 && i < static_cast<long>(group.size());
+         i += step) {
+        if (group[static_cast<size_t>(i)]->CanFocus()) {
+            return group[static_cast<size_t>(i)];
+        }
+    }
+    return nullptr;
 }
 
 void TRadioButton::Click() {

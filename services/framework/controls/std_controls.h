@@ -87,6 +87,11 @@ public:
     bool Checked() const { return checked_; }
     void SetChecked(bool checked);
     void Click() override;
+    /// One stop for the buttons of a parent: the checked one, else the first that can
+    /// take the focus; the arrow keys move within the group.
+    bool TakesTab() const override;
+    /// The button of the group before (-1) or after (+1) this one that can take the focus.
+    TRadioButton* Neighbour(int step) const;
 
 private:
     bool checked_ = false;
