@@ -100,6 +100,8 @@ TfrmParecerOcorrAtend& TfrmFiltroOcorAte::Register() const {
 
 void TfrmFiltroOcorAte::FormCreate(TObject* Sender) {
     TfrmFiltroPadrao::FormCreate(Sender);
+    // Enter confirms the filter, as the register's toolbar has its keys.
+    SetDefaultButton(sbtConfirma);
     TfrmParecerOcorrAtend& reg = Register();
     reg.cdsSysDate->SetData(
         Consiste::CheckResultServ(reg.netOcorAtend->Call("GetSysDate"), true, 0));

@@ -14,8 +14,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -328,6 +330,16 @@ bool FormView::FormKey(QObject* watched, QKeyEvent& event) {
         byKeyboard_ = true;
         Act([this, forward] { form_->SelectNext(forward); });
         byKeyboard_ = false;
+        return true;
+    }
+    // Enter presses the form's default button, except where it starts a new line.
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && !(modifiers & ~Qt::KeypadModifier) && form_->DefaultButton() &&
+        !qobject_cast<QTextEdit*>(watched) && !qobject_cast<QPlainTextEdit*>(watched) &&
+        !(watched && watched->parent() &&
+          (qobject_cast<QTextEdit*>(watched->parent()) ||
+           qobject_cast<QPlainTextEdit*>(watched->parent())))) {
+        Act([this] { form_->UserEnter(); });
         return true;
     }
     const std::string shortCut = ShortCutText(key, modifiers);

@@ -271,6 +271,25 @@ TEST_F(Rendering, TheArrowsMoveWithinAGroupOfRadioButtons) {
     EXPECT_EQ(form->ActiveControl(), form->dbeNmFilial) << "the group was one stop";
 }
 
+// Enter presses the form's default button from an edit; without one it does nothing.
+TEST_F(Rendering, EnterPressesTheDefaultButton) {
+    ShowFormPage();
+    int clicks = 0;
+    form->btnFilial->OnClick = [&](TObject*) {
+        ++clicks;
+    };
+    QLineEdit* name = Line("dbeNmFilial");
+    ClickInto(name);
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(clicks, 0);
+    form->SetDefaultButton(form->btnFilial);
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(clicks, 1);
+    form->btnFilial->SetEnabled(false);
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(clicks, 1) << "a disabled button is not pressed";
+}
+
 TEST_F(Rendering, MenuShortcutsRunThroughTheFormAndRespectDisabledItems) {
     ShowFormPage();
     int runs = 0;

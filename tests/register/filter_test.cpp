@@ -92,6 +92,8 @@ TEST_F(Filter, TheFirstActivationRunsTheFilterWhoseConfirmationLoadsTheOccurrenc
     EXPECT_EQ(Param("P_CDCLIENTE"), "null");
     EXPECT_EQ(Register().cdsParamFilial->RecordCount(), 1u);
     EXPECT_FALSE(frmFiltroOcorAte->Showing()) << "hidden, kept for the next showing";
+    EXPECT_EQ(frmFiltroOcorAte->DefaultButton(), frmFiltroOcorAte->sbtConfirma)
+        << "Enter confirms the filter";
     EXPECT_EQ(Register().pgcPadrao->ActivePage(), Register().tshFolhaDados);
     EXPECT_TRUE(Register().sbtAlterar->Enabled()) << "the state behaviour ran on closing";
     const auto journal = ui.TakeJournal();

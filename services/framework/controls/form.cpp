@@ -185,6 +185,10 @@ void TForm::Close() {
     }
 }
 
+bool TForm::UserEnter() {
+    return defaultButton_ && defaultButton_->UserClick();
+}
+
 bool TForm::UserShortCut(std::string_view shortcut) {
     if (!menu_) {
         return false;

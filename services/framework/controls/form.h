@@ -62,6 +62,13 @@ public:
     /// Runs the enabled menu item (of the main menu) whose shortcut is `shortcut`
     /// ("Ctrl+L"); false when none.
     bool UserShortCut(std::string_view shortcut);
+    /// The button Enter presses (outside multi-line editors), as a dialog's default
+    /// button; none by default.
+    TControl* DefaultButton() const { return defaultButton_; }
+    void SetDefaultButton(TControl* button) { defaultButton_ = button; }
+    /// What a person's Enter does: clicks the default button when there is one a person
+    /// can click; false otherwise.
+    bool UserEnter();
 
     /// Runs OnCreate; the application calls it once the form is built.
     void DoCreate();
@@ -75,6 +82,7 @@ public:
 
 private:
     TWinControl* active_ = nullptr;
+    TControl* defaultButton_ = nullptr;
     bool focusing_ = false;
     bool showing_ = false;
     bool modal_ = false;
