@@ -332,13 +332,17 @@ bool FormView::FormKey(QObject* watched, QKeyEvent& event) {
         byKeyboard_ = false;
         return true;
     }
-    // Enter presses the form's default button, except where it starts a new line.
+    // Enter presses the form's default button, except where it starts a new line; Ctrl+Enter
+    // anywhere, as it confirms on the register's toolbar.
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (enter && !(modifiers & ~Qt::KeypadModifier) && form_->DefaultButton() &&
-        !qobject_cast<QTextEdit*>(watched) && !qobject_cast<QPlainTextEdit*>(watched) &&
-        !(watched && watched->parent() &&
-          (qobject_cast<QTextEdit*>(watched->parent()) ||
-           qobject_cast<QPlainTextEdit*>(watched->parent())))) {
+    const auto plain = modifiers & ~Qt::KeypadModifier;
+    const bool multiLine = qobject_cast<QTextEdit*>(watched) ||
+                           qobject_cast<QPlainTextEdit*>(watched) ||
+                           (watched && watched->parent() &&
+                            (qobject_cast<QTextEdit*>(watched->parent()) ||
+                             qobject_cast<QPlainTextEdit*>(watched->parent())));
+    if (enter && form_->DefaultButton() &&
+        ((plain == Qt::NoModifier && !multiLine) || plain == Qt::ControlModifier)) {
         Act([this] { form_->UserEnter(); });
         return true;
     }

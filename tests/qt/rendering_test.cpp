@@ -285,9 +285,13 @@ TEST_F(Rendering, EnterPressesTheDefaultButton) {
     form->SetDefaultButton(form->btnFilial);
     QTest::keyClick(name, Qt::Key_Return);
     EXPECT_EQ(clicks, 1);
+    QTest::keyClick(name, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(clicks, 2) << "Ctrl+Enter too";
+    QTest::keyClick(name, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(clicks, 2);
     form->btnFilial->SetEnabled(false);
     QTest::keyClick(name, Qt::Key_Return);
-    EXPECT_EQ(clicks, 1) << "a disabled button is not pressed";
+    EXPECT_EQ(clicks, 2) << "a disabled button is not pressed";
 }
 
 TEST_F(Rendering, MenuShortcutsRunThroughTheFormAndRespectDisabledItems) {

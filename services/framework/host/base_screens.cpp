@@ -247,7 +247,7 @@ constexpr const char* kFrmFiltroPadrao = R"(object frmFiltroPadrao: TfrmFiltroPa
     Top = 4
     Width = 28
     Height = 28
-    Hint = 'Confirmar'
+    Hint = 'Confirmar (Enter)'
     Glyph = 'Confirmar'
     OnClick = sbtConfirmaClick
   end
