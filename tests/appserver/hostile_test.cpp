@@ -341,6 +341,36 @@ TEST(Crowded, ClientsPastTheDescriptorLimitLeaveTheServerAnswering) {
 
 namespace {
 
+// A server gone after the handshake: the failure is told in the person's language, never
+// in the HTTP library's own English words.
+TEST(ClientChecks, AServerGoneIsToldInPortuguese) {
+    auto fake = std::make_unique<httplib::Server>();
+    fake->set_keep_alive_max_count(1); // each request on a connection of its own
+    fake->Get(oca::server::HttpFront::kPath, [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(R"({"object":"OCA0080A.rdmOcorAtendimento","wire":1})", "application/json");
+    });
+    const int port = fake->bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { fake->listen_after_bind(); });
+    while (!fake->is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    TNetConnection net;
+    net.SetServerName("OCA0080A.rdmOcorAtendimento");
+    net.SetPort(port);
+    net.SetConnected(true);
+    fake->stop();
+    serving.join();
+    fake.reset();
+    try {
+        net.Call("GetSysDate");
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("Não foi possível comunicar"));
+        EXPECT_THAT(e.Message(), ::testing::Not(HasSubstr("Connection")));
+        EXPECT_THAT(e.Message(), HasSubstr("a conexão não pôde ser estabelecida"));
+    }
+}
+
 // A server that answers whatever the test says: the desktop's connection must not trust it.
 TEST(ClientChecks, AnAnswerThatIsNotThisCallsOrTooDeepOrTooLargeFailsTheCall) {
     httplib::Server fake;

@@ -180,6 +180,35 @@ std::string NewCallKey() {
 
 } // namespace
 
+namespace {
+
+// What went wrong on the way, in the person's language: the library's own names are
+// English words ("Connection") that would end up in a pt-BR message.
+std::string ErrorText(httplib::Error error) {
+    switch (error) {
+    case httplib::Error::Connection:
+        return "a conexão não pôde ser estabelecida";
+    case httplib::Error::ConnectionTimeout:
+        return "a conexão demorou demais para ser estabelecida";
+    case httplib::Error::Read:
+        return "a resposta não pôde ser lida";
+    case httplib::Error::Write:
+        return "o pedido não pôde ser enviado";
+    case httplib::Error::Canceled:
+        return "a chamada foi interrompida";
+    case httplib::Error::SSLConnection:
+        return "a conexão segura (TLS) não pôde ser estabelecida";
+    case httplib::Error::SSLServerVerification:
+        return "o certificado do servidor não foi aceito";
+    case httplib::Error::SSLLoadingCerts:
+        return "os certificados não puderam ser carregados";
+    default:
+        return "falha de comunicação (" + std::to_string(static_cast<int>(error)) + ")";
+    }
+}
+
+} // namespace
+
 std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& body, long long id,
                                                           const std::string& key,
                                                           std::string& failure) {
@@ -236,7 +265,7 @@ std::optional<TNetConnection::Reply> TNetConnection::Post(const std::string& bod
                                                           ? std::to_string(maxReply_ >> 20) + " MB"
                                                           : std::to_string(maxReply_) + " bytes")
                   : broken ? "resposta inválida"
-                           : httplib::to_string(error);
+                           : ErrorText(error);
         return std::nullopt;
     }
     reply.status = response.status;
