@@ -58,8 +58,7 @@ std::string AskAndSignIn(const std::string& reason, bool sameOperator) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         TNetConnection signer;
         signer.SetServerName("OCA0080A.rdmOcorAtendimento");
-        UseHostServer(signer);
-        signer.SessionSource = nullptr;
+        UseHostServerAddress(signer);
         // A wrong password is answered a moment later, on purpose: the person sees why
         // the window does not answer meanwhile.
         QApplication::setOverrideCursor(Qt::WaitCursor);

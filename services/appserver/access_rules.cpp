@@ -6,8 +6,8 @@ namespace oca::server {
 
 void NeedBranch(const Session& caller, const std::string& branch) {
     if (!caller.MayUse(branch)) {
-        throw ConfirmFailure("O operador " + caller.op + " não tem acesso à filial " + branch +
-                             " no módulo " + std::to_string(caller.module) + "; nada foi gravado.");
+        throw ConfirmFailure(caller.NoAccessTo(branch) + " no módulo " +
+                             std::to_string(caller.module) + "; nada foi gravado.");
     }
 }
 

@@ -38,8 +38,7 @@ Variant GetHistorico(db::Database& db, const Args& args) {
     const std::string branch = args.Text(0, 4);
     const std::string number = args.Text(1, 10);
     if (!args.Caller().MayUse(branch)) {
-        return Variant(ServerError{"O operador " + args.Caller().op + " não tem acesso à filial " +
-                                   branch + "."});
+        return Variant(ServerError{args.Caller().NoAccessTo(branch) + "."});
     }
     auto st = db.Prepare(
         "SELECT H.DTHIST, H.CDOPERADOR, O.NMOPERADOR, H.IDOPERACAO, H.NMCAMPO, H.DSVALORANT, "

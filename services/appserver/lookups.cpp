@@ -76,8 +76,7 @@ namespace {
 Variant TextOf(db::Database& db, const Args& args, const char* table, const char* column) {
     args.Expect(2);
     if (args.HasCaller() && !args.Caller().MayUse(args.Text(0))) {
-        return Variant(ServerError{"O operador " + args.Caller().op + " não tem acesso à filial " +
-                                   args.Text(0) + "."});
+        return Variant(ServerError{args.Caller().NoAccessTo(args.Text(0)) + "."});
     }
     return MakePacketVariant(
         QueryPacket(db,

@@ -214,8 +214,8 @@ Variant SetApuraQualif(db::Database& db, const Args& args) {
             ServerError{"A apuração da qualificação recebeu um fornecedor que não existe."});
     }
     if (!args.Caller().MayUse(args.Text(4))) {
-        return Variant(ServerError{"O operador " + args.Caller().op + " não tem acesso à filial " +
-                                   args.Text(4) + "; a qualificação não foi apurada."});
+        return Variant(ServerError{args.Caller().NoAccessTo(args.Text(4)) +
+                                   "; a qualificação não foi apurada."});
     }
     db::Transaction tx(db);
     // The operator who computed it is the session's, whatever the call names.

@@ -59,6 +59,10 @@ struct Session {
     bool AllBranches() const { return MayUse("*"); }
     /// The branches granted in the session's module, when not all are.
     std::vector<std::string> Branches() const;
+    /// "O operador 002 não tem acesso à filial 0001", for the refusals' texts.
+    std::string NoAccessTo(const std::string& b) const {
+        return "O operador " + op + " não tem acesso à filial " + b;
+    }
 };
 
 /// How sign-in and sessions behave; the defaults suit a company.

@@ -5,18 +5,15 @@
 #include "core/packet_json.h"
 #include "core/text.h"
 
+#include <algorithm>
 #include <semaphore>
 #include <thread>
 
 namespace oca::server {
 
 bool Session::MayUse(const std::string& b) const {
-    for (const access::Grant& g : grants) {
-        if ((g.branch == "*" || g.branch == b) && (g.module == 0 || g.module == module)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(grants.begin(), grants.end(),
+                       [&](const access::Grant& g) { return g.Covers(b, module); });
 }
 
 std::vector<std::string> Session::Branches() const {

@@ -60,9 +60,7 @@ int ModuloAtiv() {
 
 } // namespace Geral
 
-namespace {
-
-void UseServerAddress(TNetConnection& net) {
+void UseHostServerAddress(TNetConnection& net) {
     net.SetHost(Lumbra::WebURL());
     net.SetPort(Lumbra::WebPort());
     net.SetToken(Host().serverToken);
@@ -70,6 +68,8 @@ void UseServerAddress(TNetConnection& net) {
     net.SetCaFile(Host().serverCaFile);
     net.SetTimeoutSeconds(Host().serverSilenceSeconds);
 }
+
+namespace {
 
 std::string SessionKey() {
     const HostContext& h = Host();
@@ -79,7 +79,7 @@ std::string SessionKey() {
 } // namespace
 
 void UseHostServer(TNetConnection& net) {
-    UseServerAddress(net);
+    UseHostServerAddress(net);
     net.SessionSource = HostSession;
 }
 
@@ -102,7 +102,7 @@ std::string HostSession(bool renew) {
     if (h.unattendedPassword) {
         TNetConnection signer;
         signer.SetServerName("OCA0080A.rdmOcorAtendimento");
-        UseServerAddress(signer);
+        UseHostServerAddress(signer);
         // A script names its operator's name itself; the rest is the server's.
         const std::string name = h.operatorName;
         AdoptSession(signer.SignIn(h.operatorCode, h.unattendedPassword(h.operatorCode), h.branch,

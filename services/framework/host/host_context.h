@@ -58,6 +58,8 @@ class TNetConnection;
 /// as every screen's connection does before it connects, and makes its calls in the
 /// context's session.
 void UseHostServer(TNetConnection& net);
+/// The same, without the session: for the connection that signs in.
+void UseHostServerAddress(TNetConnection& net);
 /// The session for the context's operator, branch and module: the one signed in to,
 /// or (unattended) a new one. With `renew`, the server said the last one ended: a new
 /// one is asked for. "" when there is none to be had. Raises Exception when an unattended
