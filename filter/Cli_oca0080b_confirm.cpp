@@ -6,6 +6,8 @@
 #include "framework/host/host_dialogs.h"
 #include "register/Cli_oca0080a.h"
 
+#include <utility>
+
 void TfrmFiltroOcorAte::CheckChoices() {
     depPerIni->CheckValidDate();
     depPerFin->CheckValidDate();
@@ -76,16 +78,16 @@ void TfrmFiltroOcorAte::Load() {
     };
     Showavi::ActiveShowAvi(nullptr, 6, reg.msgPadrao->Msg("Get_Ocor"));
     try {
-        const Variant occurrences = reg.netOcorAtend->Call(
+        Variant occurrences = reg.netOcorAtend->Call(
             "GetMovOcorr",
             {text("P_CDFILIAL"), text("P_TCDFILIAL"), text("P_CDGRUPOCOR"), text("P_TCDGRUPOCOR"),
              text("P_CDSEGMER"), text("P_TCDSEGMER"), qryParams->ParamByName("P_DTINICIAL").Value(),
              qryParams->ParamByName("P_DTFINAL").Value(), text("P_NRTAREFA"), text("P_TNRTAREFA"),
              text("P_CDCLIENTE"), text("P_CDPROSPECT"), text("P_CDFORNECED")});
-        reg.cdsMovOcorr->SetData(Consiste::CheckResultServ(occurrences, true, 0));
-        const Variant params =
+        reg.cdsMovOcorr->SetData(Consiste::CheckResultServ(std::move(occurrences), true, 0));
+        Variant params =
             reg.netOcorAtend->Call("GetParamFilial", {text("P_CDFILIAL"), text("P_TCDFILIAL")});
-        reg.cdsParamFilial->SetData(Consiste::CheckResultServ(params, true, 0));
+        reg.cdsParamFilial->SetData(Consiste::CheckResultServ(std::move(params), true, 0));
     } catch (...) {
         Showavi::DeactiveShowAvi();
         throw;

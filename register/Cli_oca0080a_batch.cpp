@@ -8,6 +8,8 @@
 #include "framework/host/consiste.h"
 #include "framework/host/host_dialogs.h"
 
+#include <utility>
+
 void TfrmParecerOcorrAtend::UnderNotice(const char* catalogKey,
                                         const std::function<void()>& fetch) {
     Showavi::ActiveShowAvi(this, 6, msgPadrao->Msg(catalogKey));
@@ -21,10 +23,10 @@ void TfrmParecerOcorrAtend::UnderNotice(const char* catalogKey,
 }
 
 void TfrmParecerOcorrAtend::LoadBatches(const std::string& batch, const std::string& subBatch) {
-    const Variant answer = netOcorAtend->Call("GetLote", {Variant(dbeCdFilial->Text()),
-                                                          Variant(Rec("CDPRODUTO").AsString()),
-                                                          Variant(batch), Variant(subBatch)});
-    cdsLote->SetData(Consiste::CheckResultServ(answer, true, 0));
+    Variant answer = netOcorAtend->Call("GetLote", {Variant(dbeCdFilial->Text()),
+                                                    Variant(Rec("CDPRODUTO").AsString()),
+                                                    Variant(batch), Variant(subBatch)});
+    cdsLote->SetData(Consiste::CheckResultServ(std::move(answer), true, 0));
 }
 
 // Batches are tested for a text of length zero: a batch of blanks is a batch, and the

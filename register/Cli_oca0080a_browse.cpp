@@ -6,6 +6,8 @@
 #include "framework/host/host_context.h"
 #include "framework/host/host_dialogs.h"
 
+#include <utility>
+
 void TfrmParecerOcorrAtend::FireStateChange(TDataSource& source) {
     if (source.OnStateChange) {
         source.OnStateChange(&source);
@@ -23,10 +25,10 @@ void TfrmParecerOcorrAtend::LoadText(const char* method, const char* catalogKey,
                                      TClientDataSet& target) {
     Showavi::ActiveShowAvi(this, 6, msgPadrao->Msg(catalogKey));
     try {
-        const Variant result = netOcorAtend->Call(
+        Variant result = netOcorAtend->Call(
             method, {Variant(cdsMovOcorr->FieldByName("CDFILILANCMO").AsString()),
                      Variant(cdsMovOcorrNROCORRMOV->AsString())});
-        target.SetData(Consiste::CheckResultServ(result, true, 0));
+        target.SetData(Consiste::CheckResultServ(std::move(result), true, 0));
     } catch (...) {
         Showavi::DeactiveShowAvi();
         throw;

@@ -9,6 +9,8 @@
 #include "framework/host/host_context.h"
 #include "framework/host/host_dialogs.h"
 
+#include <utility>
+
 namespace {
 
 void PostIfEditing(TDataSet& ds) {
@@ -78,11 +80,11 @@ void TfrmParecerOcorrAtend::CompleteBeforePost() {
         Rec("DTOCORRMOV")
             .SetAsDateTime(StrToDateTime(DateToStr(dbdData->GetDate()) + " " + medHora->Text()));
     }
-    const Variant entry = netOcorAtend->Call(
+    Variant entry = netOcorAtend->Call(
         "GetPesqNF", {Variant(""), Variant(dbeSerie->Text()), Variant(dbeNotaFiscal->Text()),
                       Variant(Verifica_Tipo() + Rec("CDFORNECED").AsString()),
                       Variant(Rec("CDFILILANCMO").AsString())});
-    cdsPesqNF->SetData(Consiste::CheckResultServ(entry, true, 0));
+    cdsPesqNF->SetData(Consiste::CheckResultServ(std::move(entry), true, 0));
     const bool found = !cdsPesqNF->IsEmpty();
     Rec("CDFILIALNF").SetAsString(found ? cdsPesqNF->FieldByName("CDFILIAL").AsString() : "");
     Rec("NRLANCTONF").SetAsString(found ? cdsPesqNF->FieldByName("NRLANCTONF").AsString() : "");

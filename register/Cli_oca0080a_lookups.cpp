@@ -8,6 +8,8 @@
 #include "framework/host/host_context.h"
 #include "framework/host/host_dialogs.h"
 
+#include <utility>
+
 namespace {
 
 // Copies fields of the chosen row into the record's fields of the same names, in order.
@@ -110,10 +112,10 @@ void TfrmParecerOcorrAtend::btpSerieAfterPesq(TObject*) {
 
 void TfrmParecerOcorrAtend::btpNotaFiscalBeforePesq(TObject*, bool&) {
     UnderNotice("Get_PesqNF", [this] {
-        const Variant invoices = netOcorAtend->Call(
+        Variant invoices = netOcorAtend->Call(
             "GetNotaFiscal", {Variant(Verifica_Tipo() + Rec("CDFORNECED").AsString()),
                               Variant(Rec("CDFILIAL").AsString()), Variant(dbeSerie->Text())});
-        cdsNotaFiscal->SetData(Consiste::CheckResultServ(invoices, true, 0));
+        cdsNotaFiscal->SetData(Consiste::CheckResultServ(std::move(invoices), true, 0));
     });
 }
 

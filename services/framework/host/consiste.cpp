@@ -18,7 +18,7 @@ void MensErro(const std::string& text, bool raise) {
     }
 }
 
-Variant CheckResultServ(const Variant& result, bool raise, int) {
+Variant CheckResultServ(Variant result, bool raise, int) {
     if (result.IsError()) {
         MensErro(result.AsString(), raise);
     }

@@ -15,8 +15,10 @@ namespace Consiste {
 /// running operation with a silent EAbort (the message is already shown).
 void MensErro(const std::string& text, bool raise = true);
 /// The payload of a server result: an error the server reported in it is shown (and
-/// with `raise`, ends the operation); anything else is returned as it is.
-Variant CheckResultServ(const Variant& result, bool raise = true, int helpContext = 0);
+/// with `raise`, ends the operation); anything else is handed back as it is. The result
+/// is taken by value so that a packet moved in reaches its data set unshared: a shared
+/// packet has every row copied on load.
+Variant CheckResultServ(Variant result, bool raise = true, int helpContext = 0);
 /// Enables or disables every control inside `panel` (the tools of a format panel).
 void SetChildEnabled(TWinControl& panel, bool enabled);
 /// The record's treatment before it is stored: text fields holding only blanks become
