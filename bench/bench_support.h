@@ -3,11 +3,19 @@
 // with the values written in (for the sqlite3 command line), and a free loopback port.
 #include "appserver/server.h"
 
+#include "framework/net/net_connection.h"
+
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace bench {
@@ -69,5 +77,60 @@ inline int FreePort() {
     ::close(fd);
     return ntohs(address.sin_port);
 }
+
+inline std::string BinDir() {
+    return std::filesystem::canonical("/proc/self/exe").parent_path().string();
+}
+
+/// A real oca-appserver process on a loopback port of its own, stopped when this goes.
+class ServerProcess {
+public:
+    explicit ServerProcess(const std::string& url, std::vector<std::string> extra = {})
+        : port_(FreePort()) {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            std::freopen("/dev/null", "w", stderr);
+            const std::string bin = BinDir() + "/oca-appserver";
+            const std::string listen = "127.0.0.1:" + std::to_string(port_);
+            std::vector<std::string> args = {bin, "--db", url, "--listen", listen};
+            args.insert(args.end(), extra.begin(), extra.end());
+            std::vector<char*> argv;
+            for (std::string& a : args) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            ::execv(bin.c_str(), argv.data());
+            ::_exit(127);
+        }
+        TNetConnection probe;
+        Connect(probe);
+        for (int i = 0; i < 1000 && !probe.Connected(); ++i) {
+            try {
+                probe.SetConnected(true);
+            } catch (const Exception&) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+    }
+    ~ServerProcess() {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    /// Points `net` at this server as operator 001 of the demonstration company.
+    void Connect(TNetConnection& net) const {
+        net.SetServerName("OCA0080A.rdmOcorAtendimento");
+        net.SetPort(port_);
+        net.SetCredentials("001", "senha001", "0001", 30);
+    }
+    pid_t Pid() const { return pid_; }
+    int Port() const { return port_; }
+
+private:
+    int port_;
+    pid_t pid_;
+};
 
 } // namespace bench

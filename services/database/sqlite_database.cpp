@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cctype>
+#include <memory>
 #include <unordered_map>
 
 namespace oca::db {
@@ -29,53 +30,140 @@ std::string Abbreviated(std::string_view sql) {
     return s.size() > 120 ? s.substr(0, 117) + "..." : s;
 }
 
+} // namespace
+
+// What preparing a text costs once: its compiled statement and what was learnt of its
+// parameters and columns. Kept by the connection between uses, reset.
+struct SqlitePrepared {
+    std::string sql;                 ///< the text as the caller wrote it: the cache's key
+    sqlite3_stmt* generic = nullptr; ///< the text as written, planned for any value
+    sqlite3_stmt* custom = nullptr;  ///< with the flags' values written in
+    std::string customKey;           ///< those values
+    std::string text;                ///< the text with numbered placeholders, when it has flags
+    std::vector<bool> flags;         ///< parameters compared with a literal
+    std::vector<std::string> names;
+    std::unordered_map<std::string, int> index;
+    std::vector<ColumnInfo> columns;
+
+    SqlitePrepared() = default;
+    SqlitePrepared(const SqlitePrepared&) = delete;
+    SqlitePrepared& operator=(const SqlitePrepared&) = delete;
+    ~SqlitePrepared() {
+        sqlite3_finalize(generic);
+        sqlite3_finalize(custom);
+    }
+};
+
+// A statement that alters tables makes what was learnt of the others' columns stale.
+bool ChangesSchema(std::string_view sql) {
+    const std::string head = UpperCase(Trim(sql.substr(0, 16)));
+    for (const char* verb : {"CREATE", "ALTER", "DROP"}) {
+        if (head.rfind(verb, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The statements a connection has finished with, by text: the server runs the same few
+// dozen texts for every call, and compiling them again was a quarter of a write's time.
+struct SqliteStatementCache {
+    static constexpr size_t kMax = 128;
+    std::unordered_map<std::string, std::unique_ptr<SqlitePrepared>> idle;
+
+    std::unique_ptr<SqlitePrepared> Take(std::string_view sql) {
+        const auto found = idle.find(std::string(sql));
+        if (found == idle.end()) {
+            return nullptr;
+        }
+        auto prepared = std::move(found->second);
+        idle.erase(found);
+        return prepared;
+    }
+    void Forget() { idle.clear(); }
+    void Give(std::unique_ptr<SqlitePrepared> prepared) {
+        sqlite3_reset(prepared->generic);
+        sqlite3_clear_bindings(prepared->generic);
+        if (prepared->custom) {
+            sqlite3_reset(prepared->custom);
+        }
+        if (idle.count(prepared->sql) > 0 || ChangesSchema(prepared->sql)) {
+            return; // a second copy of a text in use twice at once, or a one-off
+        }
+        if (idle.size() >= kMax) {
+            idle.erase(idle.begin()); // texts built per call would otherwise crowd it
+        }
+        std::string key = prepared->sql;
+        idle.emplace(std::move(key), std::move(prepared));
+    }
+};
+
+namespace {
+
+std::unique_ptr<SqlitePrepared> Compile(sqlite3* db, std::string_view sql) {
+    auto p = std::make_unique<SqlitePrepared>();
+    p->sql = std::string(sql);
+    ParsedSql parsed = ParseNamedParameters(sql, "?");
+    p->names = std::move(parsed.names);
+    const int rc = sqlite3_prepare_v2(db, parsed.text.c_str(), static_cast<int>(parsed.text.size()),
+                                      &p->generic, nullptr);
+    if (rc != SQLITE_OK) {
+        Fail(db, "SQL inválido (" + Abbreviated(sql) + ")");
+    }
+    p->flags = FlagParameters(sql, p->names);
+    for (bool flag : p->flags) {
+        if (flag) {
+            p->text = std::move(parsed.text);
+            break;
+        }
+    }
+    // Built once: a statement with a long key list binds each key in constant time.
+    p->index.reserve(p->names.size());
+    for (size_t i = 0; i < p->names.size(); ++i) {
+        p->index.emplace(p->names[i], static_cast<int>(i) + 1);
+    }
+    const int n = sqlite3_column_count(p->generic);
+    p->columns.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const char* decl = sqlite3_column_decltype(p->generic, i);
+        p->columns.push_back(
+            ColumnFromDeclaredType(sqlite3_column_name(p->generic, i), decl ? decl : ""));
+    }
+    return p;
+}
+
 class SqliteStatement : public Statement {
 public:
-    SqliteStatement(sqlite3* db, std::string_view sql) : db_(db) {
-        ParsedSql parsed = ParseNamedParameters(sql, "?");
-        names_ = std::move(parsed.names);
-        const int rc = sqlite3_prepare_v2(db_, parsed.text.c_str(),
-                                          static_cast<int>(parsed.text.size()), &generic_, nullptr);
-        if (rc != SQLITE_OK) {
-            Fail(db_, "SQL inválido (" + Abbreviated(sql) + ")");
-        }
-        st_ = generic_;
-        flags_ = FlagParameters(sql, names_);
-        for (bool flag : flags_) {
-            if (flag) {
-                text_ = std::move(parsed.text);
-                bound_.resize(names_.size());
-                break;
+    SqliteStatement(sqlite3* db, std::string_view sql,
+                    const std::shared_ptr<SqliteStatementCache>& cache)
+        : db_(db), cache_(cache) {
+        p_ = cache->Take(sql);
+        if (!p_) {
+            if (ChangesSchema(sql)) {
+                cache->Forget();
             }
+            p_ = Compile(db, sql);
         }
-        const int n = sqlite3_column_count(st_);
-        columns_.reserve(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            const char* decl = sqlite3_column_decltype(st_, i);
-            columns_.push_back(
-                ColumnFromDeclaredType(sqlite3_column_name(st_, i), decl ? decl : ""));
+        generic_ = p_->generic;
+        st_ = generic_;
+        if (!p_->text.empty()) {
+            bound_.resize(p_->names.size());
         }
     }
 
     ~SqliteStatement() override {
-        sqlite3_finalize(generic_);
-        sqlite3_finalize(custom_);
+        if (auto cache = cache_.lock()) {
+            cache->Give(std::move(p_));
+        }
     }
 
-    const std::vector<std::string>& ParameterNames() const override { return names_; }
+    const std::vector<std::string>& ParameterNames() const override { return p_->names; }
 
     void Bind(std::string_view name, const Variant& value) override {
         const std::string upper =
             UpperCase(!name.empty() && name[0] == ':' ? name.substr(1) : name);
-        if (index_.empty() && !names_.empty()) {
-            // Built once: a statement with a long key list binds each key in constant time.
-            index_.reserve(names_.size());
-            for (size_t i = 0; i < names_.size(); ++i) {
-                index_.emplace(names_[i], static_cast<int>(i) + 1);
-            }
-        }
-        const auto it = index_.find(upper);
-        if (it == index_.end()) {
+        const auto it = p_->index.find(upper);
+        if (it == p_->index.end()) {
             throw SqlError("Parâmetro '" + std::string(name) + "' não existe na instrução SQL");
         }
         if (!bound_.empty()) {
@@ -100,8 +188,8 @@ public:
         Fail(db_, "falha ao executar a instrução");
     }
 
-    size_t ColumnCount() const override { return columns_.size(); }
-    const ColumnInfo& Column(size_t index) const override { return columns_.at(index); }
+    size_t ColumnCount() const override { return p_->columns.size(); }
+    const ColumnInfo& Column(size_t index) const override { return p_->columns.at(index); }
 
     Variant Value(size_t index) const override {
         const int i = static_cast<int>(index);
@@ -109,7 +197,7 @@ public:
         if (storage == SQLITE_NULL) {
             return {};
         }
-        switch (columns_[index].type) {
+        switch (p_->columns[index].type) {
         case ColumnType::DateTime:
             if (storage == SQLITE_TEXT) {
                 TDateTime dt;
@@ -175,32 +263,33 @@ private:
     // again only when those values change; the other parameters bound as given.
     sqlite3_stmt* Planned() {
         std::string key;
-        for (size_t i = 0; i < names_.size(); ++i) {
-            if (flags_[i]) {
+        for (size_t i = 0; i < p_->names.size(); ++i) {
+            if (p_->flags[i]) {
                 key += bound_[i].AsString() + '\x1f';
             }
         }
-        if (!custom_ || key != customKey_) {
-            sqlite3_finalize(custom_);
-            custom_ = nullptr;
-            const std::optional<std::string> text = DecideFlags(text_, flags_, bound_);
+        sqlite3_stmt*& custom = p_->custom;
+        if (!custom || key != p_->customKey) {
+            sqlite3_finalize(custom);
+            custom = nullptr;
+            const std::optional<std::string> text = DecideFlags(p_->text, p_->flags, bound_);
             if (!text || sqlite3_prepare_v2(db_, text->c_str(), static_cast<int>(text->size()),
-                                            &custom_, nullptr) != SQLITE_OK) {
-                sqlite3_finalize(custom_);
-                custom_ = nullptr;
+                                            &custom, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(custom);
+                custom = nullptr;
                 return generic_;
             }
-            customKey_ = key;
+            p_->customKey = key;
         }
-        sqlite3_reset(custom_);
-        sqlite3_clear_bindings(custom_);
+        sqlite3_reset(custom);
+        sqlite3_clear_bindings(custom);
         // A flag may still stand where it was not compared; one whose every use was decided
         // has no place left past the statement's last.
-        const int count = sqlite3_bind_parameter_count(custom_);
-        for (size_t i = 0; i < names_.size() && static_cast<int>(i) < count; ++i) {
-            BindIndex(custom_, static_cast<int>(i) + 1, bound_[i]);
+        const int count = sqlite3_bind_parameter_count(custom);
+        for (size_t i = 0; i < p_->names.size() && static_cast<int>(i) < count; ++i) {
+            BindIndex(custom, static_cast<int>(i) + 1, bound_[i]);
         }
-        return custom_;
+        return custom;
     }
 
     void BindIndex(sqlite3_stmt* st, int index, const Variant& value) {
@@ -244,17 +333,12 @@ private:
     }
 
     sqlite3* db_;
-    sqlite3_stmt* generic_ = nullptr; ///< the text as written, planned for any value
-    sqlite3_stmt* custom_ = nullptr;  ///< with the flags' current values written in
-    sqlite3_stmt* st_ = nullptr;      ///< the one that runs
-    std::string customKey_;
-    std::string text_;           ///< the text with numbered placeholders, when it has flags
-    std::vector<bool> flags_;    ///< parameters compared with a literal
+    std::weak_ptr<SqliteStatementCache> cache_;
+    std::unique_ptr<SqlitePrepared> p_;
+    sqlite3_stmt* generic_ = nullptr;
+    sqlite3_stmt* st_ = nullptr; ///< the one that runs
     std::vector<Variant> bound_; ///< every parameter's value, when the text has flags
     bool started_ = false;
-    std::vector<std::string> names_;
-    std::unordered_map<std::string, int> index_;
-    std::vector<ColumnInfo> columns_;
 };
 
 } // namespace
@@ -303,7 +387,8 @@ bool SqliteFullSync() {
     return g_fullSync;
 }
 
-SqliteDatabase::SqliteDatabase(std::string_view path) {
+SqliteDatabase::SqliteDatabase(std::string_view path)
+    : cache_(std::make_shared<SqliteStatementCache>()) {
     const std::string file(path);
     const int rc =
         sqlite3_open_v2(file.c_str(), &db_,
@@ -326,14 +411,16 @@ SqliteDatabase::SqliteDatabase(std::string_view path) {
 }
 
 SqliteDatabase::~SqliteDatabase() {
+    cache_.reset(); // its statements are finalized before the connection closes
     sqlite3_close_v2(db_);
 }
 
 std::unique_ptr<Statement> SqliteDatabase::Prepare(std::string_view sql) {
-    return std::make_unique<SqliteStatement>(db_, sql);
+    return std::make_unique<SqliteStatement>(db_, sql, cache_);
 }
 
 void SqliteDatabase::ExecuteScript(std::string_view sql) {
+    cache_->Forget(); // a script may alter the tables the kept statements read
     const std::string text(sql);
     char* error = nullptr;
     const int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error);
@@ -346,16 +433,16 @@ void SqliteDatabase::ExecuteScript(std::string_view sql) {
 
 void SqliteDatabase::Begin() {
     // IMMEDIATE takes the write lock up front, so two writers never deadlock on upgrade.
-    ExecuteScript("BEGIN IMMEDIATE");
+    Prepare("BEGIN IMMEDIATE")->Execute();
 }
 
 void SqliteDatabase::Commit() {
-    ExecuteScript("COMMIT");
+    Prepare("COMMIT")->Execute();
 }
 
 void SqliteDatabase::Rollback() {
     if (InTransaction()) {
-        ExecuteScript("ROLLBACK");
+        Prepare("ROLLBACK")->Execute();
     }
 }
 

@@ -2,9 +2,13 @@
 
 #include "database/database.h"
 
+#include <memory>
+
 struct sqlite3;
 
 namespace oca::db {
+
+struct SqliteStatementCache;
 
 /// The embedded driver: one SQLite connection in WAL mode, with a busy timeout and
 /// foreign keys on, and the functions the query texts call (NVL, NVLSTR, FORMAT_DATE,
@@ -29,6 +33,7 @@ public:
 private:
     static int Progress(void* self);
     sqlite3* db_ = nullptr;
+    std::shared_ptr<SqliteStatementCache> cache_;
     std::function<bool()> interrupt_;
 };
 

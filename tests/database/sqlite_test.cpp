@@ -92,6 +92,62 @@ TEST(Sqlite, ValuesAreBoundNeverSpliced) {
                  oca::db::SqlError);
 }
 
+// A connection keeps the statements it ran for the next call of the same text: what a
+// kept statement runs must be what the text says now, whatever ran between.
+TEST(Sqlite, AStatementRunAgainBindsAfreshAndSeesTheTablesAsTheyAreNow) {
+    for (const bool byScript : {true, false}) {
+        SCOPED_TRACE(byScript ? "altered by a script" : "altered by a statement");
+        SqliteDatabase db(":memory:");
+        db.ExecuteScript("CREATE TABLE T (A INTEGER, D TIMESTAMP)");
+        db.Execute("INSERT INTO T VALUES (1, '2026-01-02 03:04:05'), (2, NULL)");
+        const std::string read = "SELECT * FROM T WHERE A = :A";
+        {
+            auto st = db.Prepare(read);
+            st->Bind("A", Variant(1));
+            ASSERT_TRUE(st->Next());
+            EXPECT_EQ(st->ColumnCount(), 2u);
+            // Left in the middle of its rows, as a reader that found what it wanted.
+        }
+        EXPECT_FALSE(db.Prepare(read)->Next()) << "a kept statement kept its old value";
+        {
+            auto st = db.Prepare(read);
+            st->Bind("A", Variant(2));
+            ASSERT_TRUE(st->Next());
+            EXPECT_TRUE(st->Value(1).IsNull());
+        }
+        if (byScript) {
+            db.ExecuteScript("ALTER TABLE T ADD COLUMN N VARCHAR(10)");
+        } else {
+            db.Execute("ALTER TABLE T ADD COLUMN N VARCHAR(10)");
+        }
+        db.Execute("UPDATE T SET N = 'novo'");
+        auto st = db.Prepare(read);
+        st->Bind("A", Variant(1));
+        ASSERT_TRUE(st->Next());
+        ASSERT_EQ(st->ColumnCount(), 3u);
+        EXPECT_EQ(st->Column(2).name, "N");
+        EXPECT_EQ(st->Value(2), Variant("novo"));
+        EXPECT_EQ(st->Value(1).Type(), VarType::DateTime);
+    }
+}
+
+// The same text open twice at once: each has its own statement.
+TEST(Sqlite, TheSameTextOpenTwiceAtOnceReadsTwoCursors) {
+    SqliteDatabase db(":memory:");
+    db.ExecuteScript("CREATE TABLE T (A INTEGER)");
+    db.Execute("INSERT INTO T VALUES (1), (2)");
+    int pairs = 0;
+    auto outer = db.Prepare("SELECT A FROM T ORDER BY A");
+    while (outer->Next()) {
+        auto inner = db.Prepare("SELECT A FROM T ORDER BY A");
+        while (inner->Next()) {
+            ++pairs;
+        }
+    }
+    EXPECT_EQ(pairs, 4);
+    EXPECT_FALSE(db.InTransaction());
+}
+
 TEST(Sqlite, TransactionRollsBackUnlessCommitted) {
     SqliteDatabase db(":memory:");
     db.ExecuteScript("CREATE TABLE T (N INTEGER)");
