@@ -499,6 +499,7 @@ Variant Confirma(db::Database& db, const Args& args) {
         if (opinion) {
             ApplyText(db, *opinion, "PARECER", "DSPAROCORMOV", inserted, caller, history);
         }
+        history.Flush();
         marks.Requalify(db);
         tx.Commit();
         return Variant(answer);
@@ -535,6 +536,7 @@ Variant DelOcorr(db::Database& db, const Args& args) {
             CheckDeletedAsRead(db, args.Text(0), args.Text(1), *read, read->rows[0]);
         }
         DeleteOccurrence(db, args.Text(0), args.Text(1), args.Caller(), history);
+        history.Flush();
         marks.Requalify(db);
         tx.Commit();
         return Variant("");

@@ -52,19 +52,40 @@ void HistoryWriter::Write(const std::string& branch, const std::string& number, 
         st->Next();
         next = next_.emplace(key, static_cast<int>(st->Value(0).AsInteger()) + 1).first;
     }
-    db_.Execute("INSERT INTO HISTMOVOCORR (CDFILILANCMO, NROCORRMOV, NRHIST, DTHIST, CDOPERADOR, "
-                "IDCHAMADA, IDOPERACAO, NMCAMPO, DSVALORANT, DSVALORNOVO) VALUES "
-                "(:B, :N, :H, :D, :O, :C, :K, :F, :A, :V)",
-                {{"B", Variant(branch)},
-                 {"N", Variant(number)},
-                 {"H", Variant(next->second++)},
-                 {"D", Variant(when_)},
-                 {"O", Variant(caller_.op)},
-                 {"C", Variant(callId_.substr(0, 220))},
-                 {"K", Variant(std::string(1, operation))},
-                 {"F", Variant(column)},
-                 {"A", Kept(before)},
-                 {"V", Kept(after)}});
+    for (Variant v :
+         {Variant(branch), Variant(number), Variant(next->second++), Variant(when_),
+          Variant(caller_.op), Variant(callId_.substr(0, 220)), Variant(std::string(1, operation)),
+          Variant(column), Kept(before), Kept(after)}) {
+        pending_.push_back(std::move(v));
+    }
+}
+
+void HistoryWriter::Flush() {
+    // Rows go in blocks of fixed sizes, so that the texts are few and kept prepared: on a
+    // database across the network each statement is a round trip, and a new occurrence
+    // has an entry for each of its filled columns.
+    size_t row = 0;
+    const size_t rows = pending_.size() / kHistoryValues;
+    while (row < rows) {
+        const size_t left = rows - row;
+        const size_t block = left >= 32 ? 32 : left >= 8 ? 8 : 1;
+        std::string sql = "INSERT INTO HISTMOVOCORR (CDFILILANCMO, NROCORRMOV, NRHIST, DTHIST, "
+                          "CDOPERADOR, IDCHAMADA, IDOPERACAO, NMCAMPO, DSVALORANT, DSVALORNOVO) "
+                          "VALUES ";
+        std::vector<std::pair<std::string, Variant>> params;
+        for (size_t r = 0; r < block; ++r) {
+            sql += r == 0 ? "(" : ", (";
+            for (size_t c = 0; c < kHistoryValues; ++c) {
+                const std::string name = "P" + std::to_string(r * kHistoryValues + c);
+                sql += (c == 0 ? ":" : ", :") + name;
+                params.emplace_back(name, std::move(pending_[(row + r) * kHistoryValues + c]));
+            }
+            sql += ")";
+        }
+        db_.Execute(sql, params);
+        row += block;
+    }
+    pending_.clear();
 }
 
 void HistoryWriter::Inserted(const std::string& branch, const std::string& number) {

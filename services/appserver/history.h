@@ -25,6 +25,9 @@ public:
               const Variant& before, const Variant& after);
     /// Every column and text of an occurrence about to be deleted, as it is stored.
     void Deleting(const std::string& branch, const std::string& number);
+    /// Stores the entries noted so far, a few statements for them all; due before the
+    /// call's transaction commits.
+    void Flush();
 
 private:
     /// The occurrence's own columns as stored, by name; none when it does not exist.
@@ -37,7 +40,11 @@ private:
     const std::string& callId_;
     TDateTime when_;
     std::map<std::string, int> next_; ///< by "branch/number": the next entry's number
+    std::vector<Variant> pending_;    ///< the values of the entries not yet stored, in order
 };
+
+/// The values of one entry, as the writer keeps them until they are stored.
+constexpr size_t kHistoryValues = 10;
 
 /// The kinds of entries: inclusão, alteração, texto, exclusão.
 constexpr char kHistInsert = 'I', kHistAlter = 'A', kHistText = 'T', kHistDelete = 'E';
