@@ -8,6 +8,7 @@
 
 #include "core/text.h"
 
+#include <optional>
 #include <set>
 
 namespace oca::server {
@@ -98,10 +99,22 @@ int Index(const DataPacket& delta, const char* name) {
 
 std::string NextNumber(db::Database& db, const std::string& branch) {
     const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)}};
-    const std::string advance =
-        "UPDATE NUMOCORR SET NRULTIMO = NRULTIMO + 1 WHERE CDFILILANCMO = :B";
-    // The counter's row lock orders the inserts of one branch, across servers too.
-    if (db.Execute(advance, key) == 0) {
+    // The counter's row lock orders the inserts of one branch, across servers too, and is
+    // held until the commit: it is taken last, once the change has passed its checks.
+    const auto advance = [&]() -> std::optional<std::int64_t> {
+        auto st = db.Prepare("UPDATE NUMOCORR SET NRULTIMO = NRULTIMO + 1 "
+                             "WHERE CDFILILANCMO = :B RETURNING NRULTIMO");
+        st->Bind("B", key[0].second);
+        if (!st->Next()) {
+            return std::nullopt;
+        }
+        const std::int64_t n = st->Value(0).AsInteger();
+        while (st->Next()) {
+        }
+        return n;
+    };
+    std::optional<std::int64_t> number = advance();
+    if (!number) {
         // A branch's first counter starts past its highest number. When another server
         // starts it at the same moment, that one wins and this one counts on from it. The
         // cast gives the parameter one type wherever it stands.
@@ -111,14 +124,20 @@ std::string NextNumber(db::Database& db, const std::string& branch) {
             "WHERE CDFILILANCMO = :B ON CONFLICT (CDFILILANCMO) DO NOTHING",
             key);
         if (started == 0) {
-            db.Execute(advance, key);
+            number = advance();
+        } else {
+            auto st = db.Prepare("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = :B");
+            st->Bind("B", key[0].second);
+            st->Next();
+            number = st->Value(0).AsInteger();
         }
     }
-    auto st = db.Prepare("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = :B");
-    st->Bind("B", Variant(branch));
-    st->Next();
+    if (!number) {
+        throw ConfirmFailure("O contador de ocorrências da filial " + branch +
+                             " não pôde ser lido; nada foi gravado.");
+    }
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%010lld", static_cast<long long>(st->Value(0).AsInteger()));
+    std::snprintf(buf, sizeof buf, "%010lld", static_cast<long long>(*number));
     return buf;
 }
 

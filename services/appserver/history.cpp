@@ -61,14 +61,17 @@ void HistoryWriter::Write(const std::string& branch, const std::string& number, 
 }
 
 void HistoryWriter::Flush() {
-    // Rows go in blocks of fixed sizes, so that the texts are few and kept prepared: on a
+    // Rows go in blocks of 32, 16, ... 1, so that the texts are few and kept prepared: on a
     // database across the network each statement is a round trip, and a new occurrence
     // has an entry for each of its filled columns.
     size_t row = 0;
     const size_t rows = pending_.size() / kHistoryValues;
     while (row < rows) {
         const size_t left = rows - row;
-        const size_t block = left >= 32 ? 32 : left >= 8 ? 8 : 1;
+        size_t block = 32;
+        while (block > left) {
+            block /= 2;
+        }
         std::string sql = "INSERT INTO HISTMOVOCORR (CDFILILANCMO, NROCORRMOV, NRHIST, DTHIST, "
                           "CDOPERADOR, IDCHAMADA, IDOPERACAO, NMCAMPO, DSVALORANT, DSVALORNOVO) "
                           "VALUES ";

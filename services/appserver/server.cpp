@@ -271,8 +271,10 @@ Variant OcorAtendimento::RunAgainOnConflict(const std::string& method, db::Datab
 Variant OcorAtendimento::Guarded(const std::string& method, bool writes, const CallLimits& limits,
                                  const std::function<Variant(db::Database&)>& run) {
     db::Database& db = Connection();
+    // Where the database lets writers run together, its row locks order them (and a lost
+    // race runs again); a server queueing them as well would only add a wait.
     std::unique_lock<std::mutex> writer(writeMutex_, std::defer_lock);
-    if (writes) {
+    if (writes && !db.WritersRunTogether()) {
         writer.lock();
     }
     const auto stopped = [&] {

@@ -6,8 +6,10 @@
 #include "core/datetime.h"
 #include "core/packet_json.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <limits>
 #include <thread>
 
 namespace oca::server {
@@ -35,6 +37,17 @@ std::string Digest(const std::string& method, const std::vector<Variant>& args) 
     std::snprintf(text, sizeof text, "%016llx-%llu", static_cast<unsigned long long>(hash),
                   static_cast<unsigned long long>(length));
     return text;
+}
+
+// Old keys go with the first write of a server and then once a minute: each write doing
+// it would add a statement to every write, inside its transaction.
+bool PurgeDue() {
+    static std::atomic<std::int64_t> last{std::numeric_limits<std::int64_t>::min()};
+    const std::int64_t minute = std::chrono::duration_cast<std::chrono::minutes>(
+                                    std::chrono::steady_clock::now().time_since_epoch())
+                                    .count();
+    std::int64_t seen = last.load();
+    return seen != minute && last.compare_exchange_strong(seen, minute);
 }
 
 struct Stored {
@@ -99,8 +112,10 @@ Variant RunOnce(db::Database& db, const std::string& key, const std::string& met
     }
     db.Execute("UPDATE CHAMADAGRAV SET DSRESPOSTA = :A WHERE CDCHAVE = :K",
                {{"A", Variant(EncodeVariant(answer))}, {"K", Variant(key)}});
-    db.Execute("DELETE FROM CHAMADAGRAV WHERE DTCHAMADA < :T",
-               {{"T", Variant(TDateTime(now.Value - kKeptDays))}});
+    if (PurgeDue()) {
+        db.Execute("DELETE FROM CHAMADAGRAV WHERE DTCHAMADA < :T",
+                   {{"T", Variant(TDateTime(now.Value - kKeptDays))}});
+    }
     try {
         tx.Commit();
     } catch (const db::SqlConflict&) {

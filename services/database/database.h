@@ -85,6 +85,9 @@ public:
     /// What a SELECT ends with to lock the rows it reads until the transaction ends, where
     /// a transaction does not already hold the whole database (" FOR UPDATE", or "").
     virtual std::string_view RowLock() const { return ""; }
+    /// Whether two connections' write transactions run at the same time, each waiting
+    /// only for the rows the other holds; otherwise a writer has the whole database.
+    virtual bool WritersRunTogether() const { return false; }
 
     /// Prepares, binds by name and runs one statement; returns the rows changed.
     std::int64_t Execute(std::string_view sql,

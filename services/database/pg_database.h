@@ -35,6 +35,7 @@ public:
     bool InTransaction() const override;
     void SetInterrupt(std::function<bool()> check) override;
     std::string_view RowLock() const override { return " FOR UPDATE"; }
+    bool WritersRunTogether() const override { return true; }
 
 private:
     friend class PgStatement;

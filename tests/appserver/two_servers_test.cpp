@@ -213,6 +213,26 @@ TEST_F(TwoServers, AWriteSentAgainToAnyServerAfterARestartIsStoredOnce) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CHAMADAGRAV WHERE CDCHAVE LIKE 'chave-lote%'"), "2");
 }
 
+// Keys are kept two days, then go: the first write a server runs clears the old ones.
+TEST_F(TwoServers, KeysOlderThanTheirTwoDaysGoWithAWrite) {
+    {
+        auto db = oca::db::Database::Open(database->Url());
+        for (const auto& [key, daysAgo] : {std::pair{"chave-velha", 3.0}, {"chave-recente", 1.0}}) {
+            db->Execute("INSERT INTO CHAMADAGRAV (CDCHAVE, DSDIGEST, DTCHAMADA, DSRESPOSTA) "
+                        "VALUES (:K, 'x', :T, '\"\"')",
+                        {{"K", Variant(key)}, {"T", Variant(TDateTime(Now().Value - daysAgo))}});
+        }
+    }
+    TNetConnection net;
+    servers[0]->Connect(net);
+    const std::string number = net.Call("Confirma", {MakePacketVariant(NewOccurrence("limpeza")),
+                                                     Variant(), Variant(), Variant("")})
+                                   .AsString();
+    EXPECT_EQ(number.size(), 10u) << number;
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CHAMADAGRAV WHERE CDCHAVE = 'chave-velha'"), "0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CHAMADAGRAV WHERE CDCHAVE = 'chave-recente'"), "1");
+}
+
 // The same write sent at once to both servers, again and again under one key (a client
 // that retried while the first try still ran): it is stored once, and every answer that
 // comes back is that one write's.
