@@ -1,5 +1,6 @@
 // oca-appserver: the occurrence server object over HTTP.
 #include "appserver/http_front.h"
+#include "appserver/qualification.h"
 #include "appserver/server.h"
 #include "database/schema.h"
 
@@ -102,28 +103,27 @@ int ParseMonth(const std::string& text) {
     return year * 100 + month;
 }
 
-int RequalifyMonth(oca::db::Database& db, int month, const std::string& branch) {
-    // The work goes by branch and supplier; the person counts suppliers.
-    std::set<std::string> suppliers;
-    const int done = oca::server::Requalify(
-        db, month, branch, [&suppliers](int count, int total, const std::string& what) {
-            suppliers.insert(what.substr(what.find('/') + 1));
-            std::cout << "\rRecalculando " << count << " de " << total << " (" << what << ")   "
-                      << std::flush;
-        });
-    std::cout << (done > 0 ? "\n" : "") << "Qualificação de " << month % 100 << "/" << month / 100
-              << " recalculada para " << suppliers.size() << " fornecedor(es)"
-              << (branch.empty() ? "" : " da filial " + branch) << ".\n";
-    return done;
+std::string MonthText(int month) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%04d", month % 100, month / 100);
+    return text;
 }
 
 int RunRequalify(const std::string& url, int first, int last, const std::string& branch) {
     auto db = oca::db::Database::Open(url);
     oca::db::MigrateSchema(*db);
-    for (int month = first; month <= last;
-         month = month % 100 == 12 ? (month / 100 + 1) * 100 + 1 : month + 1) {
-        RequalifyMonth(*db, month, branch);
-    }
+    // The work goes by branch and supplier; the person counts suppliers.
+    std::set<std::string> suppliers;
+    const int done = oca::server::Requalify(
+        *db, first, last, branch, [&suppliers](int count, int total, const std::string& what) {
+            suppliers.insert(what.substr(what.find('/') + 1));
+            std::cout << "\rRecalculando " << count << " de " << total << " (" << what << ")   "
+                      << std::flush;
+        });
+    std::cout << (done > 0 ? "\n" : "") << "Qualificação de " << MonthText(first)
+              << (last == first ? "" : " a " + MonthText(last)) << " recalculada para "
+              << suppliers.size() << " fornecedor(es)"
+              << (branch.empty() ? "" : " da filial " + branch) << ".\n";
     return 0;
 }
 

@@ -5,6 +5,8 @@
 #include "appserver/server.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 namespace oca::server {
@@ -29,36 +31,94 @@ TDateTime MonthStart(int yearMonth) {
     return EncodeDate(yearMonth / 100, yearMonth % 100, 1);
 }
 
-MonthScore Measure(db::Database& db, const std::string& branch, const std::string& supplier,
-                   int yearMonth) {
-    MonthScore m;
-    m.yearMonth = yearMonth;
-    const Variant from(MonthStart(yearMonth));
-    const Variant to(MonthStart(Shift(yearMonth, 1)));
-    auto occ = db.Prepare("SELECT COUNT(*), COALESCE(SUM(COALESCE(G.PESO, 10)), 0) FROM MOVOCORR M"
-                          " LEFT JOIN GRUPOCOR G ON G.CDGRPOCOR = M.CDGRPOCOR"
-                          " WHERE M.CDFORNECED = :F AND M.CDFILIAL = :B AND M.DTOCORRMOV >= :I AND "
-                          "M.DTOCORRMOV < :E");
-    occ->Bind("F", Variant(supplier));
-    occ->Bind("B", Variant(branch));
-    occ->Bind("I", from);
-    occ->Bind("E", to);
-    if (occ->Next()) {
-        m.occurrences = static_cast<int>(occ->Value(0).AsInteger());
-        m.demerits = static_cast<int>(occ->Value(1).AsInteger());
-    }
-    auto rec =
-        db.Prepare("SELECT COUNT(*) FROM NOTAFISCAL WHERE CDFORNECED = :F AND CDFILIRECE = :B"
-                   " AND DTENTRADA >= :I AND DTENTRADA < :E");
-    rec->Bind("F", Variant(supplier));
-    rec->Bind("B", Variant(branch));
-    rec->Bind("I", from);
-    rec->Bind("E", to);
-    if (rec->Next()) {
-        m.receipts = static_cast<int>(rec->Value(0).AsInteger());
-    }
+// Months as "YYYY-MM", the same on both engines: SQLite keeps the text, PostgreSQL writes
+// its ISO date style.
+const char* const kMonthOf = "SUBSTR(CAST(%s AS VARCHAR(30)), 1, 7)";
+
+std::string MonthOf(const char* column) {
+    char text[96];
+    std::snprintf(text, sizeof text, kMonthOf, column);
+    return text;
+}
+
+int ParseMonth(const std::string& text) {
+    return text.size() >= 7
+               ? std::atoi(text.substr(0, 4).c_str()) * 100 + std::atoi(text.substr(5, 2).c_str())
+               : 0;
+}
+
+void Score(MonthScore& m) {
     m.score = MonthlyScore(m.demerits, m.receipts);
     m.standing = Standing(m.score);
+}
+
+} // namespace
+
+SupplierMonths MeasureMonths(db::Database& db, int first, int last, const std::string& branch,
+                             const std::string& supplier) {
+    std::vector<std::pair<std::string, Variant>> params = {
+        {"I", Variant(MonthStart(first))}, {"E", Variant(MonthStart(Shift(last, 1)))}};
+    std::string occurrences = " AND M.CDFORNECED IS NOT NULL AND M.CDFORNECED <> ''";
+    std::string receipts;
+    if (!branch.empty()) {
+        params.emplace_back("B", Variant(branch));
+        occurrences += " AND M.CDFILIAL = :B";
+        receipts += " AND CDFILIRECE = :B";
+    }
+    if (!supplier.empty()) {
+        params.emplace_back("F", Variant(supplier));
+        occurrences += " AND M.CDFORNECED = :F";
+        receipts += " AND CDFORNECED = :F";
+    }
+    SupplierMonths out;
+    // Each occurrence and each receipt is read once, grouped by branch, supplier and month
+    // where it lies; a supplier's index holds the group, so no occurrence's row is read.
+    const auto read = [&](const std::string& sql, bool isReceipts) {
+        auto st = db.Prepare(sql);
+        for (const auto& [name, value] : params) {
+            st->Bind(name, value);
+        }
+        while (st->Next()) {
+            const int ym = ParseMonth(st->Value(2).AsString());
+            MonthScore& m = out[{st->Value(0).AsString(), st->Value(1).AsString()}][ym];
+            m.yearMonth = ym;
+            if (isReceipts) {
+                m.receipts = static_cast<int>(st->Value(3).AsInteger());
+            } else {
+                m.occurrences = static_cast<int>(st->Value(3).AsInteger());
+                m.demerits = static_cast<int>(st->Value(4).AsInteger());
+            }
+        }
+    };
+    read("SELECT M.CDFILIAL, M.CDFORNECED, " + MonthOf("M.DTOCORRMOV") +
+             ", COUNT(*), COALESCE(SUM(COALESCE(G.PESO, 10)), 0) FROM MOVOCORR M"
+             " LEFT JOIN GRUPOCOR G ON G.CDGRPOCOR = M.CDGRPOCOR"
+             " WHERE M.DTOCORRMOV >= :I AND M.DTOCORRMOV < :E" +
+             occurrences + " GROUP BY M.CDFILIAL, M.CDFORNECED, " + MonthOf("M.DTOCORRMOV"),
+         false);
+    read("SELECT CDFILIRECE, CDFORNECED, " + MonthOf("DTENTRADA") +
+             ", COUNT(*) FROM NOTAFISCAL WHERE DTENTRADA >= :I AND DTENTRADA < :E" + receipts +
+             " GROUP BY CDFILIRECE, CDFORNECED, " + MonthOf("DTENTRADA"),
+         true);
+    for (auto& [key, months] : out) {
+        for (auto& [ym, m] : months) {
+            Score(m);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The month's measures as read, or an empty month's.
+MonthScore MonthIn(const std::map<int, MonthScore>& months, int yearMonth) {
+    const auto found = months.find(yearMonth);
+    if (found != months.end()) {
+        return found->second;
+    }
+    MonthScore m;
+    m.yearMonth = yearMonth;
+    Score(m);
     return m;
 }
 
@@ -106,6 +166,33 @@ double OverallScore(const std::vector<MonthScore>& months, int reference) {
     return weights > 0 ? weighted / weights : 100.0;
 }
 
+namespace {
+
+// Each month of `stored`, then the overall score as of `reference`, from measures read
+// beforehand.
+void StoreMonths(db::Database& db, const std::string& branch, const std::string& supplier,
+                 const std::map<int, MonthScore>& months, const std::vector<int>& stored,
+                 int reference, const std::string& operatorCode, TDateTime when) {
+    for (int ym : stored) {
+        Store(db, branch, supplier, MonthIn(months, ym), operatorCode, when);
+    }
+    std::vector<MonthScore> year;
+    MonthScore overall;
+    overall.yearMonth = 0;
+    for (int age = 0; age < 12; ++age) {
+        const MonthScore m = MonthIn(months, Shift(reference, -age));
+        overall.occurrences += m.occurrences;
+        overall.demerits += m.demerits;
+        overall.receipts += m.receipts;
+        year.push_back(m);
+    }
+    overall.score = OverallScore(year, reference);
+    overall.standing = Standing(overall.score);
+    Store(db, branch, supplier, overall, operatorCode, when);
+}
+
+} // namespace
+
 void Qualify(db::Database& db, const std::string& branch, const std::string& supplier,
              TDateTime from, TDateTime to, const std::string& operatorCode) {
     if (supplier.empty()) {
@@ -114,26 +201,49 @@ void Qualify(db::Database& db, const std::string& branch, const std::string& sup
     if (to < from) {
         std::swap(from, to);
     }
-    const TDateTime when = Now();
     const int first = YearMonth(from);
     const int last = YearMonth(to);
+    SupplierMonths measured =
+        MeasureMonths(db, std::min(first, Shift(last, -11)), last, branch, supplier);
+    std::vector<int> stored;
     for (int ym = first; ym <= last; ym = Shift(ym, 1)) {
-        Store(db, branch, supplier, Measure(db, branch, supplier, ym), operatorCode, when);
+        stored.push_back(ym);
     }
-    std::vector<MonthScore> year;
-    for (int age = 0; age < 12; ++age) {
-        year.push_back(Measure(db, branch, supplier, Shift(last, -age)));
+    StoreMonths(db, branch, supplier, measured[{branch, supplier}], stored, last, operatorCode,
+                Now());
+}
+
+int Requalify(db::Database& db, int first, int last, const std::string& branch,
+              const std::function<void(int done, int total, const std::string&)>& progress) {
+    const SupplierMonths measured = MeasureMonths(db, Shift(first, -11), last, branch, "");
+    // The suppliers with occurrences or receipts in the period, each with its months of
+    // activity: those are stored, and the overall score follows the latest of them.
+    std::vector<std::pair<const SupplierMonths::value_type*, std::vector<int>>> work;
+    for (const auto& entry : measured) {
+        std::vector<int> active;
+        for (const auto& [ym, m] : entry.second) {
+            if (ym >= first && ym <= last) {
+                active.push_back(ym);
+            }
+        }
+        if (!active.empty()) {
+            work.emplace_back(&entry, std::move(active));
+        }
     }
-    MonthScore overall;
-    overall.yearMonth = 0;
-    for (const MonthScore& m : year) {
-        overall.occurrences += m.occurrences;
-        overall.demerits += m.demerits;
-        overall.receipts += m.receipts;
+    const TDateTime when = Now();
+    int done = 0;
+    for (const auto& [entry, active] : work) {
+        const auto& [b, supplier] = entry->first;
+        // One supplier at a time: the company's other writes wait for no more than that.
+        db::Transaction tx(db);
+        StoreMonths(db, b, supplier, entry->second, active, active.back(), "", when);
+        tx.Commit();
+        ++done;
+        if (progress) {
+            progress(done, static_cast<int>(work.size()), b + "/" + supplier);
+        }
     }
-    overall.score = OverallScore(year, last);
-    overall.standing = Standing(overall.score);
-    Store(db, branch, supplier, overall, operatorCode, when);
+    return done;
 }
 
 void QualificationMarks::Note(db::Database& db, const std::string& branch,

@@ -3,6 +3,8 @@
 #include "core/datetime.h"
 #include "database/database.h"
 
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -33,6 +35,19 @@ double OverallScore(const std::vector<MonthScore>& months, int reference);
 /// rows. An empty supplier does nothing.
 void Qualify(db::Database& db, const std::string& branch, const std::string& supplier,
              TDateTime from, TDateTime to, const std::string& operatorCode);
+
+/// Measures by branch and supplier, then by month (202611).
+using SupplierMonths = std::map<std::pair<std::string, std::string>, std::map<int, MonthScore>>;
+/// Every month from `first` to `last` in which a supplier had occurrences or receipts at a
+/// branch, scored; optionally one branch's, one supplier's. One pass over each table.
+SupplierMonths MeasureMonths(db::Database& db, int first, int last, const std::string& branch,
+                             const std::string& supplier);
+
+/// Recomputes, for every supplier with occurrences or receipts from month `first` to
+/// `last` (at `branch`, or at every branch), the months it had them and its overall score
+/// as of the latest; one transaction per supplier and branch. Returns how many.
+int Requalify(db::Database& db, int first, int last, const std::string& branch,
+              const std::function<void(int done, int total, const std::string&)>& progress);
 
 /// A supplier's month at a branch that a write touched.
 struct QualifiedMonth {

@@ -167,44 +167,7 @@ Variant GetQualifDetalhe(db::Database& db, const Args& args) {
 
 int Requalify(db::Database& db, int yearMonth, const std::string& branch,
               const std::function<void(int done, int total, const std::string&)>& progress) {
-    const int next = yearMonth % 100 == 12 ? (yearMonth / 100 + 1) * 100 + 1 : yearMonth + 1;
-    const TDateTime from = EncodeDate(yearMonth / 100, yearMonth % 100, 1);
-    const TDateTime to = EncodeDate(next / 100, next % 100, 1);
-    std::vector<std::pair<std::string, Variant>> params = {{"I", Variant(from)},
-                                                           {"E", Variant(to)}};
-    std::string onlyBranch = "1 = 1", onlyReceiving = "1 = 1";
-    if (!branch.empty()) {
-        params.emplace_back("B", Variant(branch));
-        onlyBranch = "CDFILIAL = :B";
-        onlyReceiving = "CDFILIRECE = :B";
-    }
-    auto st = db.Prepare(
-        "SELECT CDFILIAL, CDFORNECED FROM MOVOCORR WHERE DTOCORRMOV >= :I AND DTOCORRMOV < :E "
-        "AND CDFORNECED IS NOT NULL AND CDFORNECED <> '' AND " +
-        onlyBranch +
-        " UNION SELECT CDFILIRECE, CDFORNECED FROM NOTAFISCAL WHERE DTENTRADA >= :I AND "
-        "DTENTRADA < :E AND " +
-        onlyReceiving + " ORDER BY 1, 2");
-    for (const auto& [name, value] : params) {
-        st->Bind(name, value);
-    }
-    std::vector<std::pair<std::string, std::string>> pairs;
-    while (st->Next()) {
-        pairs.emplace_back(st->Value(0).AsString(), st->Value(1).AsString());
-    }
-    const TDateTime last = TDateTime(to.Value - 1);
-    int done = 0;
-    for (const auto& [b, supplier] : pairs) {
-        // One supplier at a time: the company's other writes wait for no more than that.
-        db::Transaction tx(db);
-        Qualify(db, b, supplier, from, last, "");
-        tx.Commit();
-        ++done;
-        if (progress) {
-            progress(done, static_cast<int>(pairs.size()), b + "/" + supplier);
-        }
-    }
-    return done;
+    return Requalify(db, yearMonth, yearMonth, branch, progress);
 }
 
 } // namespace oca::server

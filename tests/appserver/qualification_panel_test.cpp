@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -193,6 +194,80 @@ TEST(DemoCompany, SuppliersScoresSpreadOverTheClassesWithTrends) {
     }
     EXPECT_GE(better, 3);
     EXPECT_GE(worse, 3);
+}
+
+// A period recomputed at once stores what recomputing it month by month stores, in one
+// pass over the occurrences: the same months for the same suppliers, the same overall
+// score as of each supplier's latest active month.
+TEST(DemoCompany, APeriodRecomputedAtOnceStoresWhatItsMonthsOneByOneStore) {
+    TestDatabase database(CurrentTestName());
+    auto db = oca::db::Database::Open(database.Url());
+    oca::db::MigrateSchema(*db);
+    oca::db::FillDemoData(*db, 1500);
+    // Supplier 000001 active in one month only of the period: its overall score is as of
+    // that month, not the period's end.
+    db->Execute("DELETE FROM MOVOCORR WHERE CDFORNECED = '000001' AND DTOCORRMOV >= "
+                "'2026-03-01 00:00:00'");
+    db->Execute("DELETE FROM NOTAFISCAL WHERE CDFORNECED = '000001' AND DTENTRADA >= "
+                "'2026-03-01 00:00:00'");
+    const auto rows = [&] {
+        std::vector<std::string> out;
+        auto st = db->Prepare("SELECT CDFILIAL, CDFORNECED, NRANOMES, QTOCORR, QTDEMERITO, "
+                              "QTRECEBTO, VRNOTA, IDCLASSIF FROM QUALIFFORN ORDER BY 1, 2, 3");
+        while (st->Next()) {
+            std::string line;
+            for (size_t c = 0; c < 8; ++c) {
+                line += st->Value(c).AsString() + " ";
+            }
+            out.push_back(line);
+        }
+        return out;
+    };
+    for (int month = 202601; month <= 202606; ++month) {
+        oca::server::Requalify(*db, month, "", nullptr);
+    }
+    const std::vector<std::string> byMonth = rows();
+    ASSERT_GT(byMonth.size(), 50u);
+    db->Execute("DELETE FROM QUALIFFORN");
+    std::vector<std::string> heard;
+    const int done = oca::server::Requalify(
+        *db, 202601, 202606, "", [&](int, int, const std::string& what) { heard.push_back(what); });
+    EXPECT_EQ(rows(), byMonth);
+    EXPECT_EQ(done, static_cast<int>(heard.size()));
+    EXPECT_GT(done, 10);
+    // A write's recomputation of one month gives the same month and overall score: the
+    // overall weighs the eleven months before it too.
+    std::set<std::string> recomputed; // "branch supplier "
+    for (const std::string& row : byMonth) {
+        const std::string pair = row.substr(0, row.find(' ', 5) + 1);
+        if (row.rfind(pair + "202606 ", 0) == 0) {
+            recomputed.insert(pair);
+        }
+    }
+    ASSERT_GT(recomputed.size(), 10u);
+    std::vector<std::string> expected;
+    for (const std::string& row : byMonth) {
+        const std::string pair = row.substr(0, row.find(' ', 5) + 1);
+        if (!recomputed.count(pair) || row.rfind(pair + "202606 ", 0) == 0 ||
+            row.rfind(pair + "0 ", 0) == 0) {
+            expected.push_back(row);
+        }
+    }
+    for (const std::string& pair : recomputed) {
+        const std::string branch = pair.substr(0, 4);
+        const std::string supplier = pair.substr(5, pair.size() - 6);
+        db->Execute("DELETE FROM QUALIFFORN WHERE CDFILIAL = :B AND CDFORNECED = :F",
+                    {{"B", Variant(branch)}, {"F", Variant(supplier)}});
+        oca::server::Qualify(*db, branch, supplier, EncodeDate(2026, 6, 10),
+                             EncodeDate(2026, 6, 10), "");
+    }
+    EXPECT_EQ(rows(), expected);
+    // One branch only: the others' rows are left alone.
+    db->Execute("DELETE FROM QUALIFFORN");
+    oca::server::Requalify(*db, 202601, 202606, "0001", nullptr);
+    for (const std::string& row : rows()) {
+        EXPECT_EQ(row.rfind("0001 ", 0), 0u) << row;
+    }
 }
 
 } // namespace
