@@ -3,6 +3,7 @@
 #include "appserver/qualification.h"
 #include "appserver/server.h"
 #include "database/schema.h"
+#include "database/sqlite_database.h"
 
 #include <malloc.h>
 #include <sys/resource.h>
@@ -237,6 +238,8 @@ int main(int argc, char** argv) {
             auto db = oca::db::Database::Open(url);
             oca::db::MigrateSchema(*db);
         }
+        // Before the server's connections open: they leave checkpoints to it.
+        const oca::db::WalCheckpointer checkpoints(url);
         oca::server::OcorAtendimento server([url] { return oca::db::Database::Open(url); });
         server.SetSessionRules(sessions);
         oca::server::HttpFront front(server, options);

@@ -8,7 +8,11 @@
 
 #include <atomic>
 #include <cctype>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 
 namespace oca::db {
@@ -377,6 +381,8 @@ ColumnInfo ColumnFromDeclaredType(std::string name, std::string_view declaredTyp
 
 namespace {
 std::atomic<bool> g_fullSync{true};
+int OnWalCommit(void*, sqlite3*, const char*, int pages);
+bool CheckpointerRuns();
 } // namespace
 
 void SetSqliteFullSync(bool full) {
@@ -406,6 +412,9 @@ SqliteDatabase::SqliteDatabase(std::string_view path)
         // A register of record acknowledges only what is on the disk.
         ExecuteScript(g_fullSync ? "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL"
                                  : "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+        if (CheckpointerRuns()) {
+            sqlite3_wal_hook(db_, &OnWalCommit, nullptr); // in place of the automatic one
+        }
     }
     RegisterSqliteFunctions(db_);
 }
@@ -460,6 +469,111 @@ void SqliteDatabase::SetInterrupt(std::function<bool()> check) {
 
 bool SqliteDatabase::InTransaction() const {
     return sqlite3_get_autocommit(db_) == 0;
+}
+
+struct WalCheckpointer::Worker {
+    SqliteDatabase db;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
+    bool due = false;
+    std::thread thread;
+
+    explicit Worker(std::string_view path) : db(path) {
+        thread = std::thread([this] { Run(); });
+    }
+    ~Worker() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            stop = true;
+        }
+        wake.notify_all();
+        thread.join();
+    }
+    // Passive first: it copies what no reader still needs and never waits for a writer.
+    // Under steady writes it never reaches the log's end, and the log only starts over
+    // once all of it is copied: a long log is then finished with the writers held off,
+    // for the few pages left, and for a moment at most (a reader that still needs the
+    // log makes it give up until next time).
+    void Checkpoint() {
+        int pages = 0, copied = 0;
+        sqlite3_wal_checkpoint_v2(db.handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, &pages, &copied);
+        if (pages >= kRestartPages) {
+            sqlite3_busy_timeout(db.handle(), 20);
+            sqlite3_wal_checkpoint_v2(db.handle(), nullptr, SQLITE_CHECKPOINT_RESTART, nullptr,
+                                      nullptr);
+            sqlite3_busy_timeout(db.handle(), 10000);
+        }
+    }
+    static constexpr int kRestartPages = 4000;
+
+    void Poke() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            due = true;
+        }
+        wake.notify_one();
+    }
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!stop) {
+            // Asked for by a commit that found the log long, or now and then for a log a
+            // quiet writer left behind.
+            wake.wait_for(lock, std::chrono::seconds(1), [this] { return stop || due; });
+            due = false;
+            lock.unlock();
+            Checkpoint();
+            lock.lock();
+        }
+    }
+};
+
+namespace {
+
+std::mutex g_checkpointerMutex;
+WalCheckpointer::Worker* g_checkpointer = nullptr; ///< the one this process runs, if any
+
+// Where SQLite would checkpoint in the committing writer (a log past 1,000 pages), the
+// checkpointer is asked to instead.
+bool CheckpointerRuns() {
+    const std::lock_guard<std::mutex> lock(g_checkpointerMutex);
+    return g_checkpointer != nullptr;
+}
+
+int OnWalCommit(void*, sqlite3*, const char*, int pages) {
+    if (pages >= 1000) {
+        const std::lock_guard<std::mutex> lock(g_checkpointerMutex);
+        if (g_checkpointer) {
+            g_checkpointer->Poke();
+        }
+    }
+    return SQLITE_OK;
+}
+
+} // namespace
+
+WalCheckpointer::WalCheckpointer(std::string_view url) {
+    constexpr std::string_view kSqlite = "sqlite:";
+    if (url.substr(0, kSqlite.size()) != kSqlite) {
+        return;
+    }
+    const std::string_view path = url.substr(kSqlite.size());
+    if (path.empty() || path == ":memory:") {
+        return;
+    }
+    worker_ = std::make_unique<Worker>(path);
+    const std::lock_guard<std::mutex> lock(g_checkpointerMutex);
+    g_checkpointer = worker_.get();
+}
+
+WalCheckpointer::~WalCheckpointer() {
+    if (worker_) {
+        {
+            const std::lock_guard<std::mutex> lock(g_checkpointerMutex);
+            g_checkpointer = nullptr;
+        }
+        worker_.reset();
+    }
 }
 
 } // namespace oca::db

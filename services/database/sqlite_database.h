@@ -37,6 +37,23 @@ private:
     std::function<bool()> interrupt_;
 };
 
+/// Keeps the write-ahead log of an SQLite company file short from a connection and a
+/// thread of its own, a few times a second, so that no writer stops to copy the log back
+/// into the file while the others wait for it. The connections this process opens while
+/// it lives leave checkpoints to it. Does nothing for another kind of database.
+class WalCheckpointer {
+public:
+    explicit WalCheckpointer(std::string_view url);
+    ~WalCheckpointer();
+    WalCheckpointer(const WalCheckpointer&) = delete;
+    WalCheckpointer& operator=(const WalCheckpointer&) = delete;
+
+    struct Worker;
+
+private:
+    std::unique_ptr<Worker> worker_;
+};
+
 /// Registers NVL, NVLSTR, FORMAT_DATE and the PARAM table on a connection.
 void RegisterSqliteFunctions(sqlite3* db);
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -163,6 +166,75 @@ TEST(Sqlite, TransactionRollsBackUnlessCommitted) {
     }
     EXPECT_EQ(One(db, "SELECT COUNT(*) FROM T"), Variant(std::int64_t{1}));
     EXPECT_FALSE(db.InTransaction());
+}
+
+// While a checkpointer runs, the writers leave the log to it: each commit only appends,
+// and the log still reaches the file, a moment later, without anyone asking.
+TEST(Sqlite, AWalCheckpointerCopiesTheLogBackSoThatWritersNeedNot) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("oca_checkpoint_" + std::to_string(::getpid()) + ".sqlite");
+    std::filesystem::remove(path);
+    const std::string url = "sqlite:" + path.string();
+    {
+        auto before = Database::Open(url);
+        EXPECT_EQ(One(*before, "PRAGMA wal_autocheckpoint"), Variant(std::int64_t{1000}));
+        before->ExecuteScript("CREATE TABLE T (N INTEGER, X VARCHAR(2000))");
+        const oca::db::WalCheckpointer checkpoints(url);
+        auto db = Database::Open(url);
+        EXPECT_EQ(One(*db, "PRAGMA wal_autocheckpoint"), Variant(std::int64_t{0}));
+        const auto fileSize = [&] {
+            return std::filesystem::file_size(path);
+        };
+        const auto empty = fileSize();
+        for (int i = 0; i < 300; ++i) {
+            db->Execute("INSERT INTO T VALUES (:N, :X)",
+                        {{"N", Variant(i)}, {"X", Variant(std::string(1500, 'x'))}});
+        }
+        // 300 rows of 1.5 kB: a few hundred pages, under the writers' own threshold.
+        bool copied = false;
+        for (int wait = 0; wait < 100 && !copied; ++wait) {
+            copied = fileSize() > empty + 300 * 1500;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        EXPECT_TRUE(copied) << "the file is still " << fileSize() << " bytes";
+    }
+    EXPECT_EQ(One(*Database::Open(url), "PRAGMA wal_autocheckpoint"), Variant(std::int64_t{1000}))
+        << "connections opened once the checkpointer is gone checkpoint again";
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(path.string() + suffix);
+    }
+}
+
+// Under writes that never pause, a copy that never waits never reaches the log's end: the
+// checkpointer still has the log start over, so that it stays bounded.
+TEST(Sqlite, UnderSteadyWritesTheCheckpointedLogStaysBounded) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("oca_steady_" + std::to_string(::getpid()) + ".sqlite");
+    std::filesystem::remove(path);
+    const std::string url = "sqlite:" + path.string();
+    oca::db::SetSqliteFullSync(false);
+    {
+        const oca::db::WalCheckpointer checkpoints(url);
+        auto db = Database::Open(url);
+        db->ExecuteScript("CREATE TABLE T (N INTEGER, X VARCHAR(2000))");
+        std::uintmax_t largest = 0;
+        for (int i = 0; i < 40000; ++i) {
+            db->Execute("INSERT INTO T VALUES (:N, :X)",
+                        {{"N", Variant(i)}, {"X", Variant(std::string(1500, 'x'))}});
+            if (i % 500 == 0) {
+                largest = std::max(largest, std::filesystem::file_size(path.string() + "-wal"));
+                // A server's writers pause for their clients; this one's turn comes then.
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
+        // 60 MB written: the log starts over once past 4,000 pages (16 MB), as soon as the
+        // checkpointer gets its turn.
+        EXPECT_LT(largest, 40u * 1024 * 1024);
+    }
+    oca::db::SetSqliteFullSync(true);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(path.string() + suffix);
+    }
 }
 
 TEST(Sqlite, FileDatabasesUseWalAndForeignKeysAndOpenByUrl) {
