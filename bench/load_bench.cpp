@@ -1,18 +1,32 @@
-// What a person waits for when the register screen loads a whole company: GetMovOcorr
-// through a real oca-appserver process over loopback into a TClientDataSet, against the
-// sqlite3 command line running the same selection with the same rows and columns. The
-// two are interleaved, several rounds at each size, with the same method at every size;
-// and the memory of client and server against the answer's size.
+// What a person waits for when the register screen loads a whole company: from the
+// filter's confirmation to the rows shown in the register's grid (its Qt model and a
+// painting of the window included), through a real oca-appserver process over loopback,
+// against the sqlite3 command line running the same selection with the same rows and
+// columns. The two are interleaved, several rounds at each size; and the memory the
+// register holds above its empty screen, and the server's, against the answer's size.
 //
 // Usage: bench_load [SIZE...] [--rounds N] [--postgres URL]
 //   (default sizes 10000 100000, 5 rounds). With --postgres the company of each size is a
 //   schema of its own on that database, and psql runs the selection instead of sqlite3.
+//   One line per size starting with "load" gives the figures for bench/compare.
 #include "appserver/jsonrpc.h"
 #include "appserver/server.h"
 #include "bench_support.h"
 #include "core/packet_json.h"
+#include "filter/Cli_oca0080b.h"
+#include "framework/controls/application.h"
 #include "framework/data/client_dataset.h"
+#include "framework/host/host_context.h"
 #include "framework/net/net_connection.h"
+#include "framework/ui/scripted_ui_driver.h"
+#include "qt/form_view.h"
+#include "qt/snapshot.h"
+#include "register/Cli_oca0080a.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QTableView>
+#include <QWidget>
 
 #include <httplib.h>
 
@@ -41,10 +55,6 @@ double Since(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-std::string BinDir() {
-    return std::filesystem::canonical("/proc/self/exe").parent_path().string();
-}
-
 /// A line of /proc/PID/status in kB ("VmRSS", "VmHWM").
 long StatusKb(pid_t pid, const char* key) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
@@ -62,17 +72,17 @@ void ResetPeak(pid_t pid) {
     std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
 }
 
+using bench::BinDir;
 using bench::Everything;
-using bench::FreePort;
 using bench::PlainSql;
 
 struct Stats {
-    double min, median;
+    double min, median, max;
 };
 
 Stats Of(std::vector<double> v) {
     std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2]};
+    return {v.front(), v[v.size() / 2], v.back()};
 }
 
 struct SizeResult {
@@ -120,36 +130,90 @@ Company MakeCompany(int size, const std::string& postgres) {
     return {"sqlite:" + file, "sqlite3 " + file + " < " + sqlFile + " > /dev/null"};
 }
 
+// The register screen as the desktop has it, signed in to the server on `port`, its grid
+// rendered by Qt off screen; the filter's confirmation loads the whole company.
+class Screens {
+public:
+    Screens(int port, const std::string& companyUrl) {
+        SetUi(&ui_);
+        Host().serverPort = port;
+        Host().unattendedPassword = oca::access::DemoPassword;
+        Host().branch = "0001";
+        Host().activeModule = 30;
+        Host().configDir = (std::filesystem::temp_directory_path() /
+                            ("oca_bench_cfg_" + std::to_string(::getpid())))
+                               .string();
+        companyDb_ = oca::db::Database::Open(companyUrl);
+        TADOIBQuery::SetDefaultDatabase(companyDb_.get());
+        ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
+        frmParecerOcorrAtend = Application->CreateForm<TfrmParecerOcorrAtend>();
+        ui_.QueueModal([](TForm& form) {
+            form.Close(); // the first filter is left: the screen stands empty
+            return mrNone;
+        });
+        frmParecerOcorrAtend->Show();
+        view_ = std::make_unique<oca::qt::FormView>(*frmParecerOcorrAtend);
+        view_->Root()->resize(1200, 800);
+        view_->Root()->show();
+        QApplication::processEvents();
+        grid_ = qobject_cast<QTableView*>(view_->WidgetNamed("dbgPadrao"));
+        if (!grid_) {
+            std::fprintf(stderr, "a grade do cadastro não foi encontrada\n");
+            std::exit(1);
+        }
+    }
+    ~Screens() {
+        view_.reset();
+        if (frmFiltroOcorAte) {
+            Application->Release(frmFiltroOcorAte);
+        }
+        Application->Release(frmParecerOcorrAtend);
+        ModuleRegistry::Instance().UnregisterModule("OCA0080A");
+        TADOIBQuery::SetDefaultDatabase(nullptr);
+        std::filesystem::remove_all(Host().configDir);
+        Host() = HostContext();
+        SetUi(nullptr);
+    }
+    Screens(const Screens&) = delete;
+    Screens& operator=(const Screens&) = delete;
+
+    /// Confirms the filter for every branch and date, then waits for the rows on screen;
+    /// the seconds from the confirmation, and the rows the grid shows.
+    std::pair<double, int> LoadAll() {
+        Clock::time_point start;
+        ui_.QueueModal([&start](TForm& form) {
+            auto& f = dynamic_cast<TfrmFiltroOcorAte&>(form);
+            f.depPerIni->UserType("01012000");
+            f.depPerFin->UserType("31122099");
+            start = Clock::now();
+            f.sbtConfirma->UserClick();
+            return mrNone;
+        });
+        frmParecerOcorrAtend->UserShortCut("Ctrl+L");
+        QApplication::processEvents();
+        view_->Root()->grab(); // the window painted with its first rows
+        const double seconds = Since(start);
+        return {seconds, grid_->model()->rowCount()};
+    }
+
+private:
+    ScriptedUiDriver ui_;
+    std::unique_ptr<oca::db::Database> companyDb_;
+    std::unique_ptr<oca::qt::FormView> view_;
+    QTableView* grid_ = nullptr;
+};
+
 SizeResult Measure(int size, int rounds, const std::string& postgres) {
     const Company company = MakeCompany(size, postgres);
     const std::string& cli = company.cli;
-
-    const int port = FreePort();
-    const pid_t server = ::fork();
-    if (server == 0) {
-        ::freopen("/dev/null", "w", stderr);
-        const std::string bin = BinDir() + "/oca-appserver";
-        const std::string listen = "127.0.0.1:" + std::to_string(port);
-        ::execl(bin.c_str(), bin.c_str(), "--db", company.url.c_str(), "--listen", listen.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    TNetConnection net;
-    net.SetServerName("OCA0080A.rdmOcorAtendimento");
-    net.SetPort(port);
-    net.SetCredentials("001", "senha001", "0001", 30);
-    for (int i = 0; i < 500 && !net.Connected(); ++i) {
-        try {
-            net.SetConnected(true);
-        } catch (const Exception&) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
+    const bench::ServerProcess server(company.url);
     SizeResult r{};
     r.size = size;
     {
         // The answer's size, as it travels.
-        httplib::Client raw("127.0.0.1", port);
+        TNetConnection net;
+        server.Connect(net);
+        httplib::Client raw("127.0.0.1", server.Port());
         raw.set_read_timeout(600, 0);
         raw.set_default_headers(
             {{"Oca-Sessao", net.SignIn("001", "senha001", "0001", 30).session}});
@@ -158,37 +222,33 @@ SizeResult Measure(int size, int rounds, const std::string& postgres) {
                                    "application/json");
         r.answerMb = body ? body->body.size() / 1e6 : 0;
     }
-    r.serverIdleMb = StatusKb(server, "VmRSS") / 1e3;
+    r.serverIdleMb = StatusKb(server.Pid(), "VmRSS") / 1e3;
     std::vector<double> loads, clis;
     const pid_t self = ::getpid();
+    Screens screens(server.Port(), company.url);
+    // The register's footprint with its screen empty: what a load adds is measured from it.
+    ::malloc_trim(0);
+    const long empty = StatusKb(self, "VmRSS");
     for (int round = 0; round < rounds; ++round) {
-        {
-            // What earlier rounds freed goes back to the system, so that each round's
-            // memory is measured from the same floor.
-            ::malloc_trim(0);
-            const long before = StatusKb(self, "VmRSS");
-            ResetPeak(self);
-            ResetPeak(server);
-            TClientDataSet cds;
-            const auto start = Clock::now();
-            cds.SetData(net.Call("GetMovOcorr", Everything()));
-            loads.push_back(Since(start));
-            if (cds.RecordCount() != static_cast<size_t>(size)) {
-                std::fprintf(stderr, "carregou %zu de %d\n", cds.RecordCount(), size);
-            }
-            r.clientPeakMb = std::max(r.clientPeakMb, (StatusKb(self, "VmHWM") - before) / 1e3);
-            r.clientRestMb = std::max(r.clientRestMb, (StatusKb(self, "VmRSS") - before) / 1e3);
-            r.serverPeakMb = std::max(r.serverPeakMb, StatusKb(server, "VmHWM") / 1e3);
+        ::malloc_trim(0);
+        ResetPeak(self);
+        ResetPeak(server.Pid());
+        const auto [seconds, shown] = screens.LoadAll();
+        loads.push_back(seconds);
+        if (shown != size) {
+            std::fprintf(stderr, "a grade mostra %d de %d\n", shown, size);
         }
+        r.clientPeakMb = std::max(r.clientPeakMb, (StatusKb(self, "VmHWM") - empty) / 1e3);
+        ::malloc_trim(0);
+        r.clientRestMb = std::max(r.clientRestMb, (StatusKb(self, "VmRSS") - empty) / 1e3);
+        r.serverPeakMb = std::max(r.serverPeakMb, StatusKb(server.Pid(), "VmHWM") / 1e3);
         const auto start = Clock::now();
         if (std::system(cli.c_str()) != 0) {
             std::fprintf(stderr, "a linha de comando falhou\n");
         }
         clis.push_back(Since(start));
     }
-    r.serverAfterMb = StatusKb(server, "VmRSS") / 1e3;
-    ::kill(server, SIGTERM);
-    ::waitpid(server, nullptr, 0);
+    r.serverAfterMb = StatusKb(server.Pid(), "VmRSS") / 1e3;
     r.load = Of(loads);
     r.cli = Of(clis);
     return r;
@@ -197,6 +257,8 @@ SizeResult Measure(int size, int rounds, const std::string& postgres) {
 } // namespace
 
 int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    oca::qt::EnsureApplication();
     std::vector<int> sizes;
     int rounds = 5;
     std::string postgres;
@@ -227,6 +289,11 @@ int main(int argc, char** argv) {
                     r.serverPeakMb);
         std::printf("%9s server resident: %.1f MB idle, %.1f MB after the loads\n", "",
                     r.serverIdleMb, r.serverAfterMb);
+        std::printf("load rows=%d screen_min=%.3f screen_med=%.3f screen_max=%.3f cli_min=%.3f "
+                    "cli_med=%.3f cli_max=%.3f answer_mb=%.1f client_peak_mb=%.1f "
+                    "client_held_mb=%.1f server_peak_mb=%.1f\n",
+                    r.size, r.load.min, r.load.median, r.load.max, r.cli.min, r.cli.median,
+                    r.cli.max, r.answerMb, r.clientPeakMb, r.clientRestMb, r.serverPeakMb);
         std::fflush(stdout);
     }
     for (size_t i = 1; i < results.size(); ++i) {
