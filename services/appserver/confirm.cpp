@@ -118,10 +118,14 @@ std::string NextNumber(db::Database& db, const std::string& branch) {
         // A branch's first counter starts past its highest number. When another server
         // starts it at the same moment, that one wins and this one counts on from it. The
         // cast gives the parameter one type wherever it stands.
+        // Numbers of deleted occurrences count too: their history keeps them, and a number
+        // is never given twice.
         const std::int64_t started = db.Execute(
             "INSERT INTO NUMOCORR (CDFILILANCMO, NRULTIMO) SELECT CAST(:B AS VARCHAR(4)), "
-            "COALESCE(MAX(CAST(NROCORRMOV AS INTEGER)), 0) + 1 FROM MOVOCORR "
-            "WHERE CDFILILANCMO = :B ON CONFLICT (CDFILILANCMO) DO NOTHING",
+            "COALESCE(MAX(N), 0) + 1 FROM (SELECT CAST(NROCORRMOV AS INTEGER) AS N FROM MOVOCORR "
+            "WHERE CDFILILANCMO = :B UNION ALL SELECT CAST(NROCORRMOV AS INTEGER) FROM "
+            "HISTMOVOCORR WHERE CDFILILANCMO = :B) X WHERE 1 = 1 ON CONFLICT (CDFILILANCMO) DO "
+            "NOTHING",
             key);
         if (started == 0) {
             number = advance();
@@ -143,6 +147,7 @@ std::string NextNumber(db::Database& db, const std::string& branch) {
 
 struct Inserted {
     std::string branch, number;
+    Row stored; ///< the new occurrence's own columns as stored (StoredColumns())
 };
 
 // A new occurrence is the session's operator's, whatever operator the client names.
@@ -193,7 +198,36 @@ void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& give
         marks += ", :CDOPERADOR";
         params.emplace_back("CDOPERADOR", Variant(caller.op));
     }
-    db.Execute("INSERT INTO MOVOCORR (" + columns + ") VALUES (" + marks + ")", params);
+    // The row comes back as stored, defaults included, for its history and the supplier's
+    // qualification: no second reading while the branch's counter is held.
+    auto st = db.Prepare("INSERT INTO MOVOCORR (" + columns + ") VALUES (" + marks +
+                         ") RETURNING " + StoredColumns());
+    for (const auto& [name, value] : params) {
+        st->Bind(name, value);
+    }
+    out.stored.clear();
+    if (st->Next()) {
+        for (size_t c = 0; c < st->ColumnCount(); ++c) {
+            out.stored.push_back(st->Value(c));
+        }
+    }
+    while (st->Next()) {
+    }
+}
+
+// The stored value of one of the new occurrence's own columns.
+const Variant& StoredValue(const Inserted& inserted, const char* name) {
+    static const Variant none;
+    size_t i = 0;
+    for (const RecordColumn& c : OccurrenceColumns()) {
+        if (c.own) {
+            if (c.field.name == name) {
+                return i < inserted.stored.size() ? inserted.stored[i] : none;
+            }
+            ++i;
+        }
+    }
+    return none;
 }
 
 Row CurrentOccurrence(db::Database& db, const std::string& branch, const std::string& number,
@@ -344,8 +378,9 @@ std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
     for (const RowChange& change : delta.changes) {
         if (change.state == RowState::Inserted) {
             InsertOccurrence(db, delta, change.newValues, own, caller, inserted);
-            history.Inserted(inserted.branch, inserted.number);
-            marks.Note(db, inserted.branch, inserted.number);
+            history.Inserted(inserted.branch, inserted.number, inserted.stored);
+            marks.Note(StoredValue(inserted, "CDFILIAL"), StoredValue(inserted, "CDFORNECED"),
+                       StoredValue(inserted, "DTOCORRMOV"));
             answer = inserted.number;
             continue;
         }

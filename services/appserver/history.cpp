@@ -23,17 +23,20 @@ Variant Kept(const Variant& v) {
     return Trim(text).empty() ? Variant() : Variant(text);
 }
 
-std::string OwnColumnList() {
-    std::string list;
-    for (const RecordColumn& c : OccurrenceColumns()) {
-        if (c.own) {
-            list += (list.empty() ? "" : ", ") + c.field.name;
+} // namespace
+
+const std::string& StoredColumns() {
+    static const std::string list = [] {
+        std::string l;
+        for (const RecordColumn& c : OccurrenceColumns()) {
+            if (c.own) {
+                l += (l.empty() ? "" : ", ") + c.field.name;
+            }
         }
-    }
+        return l;
+    }();
     return list;
 }
-
-} // namespace
 
 HistoryWriter::HistoryWriter(db::Database& db, const Args& call)
     : db_(db), caller_(call.Caller()), callId_(call.CallId()), when_(ServerNow()) {}
@@ -91,10 +94,18 @@ void HistoryWriter::Flush() {
     pending_.clear();
 }
 
-void HistoryWriter::Inserted(const std::string& branch, const std::string& number) {
-    for (const auto& [column, value] : Stored(branch, number)) {
+void HistoryWriter::Inserted(const std::string& branch, const std::string& number,
+                             const Row& stored) {
+    // A number the branch's counter just gave has no entries yet: none to look for.
+    next_.emplace(branch + "/" + number, 1);
+    size_t i = 0;
+    for (const RecordColumn& c : OccurrenceColumns()) {
+        if (!c.own) {
+            continue;
+        }
+        const Variant& value = stored.at(i++);
         if (!Kept(value).IsNull()) {
-            Write(branch, number, kHistInsert, column, Variant(), value);
+            Write(branch, number, kHistInsert, c.field.name, Variant(), value);
         }
     }
 }
@@ -131,7 +142,7 @@ void HistoryWriter::Deleting(const std::string& branch, const std::string& numbe
 
 std::vector<std::pair<std::string, Variant>> HistoryWriter::Stored(const std::string& branch,
                                                                    const std::string& number) {
-    auto st = db_.Prepare("SELECT " + OwnColumnList() +
+    auto st = db_.Prepare("SELECT " + StoredColumns() +
                           " FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
     st->Bind("B", Variant(branch));
     st->Bind("N", Variant(number));

@@ -15,8 +15,9 @@ namespace oca::server {
 class HistoryWriter {
 public:
     HistoryWriter(db::Database& db, const Args& call);
-    /// Every column the new occurrence stored with a value.
-    void Inserted(const std::string& branch, const std::string& number);
+    /// Every column the new occurrence stored with a value, as its insert returned them
+    /// (`StoredColumns()` in order). Its number is new: its entries start at the first.
+    void Inserted(const std::string& branch, const std::string& number, const Row& stored);
     /// One column a change altered, as it was stored and as it is now.
     void Altered(const std::string& branch, const std::string& number, const std::string& column,
                  const Variant& before, const Variant& after);
@@ -42,6 +43,10 @@ private:
     std::map<std::string, int> next_; ///< by "branch/number": the next entry's number
     std::vector<Variant> pending_;    ///< the values of the entries not yet stored, in order
 };
+
+/// The occurrence's own columns, listed for a SELECT or a RETURNING clause, in the order
+/// HistoryWriter::Inserted expects them.
+const std::string& StoredColumns();
 
 /// The values of one entry, as the writer keeps them until they are stored.
 constexpr size_t kHistoryValues = 10;

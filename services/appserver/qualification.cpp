@@ -252,14 +252,16 @@ void QualificationMarks::Note(db::Database& db, const std::string& branch,
                          " WHERE CDFILILANCMO = :B AND NROCORRMOV = :N");
     st->Bind("B", Variant(branch));
     st->Bind("N", Variant(number));
-    if (!st->Next() || st->Value(1).IsNull() || st->Value(2).IsNull()) {
+    if (st->Next()) {
+        Note(st->Value(0), st->Value(1), st->Value(2));
+    }
+}
+
+void QualificationMarks::Note(const Variant& branch, const Variant& supplier, const Variant& date) {
+    if (supplier.IsNull() || date.IsNull() || supplier.AsString().empty()) {
         return;
     }
-    const std::string supplier = st->Value(1).AsString();
-    if (supplier.empty()) {
-        return;
-    }
-    months_.insert({st->Value(0).AsString(), supplier, YearMonth(st->Value(2).AsDateTime())});
+    months_.insert({branch.AsString(), supplier.AsString(), YearMonth(date.AsDateTime())});
 }
 
 void QualificationMarks::Requalify(db::Database& db) const {

@@ -64,6 +64,8 @@ public:
     /// Notes the occurrence as stored now; an absent one, or one without a supplier or a
     /// date, notes nothing.
     void Note(db::Database& db, const std::string& branch, const std::string& number);
+    /// Notes an occurrence from its stored branch, supplier and date.
+    void Note(const Variant& branch, const Variant& supplier, const Variant& date);
     /// Recomputes every noted month whose branch runs the automatic qualification, in the
     /// caller's transaction, each supplier's months in order (its overall score follows
     /// the latest).

@@ -152,6 +152,25 @@ TEST_F(Confirm, ABranchWithoutACounterGoesOnFromItsHighestNumber) {
     EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "5");
 }
 
+// The highest number deleted before the counter existed is not given again: its history
+// keeps it, and a new occurrence under it would share that history.
+TEST_F(Confirm, ABranchWithoutACounterSkipsTheNumberOfADeletedOccurrence) {
+    const Variant deleted = net.Call("DelOcorr", {Variant("0001"), Variant("0000000004")});
+    ASSERT_EQ(deleted.AsString(), "") << deleted.AsString();
+    Exec("DELETE FROM NUMOCORR WHERE CDFILILANCMO = '0001'");
+    TClientDataSet cds;
+    Load(cds);
+    AppendNew(cds);
+    EXPECT_EQ(Send(&cds, nullptr, nullptr), "0000000005");
+    EXPECT_EQ(Scalar("SELECT MIN(NRHIST) FROM HISTMOVOCORR WHERE CDFILILANCMO = '0001' AND "
+                     "NROCORRMOV = '0000000005'"),
+              "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM HISTMOVOCORR WHERE CDFILILANCMO = '0001' AND "
+                     "NROCORRMOV = '0000000004' AND IDOPERACAO = 'I'"),
+              "0")
+        << "the deleted occurrence's history holds no insertion of the new one";
+}
+
 TEST_F(Confirm, TextsAloneAreSavedAndTheirConflictsDetected) {
     TClientDataSet a, b;
     for (TClientDataSet* cds : {&a, &b}) {
