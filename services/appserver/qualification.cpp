@@ -5,7 +5,6 @@
 #include "appserver/server.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -33,12 +32,8 @@ TDateTime MonthStart(int yearMonth) {
 
 // Months as "YYYY-MM", the same on both engines: SQLite keeps the text, PostgreSQL writes
 // its ISO date style.
-const char* const kMonthOf = "SUBSTR(CAST(%s AS VARCHAR(30)), 1, 7)";
-
-std::string MonthOf(const char* column) {
-    char text[96];
-    std::snprintf(text, sizeof text, kMonthOf, column);
-    return text;
+std::string MonthOf(const std::string& column) {
+    return "SUBSTR(CAST(" + column + " AS VARCHAR(30)), 1, 7)";
 }
 
 int ParseMonth(const std::string& text) {

@@ -383,6 +383,19 @@ namespace {
 std::atomic<bool> g_fullSync{true};
 int OnWalCommit(void*, sqlite3*, const char*, int pages);
 bool CheckpointerRuns();
+
+// Another connection (of this process or another server's) holds the lock: asked again
+// every half millisecond until the wait is up. SQLite's own handler waits longer and longer
+// (up to 100 ms a time), so that a writer that lost a few rounds to others, as happens
+// between two servers on one file, waited a second for a lock free for most of it.
+int WaitWhileBusy(void* wait, int attempt) {
+    const int limitMs = *static_cast<const int*>(wait);
+    if (attempt * 0.5 >= limitMs) {
+        return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+    return 1;
+}
 } // namespace
 
 void SetSqliteFullSync(bool full) {
@@ -405,7 +418,7 @@ SqliteDatabase::SqliteDatabase(std::string_view path)
         db_ = nullptr;
         throw SqlError("Não foi possível abrir o banco de dados " + file + ": " + message);
     }
-    sqlite3_busy_timeout(db_, 10000);
+    sqlite3_busy_handler(db_, &WaitWhileBusy, &busyMs_);
     sqlite3_extended_result_codes(db_, 1);
     ExecuteScript("PRAGMA foreign_keys = ON");
     if (file != ":memory:" && !file.empty()) {
@@ -467,6 +480,10 @@ void SqliteDatabase::SetInterrupt(std::function<bool()> check) {
     sqlite3_progress_handler(db_, interrupt_ ? 10000 : 0, interrupt_ ? &Progress : nullptr, this);
 }
 
+void SqliteDatabase::SetBusyWait(int milliseconds) {
+    busyMs_ = milliseconds;
+}
+
 bool SqliteDatabase::InTransaction() const {
     return sqlite3_get_autocommit(db_) == 0;
 }
@@ -499,10 +516,10 @@ struct WalCheckpointer::Worker {
         int pages = 0, copied = 0;
         sqlite3_wal_checkpoint_v2(db.handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, &pages, &copied);
         if (pages >= kRestartPages) {
-            sqlite3_busy_timeout(db.handle(), 20);
+            db.SetBusyWait(20);
             sqlite3_wal_checkpoint_v2(db.handle(), nullptr, SQLITE_CHECKPOINT_RESTART, nullptr,
                                       nullptr);
-            sqlite3_busy_timeout(db.handle(), 10000);
+            db.SetBusyWait(kBusyWaitMs);
         }
     }
     static constexpr int kRestartPages = 4000;

@@ -10,6 +10,9 @@ namespace oca::db {
 
 struct SqliteStatementCache;
 
+/// How long an SQLite statement waits for a lock another connection holds.
+constexpr int kBusyWaitMs = 10000;
+
 /// The embedded driver: one SQLite connection in WAL mode, with a busy timeout and
 /// foreign keys on, and the functions the query texts call (NVL, NVLSTR, FORMAT_DATE,
 /// and PARAM as a one-row table). Date-times are stored as "YYYY-MM-DD HH:MM:SS" text.
@@ -29,11 +32,15 @@ public:
     void SetInterrupt(std::function<bool()> check) override;
 
     sqlite3* handle() const { return db_; }
+    /// How long a statement waits for a lock another connection holds before it fails
+    /// (10 s unless told).
+    void SetBusyWait(int milliseconds);
 
 private:
     static int Progress(void* self);
     sqlite3* db_ = nullptr;
     std::shared_ptr<SqliteStatementCache> cache_;
+    int busyMs_ = kBusyWaitMs;
     std::function<bool()> interrupt_;
 };
 

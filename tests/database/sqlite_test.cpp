@@ -237,6 +237,34 @@ TEST(Sqlite, UnderSteadyWritesTheCheckpointedLogStaysBounded) {
     }
 }
 
+// A writer waits for another connection's lock: it gets it once the other commits, and
+// gives up with an error once its own wait is over.
+TEST(Sqlite, AWriterWaitsForAnothersLockUntilItsWaitIsOver) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("oca_busy_" + std::to_string(::getpid()) + ".sqlite");
+    std::filesystem::remove(path);
+    SqliteDatabase a(path.string()), b(path.string());
+    a.ExecuteScript("CREATE TABLE T (N INTEGER)");
+    a.Begin();
+    a.Execute("INSERT INTO T VALUES (1)");
+    b.SetBusyWait(30);
+    EXPECT_THROW(b.Begin(), oca::db::SqlError) << "the lock is held past the wait";
+    EXPECT_FALSE(b.InTransaction());
+    b.SetBusyWait(oca::db::kBusyWaitMs);
+    std::thread holder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        a.Commit();
+    });
+    b.Begin(); // waits for the commit
+    b.Execute("INSERT INTO T VALUES (2)");
+    b.Commit();
+    holder.join();
+    EXPECT_EQ(One(b, "SELECT COUNT(*) FROM T"), Variant(std::int64_t{2}));
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(path.string() + suffix);
+    }
+}
+
 TEST(Sqlite, FileDatabasesUseWalAndForeignKeysAndOpenByUrl) {
     const auto path = std::filesystem::temp_directory_path() /
                       ("oca_sqlite_" + std::to_string(::getpid()) + ".sqlite");
