@@ -3,6 +3,10 @@
 #include "core/exceptions.h"
 #include "framework/data/provider.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 
 void TClientDataSet::SetData(const Variant& data) {
@@ -94,8 +98,23 @@ void TClientDataSet::InternalOpen() {
     DatabaseError("Falta o provedor ou o pacote de dados");
 }
 
+namespace {
+// Rows freed at once past which their memory goes back to the system (a whole company's).
+constexpr size_t kTrimAfterRows = 10000;
+} // namespace
+
 void TClientDataSet::InternalClose() {
+    const size_t freed = records_.size();
     records_.clear();
+    records_.shrink_to_fit();
+#ifdef __GLIBC__
+    // A whole company's rows are many small blocks that the heap would keep for this
+    // process: a reload would then hold the old rows' memory beside the new ones for as
+    // long as the desktop runs.
+    if (freed >= kTrimAfterRows) {
+        ::malloc_trim(0);
+    }
+#endif
 }
 
 void TClientDataSet::LoadPacket(const DataPacket& packet) {
