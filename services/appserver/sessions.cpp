@@ -198,9 +198,13 @@ Session OcorAtendimento::Resolve(const std::string& method, const CallLimits& li
     }
     db::Database& db = Connection();
     const std::string digest = access::TokenDigest(token);
-    auto st = db.Prepare("SELECT S.CDOPERADOR, S.CDFILIAL, S.CDMODULO, S.DTULTUSO, O.NMOPERADOR "
-                         "FROM SESSAO S JOIN OPERADOR O ON O.CDOPERADOR = S.CDOPERADOR "
-                         "WHERE S.IDSESSAO = :I AND S.DTFIM IS NULL");
+    // The session and its operator's grants in one reading: every call of every client
+    // passes here.
+    auto st = db.Prepare("SELECT S.CDOPERADOR, S.CDFILIAL, S.CDMODULO, S.DTULTUSO, O.NMOPERADOR, "
+                         "A.CDFILIAL, A.CDMODULO FROM SESSAO S JOIN OPERADOR O ON O.CDOPERADOR = "
+                         "S.CDOPERADOR LEFT JOIN ACESSOOPER A ON A.CDOPERADOR = S.CDOPERADOR "
+                         "WHERE S.IDSESSAO = :I AND S.DTFIM IS NULL ORDER BY A.CDFILIAL, "
+                         "A.CDMODULO");
     st->Bind("I", Variant(digest));
     if (!st->Next()) {
         return refuse("A sessão foi encerrada.");
@@ -212,6 +216,12 @@ Session OcorAtendimento::Resolve(const std::string& method, const CallLimits& li
     s.module = static_cast<int>(st->Value(2).AsInteger());
     const TDateTime lastUse = st->Value(3).AsDateTime();
     s.opName = st->Value(4).AsString();
+    do {
+        if (!st->Value(5).IsNull()) {
+            s.grants.push_back(
+                {st->Value(5).AsString(), static_cast<int>(st->Value(6).AsInteger())});
+        }
+    } while (st->Next());
     st.reset();
     const TDateTime now = ServerNow();
     const std::vector<std::pair<std::string, Variant>> key = {{"I", Variant(digest)},
@@ -221,7 +231,6 @@ Session OcorAtendimento::Resolve(const std::string& method, const CallLimits& li
         db.Execute("UPDATE SESSAO SET DTFIM = :D WHERE IDSESSAO = :I", key);
         return refuse("A sessão expirou por inatividade.");
     }
-    s.grants = access::Grants(db, s.op);
     if (!s.MayUse(s.branch)) {
         return refuse("O acesso do operador à filial " + s.branch + " no módulo " +
                       std::to_string(s.module) + " foi revogado.");
