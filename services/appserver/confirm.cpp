@@ -8,7 +8,9 @@
 
 #include "core/text.h"
 
+#include <cstdio>
 #include <optional>
+#include <random>
 #include <set>
 
 namespace oca::server {
@@ -123,7 +125,8 @@ std::string NextNumber(db::Database& db, const std::string& branch) {
         const std::int64_t started = db.Execute(
             "INSERT INTO NUMOCORR (CDFILILANCMO, NRULTIMO) SELECT CAST(:B AS VARCHAR(4)), "
             "COALESCE(MAX(N), 0) + 1 FROM (SELECT CAST(NROCORRMOV AS INTEGER) AS N FROM MOVOCORR "
-            "WHERE CDFILILANCMO = :B UNION ALL SELECT CAST(NROCORRMOV AS INTEGER) FROM "
+            "WHERE CDFILILANCMO = :B AND NROCORRMOV NOT LIKE 'P%' UNION ALL SELECT "
+            "CAST(NROCORRMOV AS INTEGER) FROM "
             "HISTMOVOCORR WHERE CDFILILANCMO = :B) X WHERE 1 = 1 ON CONFLICT (CDFILILANCMO) DO "
             "NOTHING",
             key);
@@ -145,10 +148,24 @@ std::string NextNumber(db::Database& db, const std::string& branch) {
     return buf;
 }
 
+// A new occurrence of the call. It is stored under a provisional number, and numbered last,
+// once everything else of the call is done: its branch's counter row, locked from then to
+// the commit, is held for a few statements only, and the other inserts of the branch (on
+// every server) wait that long.
 struct Inserted {
-    std::string branch, number;
-    Row stored; ///< the new occurrence's own columns as stored (StoredColumns())
+    std::string branch, number; ///< its number: provisional until the call's end
+    Row stored;                 ///< its own columns as stored (StoredColumns())
+    std::vector<std::pair<std::string, std::string>> texts; ///< tables and branches of its texts
 };
+
+// A number no occurrence has: the branch counter's are ten digits.
+std::string ProvisionalNumber() {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    char text[16];
+    std::snprintf(text, sizeof text, "P%09llu",
+                  static_cast<unsigned long long>(random() % 1000000000ull));
+    return text;
+}
 
 // A new occurrence is the session's operator's, whatever operator the client names.
 Row AsCaller(const DataPacket& delta, Row values, const Session& caller) {
@@ -175,7 +192,7 @@ void InsertOccurrence(db::Database& db, const DataPacket& delta, const Row& give
     }
     NeedMaintenance(db, caller, branch, true);
     CheckOccurrenceValues(db, delta, RowChange{RowState::Inserted, {}, values}, own);
-    out.number = NextNumber(db, out.branch);
+    out.number = ProvisionalNumber();
     std::string columns, marks;
     std::vector<std::pair<std::string, Variant>> params;
     for (int i : own) {
@@ -370,13 +387,14 @@ void DeleteOccurrence(db::Database& db, const std::string& branch, const std::st
 
 std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
                              const std::string& emptyList, const Session& caller,
-                             HistoryWriter& history, Inserted& inserted,
+                             HistoryWriter& history, std::vector<Inserted>& news,
                              QualificationMarks& marks) {
     const std::vector<int> own = OwnColumns(delta);
     const std::set<std::string> empties = EmptyFieldNames(emptyList);
     std::string answer;
     for (const RowChange& change : delta.changes) {
         if (change.state == RowState::Inserted) {
+            Inserted& inserted = news.emplace_back();
             InsertOccurrence(db, delta, change.newValues, own, caller, inserted);
             history.Inserted(inserted.branch, inserted.number, inserted.stored);
             marks.Note(StoredValue(inserted, "CDFILIAL"), StoredValue(inserted, "CDFORNECED"),
@@ -425,7 +443,7 @@ void CheckTextFields(const DataPacket& delta, const char* column) {
 }
 
 void ApplyText(db::Database& db, const DataPacket& delta, const char* table, const char* column,
-               const Inserted& inserted, const Session& caller, HistoryWriter& history) {
+               std::vector<Inserted>& news, const Session& caller, HistoryWriter& history) {
     const size_t kb = static_cast<size_t>(Index(delta, "CDFILILANCMO"));
     const size_t kn = static_cast<size_t>(Index(delta, "NROCORRMOV"));
     const size_t kt = static_cast<size_t>(Index(delta, column));
@@ -435,9 +453,11 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
         const Row& values = change.state == RowState::Deleted ? change.oldValues : change.newValues;
         std::string branch = Trim(values[kb].AsString());
         std::string number = Trim(values[kn].AsString());
-        if (change.state == RowState::Inserted && number.empty()) {
-            branch = branch.empty() ? inserted.branch : branch;
-            number = inserted.number;
+        if (change.state == RowState::Inserted && number.empty() && !news.empty()) {
+            // The text of the call's (last) new occurrence: it follows it when it is numbered.
+            branch = branch.empty() ? news.back().branch : branch;
+            number = news.back().number;
+            news.back().texts.emplace_back(table, branch);
         }
         if (branch.empty() || number.empty()) {
             throw ConfirmFailure("O texto não indica a sua ocorrência.");
@@ -502,6 +522,32 @@ void ApplyText(db::Database& db, const DataPacket& delta, const char* table, con
     }
 }
 
+// The call's new occurrences take their numbers, in the order they came, with their texts
+// and history entries; the last one's number is the answer.
+std::string NumberNewOccurrences(db::Database& db, std::vector<Inserted>& news,
+                                 HistoryWriter& history) {
+    for (Inserted& n : news) {
+        const std::string number = NextNumber(db, n.branch);
+        const auto renumber = [&](const std::string& table, const std::string& branch) {
+            return db.Execute(
+                "UPDATE " + table +
+                    " SET NROCORRMOV = :R WHERE CDFILILANCMO = :B AND "
+                    "NROCORRMOV = :P",
+                {{"R", Variant(number)}, {"B", Variant(branch)}, {"P", Variant(n.number)}});
+        };
+        if (renumber("MOVOCORR", n.branch) != 1) {
+            throw ConfirmFailure("A nova ocorrência não pôde ser numerada; nada foi gravado.");
+        }
+        history.Renumber(n.branch, n.number, number);
+        for (const auto& [table, branch] : n.texts) {
+            renumber(table, branch);
+            history.Renumber(branch, n.number, number);
+        }
+        n.number = number;
+    }
+    return news.empty() ? std::string() : news.back().number;
+}
+
 constexpr size_t kMaxConfirmChanges = 1000;
 
 } // namespace
@@ -540,21 +586,23 @@ Variant Confirma(db::Database& db, const Args& args) {
         db::Transaction tx(db);
         const Session& caller = args.Caller();
         HistoryWriter history(db, args);
-        Inserted inserted;
+        std::vector<Inserted> news;
         QualificationMarks marks;
         std::string answer;
         if (occurrences) {
-            answer =
-                ApplyOccurrences(db, *occurrences, emptyList, caller, history, inserted, marks);
+            answer = ApplyOccurrences(db, *occurrences, emptyList, caller, history, news, marks);
         }
         if (description) {
-            ApplyText(db, *description, "DESCMOVOCORR", "DSMOVOCORR", inserted, caller, history);
+            ApplyText(db, *description, "DESCMOVOCORR", "DSMOVOCORR", news, caller, history);
         }
         if (opinion) {
-            ApplyText(db, *opinion, "PARECER", "DSPAROCORMOV", inserted, caller, history);
+            ApplyText(db, *opinion, "PARECER", "DSPAROCORMOV", news, caller, history);
+        }
+        marks.Requalify(db);
+        if (!news.empty()) {
+            answer = NumberNewOccurrences(db, news, history);
         }
         history.Flush();
-        marks.Requalify(db);
         tx.Commit();
         return Variant(answer);
     } catch (const ConfirmFailure& e) {

@@ -63,6 +63,28 @@ void HistoryWriter::Write(const std::string& branch, const std::string& number, 
     }
 }
 
+void HistoryWriter::Renumber(const std::string& branch, const std::string& provisional,
+                             const std::string& number) {
+    constexpr size_t kBranch = 0, kNumber = 1, kColumn = 7, kAfter = 9;
+    for (size_t at = 0; at + kHistoryValues <= pending_.size(); at += kHistoryValues) {
+        Variant* entry = &pending_[at];
+        if (entry[kBranch].AsString() != branch || entry[kNumber].AsString() != provisional) {
+            continue;
+        }
+        entry[kNumber] = Variant(number);
+        // Its own number, among the columns its insertion lists.
+        if (entry[kColumn].AsString() == "NROCORRMOV" && !entry[kAfter].IsNull() &&
+            entry[kAfter].AsString() == provisional) {
+            entry[kAfter] = Variant(number);
+        }
+    }
+    const auto next = next_.find(branch + "/" + provisional);
+    if (next != next_.end()) {
+        next_[branch + "/" + number] = next->second;
+        next_.erase(next);
+    }
+}
+
 void HistoryWriter::Flush() {
     // Rows go in blocks of 32, 16, ... 1, so that the texts are few and kept prepared: on a
     // database across the network each statement is a round trip, and a new occurrence

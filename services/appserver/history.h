@@ -26,6 +26,9 @@ public:
               const Variant& before, const Variant& after);
     /// Every column and text of an occurrence about to be deleted, as it is stored.
     void Deleting(const std::string& branch, const std::string& number);
+    /// Entries noted for a new occurrence under its provisional number take its number.
+    void Renumber(const std::string& branch, const std::string& provisional,
+                  const std::string& number);
     /// Stores the entries noted so far, a few statements for them all; due before the
     /// call's transaction commits.
     void Flush();

@@ -108,6 +108,54 @@ TEST_F(History, InsertAlterTextAndDeleteAreListedNewestFirstWithWhoAndWhat) {
     EXPECT_TRUE(dated == nullptr || dated->after.find('/') == 2) << "dates as a person reads them";
 }
 
+// New occurrences are numbered as the call ends: each, with its texts and its history,
+// under the number it is given, in the order they came; nothing keeps the number they had
+// meanwhile.
+TEST_F(History, NewOccurrencesAndTheirTextsComeUnderTheNumbersTheyAreGiven) {
+    TClientDataSet cds;
+    Load(cds);
+    AppendNew(cds);
+    AppendNew(cds);
+    cds.Edit();
+    cds.FieldByName("DSSUMARIAOC").SetAsString("A segunda");
+    cds.Post();
+    TClientDataSet description, opinion;
+    description.SetData(net.Call("GetDescMovOcorr", {Variant("0001"), Variant("")}));
+    opinion.SetData(net.Call("GetParecer", {Variant("0001"), Variant("")}));
+    for (auto [text, column] :
+         {std::pair{&description, "DSMOVOCORR"}, {&opinion, "DSPAROCORMOV"}}) {
+        text->Append();
+        text->FieldByName("CDFILILANCMO").SetAsString("0001");
+        text->FieldByName(column).SetAsString(std::string("<p>") + column + "</p>");
+        text->Post();
+    }
+    const std::string number = Send(&cds, &opinion, &description);
+    ASSERT_EQ(number, "0000000006") << "after 0000000004 and the first new one, 0000000005";
+    EXPECT_EQ(Listed("SELECT NROCORRMOV || ':' || COALESCE(DSSUMARIAOC, '-') FROM MOVOCORR "
+                     "WHERE CDFILILANCMO = '0001' AND NROCORRMOV > '0000000004' ORDER BY 1"),
+              "0000000005:-,0000000006:A segunda");
+    EXPECT_EQ(Scalar("SELECT NROCORRMOV FROM DESCMOVOCORR WHERE DSMOVOCORR = '<p>DSMOVOCORR</p>'"),
+              number);
+    EXPECT_EQ(Scalar("SELECT NROCORRMOV FROM PARECER WHERE DSPAROCORMOV = '<p>DSPAROCORMOV</p>'"),
+              number);
+    for (const char* table : {"MOVOCORR", "DESCMOVOCORR", "PARECER", "HISTMOVOCORR"}) {
+        EXPECT_EQ(Scalar(std::string("SELECT COUNT(*) FROM ") + table +
+                         " WHERE NROCORRMOV NOT BETWEEN '0000000000' AND '9999999999'"),
+                  "0")
+            << table;
+    }
+    const std::vector<Entry> entries = Of(net, "0001", number);
+    const Entry* own = Find(entries, "Inclusão", "NROCORRMOV");
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(own->after, number);
+    ASSERT_NE(Find(entries, "Texto", "DSMOVOCORR"), nullptr);
+    ASSERT_NE(Find(entries, "Texto", "DSPAROCORMOV"), nullptr);
+    const Entry* first = Find(Of(net, "0001", "0000000005"), "Inclusão", "NROCORRMOV");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->after, "0000000005");
+    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "6");
+}
+
 TEST_F(History, AChangeOfATextIsANewVersionBesideTheOldOne) {
     TClientDataSet text;
     text.SetData(net.Call("GetDescMovOcorr", {Variant("0001"), Variant("0000000001")}));
