@@ -3,9 +3,11 @@
 // of the answer and the client's decoding of it; then Confirma with 8 concurrent clients
 // on each server.
 // Usage: bench_server [OCCURRENCES] [--postgres URL] [--servers N] [--sqlite-sync normal]
-//                     [--clients 8,32] [--parts select,confirm,quick]
+//                     [--clients 8,32] [--parts select,confirm,quick] [--full]
 //   (default 100000 occurrences, one server). Confirma runs against real oca-appserver
-//   processes, once for each number of clients, the clients spread over the servers. --sqlite-sync
+//   processes, once for each number of clients, the clients spread over the servers; with
+//   --full each new occurrence has a description and a supplier whose scores are
+//   recomputed by the write, as the desktop's usually are. --sqlite-sync
 //   normal measures SQLite with commits that survive a killed process but not a power loss. With
 //   --postgres the company is a schema of its own on that database, psql reads the selection, and N
 //   servers share it.
@@ -96,8 +98,8 @@ void MeasureSelection(const Company& company) {
     std::filesystem::remove(sqlFile);
 }
 
-void MeasureConfirma(const Company& company, int serverCount, int clients,
-                     const std::vector<std::string>& serverArgs) {
+bool MeasureConfirma(const Company& company, int serverCount, int clients,
+                     const std::vector<std::string>& serverArgs, bool full) {
     // Real server processes, each with its own connections and its own writer.
     std::vector<std::unique_ptr<bench::ServerProcess>> servers;
     for (int s = 0; s < serverCount; ++s) {
@@ -109,7 +111,18 @@ void MeasureConfirma(const Company& company, int serverCount, int clients,
     shape.isDelta = true;
     shape.fields = {{"CDFILIAL", FieldType::String, 4},    {"CDFILILANCMO", FieldType::String, 4},
                     {"NROCORRMOV", FieldType::String, 10}, {"DTOCORRMOV", FieldType::DateTime},
-                    {"CDOPERADOR", FieldType::String, 12}, {"DSSUMARIAOC", FieldType::String, 30}};
+                    {"CDOPERADOR", FieldType::String, 12}, {"DSSUMARIAOC", FieldType::String, 30},
+                    {"CDFORNECED", FieldType::String, 21}};
+    // As the desktop stores one: with its description and, with --full, a supplier at a
+    // branch that requalifies its suppliers at each write.
+    DataPacket text;
+    text.isDelta = true;
+    text.fields = {{"CDFILILANCMO", FieldType::String, 4},
+                   {"NROCORRMOV", FieldType::String, 10},
+                   {"DSMOVOCORR", FieldType::Memo}};
+    text.changes = {{RowState::Inserted,
+                     {},
+                     {Variant("0001"), Variant(""), Variant("<p>Relato da medição</p>")}}};
     std::vector<double> latencies(static_cast<size_t>(kClients * kEach));
     std::vector<std::string> numbers(static_cast<size_t>(kClients * kEach));
     const auto start = Clock::now();
@@ -120,14 +133,16 @@ void MeasureConfirma(const Company& company, int serverCount, int clients,
             servers[static_cast<size_t>(c % serverCount)]->Connect(net);
             for (int i = 0; i < kEach; ++i) {
                 DataPacket delta = shape;
-                delta.changes = {{RowState::Inserted,
-                                  {},
-                                  {Variant("0001"), Variant("0001"), Variant(""), Variant(Now()),
-                                   Variant("001"), Variant("Medição")}}};
+                delta.changes = {
+                    {RowState::Inserted,
+                     {},
+                     {Variant("0001"), Variant("0001"), Variant(""), Variant(Now()), Variant("001"),
+                      Variant("Medição"), full ? Variant("000001") : Variant()}}};
                 const auto t = Clock::now();
-                const std::string answer = net.Call("Confirma", {MakePacketVariant(delta),
-                                                                 Variant(), Variant(), Variant("")})
-                                               .AsString();
+                const std::string answer =
+                    net.Call("Confirma", {MakePacketVariant(delta), Variant(),
+                                          full ? MakePacketVariant(text) : Variant(), Variant("")})
+                        .AsString();
                 latencies[static_cast<size_t>(c * kEach + i)] = Seconds(t);
                 numbers[static_cast<size_t>(c * kEach + i)] = answer;
             }
@@ -142,10 +157,14 @@ void MeasureConfirma(const Company& company, int serverCount, int clients,
     const bool allNumbers = std::all_of(numbers.begin(), numbers.end(), [](const std::string& n) {
         return n.size() == 10 && n.find_first_not_of("0123456789") == std::string::npos;
     });
-    if (!allNumbers || std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end()) {
+    const auto twice = std::adjacent_find(numbers.begin(), numbers.end());
+    if (!allNumbers || twice != numbers.end()) {
+        const auto odd = std::find_if(numbers.begin(), numbers.end(), [](const std::string& n) {
+            return n.size() != 10 || n.find_first_not_of("0123456789") != std::string::npos;
+        });
         std::fprintf(stderr, "Confirma: uma resposta não é um número novo (%s)\n",
-                     numbers.front().c_str());
-        std::exit(1);
+                     odd != numbers.end() ? odd->c_str() : twice->c_str());
+        return false;
     }
     std::sort(latencies.begin(), latencies.end());
     std::printf("Confirma, %d server(s), %d clients x %d inserts\n", serverCount, kClients, kEach);
@@ -153,10 +172,11 @@ void MeasureConfirma(const Company& company, int serverCount, int clients,
     std::printf("  p50 latency: %8.2f ms\n", 1000 * latencies[latencies.size() / 2]);
     std::printf("  p99 latency: %8.2f ms\n", 1000 * latencies[latencies.size() * 99 / 100]);
     std::printf("  max latency: %8.2f ms\n", 1000 * latencies.back());
-    std::printf("confirma servers=%d clients=%d per_s=%.0f p50_ms=%.2f p99_ms=%.2f max_ms=%.2f\n",
-                serverCount, kClients, latencies.size() / total,
+    std::printf("confirma%s servers=%d clients=%d per_s=%.0f p50_ms=%.2f p99_ms=%.2f max_ms=%.2f\n",
+                full ? "_full" : "", serverCount, kClients, latencies.size() / total,
                 1000 * latencies[latencies.size() / 2],
                 1000 * latencies[latencies.size() * 99 / 100], 1000 * latencies.back());
+    return true;
 }
 
 // What a person waits for while the company loads: a server date and a confirm asked
@@ -229,6 +249,7 @@ int main(int argc, char** argv) {
     std::vector<int> clients = {8, 32};
     std::string parts = "select,confirm,quick";
     std::vector<std::string> serverArgs;
+    bool full = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--postgres" && i + 1 < argc) {
@@ -240,6 +261,8 @@ int main(int argc, char** argv) {
             for (const std::string& n : Split(argv[++i])) {
                 clients.push_back(std::max(1, std::atoi(n.c_str())));
             }
+        } else if (arg == "--full") {
+            full = true;
         } else if (arg == "--parts" && i + 1 < argc) {
             parts = argv[++i];
         } else if (arg == "--sqlite-sync" && i + 1 < argc) {
@@ -283,7 +306,9 @@ int main(int argc, char** argv) {
     }
     if (wanted("confirm")) {
         for (int n : clients) {
-            MeasureConfirma(company, serverCount, n, serverArgs);
+            if (!MeasureConfirma(company, serverCount, n, serverArgs, full)) {
+                return 1; // the servers stop as they go out of scope
+            }
         }
     }
     if (wanted("quick")) {

@@ -119,11 +119,16 @@ MonthScore MonthIn(const std::map<int, MonthScore>& months, int yearMonth) {
 
 void Store(db::Database& db, const std::string& branch, const std::string& supplier,
            const MonthScore& m, const std::string& operatorCode, TDateTime when) {
-    db.Execute("DELETE FROM QUALIFFORN WHERE CDFILIAL = :B AND CDFORNECED = :F AND NRANOMES = :M",
-               {{"B", Variant(branch)}, {"F", Variant(supplier)}, {"M", Variant(m.yearMonth)}});
+    // Written in place: the overall row is the lock two recomputations of the supplier
+    // take in turn, and a row deleted under a waiting lock would let the waiter through.
     db.Execute("INSERT INTO QUALIFFORN (CDFILIAL, CDFORNECED, NRANOMES, QTOCORR, QTDEMERITO,"
                " QTRECEBTO, VRNOTA, IDCLASSIF, DTAPURACAO, CDOPERADOR)"
-               " VALUES (:B, :F, :M, :O, :D, :R, :S, :C, :W, :U)",
+               " VALUES (:B, :F, :M, :O, :D, :R, :S, :C, :W, :U)"
+               " ON CONFLICT (CDFILIAL, CDFORNECED, NRANOMES) DO UPDATE SET"
+               " QTOCORR = EXCLUDED.QTOCORR, QTDEMERITO = EXCLUDED.QTDEMERITO,"
+               " QTRECEBTO = EXCLUDED.QTRECEBTO, VRNOTA = EXCLUDED.VRNOTA,"
+               " IDCLASSIF = EXCLUDED.IDCLASSIF, DTAPURACAO = EXCLUDED.DTAPURACAO,"
+               " CDOPERADOR = EXCLUDED.CDOPERADOR",
                {{"B", Variant(branch)},
                 {"F", Variant(supplier)},
                 {"M", Variant(m.yearMonth)},
@@ -163,6 +168,28 @@ double OverallScore(const std::vector<MonthScore>& months, int reference) {
 
 namespace {
 
+// Two writes recomputing one supplier at once would each store its months as they read
+// them (the later without the other's occurrence), or fail on the rows the other stored:
+// where writers run together, the supplier's overall row is locked first, so that the
+// second waits for the first's commit and then reads what it stored.
+void LockSupplier(db::Database& db, const std::string& branch, const std::string& supplier) {
+    if (!db.WritersRunTogether()) {
+        return; // the transaction holds the whole database
+    }
+    const std::vector<std::pair<std::string, Variant>> key = {{"B", Variant(branch)},
+                                                              {"F", Variant(supplier)}};
+    db.Execute("INSERT INTO QUALIFFORN (CDFILIAL, CDFORNECED, NRANOMES, IDCLASSIF, DTAPURACAO) "
+               "VALUES (:B, :F, 0, 'A', :W) ON CONFLICT (CDFILIAL, CDFORNECED, NRANOMES) DO "
+               "NOTHING",
+               {key[0], key[1], {"W", Variant(Now())}});
+    auto st = db.Prepare("SELECT 1 FROM QUALIFFORN WHERE CDFILIAL = :B AND CDFORNECED = :F AND "
+                         "NRANOMES = 0" +
+                         std::string(db.RowLock()));
+    st->Bind("B", key[0].second);
+    st->Bind("F", key[1].second);
+    st->Next();
+}
+
 // Each month of `stored`, then the overall score as of `reference`, from measures read
 // beforehand.
 void StoreMonths(db::Database& db, const std::string& branch, const std::string& supplier,
@@ -198,6 +225,7 @@ void Qualify(db::Database& db, const std::string& branch, const std::string& sup
     }
     const int first = YearMonth(from);
     const int last = YearMonth(to);
+    LockSupplier(db, branch, supplier);
     SupplierMonths measured =
         MeasureMonths(db, std::min(first, Shift(last, -11)), last, branch, supplier);
     std::vector<int> stored;
@@ -231,6 +259,7 @@ int Requalify(db::Database& db, int first, int last, const std::string& branch,
         const auto& [b, supplier] = entry->first;
         // One supplier at a time: the company's other writes wait for no more than that.
         db::Transaction tx(db);
+        LockSupplier(db, b, supplier);
         StoreMonths(db, b, supplier, entry->second, active, active.back(), "", when);
         tx.Commit();
         ++done;

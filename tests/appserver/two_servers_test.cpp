@@ -107,6 +107,47 @@ TEST_F(TwoServers, ConcurrentInsertsGetDistinctNumbersAndAreAllStored) {
               kClients * kInserts);
 }
 
+// Writes that recompute one supplier's month at the same time, on both servers: every one
+// is stored, and the month's score counts every occurrence, none left out by a write that
+// read the month before another's commit.
+TEST_F(TwoServers, ConcurrentOccurrencesOfOneSupplierAreAllCountedInItsMonth) {
+    constexpr int kInserts = 4;
+    std::vector<std::string> failures;
+    std::mutex mutex;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c) {
+        clients.emplace_back([&, c] {
+            TNetConnection net;
+            ServerOf(c).Connect(net);
+            for (int i = 0; i < kInserts; ++i) {
+                DataPacket delta = NewOccurrence("fornecedor " + std::to_string(c));
+                delta.fields.push_back({"CDFORNECED", FieldType::String, 21});
+                delta.fields.push_back({"DTOCORRMOV", FieldType::DateTime});
+                delta.changes[0].newValues.push_back(Variant("000001"));
+                delta.changes[0].newValues.push_back(Variant(EncodeDate(2026, 10, 15)));
+                const std::string answer = net.Call("Confirma", {MakePacketVariant(delta),
+                                                                 Variant(), Variant(), Variant("")})
+                                               .AsString();
+                if (answer.size() != 10 || answer.find_first_not_of("0123456789") != answer.npos) {
+                    const std::lock_guard<std::mutex> lock(mutex);
+                    failures.push_back(answer);
+                }
+            }
+        });
+    }
+    for (auto& t : clients) {
+        t.join();
+    }
+    EXPECT_THAT(failures, ::testing::IsEmpty());
+    const std::string stored =
+        Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILIAL = '0001' AND CDFORNECED = '000001' "
+               "AND DTOCORRMOV >= '2026-10-01 00:00:00' AND DTOCORRMOV < '2026-11-01 00:00:00'");
+    ASSERT_GE(std::stoi(stored), kClients * kInserts);
+    EXPECT_EQ(Scalar("SELECT QTOCORR FROM QUALIFFORN WHERE CDFILIAL = '0001' AND CDFORNECED = "
+                     "'000001' AND NRANOMES = 202610"),
+              stored);
+}
+
 TEST_F(TwoServers, OfChangesFromOneReadingExactlyOneIsStored) {
     std::vector<Variant> deltas;
     for (int c = 0; c < kClients; ++c) {
