@@ -13,6 +13,7 @@
 
 #include <gmock/gmock.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -46,6 +47,20 @@ protected:
         servers.clear();
         database.reset();
     }
+    /// Runs `client` for every client at once, each connected to its server.
+    void EachClientAtOnce(const std::function<void(int c, TNetConnection& net)>& client) const {
+        std::vector<std::thread> clients;
+        for (int c = 0; c < kClients; ++c) {
+            clients.emplace_back([&, c] {
+                TNetConnection net;
+                ServerOf(c).Connect(net);
+                client(c, net);
+            });
+        }
+        for (auto& t : clients) {
+            t.join();
+        }
+    }
     /// Client `c`'s server: the clients alternate between the two.
     const ServerProcess& ServerOf(int c) const { return *servers[static_cast<size_t>(c % 2)]; }
     std::string Scalar(const std::string& sql) const {
@@ -63,33 +78,25 @@ TEST_F(TwoServers, ConcurrentInsertsGetDistinctNumbersAndAreAllStored) {
     std::map<std::string, std::string> given; // number -> mark
     std::vector<std::string> failures;
     std::mutex mutex;
-    std::vector<std::thread> clients;
-    for (int c = 0; c < kClients; ++c) {
-        clients.emplace_back([&, c] {
-            TNetConnection net;
-            ServerOf(c).Connect(net);
-            for (int i = 0; i < kInserts; ++i) {
-                const std::string mark = "c" + std::to_string(c) + "i" + std::to_string(i);
-                std::string answer;
-                try {
-                    answer = net.Call("Confirma", {MakePacketVariant(NewOccurrence(mark)),
-                                                   Variant(), Variant(), Variant("")})
-                                 .AsString();
-                } catch (const Exception& e) {
-                    answer = e.what();
-                }
-                const std::lock_guard<std::mutex> lock(mutex);
-                if (answer.size() != 10 || answer.find_first_not_of("0123456789") != answer.npos) {
-                    failures.push_back(mark + ": " + answer);
-                } else if (!given.emplace(answer, mark).second) {
-                    failures.push_back(mark + ": número repetido " + answer);
-                }
+    EachClientAtOnce([&](int c, TNetConnection& net) {
+        for (int i = 0; i < kInserts; ++i) {
+            const std::string mark = "c" + std::to_string(c) + "i" + std::to_string(i);
+            std::string answer;
+            try {
+                answer = net.Call("Confirma", {MakePacketVariant(NewOccurrence(mark)), Variant(),
+                                               Variant(), Variant("")})
+                             .AsString();
+            } catch (const Exception& e) {
+                answer = e.what();
             }
-        });
-    }
-    for (auto& t : clients) {
-        t.join();
-    }
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (answer.size() != 10 || answer.find_first_not_of("0123456789") != answer.npos) {
+                failures.push_back(mark + ": " + answer);
+            } else if (!given.emplace(answer, mark).second) {
+                failures.push_back(mark + ": número repetido " + answer);
+            }
+        }
+    });
     EXPECT_THAT(failures, ::testing::IsEmpty());
     ASSERT_EQ(given.size(), static_cast<size_t>(kClients * kInserts));
     auto db = oca::db::Database::Open(database->Url());
@@ -114,30 +121,22 @@ TEST_F(TwoServers, ConcurrentOccurrencesOfOneSupplierAreAllCountedInItsMonth) {
     constexpr int kInserts = 4;
     std::vector<std::string> failures;
     std::mutex mutex;
-    std::vector<std::thread> clients;
-    for (int c = 0; c < kClients; ++c) {
-        clients.emplace_back([&, c] {
-            TNetConnection net;
-            ServerOf(c).Connect(net);
-            for (int i = 0; i < kInserts; ++i) {
-                DataPacket delta = NewOccurrence("fornecedor " + std::to_string(c));
-                delta.fields.push_back({"CDFORNECED", FieldType::String, 21});
-                delta.fields.push_back({"DTOCORRMOV", FieldType::DateTime});
-                delta.changes[0].newValues.push_back(Variant("000001"));
-                delta.changes[0].newValues.push_back(Variant(EncodeDate(2026, 10, 15)));
-                const std::string answer = net.Call("Confirma", {MakePacketVariant(delta),
-                                                                 Variant(), Variant(), Variant("")})
-                                               .AsString();
-                if (answer.size() != 10 || answer.find_first_not_of("0123456789") != answer.npos) {
-                    const std::lock_guard<std::mutex> lock(mutex);
-                    failures.push_back(answer);
-                }
+    EachClientAtOnce([&](int c, TNetConnection& net) {
+        for (int i = 0; i < kInserts; ++i) {
+            DataPacket delta = NewOccurrence("fornecedor " + std::to_string(c));
+            delta.fields.push_back({"CDFORNECED", FieldType::String, 21});
+            delta.fields.push_back({"DTOCORRMOV", FieldType::DateTime});
+            delta.changes[0].newValues.push_back(Variant("000001"));
+            delta.changes[0].newValues.push_back(Variant(EncodeDate(2026, 10, 15)));
+            const std::string answer =
+                net.Call("Confirma", {MakePacketVariant(delta), Variant(), Variant(), Variant("")})
+                    .AsString();
+            if (answer.size() != 10 || answer.find_first_not_of("0123456789") != answer.npos) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                failures.push_back(answer);
             }
-        });
-    }
-    for (auto& t : clients) {
-        t.join();
-    }
+        }
+    });
     EXPECT_THAT(failures, ::testing::IsEmpty());
     const std::string stored =
         Scalar("SELECT COUNT(*) FROM MOVOCORR WHERE CDFILIAL = '0001' AND CDFORNECED = '000001' "

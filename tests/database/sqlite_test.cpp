@@ -168,13 +168,31 @@ TEST(Sqlite, TransactionRollsBackUnlessCommitted) {
     EXPECT_FALSE(db.InTransaction());
 }
 
+// A company file of the temporary folder, removed with its log before and after use.
+struct TempCompanyFile {
+    std::filesystem::path path;
+    explicit TempCompanyFile(const std::string& name)
+        : path(std::filesystem::temp_directory_path() /
+               (name + "_" + std::to_string(::getpid()) + ".sqlite")) {
+        Remove();
+    }
+    ~TempCompanyFile() { Remove(); }
+    TempCompanyFile(const TempCompanyFile&) = delete;
+    TempCompanyFile& operator=(const TempCompanyFile&) = delete;
+    void Remove() const {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::filesystem::remove(path.string() + suffix);
+        }
+    }
+    std::string Url() const { return "sqlite:" + path.string(); }
+};
+
 // While a checkpointer runs, the writers leave the log to it: each commit only appends,
 // and the log still reaches the file, a moment later, without anyone asking.
 TEST(Sqlite, AWalCheckpointerCopiesTheLogBackSoThatWritersNeedNot) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("oca_checkpoint_" + std::to_string(::getpid()) + ".sqlite");
-    std::filesystem::remove(path);
-    const std::string url = "sqlite:" + path.string();
+    const TempCompanyFile file("oca_checkpoint");
+    const auto& path = file.path;
+    const std::string url = file.Url();
     {
         auto before = Database::Open(url);
         EXPECT_EQ(One(*before, "PRAGMA wal_autocheckpoint"), Variant(std::int64_t{1000}));
@@ -200,18 +218,14 @@ TEST(Sqlite, AWalCheckpointerCopiesTheLogBackSoThatWritersNeedNot) {
     }
     EXPECT_EQ(One(*Database::Open(url), "PRAGMA wal_autocheckpoint"), Variant(std::int64_t{1000}))
         << "connections opened once the checkpointer is gone checkpoint again";
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(path.string() + suffix);
-    }
 }
 
 // Under writes that never pause, a copy that never waits never reaches the log's end: the
 // checkpointer still has the log start over, so that it stays bounded.
 TEST(Sqlite, UnderSteadyWritesTheCheckpointedLogStaysBounded) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("oca_steady_" + std::to_string(::getpid()) + ".sqlite");
-    std::filesystem::remove(path);
-    const std::string url = "sqlite:" + path.string();
+    const TempCompanyFile file("oca_steady");
+    const auto& path = file.path;
+    const std::string url = file.Url();
     oca::db::SetSqliteFullSync(false);
     {
         const oca::db::WalCheckpointer checkpoints(url);
@@ -232,17 +246,13 @@ TEST(Sqlite, UnderSteadyWritesTheCheckpointedLogStaysBounded) {
         EXPECT_LT(largest, 40u * 1024 * 1024);
     }
     oca::db::SetSqliteFullSync(true);
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(path.string() + suffix);
-    }
 }
 
 // A writer waits for another connection's lock: it gets it once the other commits, and
 // gives up with an error once its own wait is over.
 TEST(Sqlite, AWriterWaitsForAnothersLockUntilItsWaitIsOver) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("oca_busy_" + std::to_string(::getpid()) + ".sqlite");
-    std::filesystem::remove(path);
+    const TempCompanyFile file("oca_busy");
+    const auto& path = file.path;
     SqliteDatabase a(path.string()), b(path.string());
     a.ExecuteScript("CREATE TABLE T (N INTEGER)");
     a.Begin();
@@ -260,9 +270,6 @@ TEST(Sqlite, AWriterWaitsForAnothersLockUntilItsWaitIsOver) {
     b.Commit();
     holder.join();
     EXPECT_EQ(One(b, "SELECT COUNT(*) FROM T"), Variant(std::int64_t{2}));
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        std::filesystem::remove(path.string() + suffix);
-    }
 }
 
 TEST(Sqlite, FileDatabasesUseWalAndForeignKeysAndOpenByUrl) {
