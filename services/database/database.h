@@ -92,6 +92,13 @@ public:
     /// Prepares, binds by name and runs one statement; returns the rows changed.
     std::int64_t Execute(std::string_view sql,
                          const std::vector<std::pair<std::string, Variant>>& params = {});
+    /// Runs a statement whose rows and count nobody reads. Inside a transaction an engine
+    /// across the network may keep it and send it with the commit, or before the next
+    /// statement, in one round trip; its failure then fails that commit or statement.
+    virtual void Defer(std::string_view sql,
+                       const std::vector<std::pair<std::string, Variant>>& params) {
+        Execute(sql, params);
+    }
 };
 
 /// How the SQLite company files opened from now on reach the disk. Full (the default): a

@@ -305,9 +305,23 @@ public:
         }
     }
 
+    /// Sends the statement, bound, into the connection's pipeline; its result is read by
+    /// the connection.
+    void SendPipelined() { Send(); }
+
+    const std::string& Shown() const { return shown_; }
+
 private:
     void Start() {
+        db_.SendDeferred(false);
         db_.Claim(this);
+        Send();
+        PQsetSingleRowMode(db_.conn_);
+        db_.running_ = this;
+        started_ = true;
+    }
+
+    void Send() {
         std::vector<const char*> values(values_.size());
         std::vector<int> lengths(values_.size());
         for (size_t i = 0; i < values_.size(); ++i) {
@@ -319,9 +333,6 @@ private:
                                  values.data(), lengths.data(), formats_.data(), 0)) {
             ThrowConnectionError(db_.conn_, "falha ao enviar a instrução (" + shown_ + ")");
         }
-        PQsetSingleRowMode(db_.conn_);
-        db_.running_ = this;
-        started_ = true;
     }
 
     bool Finished() {
@@ -406,6 +417,7 @@ PgDatabase::PgDatabase(const std::string& conninfo) {
 }
 
 PgDatabase::~PgDatabase() {
+    deferred_.clear();
     PQfinish(conn_);
 }
 
@@ -527,8 +539,77 @@ void PgDatabase::Drain() {
     }
 }
 
+void PgDatabase::Defer(std::string_view sql,
+                       const std::vector<std::pair<std::string, Variant>>& params) {
+    if (!InTransaction()) {
+        // Kept outside a transaction, it would wait for a statement that may never come.
+        Execute(sql, params);
+        return;
+    }
+    EnsureSession();
+    auto statement = std::make_unique<PgStatement>(*this, sql);
+    for (const auto& [name, value] : params) {
+        statement->Bind(name, value);
+    }
+    deferred_.push_back(std::move(statement));
+}
+
+bool PgDatabase::SendDeferred(bool commit) {
+    if (deferred_.empty() && !commit) {
+        return false;
+    }
+    const std::vector<std::unique_ptr<PgStatement>> batch = std::move(deferred_);
+    deferred_.clear();
+    Claim(nullptr);
+    if (!PQenterPipelineMode(conn_)) {
+        ThrowConnectionError(conn_, "falha ao enviar as instruções");
+    }
+    for (const auto& statement : batch) {
+        statement->SendPipelined();
+    }
+    if (commit && !PQsendQueryParams(conn_, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0)) {
+        ThrowConnectionError(conn_, "falha ao confirmar a transação");
+    }
+    if (!PQpipelineSync(conn_)) {
+        ThrowConnectionError(conn_, "falha ao enviar as instruções");
+    }
+    // Every command's results are read, up to the sync, before the first failure is raised:
+    // the connection must leave the pipeline with nothing pending.
+    std::unique_ptr<PGresult, void (*)(PGresult*)> failure(nullptr, PQclear);
+    std::string failed;
+    bool undone = false;
+    const size_t commands = batch.size() + (commit ? 1 : 0);
+    for (size_t i = 0; i < commands; ++i) {
+        while (PGresult* result = NextResult()) {
+            const ExecStatusType status = PQresultStatus(result);
+            if (status == PGRES_FATAL_ERROR && !failure) {
+                failure.reset(result);
+                failed = i < batch.size()
+                             ? "falha ao executar a instrução (" + batch[i]->Shown() + ")"
+                             : "falha ao confirmar a transação";
+                continue;
+            }
+            if (i == batch.size() && status == PGRES_COMMAND_OK) {
+                undone = std::strcmp(PQcmdStatus(result), "ROLLBACK") == 0;
+            }
+            PQclear(result);
+        }
+    }
+    PGresult* sync = NextResult();
+    const bool synced = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+    PQclear(sync);
+    if (!synced || !PQexitPipelineMode(conn_)) {
+        ThrowConnectionError(conn_, "falha ao ler as respostas das instruções");
+    }
+    if (failure) {
+        ThrowPgError(failure.get(), failed);
+    }
+    return undone;
+}
+
 void PgDatabase::Command(const std::string& sql, const std::string& what) {
     EnsureSession();
+    SendDeferred(false);
     Claim(nullptr);
     PGresult* result = PQexec(conn_, sql.c_str());
     const ExecStatusType status = PQresultStatus(result);
@@ -561,6 +642,10 @@ void PgDatabase::Begin() {
 }
 
 void PgDatabase::Commit() {
+    if (!deferred_.empty()) {
+        CommitDeferred();
+        return;
+    }
     Claim(nullptr);
     PGresult* result = PQexec(conn_, "COMMIT");
     struct Clear {
@@ -577,7 +662,28 @@ void PgDatabase::Commit() {
     }
 }
 
+void PgDatabase::CommitDeferred() {
+    bool undone = false;
+    try {
+        undone = SendDeferred(true);
+    } catch (const SqlError&) {
+        // A deferred statement failed and the COMMIT behind it never ran: the transaction
+        // is undone here, so that the connection is ready for what the caller does next.
+        deferred_.clear();
+        if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_INERROR) {
+            PQclear(PQexec(conn_, "ROLLBACK"));
+        }
+        inTransaction_ = false;
+        throw;
+    }
+    inTransaction_ = false;
+    if (undone) {
+        throw SqlError("Erro no banco de dados: a transação falhou antes e foi desfeita");
+    }
+}
+
 void PgDatabase::Rollback() {
+    deferred_.clear();
     if (InTransaction()) {
         inTransaction_ = false;
         Command("ROLLBACK", "falha ao desfazer a transação");

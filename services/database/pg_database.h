@@ -3,8 +3,10 @@
 #include "database/database.h"
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
@@ -16,9 +18,10 @@ class PgStatement;
 /// The driver for a company database on a PostgreSQL server, over libpq. Statements are
 /// prepared once per connection and reused by their text; rows arrive one at a time
 /// (single-row mode), so a large selection never sits whole in memory; a call that is
-/// asked to stop cancels its statement on the server. Transactions are serializable: a
-/// transaction that lost a race with another server's ends in SqlConflict, and the caller
-/// runs it again.
+/// asked to stop cancels its statement on the server. Writers wait for each other's rows; a
+/// transaction that lost a race with another server's (a deadlock, a serialization failure)
+/// ends in SqlConflict, and the caller runs it again. Statements deferred inside a
+/// transaction travel in one pipeline with the COMMIT or the next statement.
 class PgDatabase : public Database {
 public:
     /// `conninfo` is a libpq URI ("postgresql://USER@HOST:PORT/DB") or key=value text.
@@ -36,6 +39,8 @@ public:
     void SetInterrupt(std::function<bool()> check) override;
     std::string_view RowLock() const override { return " FOR UPDATE"; }
     bool WritersRunTogether() const override { return true; }
+    void Defer(std::string_view sql,
+               const std::vector<std::pair<std::string, Variant>>& params) override;
 
 private:
     friend class PgStatement;
@@ -55,6 +60,12 @@ private:
     void Drain();
     /// Sets a new session up: UTF-8, ISO dates, no notices on the terminal.
     void Configure();
+    /// Sends the deferred statements, and the COMMIT when `commit`, in one pipeline and reads
+    /// their results; raises the first failure. True when the server answered the COMMIT by
+    /// undoing a transaction that had failed before.
+    bool SendDeferred(bool commit);
+    /// Commits with the deferred statements before the COMMIT, in one round trip.
+    void CommitDeferred();
     /// Runs a command without parameters, raising on failure.
     void Command(const std::string& sql, const std::string& what);
     /// Before a command: a session the server closed (a restart, a failover) is opened
@@ -66,6 +77,7 @@ private:
     std::unordered_map<std::string, std::string> prepared_;
     std::unordered_map<std::string, std::vector<ColumnInfo>> describedColumns_;
     PgStatement* running_ = nullptr; ///< the statement whose rows are still arriving
+    std::vector<std::unique_ptr<PgStatement>> deferred_; ///< bound, not yet sent
     std::function<bool()> interrupt_;
     bool inTransaction_ = false; ///< begun here and not yet ended
 };

@@ -37,6 +37,11 @@ protected:
         EXPECT_TRUE(st->Next()) << sql;
         return st->Value(0);
     }
+    static Variant OneOn(Database& on, const std::string& sql) {
+        auto st = on.Prepare(sql);
+        EXPECT_TRUE(st->Next()) << sql;
+        return st->Value(0);
+    }
 
     std::unique_ptr<TestDatabase> database;
     std::unique_ptr<Database> db;
@@ -163,6 +168,58 @@ TEST_F(Engine, FailuresSayWhatFailedAndLeaveNothingHalfDone) {
     // The connection serves on.
     db->Execute("INSERT INTO K VALUES ('c')");
     EXPECT_EQ(One("SELECT COUNT(*) FROM K"), Variant(std::int64_t{2}));
+}
+
+// Statements nobody reads may travel with the commit or the next statement: they still
+// run in order, before what follows them, and any of them failing leaves nothing stored.
+TEST_F(Engine, DeferredStatementsRunInOrderAndAFailureUndoesTheWhole) {
+    db->ExecuteScript("CREATE TABLE K (C VARCHAR(4) NOT NULL PRIMARY KEY)");
+    const auto insert = [&](const char* key) {
+        db->Defer("INSERT INTO K VALUES (:C)", {{"C", Variant(std::string(key))}});
+    };
+    insert("a"); // outside a transaction: stored at once, seen by another connection
+    auto other = Database::Open(database->Url());
+    EXPECT_EQ(OneOn(*other, "SELECT COUNT(*) FROM K"), Variant(std::int64_t{1}));
+    {
+        oca::db::Transaction tx(*db);
+        insert("b");
+        db->Defer("UPDATE K SET C = 'B' WHERE C = :C", {{"C", Variant(std::string("b"))}});
+        EXPECT_EQ(One("SELECT COUNT(*) FROM K WHERE C = 'B'"), Variant(std::int64_t{1}));
+        insert("c");
+        tx.Commit();
+    }
+    EXPECT_EQ(OneOn(*other, "SELECT COUNT(*) FROM K WHERE C IN ('a', 'B', 'c')"),
+              Variant(std::int64_t{3}));
+    {
+        oca::db::Transaction tx(*db);
+        try {
+            insert("d");
+            insert("a");
+            tx.Commit();
+            FAIL() << "a deferred statement failed";
+        } catch (const oca::db::SqlError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("falha ao executar a instrução"));
+        }
+    }
+    {
+        oca::db::Transaction tx(*db);
+        EXPECT_THROW(
+            {
+                insert("e");
+                insert("c");
+                One("SELECT COUNT(*) FROM K");
+            },
+            oca::db::SqlError);
+    }
+    {
+        oca::db::Transaction tx(*db);
+        insert("f");
+        db->Rollback();
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(One("SELECT COUNT(*) FROM K"), Variant(std::int64_t{3}));
+    insert("g"); // the connection serves on
+    EXPECT_EQ(OneOn(*other, "SELECT COUNT(*) FROM K"), Variant(std::int64_t{4}));
 }
 
 TEST_F(Engine, AStatementAskedToStopStopsAndTheConnectionServesOn) {
