@@ -6,6 +6,7 @@
 #include "core/text.h"
 
 #include <map>
+#include <set>
 
 namespace oca::server {
 
@@ -160,6 +161,8 @@ void CheckOccurrenceValues(db::Database& db, const DataPacket& delta, const RowC
             CheckWidth(delta.fields[at], values[at]);
         }
     }
+    // The branch and the branch of record are most often the same code: asked once.
+    std::set<std::string> found;
     for (const Reference& ref : References()) {
         std::vector<Variant> given;
         bool touched = false;
@@ -175,7 +178,11 @@ void CheckOccurrenceValues(db::Database& db, const DataPacket& delta, const RowC
             touched = touched || Changed(change, static_cast<size_t>(i));
         }
         // An empty code refers to nothing; whether it may be empty is the screen's rule.
-        if (touched && !blank) {
+        std::string asked = ref.table;
+        for (const Variant& v : given) {
+            asked += '\x1f' + Trim(v.AsString());
+        }
+        if (touched && !blank && found.insert(asked).second) {
             CheckReference(db, ref, given);
         }
     }

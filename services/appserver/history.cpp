@@ -110,7 +110,7 @@ void HistoryWriter::Flush() {
             }
             sql += ")";
         }
-        db_.Execute(sql, params);
+        db_.Defer(sql, params);
         row += block;
     }
     pending_.clear();

@@ -384,16 +384,31 @@ TEST_F(ConfirmIntegrity, ValuesAreCheckedAgainstWidthsAndTheTablesTheyNameBefore
 }
 
 TEST_F(ConfirmIntegrity, ANewOccurrenceWithAnUnknownCodeSpendsNoNumber) {
-    TClientDataSet cds;
-    Load(cds);
-    cds.Append();
-    cds.FieldByName("CDFILIAL").SetAsString("0001");
-    cds.FieldByName("CDFILILANCMO").SetAsString("0001");
-    cds.FieldByName("CDOPERADOR").SetAsString("001");
-    cds.FieldByName("CDSEGMER").SetAsString("99999");
-    cds.Post();
-    EXPECT_THAT(Send(&cds, nullptr, nullptr), HasSubstr("Segmento de Mercado (CDSEGMER)"));
-    EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "4");
+    struct Case {
+        std::vector<std::pair<const char*, const char*>> codes;
+        const char* says;
+    };
+    // The supplier and the carrier name the same table: a known supplier vouches for no
+    // carrier.
+    const std::vector<Case> cases = {
+        {{{"CDSEGMER", "99999"}}, "Segmento de Mercado (CDSEGMER)"},
+        {{{"CDFORNECED", "000001"}, {"CDFORNTRANSP", "000999"}}, "Transportadora (CDFORNTRANSP)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        TClientDataSet cds;
+        Load(cds);
+        cds.Append();
+        cds.FieldByName("CDFILIAL").SetAsString("0001");
+        cds.FieldByName("CDFILILANCMO").SetAsString("0001");
+        cds.FieldByName("CDOPERADOR").SetAsString("001");
+        for (const auto& [field, code] : c.codes) {
+            cds.FieldByName(field).SetAsString(code);
+        }
+        cds.Post();
+        EXPECT_THAT(Send(&cds, nullptr, nullptr), HasSubstr(c.says));
+        EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "4");
+    }
 }
 
 TEST_F(ConfirmIntegrity, ATextOfAnOccurrenceThatIsGoneIsAConflictNotAnOrphan) {
