@@ -313,10 +313,13 @@ public:
 
 private:
     void Start() {
-        db_.SendDeferred(false);
-        db_.Claim(this);
-        Send();
-        PQsetSingleRowMode(db_.conn_);
+        if (db_.Queued()) {
+            db_.RunPipeline(this, false);
+        } else {
+            db_.Claim(this);
+            Send();
+            PQsetSingleRowMode(db_.conn_);
+        }
         db_.running_ = this;
         started_ = true;
     }
@@ -438,13 +441,19 @@ void PgDatabase::EnsureSession() {
     if (PQstatus(conn_) != CONNECTION_BAD) {
         return;
     }
-    if (inTransaction_) {
-        inTransaction_ = false; // the server undid it when the session ended
+    // A transaction only begun, with nothing bound to the old session, goes on on the new
+    // one; otherwise the server undid it when the session ended.
+    if (inTransaction_ && (!beginPending_ || !deferred_.empty())) {
+        inTransaction_ = false;
+        beginPending_ = false;
+        deferred_.clear();
+        pipelineOpen_ = false;
         throw SqlError("Erro no banco de dados: a conexão caiu no meio da transação, que foi "
                        "desfeita; nada dela foi gravado");
     }
     // A new session, with nothing prepared.
     PQreset(conn_);
+    pipelineOpen_ = false;
     prepared_.clear();
     describedColumns_.clear();
     running_ = nullptr;
@@ -461,7 +470,8 @@ void PgDatabase::Configure() {
     PQsetClientEncoding(conn_, "UTF8");
     // Dates go out as ISO text; a text cast to a date is read month first, as the
     // company's query texts write them (FORMAT_DATE(..., 'MM/DD/YYYY')).
-    Command("SET DateStyle = 'ISO, MDY'", "falha ao preparar a conexão");
+    // Run at once: a BEGIN still owed would make the setting the transaction's own.
+    Exec("SET DateStyle = 'ISO, MDY'", "falha ao preparar a conexão");
 }
 
 const std::string& PgDatabase::Prepared(const std::string& text, const std::string& shown,
@@ -500,12 +510,14 @@ void PgDatabase::Claim(PgStatement* statement) {
         PgStatement* other = running_;
         other->KeepRest();
         running_ = nullptr;
+        ClosePipeline();
     }
 }
 
 void PgDatabase::Release(PgStatement* statement) {
     if (running_ == statement) {
         running_ = nullptr;
+        ClosePipeline();
     }
 }
 
@@ -554,21 +566,43 @@ void PgDatabase::Defer(std::string_view sql,
     deferred_.push_back(std::move(statement));
 }
 
+bool PgDatabase::Queued() const {
+    return beginPending_ || !deferred_.empty();
+}
+
 bool PgDatabase::SendDeferred(bool commit) {
-    if (deferred_.empty() && !commit) {
-        return false;
-    }
+    return Queued() || commit ? RunPipeline(nullptr, commit) : false;
+}
+
+bool PgDatabase::RunPipeline(PgStatement* statement, bool commit) {
     const std::vector<std::unique_ptr<PgStatement>> batch = std::move(deferred_);
     deferred_.clear();
-    Claim(nullptr);
+    const bool begin = beginPending_;
+    beginPending_ = false;
+    Claim(statement);
     if (!PQenterPipelineMode(conn_)) {
         ThrowConnectionError(conn_, "falha ao enviar as instruções");
     }
-    for (const auto& statement : batch) {
+    pipelineOpen_ = true;
+    const auto send = [&](const char* sql, const std::string& what) {
+        if (!PQsendQueryParams(conn_, sql, 0, nullptr, nullptr, nullptr, nullptr, 0)) {
+            ThrowConnectionError(conn_, what);
+        }
+    };
+    std::vector<std::string> whats;
+    if (begin) {
+        whats.emplace_back("falha ao iniciar a transação");
+        send("BEGIN", whats.back());
+    }
+    for (const auto& deferred : batch) {
+        whats.push_back("falha ao executar a instrução (" + deferred->Shown() + ")");
+        deferred->SendPipelined();
+    }
+    if (statement) {
         statement->SendPipelined();
     }
-    if (commit && !PQsendQueryParams(conn_, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0)) {
-        ThrowConnectionError(conn_, "falha ao confirmar a transação");
+    if (commit) {
+        send("COMMIT", "falha ao confirmar a transação");
     }
     if (!PQpipelineSync(conn_)) {
         ThrowConnectionError(conn_, "falha ao enviar as instruções");
@@ -578,39 +612,62 @@ bool PgDatabase::SendDeferred(bool commit) {
     std::unique_ptr<PGresult, void (*)(PGresult*)> failure(nullptr, PQclear);
     std::string failed;
     bool undone = false;
-    const size_t commands = batch.size() + (commit ? 1 : 0);
-    for (size_t i = 0; i < commands; ++i) {
+    const auto read = [&](const std::string& what) {
         while (PGresult* result = NextResult()) {
             const ExecStatusType status = PQresultStatus(result);
             if (status == PGRES_FATAL_ERROR && !failure) {
                 failure.reset(result);
-                failed = i < batch.size()
-                             ? "falha ao executar a instrução (" + batch[i]->Shown() + ")"
-                             : "falha ao confirmar a transação";
+                failed = what;
                 continue;
             }
-            if (i == batch.size() && status == PGRES_COMMAND_OK) {
+            if (commit && status == PGRES_COMMAND_OK) {
                 undone = std::strcmp(PQcmdStatus(result), "ROLLBACK") == 0;
             }
             PQclear(result);
         }
+    };
+    for (const std::string& what : whats) {
+        read(what);
     }
-    PGresult* sync = NextResult();
-    const bool synced = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
-    PQclear(sync);
-    if (!synced || !PQexitPipelineMode(conn_)) {
-        ThrowConnectionError(conn_, "falha ao ler as respostas das instruções");
+    if (statement && !failure) {
+        // Its rows are read by the statement, one at a time; the sync after them as it ends.
+        PQsetSingleRowMode(conn_);
+        return false;
     }
+    if (statement) {
+        read(""); // never run: what went before it failed
+    }
+    if (commit) {
+        read("falha ao confirmar a transação");
+    }
+    ClosePipeline();
     if (failure) {
         ThrowPgError(failure.get(), failed);
     }
     return undone;
 }
 
+void PgDatabase::ClosePipeline() {
+    if (!pipelineOpen_) {
+        return;
+    }
+    pipelineOpen_ = false;
+    PGresult* sync = NextResult();
+    const bool synced = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+    PQclear(sync);
+    if (!synced || !PQexitPipelineMode(conn_)) {
+        ThrowConnectionError(conn_, "falha ao ler as respostas das instruções");
+    }
+}
+
 void PgDatabase::Command(const std::string& sql, const std::string& what) {
     EnsureSession();
     SendDeferred(false);
     Claim(nullptr);
+    Exec(sql, what);
+}
+
+void PgDatabase::Exec(const std::string& sql, const std::string& what) {
     PGresult* result = PQexec(conn_, sql.c_str());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
@@ -628,21 +685,20 @@ void PgDatabase::ExecuteScript(std::string_view sql) {
 }
 
 void PgDatabase::Begin() {
-    try {
-        Command("BEGIN", "falha ao iniciar a transação");
-    } catch (const SqlError&) {
-        // A session that died while idle, in the moment before its end could be read, fails
-        // its BEGIN: nothing ran, so the transaction begins again on a new session.
-        if (PQstatus(conn_) != CONNECTION_BAD) {
-            throw;
-        }
-        Command("BEGIN", "falha ao iniciar a transação");
-    }
+    // Sent with the transaction's first statement, in one round trip. A session that died
+    // while idle is opened again first: nothing of the transaction is lost with it.
+    EnsureSession();
+    beginPending_ = true;
     inTransaction_ = true;
 }
 
 void PgDatabase::Commit() {
-    if (!deferred_.empty()) {
+    if (beginPending_ && deferred_.empty()) {
+        beginPending_ = false; // nothing ran: nothing to commit
+        inTransaction_ = false;
+        return;
+    }
+    if (Queued()) {
         CommitDeferred();
         return;
     }
@@ -684,6 +740,11 @@ void PgDatabase::CommitDeferred() {
 
 void PgDatabase::Rollback() {
     deferred_.clear();
+    if (beginPending_) {
+        beginPending_ = false; // nothing was sent
+        inTransaction_ = false;
+        return;
+    }
     if (InTransaction()) {
         inTransaction_ = false;
         Command("ROLLBACK", "falha ao desfazer a transação");
@@ -691,6 +752,9 @@ void PgDatabase::Rollback() {
 }
 
 bool PgDatabase::InTransaction() const {
+    if (beginPending_) {
+        return true;
+    }
     // While a statement's rows are still arriving the server's state is not known here.
     const PGTransactionStatusType status = PQtransactionStatus(conn_);
     return status == PQTRANS_ACTIVE ? inTransaction_

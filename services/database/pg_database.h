@@ -60,14 +60,25 @@ private:
     void Drain();
     /// Sets a new session up: UTF-8, ISO dates, no notices on the terminal.
     void Configure();
-    /// Sends the deferred statements, and the COMMIT when `commit`, in one pipeline and reads
-    /// their results; raises the first failure. True when the server answered the COMMIT by
+    /// Whether a BEGIN or deferred statements wait for the next round trip.
+    bool Queued() const;
+    /// Sends what is queued, and the COMMIT when `commit`, in one pipeline and reads their
+    /// results; raises the first failure. True when the server answered the COMMIT by
     /// undoing a transaction that had failed before.
     bool SendDeferred(bool commit);
+    /// Sends what is queued, then `statement` (when given) and the COMMIT (when `commit`),
+    /// in one pipeline. The queued commands' results are read here; the statement's are left
+    /// to it, one row at a time, and the pipeline closes as it ends. Raises the first failure
+    /// once the pipeline is closed.
+    bool RunPipeline(PgStatement* statement, bool commit);
+    /// Reads the sync that ends the open pipeline and leaves pipeline mode.
+    void ClosePipeline();
     /// Commits with the deferred statements before the COMMIT, in one round trip.
     void CommitDeferred();
-    /// Runs a command without parameters, raising on failure.
+    /// Runs a command without parameters, after what is queued, raising on failure.
     void Command(const std::string& sql, const std::string& what);
+    /// Runs a command without parameters now, raising on failure.
+    void Exec(const std::string& sql, const std::string& what);
     /// Before a command: a session the server closed (a restart, a failover) is opened
     /// again when no transaction was lost with it; a transaction that was raises, so that
     /// what follows never runs outside it.
@@ -80,6 +91,8 @@ private:
     std::vector<std::unique_ptr<PgStatement>> deferred_; ///< bound, not yet sent
     std::function<bool()> interrupt_;
     bool inTransaction_ = false; ///< begun here and not yet ended
+    bool beginPending_ = false;  ///< the BEGIN goes with the transaction's first statement
+    bool pipelineOpen_ = false;  ///< the running statement's pipeline, whose sync is unread
 };
 
 /// Raises the SqlError (or SqlConflict) that a failed result reports; `what` says what

@@ -301,8 +301,7 @@ TEST_F(Engine, ASessionTheServerEndedIsOpenedAgainUnlessATransactionWasLostWithI
     }
     db->ExecuteScript("CREATE TABLE S (K INTEGER PRIMARY KEY)");
     auto admin = Database::Open(database->Url());
-    const auto end = [&] {
-        const Variant pid = One("SELECT pg_backend_pid()");
+    const auto terminate = [&](const Variant& pid) {
         admin->Execute("SELECT pg_terminate_backend(:P)", {{"P", pid}});
         for (int i = 0; i < 200; ++i) {
             auto st = admin->Prepare("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = :P");
@@ -316,6 +315,9 @@ TEST_F(Engine, ASessionTheServerEndedIsOpenedAgainUnlessATransactionWasLostWithI
         }
         ADD_FAILURE() << "the session did not end";
         return pid;
+    };
+    const auto end = [&] {
+        return terminate(One("SELECT pg_backend_pid()"));
     };
     const Variant first = end();
     EXPECT_NE(One("SELECT pg_backend_pid()"), first) << "a new session, at once";
@@ -336,6 +338,33 @@ TEST_F(Engine, ASessionTheServerEndedIsOpenedAgainUnlessATransactionWasLostWithI
     db->Execute("INSERT INTO S VALUES (4)");
     db->Commit();
     EXPECT_EQ(One("SELECT COUNT(*) FROM S"), Variant(std::int64_t{2}));
+
+    // Ended as a transaction began, before anything of it ran: it runs whole on a new
+    // session.
+    const Variant pid = One("SELECT pg_backend_pid()");
+    db->Begin();
+    terminate(pid);
+    db->Execute("INSERT INTO S VALUES (5)");
+    db->Defer("INSERT INTO S VALUES (6)", {});
+    db->Rollback();
+    db->Begin();
+    db->Execute("INSERT INTO S VALUES (7)");
+    db->Commit();
+    EXPECT_EQ(One("SELECT COUNT(*) FROM S"), Variant(std::int64_t{3}));
+
+    // A statement deferred in it was bound to the lost session: the transaction is lost.
+    const Variant last = One("SELECT pg_backend_pid()");
+    db->Begin();
+    db->Defer("INSERT INTO S VALUES (8)", {});
+    terminate(last);
+    try {
+        db->Execute("INSERT INTO S VALUES (9)");
+        ADD_FAILURE() << "a statement ran without the one deferred before it";
+    } catch (const oca::db::SqlError& e) {
+        EXPECT_THAT(e.Message(), HasSubstr("no meio da transação"));
+    }
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_EQ(One("SELECT COUNT(*) FROM S"), Variant(std::int64_t{3}));
 }
 
 TEST(PostgresUrl, ThePasswordNeverShows) {
