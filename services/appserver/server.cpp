@@ -159,6 +159,37 @@ private:
     db::Database& db_;
 };
 
+// A writer's commits are acknowledged once on the disk; the wait for it can come after
+// the writer let the next one in. Whatever way the call ends, it does not end before.
+class DurableLater {
+public:
+    DurableLater(db::Database& db, bool deferred) : db_(deferred ? &db : nullptr) {
+        if (db_) {
+            db_->DeferDurability();
+        }
+    }
+    ~DurableLater() {
+        try {
+            Await();
+        } catch (...) {
+            // The call already ends in a failure of its own.
+        }
+    }
+    DurableLater(const DurableLater&) = delete;
+    DurableLater& operator=(const DurableLater&) = delete;
+
+    void Await() const {
+        if (db_) {
+            db::Database* db = db_;
+            db_ = nullptr;
+            db->AwaitDurable();
+        }
+    }
+
+private:
+    mutable db::Database* db_;
+};
+
 } // namespace
 
 Variant OcorAtendimento::Call(const std::string& method, const std::vector<Variant>& args,
@@ -293,8 +324,23 @@ Variant OcorAtendimento::Guarded(const std::string& method, bool writes, const C
         stopped();
     }
     const Interrupt interrupt(db, limits);
+    const DurableLater durable(db, writer.owns_lock());
     try {
         Variant result = RunAgainOnConflict(method, db, limits, run);
+        if (writer.owns_lock()) {
+            // The next writer goes on while this one's commit reaches the disk: both are
+            // then flushed at once.
+            writer.unlock();
+            try {
+                durable.Await();
+            } catch (const Exception& e) {
+                return Variant(ServerError{method +
+                                           ": a gravação foi feita, mas o disco não confirmou "
+                                           "que ela está guardada (" +
+                                           LogFailure(method, e.Message()) +
+                                           " no log do servidor). Use Verificar."});
+            }
+        }
         // A write that went through stays written: the answer says so.
         if (!writes && (limits.Expired() || limits.Gone())) {
             stopped();

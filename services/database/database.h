@@ -89,6 +89,14 @@ public:
     /// only for the rows the other holds; otherwise a writer has the whole database.
     virtual bool WritersRunTogether() const { return false; }
 
+    /// From now on the connection's commits return once written, and AwaitDurable waits
+    /// until they are on the disk: a caller that lets other writers go first shares one
+    /// flush of the disk with them. Ignored where commits are durable as they return.
+    virtual void DeferDurability() {}
+    /// Waits until the commits made since DeferDurability are on the disk, and ends it.
+    /// Raises SqlError when the disk does not confirm them.
+    virtual void AwaitDurable() {}
+
     /// Prepares, binds by name and runs one statement; returns the rows changed.
     std::int64_t Execute(std::string_view sql,
                          const std::vector<std::pair<std::string, Variant>>& params = {});

@@ -4,10 +4,14 @@
 #include "database/sql_params.h"
 #include "database/sqlite_custom_plan.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -381,7 +385,6 @@ ColumnInfo ColumnFromDeclaredType(std::string name, std::string_view declaredTyp
 
 namespace {
 std::atomic<bool> g_fullSync{true};
-int OnWalCommit(void*, sqlite3*, const char*, int pages);
 bool CheckpointerRuns();
 
 // Another connection (of this process or another server's) holds the lock: asked again
@@ -406,6 +409,89 @@ bool SqliteFullSync() {
     return g_fullSync;
 }
 
+namespace {
+std::atomic<std::uint64_t> g_logFlushes{0};
+} // namespace
+
+std::uint64_t SqliteLogFlushes() {
+    return g_logFlushes.load(std::memory_order_relaxed);
+}
+
+// The flushes of one company file's log, shared by the connections of this process: each
+// commit takes a turn, and a flush covers every turn taken before it began, so that
+// writers that commit while a flush runs share the next one.
+struct SqliteDatabase::LogSync {
+    explicit LogSync(std::string log) : path(std::move(log)) {}
+
+    std::uint64_t Take() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return ++taken;
+    }
+
+    void WaitFor(std::uint64_t turn) {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (flushed < turn) {
+            if (flushing) {
+                done.wait(lock);
+                continue;
+            }
+            flushing = true;
+            const std::uint64_t upTo = taken;
+            lock.unlock();
+            const bool ok = Flush();
+            lock.lock();
+            flushing = false;
+            if (ok) {
+                flushed = std::max(flushed, upTo);
+            }
+            done.notify_all();
+            if (!ok) {
+                throw SqlError("Erro no banco de dados: o disco não confirmou a gravação do "
+                               "registro de transações " +
+                               path);
+            }
+        }
+    }
+
+    // Opened each time: the log a checkpoint deleted and SQLite made again is another file.
+    bool Flush() const {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            return errno == ENOENT; // no log: all of it went into the file, flushed then
+        }
+        const bool ok = ::fdatasync(fd) == 0;
+        ::close(fd);
+        if (ok) {
+            g_logFlushes.fetch_add(1, std::memory_order_relaxed);
+        }
+        return ok;
+    }
+
+    const std::string path;
+    std::mutex mutex;
+    std::condition_variable done;
+    std::uint64_t taken = 0;
+    std::uint64_t flushed = 0;
+    bool flushing = false;
+};
+
+namespace {
+
+std::shared_ptr<SqliteDatabase::LogSync> SharedLogSync(const std::string& file) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, std::weak_ptr<SqliteDatabase::LogSync>> files;
+    const std::lock_guard<std::mutex> lock(mutex);
+    std::weak_ptr<SqliteDatabase::LogSync>& known = files[file];
+    std::shared_ptr<SqliteDatabase::LogSync> sync = known.lock();
+    if (!sync) {
+        sync = std::make_shared<SqliteDatabase::LogSync>(file + "-wal");
+        known = sync;
+    }
+    return sync;
+}
+
+} // namespace
+
 SqliteDatabase::SqliteDatabase(std::string_view path)
     : cache_(std::make_shared<SqliteStatementCache>()) {
     const std::string file(path);
@@ -422,11 +508,18 @@ SqliteDatabase::SqliteDatabase(std::string_view path)
     sqlite3_extended_result_codes(db_, 1);
     ExecuteScript("PRAGMA foreign_keys = ON");
     if (file != ":memory:" && !file.empty()) {
-        // A register of record acknowledges only what is on the disk.
-        ExecuteScript(g_fullSync ? "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL"
-                                 : "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
-        if (CheckpointerRuns()) {
-            sqlite3_wal_hook(db_, &OnWalCommit, nullptr); // in place of the automatic one
+        // A register of record acknowledges only what is on the disk. A server's
+        // connections flush the log themselves after each commit, together (FULL flushes
+        // it inside the commit, under the write lock, one writer at a time).
+        const bool server = CheckpointerRuns();
+        if (server && g_fullSync) {
+            logSync_ = SharedLogSync(file);
+        }
+        ExecuteScript(g_fullSync && !logSync_
+                          ? "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL"
+                          : "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+        if (server) {
+            sqlite3_wal_hook(db_, &OnCommit, this); // in place of the automatic checkpoint
         }
     }
     RegisterSqliteFunctions(db_);
@@ -557,17 +650,44 @@ bool CheckpointerRuns() {
     return g_checkpointer != nullptr;
 }
 
-int OnWalCommit(void*, sqlite3*, const char*, int pages) {
+} // namespace
+
+// Every commit of the connection comes here once written, explicit or not.
+int SqliteDatabase::OnCommit(void* self, sqlite3*, const char*, int pages) {
     if (pages >= 1000) {
         const std::lock_guard<std::mutex> lock(g_checkpointerMutex);
         if (g_checkpointer) {
             g_checkpointer->Poke();
         }
     }
+    auto* db = static_cast<SqliteDatabase*>(self);
+    if (!db->logSync_) {
+        return SQLITE_OK;
+    }
+    db->unsynced_ = db->logSync_->Take();
+    if (db->durabilityDeferred_) {
+        return SQLITE_OK;
+    }
+    try {
+        db->AwaitDurable();
+    } catch (const SqlError&) {
+        return SQLITE_IOERR_FSYNC; // the statement fails, though its commit took place
+    }
     return SQLITE_OK;
 }
 
-} // namespace
+void SqliteDatabase::DeferDurability() {
+    durabilityDeferred_ = logSync_ != nullptr;
+}
+
+void SqliteDatabase::AwaitDurable() {
+    durabilityDeferred_ = false;
+    if (unsynced_ != 0) {
+        const std::uint64_t turn = unsynced_;
+        unsynced_ = 0;
+        logSync_->WaitFor(turn);
+    }
+}
 
 WalCheckpointer::WalCheckpointer(std::string_view url) {
     constexpr std::string_view kSqlite = "sqlite:";

@@ -248,6 +248,64 @@ TEST(Sqlite, UnderSteadyWritesTheCheckpointedLogStaysBounded) {
     oca::db::SetSqliteFullSync(true);
 }
 
+// A server's connections flush the log after each commit themselves, outside SQLite's
+// write lock: a commit still returns only once on the disk, unless its writer asked to wait
+// for that later, and then a flush covers every commit made before it began.
+TEST(Sqlite, AServersCommitsReturnOnTheDiskAndShareTheirFlushes) {
+    const TempCompanyFile file("oca_flush");
+    const std::string url = file.Url();
+    Database::Open(url)->ExecuteScript("CREATE TABLE T (N INTEGER)");
+    using oca::db::SqliteLogFlushes;
+    {
+        const oca::db::WalCheckpointer checkpoints(url);
+        auto db = Database::Open(url);
+        auto other = Database::Open(url);
+        EXPECT_EQ(One(*db, "PRAGMA synchronous"), Variant(std::int64_t{1}))
+            << "the log is flushed by the connection, not inside the commit";
+        const std::uint64_t flushes = SqliteLogFlushes();
+        db->Execute("INSERT INTO T VALUES (1)");
+        EXPECT_EQ(SqliteLogFlushes(), flushes + 1) << "a statement's own commit";
+        {
+            oca::db::Transaction tx(*db);
+            db->Execute("INSERT INTO T VALUES (2)");
+            tx.Commit();
+        }
+        One(*db, "SELECT COUNT(*) FROM T");
+        EXPECT_EQ(SqliteLogFlushes(), flushes + 2) << "a transaction's commit, not a read";
+
+        db->DeferDurability();
+        for (int i = 0; i < 3; ++i) {
+            db->Execute("INSERT INTO T VALUES (3)");
+        }
+        EXPECT_EQ(SqliteLogFlushes(), flushes + 2) << "waited for later";
+        db->AwaitDurable();
+        EXPECT_EQ(SqliteLogFlushes(), flushes + 3) << "one flush for the three";
+        db->AwaitDurable();
+        EXPECT_EQ(SqliteLogFlushes(), flushes + 3) << "nothing left to flush";
+
+        other->DeferDurability();
+        other->Execute("INSERT INTO T VALUES (4)");
+        db->Execute("INSERT INTO T VALUES (5)");
+        EXPECT_EQ(SqliteLogFlushes(), flushes + 4);
+        other->AwaitDurable();
+        EXPECT_EQ(SqliteLogFlushes(), flushes + 4) << "covered by the flush that came after it";
+    }
+    // Elsewhere SQLite flushes inside the commit (FULL), or not at all (NORMAL).
+    for (const bool full : {true, false}) {
+        oca::db::SetSqliteFullSync(full);
+        const std::uint64_t flushes = SqliteLogFlushes();
+        {
+            const std::unique_ptr<oca::db::WalCheckpointer> checkpoints =
+                full ? nullptr : std::make_unique<oca::db::WalCheckpointer>(url);
+            auto db = Database::Open(url);
+            EXPECT_EQ(One(*db, "PRAGMA synchronous"), Variant(std::int64_t{full ? 2 : 1}));
+            db->Execute("INSERT INTO T VALUES (6)");
+        }
+        EXPECT_EQ(SqliteLogFlushes(), flushes);
+    }
+    oca::db::SetSqliteFullSync(true);
+}
+
 // A writer waits for another connection's lock: it gets it once the other commits, and
 // gives up with an error once its own wait is over.
 TEST(Sqlite, AWriterWaitsForAnothersLockUntilItsWaitIsOver) {
