@@ -34,20 +34,6 @@ std::set<std::string> EmptyFieldNames(const std::string& list) {
     return names;
 }
 
-// Values compare as stored: null, the empty text and blanks alike, dates to the second.
-std::string Comparable(const Variant& v) {
-    if (v.IsNull()) {
-        return {};
-    }
-    if (v.Type() == VarType::String && Trim(*v.Get<std::string>()).empty()) {
-        return {};
-    }
-    if (v.Type() == VarType::DateTime) {
-        return ToIsoText(*v.Get<TDateTime>());
-    }
-    return v.AsString();
-}
-
 Variant Stored(const Variant& v) {
     if (v.Type() == VarType::String && Trim(*v.Get<std::string>()).empty()) {
         return {};
@@ -380,6 +366,9 @@ void DeleteOccurrence(db::Database& db, const std::string& branch, const std::st
                                                               {"N", Variant(number)}};
     db.Execute("DELETE FROM DESCMOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
     db.Execute("DELETE FROM PARECER WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
+    // Its treatment goes with it; the history keeps the occurrence as it was.
+    db.Execute("DELETE FROM ACAOOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
+    db.Execute("DELETE FROM TRATOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
     if (db.Execute("DELETE FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key) == 0) {
         throw ConfirmFailure("A ocorrência " + KeyText(branch, number) + " não existe mais.");
     }

@@ -3,6 +3,7 @@
 #include "appserver/confirm_checks.h"
 
 #include "appserver/occurrence_record.h"
+#include "core/datetime.h"
 #include "core/text.h"
 
 #include <map>
@@ -36,15 +37,6 @@ const std::vector<Reference>& References() {
         {{"CDFILIALNF", "NRLANCTONF"}, "NOTAFISCAL", {"CDFILIAL", "NRLANCTONF"}},
     };
     return references;
-}
-
-// Characters, not bytes: a width is what a person may type.
-size_t Characters(const std::string& text) {
-    size_t n = 0;
-    for (unsigned char c : text) {
-        n += (c & 0xC0) != 0x80;
-    }
-    return n;
 }
 
 bool Blank(const Variant& v) {
@@ -101,6 +93,27 @@ void CheckReference(db::Database& db, const Reference& ref, const std::vector<Va
 }
 
 } // namespace
+
+size_t Characters(const std::string& text) {
+    size_t n = 0;
+    for (unsigned char c : text) {
+        n += (c & 0xC0) != 0x80;
+    }
+    return n;
+}
+
+std::string Comparable(const Variant& v) {
+    if (v.IsNull()) {
+        return {};
+    }
+    if (v.Type() == VarType::String && Trim(*v.Get<std::string>()).empty()) {
+        return {};
+    }
+    if (v.Type() == VarType::DateTime) {
+        return ToIsoText(*v.Get<TDateTime>());
+    }
+    return v.AsString();
+}
 
 std::string FieldLabel(const std::string& column) {
     static const std::map<std::string, std::string> labels = {

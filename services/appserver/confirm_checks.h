@@ -24,6 +24,12 @@ public:
 void CheckOccurrenceValues(db::Database& db, const DataPacket& delta, const RowChange& change,
                            const std::vector<int>& own);
 
+/// Characters, not bytes: a width is what a person may type.
+size_t Characters(const std::string& text);
+
+/// Values compare as stored: null, the empty text and blanks alike, dates to the second.
+std::string Comparable(const Variant& v);
+
 /// The person's name of a column of the occurrence, for messages.
 std::string FieldLabel(const std::string& column);
 

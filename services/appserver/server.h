@@ -225,6 +225,17 @@ Variant GetHistorico(db::Database& db, const Args& args);
 /// Per supplier and month of a period, for some branches and suppliers (empty lists: all;
 /// keys whole, as GetMovOcorr matches them): occurrences, demerits, receipts, score,
 /// class and when it was computed, the branches' sums taken together.
+/// The treatment of an occurrence (branch, number): one row, "A" and version 0 when none
+/// was written yet.
+Variant GetTratamento(db::Database& db, const Args& args);
+/// Its actions, in order.
+Variant GetAcoes(db::Database& db, const Args& args);
+/// Stores a treatment's delta and its actions' delta: "" or the pt-BR reason nothing was.
+Variant GravaTratamento(db::Database& db, const Args& args);
+/// Treatments by branch, situation, responsible, supplier, overdue only, period.
+Variant GetTratamentos(db::Database& db, const Args& args);
+/// How many treatments the same criteria find in each situation.
+Variant GetContagemTratamentos(db::Database& db, const Args& args);
 Variant GetQualifForn(db::Database& db, const Args& args);
 /// A supplier's occurrences of one month, by occurrence group, with the group's weight.
 Variant GetQualifDetalhe(db::Database& db, const Args& args);
