@@ -28,14 +28,17 @@ std::string DefaultModulePath(const char* argv0) {
     return (exe.parent_path().parent_path() / "lib" / "libOCA0080A.so").string();
 }
 
-// The qualification module, when it is installed beside the occurrence module.
+// The qualification and treatment modules, those installed beside the occurrence module.
 std::vector<std::string> DefaultMoreModules(const std::string& first) {
-    const auto panel = std::filesystem::path(first).parent_path() / "libOCA0081A.so";
-    std::error_code error;
-    if (std::filesystem::exists(panel, error)) {
-        return {panel.string()};
+    std::vector<std::string> found;
+    for (const char* name : {"libOCA0081A.so", "libOCA0082A.so"}) {
+        const auto module = std::filesystem::path(first).parent_path() / name;
+        std::error_code error;
+        if (std::filesystem::exists(module, error)) {
+            found.push_back(module.string());
+        }
     }
-    return {};
+    return found;
 }
 
 void Fail(const std::string& text) {

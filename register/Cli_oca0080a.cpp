@@ -33,6 +33,8 @@ const PublishedTable& TfrmParecerOcorrAtend::Published() {
         t.Component("mnuHistorico", &F::mnuHistorico);
         t.Component("cdsHistorico", &F::cdsHistorico);
         t.Component("dtsHistorico", &F::dtsHistorico);
+        t.Handler("mnuTratamentoClick", &F::mnuTratamentoClick);
+        t.Component("mnuTratamento", &F::mnuTratamento);
         t.Handler("mnuFiltrarClick", &F::mnuFiltrarClick);
         t.Component("sbtFiltrar", &F::sbtFiltrar);
         t.Handler("cdsMovOcorrCalcFields", &F::cdsMovOcorrCalcFields);

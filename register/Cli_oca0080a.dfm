@@ -816,6 +816,10 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
         Caption = 'Hi&stórico...'
         OnClick = mnuHistoricoClick
       end
+      object mnuTratamento: TMenuItem
+        Caption = '&Tratamento...'
+        OnClick = mnuTratamentoClick
+      end
     end
     inherited mnuManutencao: TMenuItem
       object mnuSepFiltrar: TMenuItem

@@ -48,6 +48,9 @@ public:
     TMenuItem* mnuHistorico = nullptr;
     TClientDataSet* cdsHistorico = nullptr;
     TDataSource* dtsHistorico = nullptr;
+    /// The current occurrence's treatment, in the treatment module (where it is loaded).
+    void mnuTratamentoClick(TObject* Sender);
+    TMenuItem* mnuTratamento = nullptr;
     void mnuFiltrarClick(TObject* Sender);
 
     // -- browsing and pages (Cli_oca0080a_browse.cpp)

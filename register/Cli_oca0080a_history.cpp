@@ -5,6 +5,8 @@
 #include "framework/host/host_dialogs.h"
 #include "framework/ui/ui_driver.h"
 
+#include <dlfcn.h>
+
 namespace {
 
 // "0001/123" names occurrence 0000000123 of branch 0001; false for anything else.
@@ -49,4 +51,20 @@ void TfrmParecerOcorrAtend::mnuHistoricoClick(TObject*) {
     Pesquisa::Pesquisar(*dtsHistorico, "Histórico da ocorrência " + named +
                                            "|Nenhuma alteração registrada para a ocorrência " +
                                            named + ".");
+}
+
+void TfrmParecerOcorrAtend::mnuTratamentoClick(TObject*) {
+    if (!cdsMovOcorr->Active() || cdsMovOcorr->IsEmpty() || Editing(*cdsMovOcorr)) {
+        Ui().ShowError("Escolha uma ocorrência gravada para ver o seu tratamento.");
+        return;
+    }
+    // The treatment module is another library of the host, asked for by name: the register
+    // runs the same where it is not installed.
+    using Open = void (*)(const char*, const char*);
+    const auto open = reinterpret_cast<Open>(::dlsym(RTLD_DEFAULT, "AbreTratamento"));
+    if (!open) {
+        Ui().ShowError("O módulo de Tratamento de Ocorrências não está carregado.");
+        return;
+    }
+    open(Rec("CDFILILANCMO").AsString().c_str(), Rec("NROCORRMOV").AsString().c_str());
 }

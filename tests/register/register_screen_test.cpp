@@ -86,7 +86,7 @@ TEST_F(RegisterScreen, IsBuiltFromItsDefinitionOverTheBaseScreen) {
     }
     EXPECT_THAT(operation, ElementsAre("mnuFolhaDados", "mnuFormulario", "mnuDescricao",
                                        "mnuParecer", "mnuListagem", "mnuConfigImpressora",
-                                       "mnuExportarLista", "mnuHistorico"));
+                                       "mnuExportarLista", "mnuHistorico", "mnuTratamento"));
     EXPECT_EQ(screen->mnuExportarLista->Caption(), "E&xportar lista...");
     EXPECT_TRUE(screen->mnuExportarLista->Enabled()) << "printing stays off, exporting does not";
 }

@@ -258,7 +258,7 @@ bool TDBNavigator::UserNavigate(TNavigateBtn button) {
 
 std::optional<TColor> TDBGrid::CellColor(const std::string& fieldName, int row) {
     TDataSet* data = DataSource() ? DataSource()->DataSet() : nullptr;
-    if (!OnCellColor || !data || !data->Active() || row < 1 ||
+    if ((!OnCellColor && !OnRowColor) || !data || !data->Active() || row < 1 ||
         row > static_cast<int>(data->RecordCount())) {
         return std::nullopt;
     }
@@ -268,7 +268,12 @@ std::optional<TColor> TDBGrid::CellColor(const std::string& fieldName, int row) 
     }
     const auto none = static_cast<TColor>(-1);
     TColor color = none;
-    OnCellColor(this, *field, data->DisplayTextAt(row, *field), color);
+    if (OnRowColor) {
+        OnRowColor(this, row, color);
+    }
+    if (OnCellColor) {
+        OnCellColor(this, *field, data->DisplayTextAt(row, *field), color);
+    }
     return color == none ? std::nullopt : std::optional<TColor>(color);
 }
 

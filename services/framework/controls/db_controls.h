@@ -107,7 +107,9 @@ public:
     std::function<void(TDBGrid* Sender, const TField& Field, const std::string& Text,
                        TColor& Color)>
         OnCellColor;
-    /// The background OnCellColor gives the cell, or nullopt.
+    /// Sets the background of every cell of a (1-based) row, before OnCellColor.
+    std::function<void(TDBGrid* Sender, int Row, TColor& Color)> OnRowColor;
+    /// The background OnRowColor and OnCellColor give the cell, or nullopt.
     std::optional<TColor> CellColor(const std::string& fieldName, int row);
     /// What the grid shows as a CSV text a pt-BR spreadsheet opens (see core/csv.h): the
     /// visible columns' titles, then every row of the view with its display texts.

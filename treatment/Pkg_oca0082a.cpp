@@ -1,0 +1,110 @@
+// The treatment module's entry: its form registered on load, the package table with its
+// units' initialisation, the start procedure, the creator, the opening on one occurrence
+// (asked for by the occurrence register) and the version.
+#include "framework/controls/application.h"
+#include "framework/forms/form_loader.h"
+#include "framework/host/frm_padrao.h"
+#include "package/Pkg_oca0080a.h"
+#include "treatment/Cli_oca0082a.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* kModuleName = "OCA0082A";
+
+// readelf -p .oca_version libOCA0082A.so
+__attribute__((section(".oca_version"), used)) const char kVersionNote[] =
+    "OCA0082A 1.00.000 pt-BR";
+
+int g_pkgCounter = 0, g_screenCounter = 0, g_startCounter = 0;
+
+void PkgInit() {
+    --g_pkgCounter;
+}
+void PkgFinalize() {
+    ++g_pkgCounter;
+}
+void ScreenInit() {
+    --g_screenCounter;
+}
+void ScreenFinalize() {
+    ++g_screenCounter;
+}
+void StartInit() {
+    --g_startCounter;
+}
+void StartFinalize() {
+    ++g_startCounter;
+}
+
+const PackageUnitEntry kUnits[] = {{"Pkg_oca0082a", PkgInit, PkgFinalize},
+                                   {"Cli_oca0082a", ScreenInit, ScreenFinalize},
+                                   {"SysInit", StartInit, StartFinalize}};
+const char* const kRequires[] = {"_lmb", "_rtl", "_lib", "_ger", "_frm", "_db", "_vcl"};
+const PackageInfoTable kInfo = {3, kUnits, 7, kRequires};
+
+__attribute__((constructor)) void ModuleAttach() {
+    RegisterBaseScreens();
+    ModuleRegistry::Instance().RegisterModule(kModuleName, TreatmentFormResources());
+}
+
+__attribute__((destructor)) void ModuleDetach() {
+    ModuleRegistry::Instance().UnregisterModule(kModuleName);
+}
+
+TfrmTratOcorr& Screen() {
+    if (!frmTratOcorr) {
+        frmTratOcorr = Application->CreateForm<TfrmTratOcorr>();
+    }
+    frmTratOcorr->Show();
+    frmTratOcorr->SetWindowState(wsNormal);
+    return *frmTratOcorr;
+}
+
+} // namespace
+
+extern "C" {
+
+void Initialize() {
+    InitializeUnits(kInfo);
+}
+
+void Finalize() {
+    FinalizeUnits(kInfo);
+}
+
+const PackageInfoTable* GetPackageInfoTable() {
+    return &kInfo;
+}
+
+/// One screen at a time: a second start brings the first forward.
+void CriaTratOcorr() {
+    Application->Dispatch([] {
+        TCursorGuard wait(crHourGlass);
+        Screen();
+    });
+}
+
+void IniProc() {
+    CriaTratOcorr();
+}
+
+/// The treatment of one occurrence, on the form page: the register's Operação → Tratamento.
+void AbreTratamento(const char* branch, const char* number) {
+    const std::string b = branch, n = number;
+    Application->Dispatch([b, n] {
+        TCursorGuard wait(crHourGlass);
+        Screen().OpenOccurrence(b, n);
+    });
+}
+
+/// The name the host lists the module under.
+const char* ModuleCaption() {
+    return "Tratamento de Ocorrências";
+}
+
+const char* OCA0082A_Version() {
+    return kVersionNote + 9;
+}
+}
