@@ -112,6 +112,18 @@ void TfrmTratOcorr::FormCreate(TObject* Sender) {
     TfrmPadrao::FormCreate(Sender);
     netTrat->SetConnected(true);
     ColorOverdue();
+    // The situation by its name, in the list and on the form, as soon as the fields exist.
+    for (TClientDataSet* cds : {cdsTratamentos, cdsTratamento}) {
+        cds->AfterOpen = [this](TDataSet* data) {
+            if (TField* situation = data->FindField("IDSITUACAO")) {
+                data->DisableControls(); // shown again, by name, as controls come back
+                situation->OnGetText = [this](TField* f, std::string& text, bool display) {
+                    SituacaoGetText(f, text, display);
+                };
+                data->EnableControls();
+            }
+        };
+    }
     edtFilial->SetText(Host().branch);
     LoadList();
 }
@@ -151,9 +163,12 @@ std::string TfrmTratOcorr::ChosenSituation() const {
 }
 
 void TfrmTratOcorr::sbtVerificarClick(TObject*) {
-    if (Changed() && !Ui().Confirm("O tratamento tem alterações não gravadas. Atualizar a lista "
-                                   "e perdê-las?")) {
-        return;
+    if (Changed()) {
+        if (!Ui().Confirm("O tratamento tem alterações não gravadas. Atualizar a lista e "
+                          "perdê-las?")) {
+            return;
+        }
+        sbtCancelarClick(nullptr);
     }
     for (TDateEditPlus* date : {depDe, depAte}) {
         if (!date->IsEmpty() && !date->IsDateValid()) {
@@ -210,12 +225,9 @@ bool TfrmTratOcorr::LoadList() {
         answer = MakePacketVariant(std::move(one));
     }
     cdsTratamentos->SetData(std::move(answer));
-    if (TField* situation = cdsTratamentos->FindField("IDSITUACAO")) {
-        situation->OnGetText = [this](TField* f, std::string& text, bool display) {
-            SituacaoGetText(f, text, display);
-        };
+    if (cdsTratamentos->RecordCount() == 0) {
+        LoadCurrent(); // no row to scroll to: the form is emptied
     }
-    LoadCurrent();
     return true;
 }
 

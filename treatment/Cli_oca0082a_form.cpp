@@ -55,11 +55,6 @@ void TfrmTratOcorr::LoadCurrent() {
     Fill(*cdsAcoes, netTrat->Call("GetAcoes", {branch, number}));
     Fill(*cdsDescricao, netTrat->Call("GetDescMovOcorr", {branch, number}));
     Fill(*cdsParecer, netTrat->Call("GetParecer", {branch, number}));
-    if (TField* situation = cdsTratamento->FindField("IDSITUACAO")) {
-        situation->OnGetText = [this](TField* f, std::string& text, bool display) {
-            SituacaoGetText(f, text, display);
-        };
-    }
     if (TField* situation = cdsAcoes->FindField("IDSITUACAO")) {
         situation->OnGetText = [](TField* f, std::string& text, bool) {
             text = ActionSituationName(f->AsString());

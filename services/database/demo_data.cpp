@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace oca::db {
@@ -411,6 +412,76 @@ void FillOccurrences(Database& db, Dice& dice, const Pools& pools, int count) {
     }
 }
 
+// The newest occurrences followed up in every situation: some with actions past their date,
+// the closed ones with their actions done and found effective.
+void FillTreatments(Database& db, Dice& dice) {
+    std::vector<std::tuple<std::string, std::string, TDateTime>> newest;
+    {
+        auto st = db.Prepare("SELECT CDFILILANCMO, NROCORRMOV, DTOCORRMOV FROM MOVOCORR ORDER BY "
+                             "DTOCORRMOV DESC, CDFILILANCMO, NROCORRMOV LIMIT 160");
+        while (st->Next()) {
+            newest.emplace_back(st->Value(0).AsString(), st->Value(1).AsString(),
+                                st->Value(2).AsDateTime());
+        }
+    }
+    auto treatment = db.Prepare(
+        "INSERT INTO TRATOCORR (CDFILILANCMO, NROCORRMOV, IDSITUACAO, CDOPERRESP, DTPRAZO, "
+        "DSCAUSA, DSACAOIMED, DTENCERRA, CDOPERENCERRA) VALUES (:B, :N, :S, :R, :P, :C, :I, :E, "
+        ":EO)");
+    auto action = db.Prepare(
+        "INSERT INTO ACAOOCORR (CDFILILANCMO, NROCORRMOV, NRACAO, IDTIPO, DSACAO, CDOPERRESP, "
+        "DTPREVISTA, DTREALIZADA, IDSITUACAO, DTVERIFICA, IDEFICAZ, DSVERIFICA) VALUES (:B, :N, "
+        ":A, :T, :D, :R, :P, :RE, :S, :V, :EF, :VN)");
+    static const std::array<const char*, 5> situations = {"A", "N", "E", "F", "C"};
+    static const std::array<const char*, 4> operators = {"001", "002", "003", "004"};
+    static const std::array<const char*, 4> causes = {
+        "Embalagem inadequada ao transporte", "Conferência de recebimento falhou",
+        "Matéria-prima fora da especificação", "Prazo combinado não registrado no pedido"};
+    static const std::array<const char*, 4> actions = {
+        "Revisar a especificação de embalagem com o fornecedor",
+        "Treinar a equipe de recebimento na conferência", "Inspecionar os três lotes seguintes",
+        "Incluir o prazo no pedido de compra"};
+    for (size_t i = 0; i < newest.size(); i += 2) {
+        const auto& [branch, number, when] = newest[i];
+        const std::string situation = situations[(i / 2) % situations.size()];
+        const Variant responsible(dice.Pick(operators));
+        const bool closed = situation == "F";
+        // Half of those being worked on are late: their actions were due two weeks in.
+        const bool late = (situation == "N" || situation == "E") && dice.Chance(50);
+        const TDateTime due(when.Value + (late ? 14 : 75));
+        Exec(*treatment, {{"B", Variant(branch)},
+                          {"N", Variant(number)},
+                          {"S", Variant(situation)},
+                          {"R", situation == "A" ? Variant() : responsible},
+                          {"P", situation == "A" ? Variant() : Variant(due)},
+                          {"C", situation == "A" ? Variant() : Variant(dice.Pick(causes))},
+                          {"I", situation == "A" ? Variant() : Variant("Lote separado")},
+                          {"E", closed ? Variant(TDateTime(when.Value + 20)) : Variant()},
+                          {"EO", closed ? responsible : Variant()}});
+        if (situation == "A") {
+            continue;
+        }
+        const int count = 1 + dice.Below(2);
+        for (int a = 1; a <= count; ++a) {
+            const bool done = closed || (situation == "C" ? false : dice.Chance(30));
+            Exec(*action, {{"B", Variant(branch)},
+                           {"N", Variant(number)},
+                           {"A", Variant(a)},
+                           {"T", Variant(a == 1 ? "C" : "P")},
+                           {"D", Variant(dice.Pick(actions))},
+                           {"R", responsible},
+                           {"P", Variant(due)},
+                           {"RE", done ? Variant(TDateTime(when.Value + 10)) : Variant()},
+                           {"S", Variant(done               ? "R"
+                                         : situation == "C" ? "C"
+                                                            : "A")},
+                           {"V", closed ? Variant(TDateTime(when.Value + 18)) : Variant()},
+                           {"EF", closed ? Variant("S") : Variant()},
+                           {"VN", closed ? Variant("Sem reincidência") : Variant()}});
+        }
+    }
+}
+
 } // namespace
 
 std::string CpfWithCheckDigits(const std::string& nine) {
@@ -454,6 +525,7 @@ void FillDemoData(Database& db, int occurrences) {
     pools.invoices = FillInvoices(db, dice, pools.suppliers);
     FillTasks(db, dice);
     FillOccurrences(db, dice, pools, occurrences);
+    FillTreatments(db, dice);
     tx.Commit();
     // Statistics for the planner, and the log folded into the file, as after a load.
     db.ExecuteScript("ANALYZE");

@@ -305,6 +305,32 @@ TEST(DemoData, IsCoherentDeterministicAndHasValidInscriptions) {
     }
 }
 
+// The demo company follows occurrences in every situation, some late, and no closed one
+// with an action open or unchecked: what the server would refuse is never seeded.
+TEST(DemoData, CarriesTreatmentsInEverySituationSomeOverdue) {
+    auto db = oca::db::Database::Open("sqlite::memory:");
+    oca::db::MigrateSchema(*db);
+    oca::db::FillDemoData(*db, 300);
+    const auto one = [&](const std::string& sql) {
+        auto st = db->Prepare(sql);
+        st->Next();
+        return st->Value(0).AsString();
+    };
+    EXPECT_EQ(one("SELECT GROUP_CONCAT(IDSITUACAO, '') FROM (SELECT DISTINCT IDSITUACAO FROM "
+                  "TRATOCORR ORDER BY IDSITUACAO)"),
+              "ACEFN");
+    EXPECT_NE(one("SELECT COUNT(*) FROM ACAOOCORR WHERE IDSITUACAO = 'A' AND DTPREVISTA < "
+                  "'2026-12-01'"),
+              "0");
+    EXPECT_EQ(one("SELECT COUNT(*) FROM ACAOOCORR A JOIN TRATOCORR T ON T.CDFILILANCMO = "
+                  "A.CDFILILANCMO AND T.NROCORRMOV = A.NROCORRMOV WHERE T.IDSITUACAO = 'F' AND "
+                  "(A.IDSITUACAO = 'A' OR A.IDEFICAZ IS NULL)"),
+              "0");
+    EXPECT_EQ(one("SELECT COUNT(*) FROM TRATOCORR T LEFT JOIN MOVOCORR M ON M.CDFILILANCMO = "
+                  "T.CDFILILANCMO AND M.NROCORRMOV = T.NROCORRMOV WHERE M.NROCORRMOV IS NULL"),
+              "0");
+}
+
 } // namespace
 
 namespace {

@@ -119,6 +119,7 @@ TEST_F(TreatmentScreen, ATreatmentIsFollowedToItsClosureAndARefusalKeepsWhatWasT
     EXPECT_TRUE(Errors().empty());
     EXPECT_EQ(List(), (std::vector<std::string>{"0001/02 Em ação"}));
     EXPECT_EQ(screen->cdsTratamento->FieldByName("NMOPERRESP").AsString(), "Bruno");
+    EXPECT_EQ(Edit("dbeSituacao").Text(), "Em ação") << "the situation by its name";
     EXPECT_EQ(screen->cdsAcoes->RecordCount(), 1u);
 
     // Closed with the action open: the server refuses, and every typed value stays.
