@@ -47,6 +47,7 @@ ModuleEntry LoadModule(const std::string& path) {
     if (auto caption = reinterpret_cast<Caption>(::dlsym(entry.handle, "ModuleCaption"))) {
         entry.caption = caption();
     }
+    entry.StatusText = reinterpret_cast<Caption>(::dlsym(entry.handle, "ModuleStatusText"));
     return entry;
 }
 
@@ -66,6 +67,20 @@ MainWindow::MainWindow(const HostOptions& options, const std::vector<ModuleEntry
     PlaceWindow();
     for (const ModuleEntry& module : modules_) {
         module.Initialize();
+    }
+    ShowModulesNews();
+}
+
+void MainWindow::ShowModulesNews() {
+    for (const ModuleEntry& module : modules_) {
+        const char* text = module.StatusText ? module.StatusText() : nullptr;
+        if (text && *text) {
+            auto* label = new QLabel(Q(text), this);
+            label->setObjectName("lblAviso");
+            label->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+            label->setContentsMargins(6, 0, 6, 0);
+            statusBar()->insertPermanentWidget(0, label);
+        }
     }
 }
 

@@ -24,6 +24,9 @@ struct ModuleEntry {
     void (*Initialize)() = nullptr;
     void (*Finalize)() = nullptr;
     void (*IniProc)() = nullptr;
+    /// What the module has to tell the operator as the desktop opens ("3 ações vencidas"),
+    /// asked of the server once signed in; null when it has nothing to say.
+    const char* (*StatusText)() = nullptr;
 };
 
 /// Loads the module with dlopen and finds its entry points; throws std::runtime_error
@@ -56,6 +59,8 @@ private:
     /// Lado a lado: every open window within the workspace.
     void TileWindows();
     void BuildStatusBar(const HostOptions& options);
+    /// What the modules have to tell the operator as the desktop opens, first in the bar.
+    void ShowModulesNews();
     void PlaceWindow();
     void SavePlace() const;
     QString SettingsKey() const;

@@ -4,6 +4,8 @@
 #include "framework/controls/application.h"
 #include "framework/forms/form_loader.h"
 #include "framework/host/frm_padrao.h"
+#include "framework/host/host_context.h"
+#include "framework/net/net_connection.h"
 #include "package/Pkg_oca0080a.h"
 #include "treatment/Cli_oca0082a.h"
 
@@ -62,6 +64,22 @@ TfrmTratOcorr& Screen() {
     return *frmTratOcorr;
 }
 
+std::string OverdueNotice() {
+    TNetConnection net;
+    net.SetServerName("OCA0080A.rdmOcorAtendimento");
+    UseHostServer(net);
+    try {
+        const Variant count = net.Call("GetAcoesVencidas");
+        if (count.IsError() || count.IsNull() || count.AsInteger() <= 0) {
+            return "";
+        }
+        const std::int64_t n = count.AsInteger();
+        return std::to_string(n) + (n == 1 ? " ação vencida" : " ações vencidas");
+    } catch (const Exception&) {
+        return ""; // the desktop opens the same; the screen will say what failed
+    }
+}
+
 } // namespace
 
 extern "C" {
@@ -97,6 +115,14 @@ void AbreTratamento(const char* branch, const char* number) {
         TCursorGuard wait(crHourGlass);
         Screen().OpenOccurrence(b, n);
     });
+}
+
+/// The operator's own actions past their date, for the host's status bar as it opens
+/// ("3 ações vencidas"); "" when none, or when the server cannot say.
+const char* ModuleStatusText() {
+    static std::string text;
+    text = OverdueNotice();
+    return text.c_str();
 }
 
 /// The name the host lists the module under.

@@ -120,6 +120,7 @@ OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect))
         {"GetAcoes", {GetAcoes, false}},
         {"GetTratamentos", {GetTratamentos, false}},
         {"GetContagemTratamentos", {GetContagemTratamentos, false}},
+        {"GetAcoesVencidas", {GetAcoesVencidas, false}},
         {"GravaTratamento", {GravaTratamento, true}},
         {"GetQualifDetalhe", {GetQualifDetalhe, false}},
         {"GetHistorico", {GetHistorico, false}},

@@ -236,6 +236,8 @@ Variant GravaTratamento(db::Database& db, const Args& args);
 Variant GetTratamentos(db::Database& db, const Args& args);
 /// How many treatments the same criteria find in each situation.
 Variant GetContagemTratamentos(db::Database& db, const Args& args);
+/// How many open actions of the caller's are past their date.
+Variant GetAcoesVencidas(db::Database& db, const Args& args);
 Variant GetQualifForn(db::Database& db, const Args& args);
 /// A supplier's occurrences of one month, by occurrence group, with the group's weight.
 Variant GetQualifDetalhe(db::Database& db, const Args& args);

@@ -144,4 +144,20 @@ Variant GetContagemTratamentos(db::Database& db, const Args& args) {
     return MakePacketVariant(std::move(packet));
 }
 
+// How many open actions of the caller's are past their date, in the branches the caller
+// may see.
+Variant GetAcoesVencidas(db::Database& db, const Args& args) {
+    args.Expect(0);
+    Params params = {{"OP", Variant(args.Caller().op)}, {"HOJE", Variant(ServerNow())}};
+    const std::string granted = GrantedBranches(args, "CDFILILANCMO", params);
+    auto st = db.Prepare("SELECT COUNT(*) FROM ACAOOCORR WHERE CDOPERRESP = :OP AND IDSITUACAO = "
+                         "'A' AND DTPREVISTA < :HOJE" +
+                         granted);
+    for (const auto& [name, value] : params) {
+        st->Bind(name, value);
+    }
+    st->Next();
+    return Variant(st->Value(0).AsInteger());
+}
+
 } // namespace oca::server

@@ -275,6 +275,26 @@ TEST_F(Treatment, TheListPicksByEachCriterionAndCountsBySituation) {
     EXPECT_EQ(byStatus, "A1 N1 E2 F0 C0 ") << "every situation, whatever the list shows";
 }
 
+// The operator's own open actions past their date, and only those.
+TEST_F(Treatment, OnesOwnOverdueActionsAreCounted) {
+    EXPECT_EQ(net.Call("GetAcoesVencidas", {}).AsInteger(), 0);
+    TClientDataSet treatment, actions;
+    Read(treatment, actions);
+    AddAction(actions, "De outro", Days(-5)); // Bruno's
+    AddAction(actions, "Vencida", Days(-1));
+    AddAction(actions, "No prazo", Days(3));
+    AddAction(actions, "Vencida e feita", Days(-2));
+    for (const int n : {2, 3, 4}) {
+        ASSERT_TRUE(actions.Locate("DSACAO", Variant(n == 2   ? "Vencida"
+                                                     : n == 3 ? "No prazo"
+                                                              : "Vencida e feita")));
+        Set(actions, {{"CDOPERRESP", Variant("001")}});
+    }
+    Set(actions, {{"IDSITUACAO", Variant("R")}});
+    ASSERT_EQ(Save(&treatment, &actions), "");
+    EXPECT_EQ(net.Call("GetAcoesVencidas", {}).AsInteger(), 1);
+}
+
 TEST_F(Treatment, AnOccurrenceDeletedTakesItsTreatmentWithIt) {
     TClientDataSet treatment, actions;
     Read(treatment, actions, "0001", "0000000004");
