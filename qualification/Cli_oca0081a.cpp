@@ -142,6 +142,7 @@ bool TfrmQualifForn::Load(int first, int last) {
                                  {Variant(rbtFiliLista->Checked() ? selFilial : std::string()),
                                   Variant(rbtFornLista->Checked() ? selFornecedor : std::string()),
                                   Variant(std::int64_t{first}), Variant(std::int64_t{last})});
+        follow_ = FollowUp();
     } catch (...) {
         Showavi::DeactiveShowAvi();
         throw;

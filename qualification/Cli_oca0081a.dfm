@@ -201,6 +201,16 @@ inherited frmQualifForn: TfrmQualifForn
             Width = 90
           end
           item
+            FieldName = 'QTTRATABERTOS'
+            Title.Caption = 'Tratamentos em curso'
+            Width = 130
+          end
+          item
+            FieldName = 'QTACOESVENCIDAS'
+            Title.Caption = 'Ações vencidas'
+            Width = 100
+          end
+          item
             FieldName = 'DTAPURACAO'
             Title.Caption = 'Apurado em'
             Width = 130
@@ -305,6 +315,12 @@ inherited frmQualifForn: TfrmQualifForn
     end
     object cdsFornecedoresDTAPURACAO: TDateTimeField
       FieldName = 'DTAPURACAO'
+    end
+    object cdsFornecedoresQTTRATABERTOS: TIntegerField
+      FieldName = 'QTTRATABERTOS'
+    end
+    object cdsFornecedoresQTACOESVENCIDAS: TIntegerField
+      FieldName = 'QTACOESVENCIDAS'
     end
   end
   object qryFilial: TADOIBQuery

@@ -9,6 +9,7 @@
 #include "framework/net/net_connection.h"
 #include "qualification/qualif_summary.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -73,11 +74,16 @@ public:
 
 private:
     void FillList();
+    /// Each supplier's treatments under way and overdue actions, by code; empty, and
+    /// followKnown_ false, where the server does not say.
+    std::map<std::string, std::pair<Variant, Variant>> FollowUp();
     void ShowChart();
     void ColorClasses();
 
     std::vector<qualif::Month> months_;
     int first_ = 0, last_ = 0;
+    bool followKnown_ = false;
+    std::map<std::string, std::pair<Variant, Variant>> follow_; ///< of the last load
 };
 
 extern "C" {

@@ -1,6 +1,8 @@
 // The suppliers' list with its classes in colour, and the current supplier's chart.
 #include "qualification/Cli_oca0081a.h"
 
+#include <map>
+
 #include "core/csv.h"
 #include "framework/ui/ui_driver.h"
 
@@ -8,6 +10,7 @@
 
 void TfrmQualifForn::FillList() {
     const std::vector<qualif::Supplier> suppliers = qualif::Summarize(months_);
+    const auto& follow = follow_;
     cdsFornecedores->DisableControls();
     cdsFornecedores->EmptyDataSet();
     for (const qualif::Supplier& s : suppliers) {
@@ -21,11 +24,37 @@ void TfrmQualifForn::FillList() {
         cdsFornecedores->FieldByName("QTOCORR").SetAsInteger(s.occurrences);
         cdsFornecedores->FieldByName("QTRECEBTO").SetAsInteger(s.receipts);
         cdsFornecedores->FieldByName("DTAPURACAO").SetValue(s.computed);
+        const auto found = follow.find(s.supplier);
+        // Blank where the server does not follow treatments; 0 where it found none.
+        const bool known = !follow.empty() || followKnown_;
+        cdsFornecedores->FieldByName("QTTRATABERTOS")
+            .SetValue(found != follow.end() ? found->second.first
+                      : known               ? Variant(std::int64_t{0})
+                                            : Variant());
+        cdsFornecedores->FieldByName("QTACOESVENCIDAS")
+            .SetValue(found != follow.end() ? found->second.second
+                      : known               ? Variant(std::int64_t{0})
+                                            : Variant());
         cdsFornecedores->Post();
     }
     cdsFornecedores->MergeChangeLog();
     cdsFornecedores->First();
     cdsFornecedores->EnableControls();
+}
+
+std::map<std::string, std::pair<Variant, Variant>> TfrmQualifForn::FollowUp() {
+    std::map<std::string, std::pair<Variant, Variant>> out;
+    const Variant answer = netQualif->Call(
+        "GetTratamentosForn", {Variant(rbtFiliLista->Checked() ? selFilial : std::string()),
+                               Variant(rbtFornLista->Checked() ? selFornecedor : std::string())});
+    followKnown_ = !answer.IsError() && answer.Type() == VarType::Packet;
+    if (!followKnown_) {
+        return out;
+    }
+    for (const Row& row : answer.AsPacket().rows) {
+        out[row[0].AsString()] = {row[1], row[2]};
+    }
+    return out;
 }
 
 void TfrmQualifForn::ShowChart() {

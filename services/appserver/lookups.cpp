@@ -26,6 +26,14 @@ std::string InList(const std::string& column, const std::vector<std::string>& ke
     return sql + ")";
 }
 
+std::string KeysCondition(const std::string& column, const std::string& list,
+                          const std::string& prefix, Params& params) {
+    if (Trim(list).empty()) {
+        return "1 = 1";
+    }
+    return InList(column, DecodeSelection(list), prefix, params);
+}
+
 std::string GrantedBranches(const Args& args, const std::string& column, Params& params) {
     if (!args.HasCaller() || args.Caller().AllBranches()) {
         return {};

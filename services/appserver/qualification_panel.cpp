@@ -60,16 +60,6 @@ std::optional<int> MonthArgument(const Args& args, size_t index) {
     return year * 100 + month;
 }
 
-// Every key when the list is empty; else the keys of the selection string, whole.
-std::string KeysCondition(const std::string& column, const std::string& list,
-                          const std::string& prefix,
-                          std::vector<std::pair<std::string, Variant>>& params) {
-    if (Trim(list).empty()) {
-        return "1 = 1";
-    }
-    return InList(column, DecodeSelection(list), prefix, params);
-}
-
 std::vector<PacketField> QualificationFields() {
     return {{"CDFORNECED", FieldType::String, 21}, {"NMRAZSOCFORN", FieldType::String, 60},
             {"NRANOMES", FieldType::Integer},      {"QTOCORR", FieldType::Integer},

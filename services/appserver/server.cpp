@@ -121,6 +121,7 @@ OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect))
         {"GetTratamentos", {GetTratamentos, false}},
         {"GetContagemTratamentos", {GetContagemTratamentos, false}},
         {"GetAcoesVencidas", {GetAcoesVencidas, false}},
+        {"GetTratamentosForn", {GetTratamentosForn, false}},
         {"GravaTratamento", {GravaTratamento, true}},
         {"GetQualifDetalhe", {GetQualifDetalhe, false}},
         {"GetHistorico", {GetHistorico, false}},

@@ -238,6 +238,8 @@ Variant GetTratamentos(db::Database& db, const Args& args);
 Variant GetContagemTratamentos(db::Database& db, const Args& args);
 /// How many open actions of the caller's are past their date.
 Variant GetAcoesVencidas(db::Database& db, const Args& args);
+/// Per supplier of the branches and suppliers chosen: treatments under way, overdue actions.
+Variant GetTratamentosForn(db::Database& db, const Args& args);
 Variant GetQualifForn(db::Database& db, const Args& args);
 /// A supplier's occurrences of one month, by occurrence group, with the group's weight.
 Variant GetQualifDetalhe(db::Database& db, const Args& args);

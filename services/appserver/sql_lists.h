@@ -20,6 +20,11 @@ constexpr size_t kMaxListKeys = 10000;
 std::string InList(const std::string& column, const std::vector<std::string>& keys,
                    const std::string& prefix, Params& params);
 
+/// "1 = 1" (every key) when the selection string `list` is empty; else the IN list of its
+/// keys, whole.
+std::string KeysCondition(const std::string& column, const std::string& list,
+                          const std::string& prefix, Params& params);
+
 class Args;
 /// " AND column IN (...)" with the branches the call's session is granted, "" when it is
 /// granted every branch (or the call has no session: an in-process caller): a session

@@ -160,4 +160,47 @@ Variant GetAcoesVencidas(db::Database& db, const Args& args) {
     return Variant(st->Value(0).AsInteger());
 }
 
+// Per supplier, in the branches and suppliers chosen (selection strings, "" for all): its
+// treatments begun and not yet closed or cancelled, and its actions past their date. For
+// the qualification panel's rows; each count starts from the few rows it counts.
+Variant GetTratamentosForn(db::Database& db, const Args& args) {
+    args.Expect(2);
+    const auto count = [&](const std::string& table, const std::string& condition, Params params) {
+        const std::string where = condition + " AND " +
+                                  KeysCondition("M.CDFILIAL", args.Text(0), "B", params) + " AND " +
+                                  KeysCondition("M.CDFORNECED", args.Text(1), "F", params) +
+                                  GrantedBranches(args, "M.CDFILIAL", params);
+        auto st = db.Prepare("SELECT M.CDFORNECED, COUNT(*) FROM " + table +
+                             " X JOIN MOVOCORR M ON M.CDFILILANCMO = X.CDFILILANCMO AND "
+                             "M.NROCORRMOV = X.NROCORRMOV WHERE M.CDFORNECED IS NOT NULL AND " +
+                             where + " GROUP BY M.CDFORNECED");
+        for (const auto& [name, value] : params) {
+            st->Bind(name, value);
+        }
+        std::map<std::string, std::int64_t> out;
+        while (st->Next()) {
+            out[st->Value(0).AsString()] = st->Value(1).AsInteger();
+        }
+        return out;
+    };
+    const auto open = count("TRATOCORR", "X.IDSITUACAO NOT IN ('F', 'C')", {});
+    const auto overdue = count("ACAOOCORR", "X.IDSITUACAO = 'A' AND X.DTPREVISTA < :HOJE",
+                               {{"HOJE", Variant(ServerNow())}});
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> both;
+    for (const auto& [supplier, n] : open) {
+        both[supplier].first = n;
+    }
+    for (const auto& [supplier, n] : overdue) {
+        both[supplier].second = n;
+    }
+    DataPacket packet;
+    packet.fields = {{"CDFORNECED", FieldType::String, 21},
+                     {"QTTRATABERTOS", FieldType::Integer},
+                     {"QTACOESVENCIDAS", FieldType::Integer}};
+    for (const auto& [supplier, n] : both) {
+        packet.rows.push_back({Variant(supplier), Variant(n.first), Variant(n.second)});
+    }
+    return MakePacketVariant(std::move(packet));
+}
+
 } // namespace oca::server

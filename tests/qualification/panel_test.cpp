@@ -75,6 +75,29 @@ TEST_F(Panel, TheFilterBarNarrowsAndChecksThePeriod) {
     EXPECT_EQ(panel->chtQualif->Points().size(), 1u);
 }
 
+// A supplier's row tells how many of its occurrences are being treated and how many of
+// their actions are late, in the branches chosen.
+TEST_F(Panel, ASuppliersRowShowsItsTreatmentsUnderWayAndOverdueActions) {
+    companyDb->ExecuteScript(
+        "INSERT INTO TRATOCORR (CDFILILANCMO, NROCORRMOV, IDSITUACAO) VALUES ('0001', "
+        "'0000000001', 'E'), ('0002', '0000000002', 'F');"
+        "INSERT INTO ACAOOCORR (CDFILILANCMO, NROCORRMOV, NRACAO, IDTIPO, DSACAO, DTPREVISTA, "
+        "IDSITUACAO) VALUES ('0001', '0000000001', 1, 'C', 'Vencida', '2020-01-01 00:00:00', "
+        "'A'), ('0001', '0000000001', 2, 'C', 'Feita', '2020-01-01 00:00:00', 'R'), ('0001', "
+        "'0000000001', 3, 'P', 'No prazo', '2099-01-01 00:00:00', 'A')");
+    ASSERT_TRUE(panel->sbtVerificar->UserClick());
+    TClientDataSet& cds = *panel->cdsFornecedores;
+    ASSERT_TRUE(cds.Locate("CDFORNECED", Variant("000001")));
+    EXPECT_EQ(cds.FieldByName("QTTRATABERTOS").AsInteger(), 1) << "the closed one is not";
+    EXPECT_EQ(cds.FieldByName("QTACOESVENCIDAS").AsInteger(), 1);
+    panel->rbtFiliLista->SetChecked(true);
+    panel->selFilial = "|0002|";
+    ASSERT_TRUE(panel->sbtVerificar->UserClick());
+    ASSERT_TRUE(cds.Locate("CDFORNECED", Variant("000001")));
+    EXPECT_EQ(cds.FieldByName("QTTRATABERTOS").AsInteger(), 0) << "another branch's";
+    EXPECT_EQ(cds.FieldByName("QTACOESVENCIDAS").AsInteger(), 0);
+}
+
 TEST_F(Panel, TheListIsExportedAsASpreadsheetReadsIt) {
     const auto path = std::filesystem::path(Host().configDir + ".csv");
     ui.QueueSaveFile(path.string());
@@ -88,10 +111,11 @@ TEST_F(Panel, TheListIsExportedAsASpreadsheetReadsIt) {
     const auto rows = ParseCsv(text.str());
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_THAT(rows[0], ElementsAre("Código", "Razão Social", "Nota", "Classe", "Variação", "Mês",
-                                     "Ocorrências", "Recebimentos", "Apurado em"));
+                                     "Ocorrências", "Recebimentos", "Tratamentos em curso",
+                                     "Ações vencidas", "Apurado em"));
     // When the month was computed: the time of the recomputation above.
     EXPECT_THAT(rows[1], ElementsAre("000001", "Aços Brasil S.A.", "100,0", "A", "subiu", "11/2026",
-                                     "2", "3",
+                                     "2", "3", "0", "0",
                                      ::testing::MatchesRegex("[0-9]{2}/[0-9]{2}/[0-9]{4} "
                                                              "[0-9]{2}:[0-9]{2}:[0-9]{2}")));
     EXPECT_EQ(rows[2][1], "José Doze");
