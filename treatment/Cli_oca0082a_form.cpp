@@ -55,9 +55,10 @@ void TfrmTratOcorr::LoadCurrent() {
     Fill(*cdsAcoes, netTrat->Call("GetAcoes", {branch, number}));
     Fill(*cdsDescricao, netTrat->Call("GetDescMovOcorr", {branch, number}));
     Fill(*cdsParecer, netTrat->Call("GetParecer", {branch, number}));
+    // The grid names an action's situation; its edit keeps the letter a person types.
     if (TField* situation = cdsAcoes->FindField("IDSITUACAO")) {
-        situation->OnGetText = [](TField* f, std::string& text, bool) {
-            text = ActionSituationName(f->AsString());
+        situation->OnGetText = [](TField* f, std::string& text, bool display) {
+            text = display ? ActionSituationName(f->AsString()) : f->AsString();
         };
     }
 }

@@ -35,6 +35,9 @@ TEST_F(TreatmentScreen, ATreatmentIsFollowedToItsClosureAndARefusalKeepsWhatWasT
     EXPECT_EQ(screen->cdsTratamento->FieldByName("NMOPERRESP").AsString(), "Bruno");
     EXPECT_EQ(Edit("dbeSituacao").Text(), "Em ação") << "the situation by its name";
     EXPECT_EQ(screen->cdsAcoes->RecordCount(), 1u);
+    EXPECT_EQ(screen->cdsAcoes->DisplayTextAt(1, screen->cdsAcoes->FieldByName("IDSITUACAO")),
+              "Aberta");
+    EXPECT_EQ(Edit("dbeAcaoSituacao").Text(), "A") << "the letter, to be typed over";
 
     // Closed with the action open: the server refuses, and every typed value stays.
     ASSERT_TRUE(screen->mnuEncerrar->UserClick());
