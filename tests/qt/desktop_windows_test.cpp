@@ -7,10 +7,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTest>
 
 #include <filesystem>
@@ -18,6 +20,36 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// What a module has to say as the desktop opens comes first in the status bar; a module
+// with nothing to say adds nothing.
+TEST(DesktopWindows, TheStatusBarOpensWithTheModulesNews) {
+    oca::qt::EnsureApplication();
+    Host().configDir = (std::filesystem::temp_directory_path() / "oca_avisos").string();
+    const auto none = [] {
+    };
+    oca::desktop::ModuleEntry quiet, telling;
+    for (oca::desktop::ModuleEntry* m : {&quiet, &telling}) {
+        m->Initialize = none;
+        m->Finalize = none;
+        m->IniProc = none;
+    }
+    quiet.StatusText = [] {
+        return "";
+    };
+    telling.StatusText = [] {
+        return "3 ações vencidas";
+    };
+    {
+        oca::desktop::MainWindow main(oca::desktop::HostOptions{}, {quiet, telling});
+        const QList<QLabel*> news = main.statusBar()->findChildren<QLabel*>("lblAviso");
+        ASSERT_EQ(news.size(), 1);
+        EXPECT_EQ(news.front()->text(), QStringLiteral("3 ações vencidas"));
+        EXPECT_EQ(main.statusBar()->findChildren<QLabel*>().size(), 5) << "and the four usual";
+    }
+    std::filesystem::remove_all(Host().configDir);
+    Host() = HostContext();
+}
 
 TEST(DesktopWindows, TheWindowMenuListsTheOpenWindowsAndTheKeysMoveBetweenThem) {
     oca::qt::EnsureApplication();

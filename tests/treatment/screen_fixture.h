@@ -62,6 +62,16 @@ protected:
         }
         return rows;
     }
+    /// What the screen said and asked since last taken: errors and questions.
+    std::vector<std::string> Said() {
+        std::vector<std::string> out;
+        for (const std::string& line : ui.TakeJournal()) {
+            if (line.rfind("error: ", 0) == 0 || line.rfind("confirm: ", 0) == 0) {
+                out.push_back(line);
+            }
+        }
+        return out;
+    }
     std::vector<std::string> Errors() {
         std::vector<std::string> out;
         for (const std::string& line : ui.TakeJournal()) {

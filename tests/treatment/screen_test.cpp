@@ -30,7 +30,7 @@ TEST_F(TreatmentScreen, ATreatmentIsFollowedToItsClosureAndARefusalKeepsWhatWasT
     ASSERT_TRUE(Date("dbdAcaoPrevista").UserType(DateText(5)));
     ASSERT_TRUE(screen->mnuEmAcao->UserClick());
     ASSERT_TRUE(screen->sbtConfirmar->UserClick());
-    EXPECT_TRUE(Errors().empty());
+    EXPECT_TRUE(Said().empty()) << "stored, and nothing left to ask about";
     EXPECT_EQ(List(), (std::vector<std::string>{"0001/02 Em ação"}));
     EXPECT_EQ(screen->cdsTratamento->FieldByName("NMOPERRESP").AsString(), "Bruno");
     EXPECT_EQ(Edit("dbeSituacao").Text(), "Em ação") << "the situation by its name";
@@ -99,6 +99,25 @@ TEST_F(TreatmentScreen, TheFilterBarPicksTheOverdueAndPaintsThemRed) {
     screen->depAte->UserType("01/10/2026");
     ASSERT_TRUE(screen->sbtVerificar->UserClick());
     EXPECT_THAT(Errors(), ::testing::ElementsAre(HasSubstr("data inicial deve vir antes")));
+}
+
+extern "C" const char* ModuleStatusText();
+
+// What the module tells the host's status bar: the operator's own overdue actions.
+TEST_F(TreatmentScreen, TellsTheHostTheOperatorsOverdueActions) {
+    EXPECT_STREQ(ModuleStatusText(), "");
+    const auto action = [&](int n, const char* who, const char* due) {
+        companyDb->Execute("INSERT INTO ACAOOCORR (CDFILILANCMO, NROCORRMOV, NRACAO, IDTIPO, "
+                           "DSACAO, CDOPERRESP, DTPREVISTA, IDSITUACAO) VALUES ('0001', "
+                           "'0000000001', :N, 'C', 'Ação', :O, :D, 'A')",
+                           {{"N", Variant(n)}, {"O", Variant(who)}, {"D", Variant(due)}});
+    };
+    action(1, "001", "2020-01-01 00:00:00");
+    action(2, "002", "2020-01-01 00:00:00");
+    action(3, "001", "2099-01-01 00:00:00");
+    EXPECT_STREQ(ModuleStatusText(), "1 ação vencida");
+    action(4, "001", "2021-01-01 00:00:00");
+    EXPECT_STREQ(ModuleStatusText(), "2 ações vencidas");
 }
 
 TEST_F(TreatmentScreen, TheRegisterOpensItOnItsCurrentOccurrence) {
