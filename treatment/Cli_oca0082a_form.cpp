@@ -66,6 +66,7 @@ void TfrmTratOcorr::LoadCurrent() {
 bool TfrmTratOcorr::OpenOccurrence(const std::string& branch, const std::string& number) {
     onlyBranch_ = branch;
     onlyNumber_ = number;
+    edtFilial->SetText(branch); // the bar says whose list it is
     if (!LoadList()) {
         return false;
     }

@@ -139,6 +139,7 @@ TEST_F(TreatmentScreen, TheRegisterOpensItOnItsCurrentOccurrence) {
     EXPECT_EQ(List(), (std::vector<std::string>{"0001/03 Aberta"}));
     EXPECT_EQ(screen->pgcPadrao->ActivePage(), screen->tshFormulario);
     EXPECT_EQ(screen->cdsTratamento->FieldByName("NROCORRMOV").AsString(), "0000000003");
+    EXPECT_EQ(screen->edtFilial->Text(), "0001");
 }
 
 } // namespace
