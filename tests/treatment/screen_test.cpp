@@ -139,7 +139,10 @@ TEST_F(TreatmentScreen, TheRegisterOpensItOnItsCurrentOccurrence) {
     EXPECT_EQ(List(), (std::vector<std::string>{"0001/03 Aberta"}));
     EXPECT_EQ(screen->pgcPadrao->ActivePage(), screen->tshFormulario);
     EXPECT_EQ(screen->cdsTratamento->FieldByName("NROCORRMOV").AsString(), "0000000003");
-    EXPECT_EQ(screen->edtFilial->Text(), "0001");
+    // Another branch's occurrence: the filter bar says whose list it is.
+    ASSERT_TRUE(screen->OpenOccurrence("0002", "0000000001"));
+    EXPECT_EQ(List(), (std::vector<std::string>{"0002/01 Aberta"}));
+    EXPECT_EQ(screen->edtFilial->Text(), "0002");
 }
 
 } // namespace
