@@ -283,38 +283,42 @@ namespace {
 // before post in between), goes with the same key: if the first was stored after all, the
 // server answers it instead of storing it twice. A changed write is another write.
 TEST(Handshake, AWriteConfirmedAgainAfterItsAnswerWasLostKeepsItsKey) {
-    std::vector<std::string> keys;
-    std::mutex mutex;
-    FakeServer flaky;
-    flaky.ShakeHands();
-    flaky.http.Post(oca::server::HttpFront::kPath, [&](const httplib::Request& req,
-                                                       httplib::Response& res) {
-        const auto request = nlohmann::json::parse(req.body);
-        bool first = false;
-        if (request.at("method") == "Confirma") {
-            const std::lock_guard<std::mutex> lock(mutex);
-            keys.push_back(req.get_header_value("Idempotency-Key"));
-            first = keys.size() == 1;
-        }
-        if (first) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1800)); // past the wait
-        }
-        res.set_content(
-            nlohmann::json{{"jsonrpc", "2.0"}, {"id", request.at("id")}, {"result", "0000000005"}}
-                .dump(),
-            "application/json");
-    });
-    TNetConnection net;
-    flaky.Start(net);
-    net.SetTimeoutSeconds(1);
-    EXPECT_THROW(net.Call("Confirma", {Variant("mesma")}), Exception);
-    net.Call("GetLote", {Variant("0001")}); // a check before post, in between
-    EXPECT_EQ(net.Call("Confirma", {Variant("mesma")}).AsString(), "0000000005");
-    net.Call("Confirma", {Variant("outra")});
-    const std::lock_guard<std::mutex> lock(mutex);
-    ASSERT_EQ(keys.size(), 3u);
-    EXPECT_EQ(keys[1], keys[0]) << "the same write, the same key";
-    EXPECT_NE(keys[2], keys[1]) << "another write, another key";
+    for (const std::string write : {"Confirma", "GravaTratamento"}) {
+        SCOPED_TRACE(write);
+        std::vector<std::string> keys;
+        std::mutex mutex;
+        FakeServer flaky;
+        flaky.ShakeHands();
+        flaky.http.Post(oca::server::HttpFront::kPath, [&](const httplib::Request& req,
+                                                           httplib::Response& res) {
+            const auto request = nlohmann::json::parse(req.body);
+            bool first = false;
+            if (request.at("method") == write) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                keys.push_back(req.get_header_value("Idempotency-Key"));
+                first = keys.size() == 1;
+            }
+            if (first) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1800)); // past the wait
+            }
+            res.set_content(nlohmann::json{{"jsonrpc", "2.0"},
+                                           {"id", request.at("id")},
+                                           {"result", "0000000005"}}
+                                .dump(),
+                            "application/json");
+        });
+        TNetConnection net;
+        flaky.Start(net);
+        net.SetTimeoutSeconds(1);
+        EXPECT_THROW(net.Call(write, {Variant("mesma")}), Exception);
+        net.Call("GetLote", {Variant("0001")}); // a check before post, in between
+        EXPECT_EQ(net.Call(write, {Variant("mesma")}).AsString(), "0000000005");
+        net.Call(write, {Variant("outra")});
+        const std::lock_guard<std::mutex> lock(mutex);
+        ASSERT_EQ(keys.size(), 3u);
+        EXPECT_EQ(keys[1], keys[0]) << "the same write, the same key";
+        EXPECT_NE(keys[2], keys[1]) << "another write, another key";
+    }
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // whatever the screen checked, and a change from an old reading never overwrites another.
 #include "confirm_fixture.h"
 
+#include "appserver/jsonrpc.h"
+
 namespace {
 
 using ::testing::HasSubstr;
@@ -293,6 +295,36 @@ TEST_F(Treatment, OnesOwnOverdueActionsAreCounted) {
     Set(actions, {{"IDSITUACAO", Variant("R")}});
     ASSERT_EQ(Save(&treatment, &actions), "");
     EXPECT_EQ(net.Call("GetAcoesVencidas", {}).AsInteger(), 1);
+}
+
+// A save whose answer was lost is sent again with its key: its action is stored once,
+// and the desktop's connection gives every such save a key.
+TEST_F(Treatment, ASaveSentAgainWithItsKeyIsStoredOnce) {
+    TClientDataSet treatment, actions;
+    Read(treatment, actions);
+    AddAction(actions, "Uma vez só", Days(1));
+    const std::string body =
+        oca::server::MakeRpcRequest(9, "GravaTratamento", {Variant(), actions.GetDelta()});
+    const auto post = [&] {
+        RawClient raw(port);
+        raw.Send(RawClient::Post(body, token, "Idempotency-Key: chave-tratamento\r\n"));
+        return RawClient::Body(raw.Read(5000));
+    };
+    const std::string first = post();
+    ASSERT_THAT(first, HasSubstr(R"("result":"")"));
+    EXPECT_EQ(post(), first);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACAOOCORR"), "1");
+
+    std::vector<std::string> keys;
+    for (int i = 0; i < 2; ++i) {
+        Read(treatment, actions);
+        AddAction(actions, "Com chave", Days(1));
+        ASSERT_EQ(Save(nullptr, &actions), "");
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(DISTINCT CDCHAVE) FROM CHAMADAGRAV WHERE CDCHAVE NOT LIKE "
+                     "'chave-tratamento%'"),
+              "2")
+        << "each save with a key of its own";
 }
 
 TEST_F(Treatment, AnOccurrenceDeletedTakesItsTreatmentWithIt) {

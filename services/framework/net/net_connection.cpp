@@ -285,7 +285,8 @@ namespace {
 // The server object's methods that store something: their outcome matters when an answer
 // is lost.
 bool Writes(const std::string& method) {
-    return method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif";
+    return method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif" ||
+           method == "GravaTratamento";
 }
 
 } // namespace
