@@ -58,8 +58,9 @@ oca_build() {
 }
 
 # A whole desktop session under AddressSanitizer, off screen: the host starts on a small
-# demo company, opens the register screen, closes its filter and itself, and unloads the
-# module. Any use after free or double free at exit fails it. Built apart in build-asan.
+# demo company with the three modules (the treatment module telling the status bar the
+# operator's overdue actions), opens the register screen, closes its filter and itself, and
+# unloads the modules. Any use after free or double free at exit fails it. Built apart in build-asan.
 oca_desktop_session_check() {
     local jobs asan work port
     jobs="$(nproc 2>/dev/null || echo 2)"
@@ -69,7 +70,7 @@ oca_desktop_session_check() {
         -DCMAKE_CXX_FLAGS="-fsanitize=address -fno-omit-frame-pointer -O1" \
         -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address \
         -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=address >/dev/null
-    cmake --build "$asan" -j "$jobs" --target oca-host OCA0080A OCA0081A
+    cmake --build "$asan" -j "$jobs" --target oca-host OCA0080A OCA0081A OCA0082A
     work="$(mktemp -d)"
     port=$((20000 + RANDOM % 20000))
     "$OCA_BUILD/bin/oca-dbinit" --db "sqlite:$work/session.sqlite" --demo --occurrences 200 >/dev/null
@@ -81,7 +82,7 @@ oca_desktop_session_check() {
         XDG_RUNTIME_DIR="$work" \
         QT_LOGGING_RULES="default.warning=false" \
         timeout 180 "$asan/bin/oca-host" --library "$asan/lib/libOCA0080A.so" \
-        --also-library "$asan/lib/libOCA0081A.so" \
+        --also-library "$asan/lib/libOCA0081A.so" --also-library "$asan/lib/libOCA0082A.so" \
         --db "sqlite:$work/session.sqlite" --server "127.0.0.1:$port" \
         --open --exit-after 1500 >"$work/host.log" 2>&1 || status=$?
     kill "$server" 2>/dev/null || true
