@@ -2,19 +2,14 @@
 
 // The qualification panel shown against a real server on the scenario company, October
 // and November 2026 computed, the server's calendar on 15/11/2026.
-#include "../appserver/server_fixture.h"
+#include "../appserver/desktop_fixture.h"
 
 #include "appserver/qualification.h"
-#include "filter/Cli_oca0080b.h"
-#include "framework/controls/application.h"
-#include "framework/host/host_context.h"
-#include "framework/ui/scripted_ui_driver.h"
 #include "qualification/Cli_oca0081a.h"
-#include "register/Cli_oca0080a.h"
 
 #include <gmock/gmock.h>
 
-class Panel : public ServerTest {
+class Panel : public DesktopTest {
 protected:
     void SetUp() override {
         ServerTest::SetUp();
@@ -25,36 +20,13 @@ protected:
             }
         }
         oca::server::SetServerClock([] { return EncodeDate(2026, 11, 15); });
-        SetUi(&ui);
-        Host().serverPort = port;
-        Host().unattendedPassword = oca::access::DemoPassword;
-        Host().serverToken = token;
-        Host().branch = "0001";
-        Host().configDir = (std::filesystem::temp_directory_path() /
-                            ("oca_painel_" + std::to_string(::getpid()) + "_" + CurrentTestName()))
-                               .string();
-        companyDb = oca::db::Database::Open(url);
-        TADOIBQuery::SetDefaultDatabase(companyDb.get());
-        ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
-        ModuleRegistry::Instance().RegisterModule("OCA0081A", QualificationFormResources());
+        SetUpDesktop("oca_painel", {{"OCA0081A", QualificationFormResources()}});
         panel = Application->CreateForm<TfrmQualifForn>();
         panel->Show();
     }
     void TearDown() override {
-        for (TForm* form :
-             std::initializer_list<TForm*>{frmFiltroOcorAte, frmParecerOcorrAtend, frmQualifForn}) {
-            if (form) {
-                Application->Release(form);
-            }
-        }
-        bostCriado = false;
-        ModuleRegistry::Instance().UnregisterModule("OCA0081A");
-        ModuleRegistry::Instance().UnregisterModule("OCA0080A");
-        TADOIBQuery::SetDefaultDatabase(nullptr);
-        std::filesystem::remove_all(Host().configDir);
-        Host() = HostContext();
+        TearDownDesktop({frmQualifForn});
         oca::server::SetServerClock(nullptr);
-        SetUi(nullptr);
         ServerTest::TearDown();
     }
     /// "code class score trend month occurrences receipts" of every row of the list.
@@ -81,7 +53,5 @@ protected:
         return out;
     }
 
-    ScriptedUiDriver ui;
-    std::unique_ptr<oca::db::Database> companyDb;
     TfrmQualifForn* panel = nullptr;
 };

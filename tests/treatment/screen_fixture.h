@@ -2,53 +2,25 @@
 
 // The treatment screen against a real server on the scenario company, signed in as 001 in
 // branch 0001.
-#include "../appserver/server_fixture.h"
+#include "../appserver/desktop_fixture.h"
 
-#include "filter/Cli_oca0080b.h"
-#include "framework/controls/application.h"
-#include "framework/host/host_context.h"
-#include "framework/ui/scripted_ui_driver.h"
-#include "register/Cli_oca0080a.h"
 #include "treatment/Cli_oca0082a.h"
 
 #include <gmock/gmock.h>
 
 #include <cmath>
 
-class TreatmentScreen : public ServerTest {
+class TreatmentScreen : public DesktopTest {
 protected:
     void SetUp() override {
         ServerTest::SetUp();
-        SetUi(&ui);
-        Host().serverPort = port;
-        Host().unattendedPassword = oca::access::DemoPassword;
-        Host().serverToken = token;
-        Host().branch = "0001";
-        Host().configDir = (std::filesystem::temp_directory_path() /
-                            ("oca_trat_" + std::to_string(::getpid()) + "_" + CurrentTestName()))
-                               .string();
-        companyDb = oca::db::Database::Open(url);
-        TADOIBQuery::SetDefaultDatabase(companyDb.get());
-        ModuleRegistry::Instance().RegisterModule("OCA0080A", ModuleFormResources());
-        ModuleRegistry::Instance().RegisterModule("OCA0082A", TreatmentFormResources());
+        SetUpDesktop("oca_trat", {{"OCA0082A", TreatmentFormResources()}});
         screen = Application->CreateForm<TfrmTratOcorr>();
         frmTratOcorr = screen;
         screen->Show();
     }
     void TearDown() override {
-        for (TForm* form :
-             std::initializer_list<TForm*>{frmFiltroOcorAte, frmParecerOcorrAtend, frmTratOcorr}) {
-            if (form) {
-                Application->Release(form);
-            }
-        }
-        bostCriado = false;
-        ModuleRegistry::Instance().UnregisterModule("OCA0082A");
-        ModuleRegistry::Instance().UnregisterModule("OCA0080A");
-        TADOIBQuery::SetDefaultDatabase(nullptr);
-        std::filesystem::remove_all(Host().configDir);
-        Host() = HostContext();
-        SetUi(nullptr);
+        TearDownDesktop({frmTratOcorr});
         ServerTest::TearDown();
     }
     /// "branch/number situation" of every row of the list.
@@ -95,7 +67,5 @@ protected:
         return FormatDateTime("dd/mm/yyyy", TDateTime(std::floor(Now().Value) + fromToday));
     }
 
-    ScriptedUiDriver ui;
-    std::unique_ptr<oca::db::Database> companyDb;
     TfrmTratOcorr* screen = nullptr;
 };
