@@ -9,8 +9,6 @@
 #include "framework/host/host_dialogs.h"
 #include "framework/ui/ui_driver.h"
 
-#include <map>
-
 extern "C" {
 TfrmTratOcorr* frmTratOcorr = nullptr;
 }
@@ -21,23 +19,6 @@ namespace {
 constexpr auto kOverdue = static_cast<TColor>(0xB4B4F8);
 
 } // namespace
-
-std::string TreatmentSituationName(const std::string& code) {
-    static const std::map<std::string, std::string> names = {{"A", "Aberta"},
-                                                             {"N", "Em análise"},
-                                                             {"E", "Em ação"},
-                                                             {"F", "Encerrada"},
-                                                             {"C", "Cancelada"}};
-    const auto it = names.find(code);
-    return it == names.end() ? code : it->second;
-}
-
-std::string ActionSituationName(const std::string& code) {
-    static const std::map<std::string, std::string> names = {
-        {"A", "Aberta"}, {"R", "Realizada"}, {"C", "Cancelada"}};
-    const auto it = names.find(code);
-    return it == names.end() ? code : it->second;
-}
 
 TfrmTratOcorr::TfrmTratOcorr(TComponent* Owner) : TfrmPadrao(Owner, TfrmPadrao::Inherited{}) {
     RegisterBaseScreens();

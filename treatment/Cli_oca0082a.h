@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/treatment_names.h"
 #include "framework/controls/date_edit.h"
 #include "framework/data/client_dataset.h"
 #include "framework/forms/form_loader.h"
@@ -79,8 +80,3 @@ extern TfrmTratOcorr* frmTratOcorr;
 
 /// The form definitions of the module, as built into the library.
 std::vector<FormResource> TreatmentFormResources();
-
-/// The situations' names ("A" Aberta ...), and the actions' ("A" Aberta, "R" Realizada,
-/// "C" Cancelada).
-std::string TreatmentSituationName(const std::string& code);
-std::string ActionSituationName(const std::string& code);

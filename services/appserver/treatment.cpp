@@ -9,6 +9,7 @@
 #include "appserver/sql_lists.h"
 #include "core/datetime.h"
 #include "core/text.h"
+#include "core/treatment_names.h"
 
 #include <algorithm>
 #include <map>
@@ -49,16 +50,6 @@ std::string Columns(const std::vector<PacketField>& fields, const std::string& p
         out += (out.empty() ? "" : ", ") + prefix + f.name;
     }
     return out;
-}
-
-std::string StatusName(const std::string& code) {
-    static const std::map<std::string, std::string> names = {{"A", "Aberta"},
-                                                             {"N", "Em análise"},
-                                                             {"E", "Em ação"},
-                                                             {"F", "Encerrada"},
-                                                             {"C", "Cancelada"}};
-    const auto it = names.find(code);
-    return it == names.end() ? code : it->second;
 }
 
 bool Closed(const std::string& status) {
@@ -183,7 +174,7 @@ public:
         reopened_ = Closed(before) && !Closed(status);
         if (Closed(before) && !reopened_) {
             throw ConfirmFailure("O tratamento da ocorrência " + Key(branch_, number_) + " está " +
-                                 Lower(StatusName(before)) +
+                                 Lower(TreatmentSituationName(before)) +
                                  ": só muda se for reaberto, com o motivo; nada foi gravado.");
         }
         const std::string reason = values.Text("DSMOTIVOREAB");
@@ -219,7 +210,7 @@ public:
         Occurrence(values.Text("CDFILILANCMO"), values.Text("NROCORRMOV"));
         if (Closed(CurrentStatus())) {
             throw ConfirmFailure("O tratamento da ocorrência " + Key(branch_, number_) + " está " +
-                                 Lower(StatusName(CurrentStatus())) +
+                                 Lower(TreatmentSituationName(CurrentStatus())) +
                                  ": suas ações não mudam; nada foi gravado.");
         }
         if (change.state == RowState::Inserted) {
