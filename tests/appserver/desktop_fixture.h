@@ -60,6 +60,17 @@ protected:
         SetUi(nullptr);
     }
 
+    /// The errors shown since the journal was last taken (which takes it).
+    std::vector<std::string> Errors() {
+        std::vector<std::string> out;
+        for (const std::string& line : ui.TakeJournal()) {
+            if (line.rfind("error: ", 0) == 0) {
+                out.push_back(line.substr(7));
+            }
+        }
+        return out;
+    }
+
     ScriptedUiDriver ui;
     std::unique_ptr<oca::db::Database> companyDb;
 

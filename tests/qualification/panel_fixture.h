@@ -43,15 +43,6 @@ protected:
         }
         return rows;
     }
-    std::vector<std::string> Errors() {
-        std::vector<std::string> out;
-        for (const std::string& line : ui.TakeJournal()) {
-            if (line.rfind("error: ", 0) == 0) {
-                out.push_back(line.substr(7));
-            }
-        }
-        return out;
-    }
 
     TfrmQualifForn* panel = nullptr;
 };

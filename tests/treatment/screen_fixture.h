@@ -44,15 +44,6 @@ protected:
         }
         return out;
     }
-    std::vector<std::string> Errors() {
-        std::vector<std::string> out;
-        for (const std::string& line : ui.TakeJournal()) {
-            if (line.rfind("error: ", 0) == 0) {
-                out.push_back(line.substr(7));
-            }
-        }
-        return out;
-    }
     TDBEdit& Edit(const char* name) {
         auto* edit = dynamic_cast<TDBEdit*>(screen->FindComponent(name));
         EXPECT_NE(edit, nullptr) << name;
