@@ -372,21 +372,35 @@ Variant OcorAtendimento::Guarded(const std::string& method, bool writes, const C
 
 namespace {
 
-// A column's value as its field's type has it on the wire.
+// A column's value as its field's type has it on the wire; a value already of that type
+// is moved through, never copied.
 Variant Cell(Variant v, FieldType type) {
     if (v.IsNull()) {
         return v;
     }
     switch (type) {
     case FieldType::DateTime:
-        return v.Type() == VarType::DateTime ? v : Variant(v.AsDateTime());
+        if (v.Type() != VarType::DateTime) {
+            return Variant(v.AsDateTime());
+        }
+        break;
     case FieldType::Integer:
-        return v.Type() == VarType::Integer ? v : Variant(v.AsInteger());
+        if (v.Type() != VarType::Integer) {
+            return Variant(v.AsInteger());
+        }
+        break;
     case FieldType::Float:
-        return v.Type() == VarType::Float ? v : Variant(v.AsFloat());
+        if (v.Type() != VarType::Float) {
+            return Variant(v.AsFloat());
+        }
+        break;
     default:
-        return v.Type() == VarType::String ? v : Variant(v.AsString());
+        if (v.Type() != VarType::String) {
+            return Variant(v.AsString());
+        }
+        break;
     }
+    return v;
 }
 
 std::unique_ptr<db::Statement> Run(db::Database& db, const std::string& sql,

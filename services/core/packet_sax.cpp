@@ -440,18 +440,36 @@ namespace {
 
 // Index just past the list or object that opens at `i` in `text`, or npos when it does
 // not end within it.
+// The closing quote of a string whose text starts at `i`. Rows are mostly long runs of
+// plain text, so the quotes are looked for a block at a time and a quote is then judged by
+// the backslashes just before it.
+size_t EndOfString(std::string_view text, size_t i) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* p = begin + i; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p)));
+        if (p == nullptr) {
+            return std::string_view::npos;
+        }
+        size_t slashes = 0;
+        for (const char* q = p; q > begin + i && q[-1] == '\\'; --q) {
+            ++slashes;
+        }
+        if (slashes % 2 == 0) {
+            return static_cast<size_t>(p - begin);
+        }
+    }
+    return std::string_view::npos;
+}
+
 size_t EndOfValue(std::string_view text, size_t i) {
     int depth = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"') {
-            for (++i; i < text.size() && text[i] != '"'; ++i) {
-                if (text[i] == '\\') {
-                    ++i;
-                }
-            }
-            if (i >= text.size()) {
-                return std::string_view::npos;
+            i = EndOfString(text, i + 1);
+            if (i == std::string_view::npos) {
+                return i;
             }
         } else if (c == '[' || c == '{') {
             ++depth;

@@ -223,6 +223,26 @@ TEST(StreamedReply, ReadsRowsAsTheyArriveWhateverThePieces) {
     }
 }
 
+// The end of a row is found by its quotes: texts that end in backslashes or hold brackets
+// and escaped quotes end where the writer ended them, whatever the pieces.
+TEST(StreamedReply, TextsEndWhereTheirQuoteIsNotEscaped) {
+    DataPacket p;
+    p.fields = {{"A", FieldType::Memo}, {"B", FieldType::String, 10}};
+    for (const char* text : {"fim\\", "\\\\", "]\"[", "\\\"],[", "\"", "", "a\\\\\"b"}) {
+        p.rows.push_back({Variant(std::string(text)), Variant("x")});
+    }
+    const std::string reply =
+        R"({"id":7,"jsonrpc":"2.0","result":)" + EncodeVariant(MakePacketVariant(p)) + "}";
+    for (size_t piece : {size_t{1}, size_t{3}, reply.size()}) {
+        StreamedReplyReader reader(7);
+        for (size_t at = 0; at < reply.size(); at += piece) {
+            ASSERT_TRUE(reader.Feed(reply.data() + at, std::min(piece, reply.size() - at)));
+        }
+        ASSERT_TRUE(reader.Complete()) << "piece " << piece;
+        EXPECT_EQ(reader.Packet().rows, p.rows) << "piece " << piece;
+    }
+}
+
 TEST(StreamedReply, OtherShapesAreKeptWholeAndBrokenOnesRefused) {
     const std::string head = R"({"id":7,"jsonrpc":"2.0","result":{"$packet":{"fields":)"
                              R"([{"name":"A","type":"string"}],"rows":[)";
