@@ -1,5 +1,6 @@
 // Confirma and DelOcorr: the server's writes, each call in one transaction.
 #include "appserver/access_rules.h"
+#include "appserver/attachments.h"
 #include "appserver/confirm_checks.h"
 #include "appserver/history.h"
 #include "appserver/occurrence_record.h"
@@ -367,6 +368,9 @@ void DeleteOccurrence(db::Database& db, const std::string& branch, const std::st
     db.Execute("DELETE FROM DESCMOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
     db.Execute("DELETE FROM PARECER WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
     // Its treatment goes with it; the history keeps the occurrence as it was.
+    NoteAttachmentsGone(db, history, branch, number);
+    db.Execute("DELETE FROM ANEXOPARTE WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
+    db.Execute("DELETE FROM ANEXOOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
     db.Execute("DELETE FROM ACAOOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
     db.Execute("DELETE FROM TRATOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key);
     if (db.Execute("DELETE FROM MOVOCORR WHERE CDFILILANCMO = :B AND NROCORRMOV = :N", key) == 0) {

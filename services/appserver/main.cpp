@@ -1,4 +1,5 @@
 // oca-appserver: the occurrence server object over HTTP.
+#include "appserver/attachments.h"
 #include "appserver/http_front.h"
 #include "appserver/qualification.h"
 #include "appserver/server.h"
@@ -27,14 +28,16 @@ void OnSignal(int) {
 }
 
 int Usage() {
-    std::cerr << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
-                 "                    [--threads N] [--call-timeout SEGUNDOS]\n"
-                 "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
-                 "                    [--sqlite-sync full|normal] [--session-idle MINUTOS]\n"
-                 "       oca-appserver --db URL --requalify AAAA-MM[:AAAA-MM] [--branch FILIAL]\n"
-                 "  --requalify recalcula a qualificação do mês (ou de cada mês do intervalo)\n"
-                 "  para cada fornecedor com ocorrências ou recebimentos nele, e termina.\n"
-                 "  O token também pode vir de OCA_TOKEN (--token TOKEN fica visível no ps).\n";
+    std::cerr
+        << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
+           "                    [--threads N] [--call-timeout SEGUNDOS]\n"
+           "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
+           "                    [--sqlite-sync full|normal] [--session-idle MINUTOS]\n"
+           "                    [--attachment-max-mb MB] [--attachments-per-occurrence-mb MB]\n"
+           "       oca-appserver --db URL --requalify AAAA-MM[:AAAA-MM] [--branch FILIAL]\n"
+           "  --requalify recalcula a qualificação do mês (ou de cada mês do intervalo)\n"
+           "  para cada fornecedor com ocorrências ou recebimentos nele, e termina.\n"
+           "  O token também pode vir de OCA_TOKEN (--token TOKEN fica visível no ps).\n";
     return 2;
 }
 
@@ -150,6 +153,7 @@ int main(int argc, char** argv) {
     std::string url, requalify, branch;
     oca::server::HttpOptions options;
     oca::server::SessionRules sessions;
+    oca::server::AttachmentLimits attachments;
     if (const char* env = std::getenv("OCA_TOKEN")) {
         options.token = env;
     }
@@ -195,6 +199,20 @@ int main(int argc, char** argv) {
                 return Refuse("--session-idle espera os minutos sem uso que encerram uma sessão, "
                               "de 1 a 10080");
             }
+        } else if (arg == "--attachment-max-mb" && i + 1 < argc) {
+            int mb = 0;
+            if (!ParseWhole(argv[++i], 1, 4096, mb)) {
+                return Refuse("--attachment-max-mb espera o tamanho máximo de um anexo em MB, "
+                              "de 1 a 4096");
+            }
+            attachments.fileBytes = std::int64_t{mb} << 20;
+        } else if (arg == "--attachments-per-occurrence-mb" && i + 1 < argc) {
+            int mb = 0;
+            if (!ParseWhole(argv[++i], 1, 65536, mb)) {
+                return Refuse("--attachments-per-occurrence-mb espera o total de anexos de uma "
+                              "ocorrência em MB, de 1 a 65536");
+            }
+            attachments.occurrenceBytes = std::int64_t{mb} << 20;
         } else if (arg == "--requalify" && i + 1 < argc) {
             requalify = argv[++i];
         } else if (arg == "--branch" && i + 1 < argc) {
@@ -242,6 +260,11 @@ int main(int argc, char** argv) {
         const oca::db::WalCheckpointer checkpoints(url);
         oca::server::OcorAtendimento server([url] { return oca::db::Database::Open(url); });
         server.SetSessionRules(sessions);
+        if (attachments.occurrenceBytes < attachments.fileBytes) {
+            return Refuse("--attachments-per-occurrence-mb não pode ser menor que "
+                          "--attachment-max-mb");
+        }
+        oca::server::SetAttachmentLimits(attachments);
         oca::server::HttpFront front(server, options);
         g_front = &front;
         std::signal(SIGINT, OnSignal);

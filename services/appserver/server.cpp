@@ -1,6 +1,7 @@
 #include "appserver/server.h"
 
 #include "access/passwords.h"
+#include "appserver/attachments.h"
 #include "appserver/write_keys.h"
 #include "core/packet_json.h"
 #include "core/text.h"
@@ -42,6 +43,31 @@ std::string Args::Text(size_t index) const {
         Wrong(index, "um texto sem caracteres de controle");
     }
     return text;
+}
+
+std::int64_t Args::Whole(size_t index) const {
+    const Variant& v = values_.at(index);
+    if (v.Type() == VarType::Integer) {
+        return *v.Get<std::int64_t>();
+    }
+    if (v.Type() == VarType::Float) {
+        const double d = *v.Get<double>();
+        if (d == static_cast<double>(static_cast<std::int64_t>(d)) && d > -9e15 && d < 9e15) {
+            return static_cast<std::int64_t>(d);
+        }
+    }
+    Wrong(index, "um número inteiro");
+}
+
+const Blob* Args::Bytes(size_t index) const {
+    const Variant& v = values_.at(index);
+    if (v.IsNull()) {
+        return nullptr;
+    }
+    if (v.Type() != VarType::Blob) {
+        Wrong(index, "um conteúdo binário");
+    }
+    return v.Get<Blob>();
 }
 
 std::string Args::Text(size_t index, size_t width) const {
@@ -125,6 +151,13 @@ OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect))
         {"GravaTratamento", {GravaTratamento, true}},
         {"GetQualifDetalhe", {GetQualifDetalhe, false}},
         {"GetHistorico", {GetHistorico, false}},
+        {"GetAnexos", {GetAnexos, false}},
+        {"IniciaAnexo", {IniciaAnexo, true}},
+        {"GravaParteAnexo", {GravaParteAnexo, true}},
+        {"ConcluiAnexo", {ConcluiAnexo, true}},
+        {"CancelaAnexo", {CancelaAnexo, true}},
+        {"GetParteAnexo", {GetParteAnexo, false}},
+        {"ExcluiAnexo", {ExcluiAnexo, true}},
         {"Sair", {Sair, false}},
     };
 }

@@ -112,6 +112,10 @@ public:
     std::optional<TDateTime> Date(size_t index) const;
     /// A packet argument or null.
     std::shared_ptr<const DataPacket> Packet(size_t index) const;
+    /// A whole-number argument (a float without a fraction is read too).
+    std::int64_t Whole(size_t index) const;
+    /// A binary argument; null gives nullptr.
+    const Blob* Bytes(size_t index) const;
     /// The argument as it came, of any kind.
     const Variant& Raw(size_t index) const { return values_.at(index); }
     /// The session of the call. Raises RpcError kNoSession for a call made without one.

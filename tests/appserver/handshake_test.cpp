@@ -283,7 +283,7 @@ namespace {
 // before post in between), goes with the same key: if the first was stored after all, the
 // server answers it instead of storing it twice. A changed write is another write.
 TEST(Handshake, AWriteConfirmedAgainAfterItsAnswerWasLostKeepsItsKey) {
-    for (const std::string write : {"Confirma", "GravaTratamento"}) {
+    for (const std::string write : {"Confirma", "GravaTratamento", "GravaParteAnexo"}) {
         SCOPED_TRACE(write);
         std::vector<std::string> keys;
         std::mutex mutex;

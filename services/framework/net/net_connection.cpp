@@ -286,7 +286,9 @@ namespace {
 // is lost.
 bool Writes(const std::string& method) {
     return method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif" ||
-           method == "GravaTratamento";
+           method == "GravaTratamento" || method == "IniciaAnexo" ||
+           method == "GravaParteAnexo" || method == "ConcluiAnexo" || method == "CancelaAnexo" ||
+           method == "ExcluiAnexo";
 }
 
 } // namespace
