@@ -16,6 +16,7 @@ OCA_PACKAGES=(
     python3 python3-jsonrpclib-pelix
     libpq-dev postgresql postgresql-client
     libsodium-dev qt6-translations-l10n
+    poppler-utils
 )
 
 oca_install() {

@@ -179,6 +179,13 @@ SelectionQuery BuildSelection(const Args& args) {
             std::move(params)};
 }
 
+DataPacket OccurrenceRecord(db::Database& db, const std::string& branch,
+                            const std::string& number) {
+    return QueryPacket(db,
+                       SelectList() + kJoins + " WHERE M.CDFILILANCMO = :B AND M.NROCORRMOV = :N",
+                       {{"B", Variant(branch)}, {"N", Variant(number)}}, RecordFields());
+}
+
 Variant GetMovOcorr(db::Database& db, const Args& args) {
     const SelectionQuery query = BuildSelection(args);
     return MakePacketVariant(QueryPacket(db, query.sql, query.params, RecordFields()));

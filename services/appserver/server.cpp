@@ -2,6 +2,7 @@
 
 #include "access/passwords.h"
 #include "appserver/attachments.h"
+#include "appserver/report.h"
 #include "appserver/write_keys.h"
 #include "core/packet_json.h"
 #include "core/text.h"
@@ -158,6 +159,7 @@ OcorAtendimento::OcorAtendimento(Connect connect) : connect_(std::move(connect))
         {"CancelaAnexo", {CancelaAnexo, true}},
         {"GetParteAnexo", {GetParteAnexo, false}},
         {"ExcluiAnexo", {ExcluiAnexo, true}},
+        {"GetRelatorio", {GetRelatorio, false}},
         {"Sair", {Sair, false}},
     };
 }

@@ -176,3 +176,16 @@ int EditMask::FirstInvalidPosition(std::string_view editText) const {
 std::string FormatMaskText(std::string_view editMask, std::string_view value) {
     return EditMask(editMask).Format(value);
 }
+
+std::string InscriptionMask(std::string_view personKind) {
+    if (personKind == "F") {
+        return "999.999.999-99;0;_";
+    }
+    if (personKind == "J") {
+        return "99.999.999/9999-99;0;_";
+    }
+    if (personKind == "I") {
+        return "999.999.999.999;0;_";
+    }
+    return {};
+}

@@ -52,5 +52,9 @@ private:
     char32_t blank_ = U'_';
 };
 
+/// The edit mask of an inscription number by its person kind: "F" a natural person's
+/// (CPF), "J" a company's (CNPJ), "I" a state inscription; "" for any other kind.
+std::string InscriptionMask(std::string_view personKind);
+
 /// The desktop framework's FormatMaskText: `value` shown through `editMask`.
 std::string FormatMaskText(std::string_view editMask, std::string_view value);

@@ -3,6 +3,7 @@
 #include "confirm_fixture.h"
 
 #include "appserver/attachments.h"
+#include "core/report_document.h"
 #include "core/sha256.h"
 #include "framework/net/attachment_transfer.h"
 
@@ -280,6 +281,27 @@ TEST_F(Attachments, AnUploadLeftUnfinishedIsRemovedByALaterOne) {
     ASSERT_EQ(Send(Write("c.pdf", kPdf, 4000), "0000000002"), "");
     EXPECT_EQ(Listed("SELECT NMARQUIVO FROM ANEXOOCORR ORDER BY NMARQUIVO"), "b.pdf,c.pdf");
     EXPECT_EQ(StoredCounts(), "2/2");
+}
+
+TEST_F(Attachments, TheReportThroughTheServerListsTheFilesWithTheirThumbnails) {
+    const std::string thumbnail = kPng + "miniatura";
+    ASSERT_EQ(SendAttachment(net, {"0001", "0000000001", Write("avaria.jpg", kJpeg, 3000),
+                                   "avaria.jpg", thumbnail}),
+              "");
+    const Variant answer = net.Call("GetRelatorio", {Variant("0001"), Variant("0000000001")});
+    ASSERT_EQ(answer.Type(), VarType::Packet);
+    const ReportDocument report = ReportFromPacket(answer.AsPacket());
+    EXPECT_EQ(report.title, "Relatório de não conformidade 0001/0000000001");
+    EXPECT_THAT(report.html, HasSubstr("avaria.jpg"));
+    EXPECT_THAT(report.html, HasSubstr("<img src=\"anexo-1.png\"/>"));
+    EXPECT_EQ(report.images.at("anexo-1.png"), thumbnail);
+    // A thumbnail that is not a small PNG is refused before anything is stored.
+    EXPECT_THROW(net.Call("IniciaAnexo", {Variant("0001"), Variant("0000000001"), Variant("b.jpg"),
+                                          Variant(std::int64_t{10}), Variant(std::string(64, 'a')),
+                                          Variant(Blob{kJpeg})}),
+                 Exception);
+    EXPECT_THAT(net.Call("GetRelatorio", {Variant("0001"), Variant("0000000099")}).AsString(),
+                HasSubstr("não existe"));
 }
 
 } // namespace

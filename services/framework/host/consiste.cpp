@@ -1,6 +1,7 @@
 #include "framework/host/consiste.h"
 
 #include "core/exceptions.h"
+#include "core/mask.h"
 #include "core/text.h"
 #include "framework/controls/control.h"
 #include "framework/data/dataset.h"
@@ -82,16 +83,7 @@ void Ajusta_Inscricao(std::string& inscription) {
 }
 
 std::string PictPess(std::string_view personKind) {
-    if (personKind == "F") {
-        return "999.999.999-99;0;_";
-    }
-    if (personKind == "J") {
-        return "99.999.999/9999-99;0;_";
-    }
-    if (personKind == "I") {
-        return "999.999.999.999;0;_";
-    }
-    return {};
+    return InscriptionMask(personKind);
 }
 
 } // namespace Consiste
