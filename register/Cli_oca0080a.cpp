@@ -34,6 +34,8 @@ const PublishedTable& TfrmParecerOcorrAtend::Published() {
         t.Component("cdsHistorico", &F::cdsHistorico);
         t.Component("dtsHistorico", &F::dtsHistorico);
         t.Handler("mnuTratamentoClick", &F::mnuTratamentoClick);
+        t.Handler("mnuAnexosClick", &F::mnuAnexosClick);
+        t.Handler("mnuRelatorioClick", &F::mnuRelatorioClick);
         t.Component("mnuTratamento", &F::mnuTratamento);
         t.Handler("mnuFiltrarClick", &F::mnuFiltrarClick);
         t.Component("sbtFiltrar", &F::sbtFiltrar);

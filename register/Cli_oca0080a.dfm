@@ -820,6 +820,14 @@ inherited frmParecerOcorrAtend: TfrmParecerOcorrAtend
         Caption = '&Tratamento...'
         OnClick = mnuTratamentoClick
       end
+      object mnuAnexos: TMenuItem
+        Caption = 'A&nexos...'
+        OnClick = mnuAnexosClick
+      end
+      object mnuRelatorio: TMenuItem
+        Caption = '&Relatório da ocorrência...'
+        OnClick = mnuRelatorioClick
+      end
     end
     inherited mnuManutencao: TMenuItem
       object mnuSepFiltrar: TMenuItem

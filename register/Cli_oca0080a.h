@@ -50,6 +50,11 @@ public:
     TDataSource* dtsHistorico = nullptr;
     /// The current occurrence's treatment, in the treatment module (where it is loaded).
     void mnuTratamentoClick(TObject* Sender);
+    /// The occurrence's attached files, in the treatment module's window.
+    void mnuAnexosClick(TObject* Sender);
+    /// The occurrence's non-conformance report as a PDF, through the treatment module.
+    void mnuRelatorioClick(TObject* Sender);
+    void CallTreatmentModule(const char* entry, const std::string& purpose);
     TMenuItem* mnuTratamento = nullptr;
     void mnuFiltrarClick(TObject* Sender);
 

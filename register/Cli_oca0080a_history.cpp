@@ -53,18 +53,30 @@ void TfrmParecerOcorrAtend::mnuHistoricoClick(TObject*) {
                                            named + ".");
 }
 
-void TfrmParecerOcorrAtend::mnuTratamentoClick(TObject*) {
+// The treatment module is another library of the host, its entries asked for by name: the
+// register runs the same where it is not installed.
+void TfrmParecerOcorrAtend::CallTreatmentModule(const char* entry, const std::string& purpose) {
     if (!cdsMovOcorr->Active() || cdsMovOcorr->IsEmpty() || Editing(*cdsMovOcorr)) {
-        Ui().ShowError("Escolha uma ocorrência gravada para ver o seu tratamento.");
+        Ui().ShowError("Escolha uma ocorrência gravada para " + purpose + ".");
         return;
     }
-    // The treatment module is another library of the host, asked for by name: the register
-    // runs the same where it is not installed.
     using Open = void (*)(const char*, const char*);
-    const auto open = reinterpret_cast<Open>(::dlsym(RTLD_DEFAULT, "AbreTratamento"));
+    const auto open = reinterpret_cast<Open>(::dlsym(RTLD_DEFAULT, entry));
     if (!open) {
         Ui().ShowError("O módulo de Tratamento de Ocorrências não está carregado.");
         return;
     }
     open(Rec("CDFILILANCMO").AsString().c_str(), Rec("NROCORRMOV").AsString().c_str());
+}
+
+void TfrmParecerOcorrAtend::mnuTratamentoClick(TObject*) {
+    CallTreatmentModule("AbreTratamento", "ver o seu tratamento");
+}
+
+void TfrmParecerOcorrAtend::mnuAnexosClick(TObject*) {
+    CallTreatmentModule("AbreAnexos", "ver os seus anexos");
+}
+
+void TfrmParecerOcorrAtend::mnuRelatorioClick(TObject*) {
+    CallTreatmentModule("RelatorioOcorrencia", "gerar o seu relatório");
 }

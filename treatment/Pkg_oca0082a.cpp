@@ -7,6 +7,7 @@
 #include "framework/host/host_context.h"
 #include "framework/net/net_connection.h"
 #include "package/Pkg_oca0080a.h"
+#include "treatment/Anx_oca0082a.h"
 #include "treatment/Cli_oca0082a.h"
 
 #include <string>
@@ -114,6 +115,28 @@ void AbreTratamento(const char* branch, const char* number) {
     Application->Dispatch([b, n] {
         TCursorGuard wait(crHourGlass);
         Screen().OpenOccurrence(b, n);
+    });
+}
+
+/// The files attached to one occurrence, in their window: the register's and the treatment
+/// screen's Operação → Anexos.
+void AbreAnexos(const char* branch, const char* number) {
+    const std::string b = branch, n = number;
+    Application->Dispatch([b, n] {
+        TfrmAnexos form;
+        form.ShowOccurrence(b, n);
+        form.ShowModal();
+    });
+}
+
+/// Operação → Relatório da ocorrência...: the occurrence's report as a PDF.
+void RelatorioOcorrencia(const char* branch, const char* number) {
+    const std::string b = branch, n = number;
+    Application->Dispatch([b, n] {
+        TNetConnection net;
+        net.SetServerName("OCA0080A.rdmOcorAtendimento");
+        UseHostServer(net);
+        WriteOccurrenceReport(net, b, n);
     });
 }
 

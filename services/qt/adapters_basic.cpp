@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPixmap>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QToolButton>
@@ -48,6 +49,38 @@ protected:
             const int height = std::max(hint.height(), View().Scale(Control()->Height()));
             Label()->resize(std::max(hint.width(), 1), height);
         }
+    }
+
+private:
+    QLabel* Label() const { return static_cast<QLabel*>(Widget()); }
+};
+
+/// A picture, reduced to fit its box and centred in it.
+class ImageAdapter : public Adapter {
+public:
+    ImageAdapter(FormView& view, TImage& image, QWidget* parent)
+        : Adapter(view, image, new QLabel(parent)) {
+        Label()->setAlignment(Qt::AlignCenter);
+    }
+
+protected:
+    void Sync(std::string_view property) override {
+        Adapter::Sync(property);
+        auto* image = static_cast<TImage*>(Control());
+        if (!image || (!property.empty() && property != "Picture" && property != "Bounds")) {
+            return;
+        }
+        QPixmap picture;
+        const std::string& bytes = image->Picture();
+        if (bytes.empty() || !picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                                   static_cast<uint>(bytes.size()))) {
+            Label()->clear();
+            return;
+        }
+        const QSize box = Label()->size();
+        Label()->setPixmap(picture.width() > box.width() || picture.height() > box.height()
+                               ? picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                               : picture);
     }
 
 private:
@@ -253,6 +286,9 @@ std::unique_ptr<Adapter> MakeBasicAdapter(FormView& view, TControl& control, QWi
     }
     if (auto* navigator = dynamic_cast<TDBNavigator*>(&control)) {
         return std::make_unique<NavigatorAdapter>(view, *navigator, parent);
+    }
+    if (auto* image = dynamic_cast<TImage*>(&control)) {
+        return std::make_unique<ImageAdapter>(view, *image, parent);
     }
     if (dynamic_cast<TGroupBox*>(&control)) {
         return std::make_unique<GroupBoxAdapter>(view, control, parent);

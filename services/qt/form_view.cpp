@@ -10,15 +10,18 @@
 #include "qt/qt_support.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -104,6 +107,7 @@ FormView::FormView(TForm& form) : form_(&form), filter_(std::make_unique<EventFi
     // whose aligned controls grow with it.
     client_->setMinimumSize(ClientExtent());
     client_->installEventFilter(filter_.get());
+    client_->setAcceptDrops(true);
 }
 
 FormView::~FormView() {
@@ -297,12 +301,43 @@ bool FormView::FilterEvent(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyPress:
         return FormKey(watched, static_cast<QKeyEvent&>(*event));
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return FilesDropped(static_cast<QDropEvent&>(*event));
     case QEvent::Resize:
         ReportSize(watched);
         return false;
     default:
         return false;
     }
+}
+
+// Files dragged from the system's file manager onto a form that takes them.
+bool FormView::FilesDropped(QDropEvent& event) {
+    if (!form_->OnDropFiles || !event.mimeData() || !event.mimeData()->hasUrls()) {
+        return false;
+    }
+    std::vector<std::string> paths;
+    for (const QUrl& url : event.mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.push_back(S(url.toLocalFile()));
+        }
+    }
+    if (paths.empty()) {
+        return false;
+    }
+    event.acceptProposedAction();
+    if (event.type() == QEvent::Drop) {
+        TForm* form = form_;
+        // After the drop has ended: the form may show dialogs, which a drag must not hold.
+        QTimer::singleShot(0, root_, [this, form, paths] {
+            if (form_ == form) {
+                form->UserDropFiles(paths);
+            }
+        });
+    }
+    return true;
 }
 
 // The form's client area and the pages are sized by Qt (the window, the tab widget):

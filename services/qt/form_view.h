@@ -16,6 +16,8 @@ class TControl;
 class TForm;
 class TWinControl;
 class QMenuBar;
+class QDropEvent;
+class QKeyEvent;
 
 namespace oca::qt {
 
@@ -75,6 +77,7 @@ private:
     void Build(TWinControl& parent, QWidget* host);
     bool FilterEvent(QObject* watched, QEvent* event);
     bool FormKey(QObject* watched, QKeyEvent& event);
+    bool FilesDropped(QDropEvent& event);
     void ReportSize(QObject* watched);
     void FocusLater(Adapter& adapter);
     QSize ClientExtent() const;

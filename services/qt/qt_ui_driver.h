@@ -48,6 +48,11 @@ public:
     std::optional<std::string> AskSaveFile(const std::string& title, const std::string& suggested,
                                            const std::string& filter) override;
     bool SaveImage(TControl& control, const std::string& path) override;
+    std::vector<std::string> AskOpenFiles(const std::string& title,
+                                          const std::string& filter) override;
+    bool OpenDocument(const std::string& path) override;
+    std::string WritePdf(const ReportDocument& report, const std::string& path) override;
+    std::optional<std::string> MakeThumbnail(const std::string& path) override;
 
     /// The rendering of a form shown through this driver, or nullptr.
     FormView* ViewOf(const TForm& form) const;

@@ -1,5 +1,7 @@
 #include "qt/report_pdf.h"
 
+#include "qt/qt_support.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QImage>
@@ -12,9 +14,7 @@
 
 namespace {
 
-QString Q(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using oca::qt::Q;
 
 void FootNote(QPainter& painter, const QRectF& area, int page, int pages) {
     QFont font = painter.font();

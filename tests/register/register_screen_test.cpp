@@ -84,9 +84,10 @@ TEST_F(RegisterScreen, IsBuiltFromItsDefinitionOverTheBaseScreen) {
     for (const TMenuItem* item : screen->mnuOperacao->Items()) {
         operation.push_back(item->Name());
     }
-    EXPECT_THAT(operation, ElementsAre("mnuFolhaDados", "mnuFormulario", "mnuDescricao",
-                                       "mnuParecer", "mnuListagem", "mnuConfigImpressora",
-                                       "mnuExportarLista", "mnuHistorico", "mnuTratamento"));
+    EXPECT_THAT(operation,
+                ElementsAre("mnuFolhaDados", "mnuFormulario", "mnuDescricao", "mnuParecer",
+                            "mnuListagem", "mnuConfigImpressora", "mnuExportarLista",
+                            "mnuHistorico", "mnuTratamento", "mnuAnexos", "mnuRelatorio"));
     EXPECT_EQ(screen->mnuExportarLista->Caption(), "E&xportar lista...");
     EXPECT_TRUE(screen->mnuExportarLista->Enabled()) << "printing stays off, exporting does not";
 }

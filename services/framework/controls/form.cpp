@@ -208,3 +208,11 @@ void TForm::DoActivate() {
         OnActivate(this);
     }
 }
+
+bool TForm::UserDropFiles(const std::vector<std::string>& paths) {
+    if (!OnDropFiles || paths.empty()) {
+        return false;
+    }
+    Application->Dispatch([this, &paths] { OnDropFiles(this, paths); });
+    return true;
+}

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class TMainMenu;
 
@@ -79,6 +80,12 @@ public:
     TNotifyEvent OnCreate, OnShow, OnActivate, OnHide, OnDestroy;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    /// Files dropped on the form from the system's file manager, by their paths. A form
+    /// without it takes no drops.
+    std::function<void(TObject* Sender, const std::vector<std::string>& Paths)> OnDropFiles;
+    /// What a person dropping files does: OnDropFiles through the application's dispatch;
+    /// false when the form takes no drops.
+    bool UserDropFiles(const std::vector<std::string>& paths);
 
 private:
     TWinControl* active_ = nullptr;

@@ -16,6 +16,22 @@ private:
     TWinControl* focusControl_ = nullptr;
 };
 
+/// A picture (PNG or JPEG bytes), drawn centred and reduced to fit; empty shows nothing.
+class TImage : public TControl {
+public:
+    explicit TImage(TComponent* Owner = nullptr) : TControl(Owner) {}
+    const std::string& Picture() const { return picture_; }
+    void SetPicture(std::string bytes) {
+        if (bytes != picture_) {
+            picture_ = std::move(bytes);
+            Changed("Picture");
+        }
+    }
+
+private:
+    std::string picture_;
+};
+
 class TGroupBox : public TWinControl {
 public:
     explicit TGroupBox(TComponent* Owner = nullptr) : TWinControl(Owner) {}

@@ -96,6 +96,7 @@ void RegisterControl(ClassRegistry& r) {
 }
 
 void RegisterStandard(ClassRegistry& r) {
+    r.Add("TImage", "TControl", Maker<TImage>());
     ClassInfo& label = r.Add("TLabel", "TControl", Maker<TLabel>());
     label.properties["FocusControl"] = ReferenceProperty<TLabel, TWinControl>(
         [](TLabel& x, TWinControl* v) { x.SetFocusControl(v); });

@@ -187,6 +187,32 @@ std::optional<std::string> ScriptedUiDriver::AskSaveFile(const std::string& titl
     return path;
 }
 
+std::vector<std::string> ScriptedUiDriver::AskOpenFiles(const std::string& title,
+                                                        const std::string&) {
+    std::vector<std::string> paths;
+    if (!opens_.empty()) {
+        paths = std::move(opens_.front());
+        opens_.pop_front();
+    }
+    std::string names;
+    for (const std::string& p : paths) {
+        names += (names.empty() ? "" : ", ") + p;
+    }
+    Note("open: " + title + " -> " + (paths.empty() ? std::string("cancelada") : names));
+    return paths;
+}
+
+bool ScriptedUiDriver::OpenDocument(const std::string& path) {
+    Note("document: " + path);
+    return true;
+}
+
+std::string ScriptedUiDriver::WritePdf(const ReportDocument& report, const std::string& path) {
+    const std::string failure = PdfWriter ? PdfWriter(report, path) : "";
+    Note("pdf: " + report.title + " -> " + path + (failure.empty() ? "" : " (" + failure + ")"));
+    return failure;
+}
+
 bool ScriptedUiDriver::SaveImage(TControl& control, const std::string& path) {
     const bool drawn = ImageWriter && ImageWriter(control, path);
     Note("image: " + control.Name() + " -> " + (drawn ? path : "sem desenho"));

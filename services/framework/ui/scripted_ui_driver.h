@@ -46,6 +46,10 @@ public:
     void QueueInput(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
     /// The path chosen in the next save-file dialog; nullopt cancels it.
     void QueueSaveFile(std::optional<std::string> path) { saves_.push_back(std::move(path)); }
+    /// The files the next open dialog picks (none: cancelled).
+    void QueueOpenFiles(std::vector<std::string> paths) { opens_.push_back(std::move(paths)); }
+    /// Writes a report's PDF where a test wants one (the Qt writer); without it, only noted.
+    std::function<std::string(const ReportDocument&, const std::string&)> PdfWriter;
     /// How a picture of a control is drawn (a renderer sets it; without one, none is).
     std::function<bool(TControl&, const std::string&)> ImageWriter;
     /// What the next modal form does while shown (type, click, close...).
@@ -85,6 +89,10 @@ public:
     std::optional<std::string> AskSaveFile(const std::string& title, const std::string& suggested,
                                            const std::string& filter) override;
     bool SaveImage(TControl& control, const std::string& path) override;
+    std::vector<std::string> AskOpenFiles(const std::string& title,
+                                          const std::string& filter) override;
+    bool OpenDocument(const std::string& path) override;
+    std::string WritePdf(const ReportDocument& report, const std::string& path) override;
 
 protected:
     /// Adds a line to the journal (and, in a runner, prints it).
@@ -98,6 +106,7 @@ private:
     std::deque<std::function<TModalResult(TForm&)>> modals_;
     std::deque<std::optional<std::string>> inputs_;
     std::deque<std::optional<std::string>> saves_;
+    std::deque<std::vector<std::string>> opens_;
     std::vector<std::string> journal_;
     size_t taken_ = 0;
     TCursor cursor_ = crDefault;

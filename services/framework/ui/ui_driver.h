@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/report_document.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,6 +65,21 @@ public:
                                                    const std::string& filter) = 0;
     /// Writes a PNG picture of `control` as it is drawn; false when it cannot.
     virtual bool SaveImage(TControl& control, const std::string& path) = 0;
+    /// Asks for files to open; none when cancelled.
+    virtual std::vector<std::string> AskOpenFiles(const std::string& /*title*/,
+                                                  const std::string& /*filter*/) {
+        return {};
+    }
+    /// Opens a file in the system's own viewer for its kind; false when none took it.
+    virtual bool OpenDocument(const std::string& /*path*/) { return false; }
+    /// Writes a report as a PDF at `path`; "" or the reason it could not.
+    virtual std::string WritePdf(const ReportDocument& /*report*/, const std::string& /*path*/) {
+        return "Este ambiente não grava PDF.";
+    }
+    /// A small PNG picture of an image file, for lists; nullopt for other files.
+    virtual std::optional<std::string> MakeThumbnail(const std::string& /*path*/) {
+        return std::nullopt;
+    }
 };
 
 /// The driver in use. Without one set, a scripted driver with no answers is used, so
