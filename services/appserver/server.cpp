@@ -429,6 +429,11 @@ Variant Cell(Variant v, FieldType type) {
             return Variant(v.AsFloat());
         }
         break;
+    case FieldType::Blob:
+        if (v.Type() != VarType::Blob) {
+            return Variant(Blob{v.AsString()});
+        }
+        break;
     default:
         if (v.Type() != VarType::String) {
             return Variant(v.AsString());

@@ -288,6 +288,10 @@ TEST_F(Attachments, TheReportThroughTheServerListsTheFilesWithTheirThumbnails) {
     ASSERT_EQ(SendAttachment(net, {"0001", "0000000001", Write("avaria.jpg", kJpeg, 3000),
                                    "avaria.jpg", thumbnail}),
               "");
+    const DataPacket list = List(net);
+    ASSERT_EQ(list.rows.size(), 1u);
+    EXPECT_EQ(list.rows[0][static_cast<size_t>(list.FieldIndex("MINIATURA"))],
+              Variant(Blob{thumbnail}));
     const Variant answer = net.Call("GetRelatorio", {Variant("0001"), Variant("0000000001")});
     ASSERT_EQ(answer.Type(), VarType::Packet);
     const ReportDocument report = ReportFromPacket(answer.AsPacket());
