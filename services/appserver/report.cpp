@@ -138,7 +138,7 @@ private:
     }
 
     void Header() {
-        html_ += "<h2>Relatório de não conformidade</h2>";
+        html_ += "<p style=\"font-size: 16pt\"><b>Relatório de não conformidade</b></p>";
         html_ += "<p><b>Filial:</b> " + Escape(CodeAndName(Value("CDFILIAL"), Value("NMFILIAL"))) +
                  "<br/><b>Ocorrência:</b> " + Escape(branch_ + "/" + number_) +
                  " &nbsp; <b>Data:</b> " + Escape(When(Raw("DTOCORRMOV"))) +
@@ -223,7 +223,8 @@ private:
         const auto text = [&](size_t i) {
             return st->Value(i).IsNull() ? std::string() : Trim(st->Value(i).AsString());
         };
-        html_ += "<h3>Tratamento</h3><table width=\"100%\" border=\"1\" cellspacing=\"0\" "
+        html_ += "<p style=\"font-size: 12pt\"><b>Tratamento</b></p><table width=\"100%\" "
+                 "border=\"1\" cellspacing=\"0\" "
                  "cellpadding=\"3\">";
         Line("Situação", TreatmentSituationName(text(0)));
         Line("Responsável", text(1));
@@ -264,7 +265,8 @@ private:
         if (rows.empty()) {
             return;
         }
-        html_ += "<h4>Ações</h4><table width=\"100%\" border=\"1\" cellspacing=\"0\" "
+        html_ += "<p style=\"font-size: 11pt\"><b>Ações</b></p><table width=\"100%\" border=\"1\" "
+                 "cellspacing=\"0\" "
                  "cellpadding=\"3\" style=\"font-size: 8pt\"><tr "
                  "style=\"background-color:#eeeeee\"><th>Nº</th><th>Tipo</th>"
                  "<th>Ação</th><th>Responsável</th><th>Prevista</th><th>Realizada</th>"
@@ -294,7 +296,7 @@ private:
                     Escape(st->Value(4).IsNull() ? "" : st->Value(4).AsString()) + "</td><td>" +
                     When(st->Value(5)) + "</td></tr>";
         }
-        html_ += "<h3>Anexos</h3>";
+        html_ += "<p style=\"font-size: 12pt\"><b>Anexos</b></p>";
         if (rows.empty()) {
             html_ += "<p><i>Nenhum arquivo anexado.</i></p>";
             return;
