@@ -9,6 +9,7 @@
 #include "framework/host/host_dialogs.h"
 #include "framework/net/attachment_transfer.h"
 #include "framework/ui/ui_driver.h"
+#include "treatment/Cli_oca0082a.h"
 
 #include <unistd.h>
 
@@ -235,4 +236,35 @@ void TfrmAnexos::sbtRemoverClick(TObject*) {
 
 void TfrmAnexos::sbtFecharClick(TObject*) {
     Close();
+}
+
+namespace {
+
+// The occurrence the treatment screen stands on; false, said, when there is none.
+bool CurrentOccurrence(TClientDataSet& list, std::string& branch, std::string& number) {
+    if (!list.Active() || list.IsEmpty()) {
+        Ui().ShowError("Escolha uma ocorrência da lista.");
+        return false;
+    }
+    branch = list.FieldByName("CDFILILANCMO").AsString();
+    number = list.FieldByName("NROCORRMOV").AsString();
+    return true;
+}
+
+} // namespace
+
+void TfrmTratOcorr::mnuAnexosClick(TObject*) {
+    std::string branch, number;
+    if (CurrentOccurrence(*cdsTratamentos, branch, number)) {
+        TfrmAnexos form;
+        form.ShowOccurrence(branch, number);
+        form.ShowModal();
+    }
+}
+
+void TfrmTratOcorr::mnuRelatorioClick(TObject*) {
+    std::string branch, number;
+    if (CurrentOccurrence(*cdsTratamentos, branch, number)) {
+        WriteOccurrenceReport(*netTrat, branch, number);
+    }
 }

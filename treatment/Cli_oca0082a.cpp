@@ -52,6 +52,8 @@ const PublishedTable& TfrmTratOcorr::Published() {
         OCA_HANDLER(mnuEncerrarClick);
         OCA_HANDLER(mnuCancelarTratClick);
         OCA_HANDLER(mnuReabrirClick);
+        OCA_HANDLER(mnuAnexosClick);
+        OCA_HANDLER(mnuRelatorioClick);
         OCA_COMPONENT(edtFilial);
         OCA_COMPONENT(edtResponsavel);
         OCA_COMPONENT(rbtSitTodas);

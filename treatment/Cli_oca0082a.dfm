@@ -740,6 +740,14 @@ inherited frmTratOcorr: TfrmTratOcorr
         Caption = '&Reabrir...'
         OnClick = mnuReabrirClick
       end
+      object mnuAnexos: TMenuItem
+        Caption = 'A&nexos...'
+        OnClick = mnuAnexosClick
+      end
+      object mnuRelatorio: TMenuItem
+        Caption = 'Relatório da ocorrê&ncia...'
+        OnClick = mnuRelatorioClick
+      end
     end
     inherited mnuManutencao: TMenuItem
       inherited mnuIncluir: TMenuItem

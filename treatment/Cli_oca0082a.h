@@ -40,6 +40,9 @@ public:
     void mnuEncerrarClick(TObject* Sender);
     void mnuCancelarTratClick(TObject* Sender);
     void mnuReabrirClick(TObject* Sender);
+    /// The current occurrence's attached files, and its report (Anx_oca0082a.cpp).
+    void mnuAnexosClick(TObject* Sender);
+    void mnuRelatorioClick(TObject* Sender);
 
     /// Loads the list with the filter bar as it is; false, with the reason shown, when the
     /// server refuses.

@@ -130,4 +130,16 @@ TEST_F(AttachmentsWindow, TheReportIsWrittenWhereAskedAndOpened) {
     ui.PdfWriter = nullptr;
 }
 
+TEST_F(AttachmentsWindow, TheTreatmentScreenReportsItsCurrentOccurrence) {
+    ASSERT_TRUE(screen->sbtVerificar->UserClick());
+    ASSERT_TRUE(screen->cdsTratamentos->Locate("NROCORRMOV", Variant("0000000002")));
+    ui.QueueSaveFile((folder / "t.pdf").string());
+    ui.TakeJournal();
+    auto* item = dynamic_cast<TMenuItem*>(screen->FindComponent("mnuRelatorio"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->UserClick());
+    EXPECT_THAT(ui.TakeJournal(),
+                Contains(HasSubstr("pdf: Relatório de não conformidade 0001/0000000002")));
+}
+
 } // namespace
