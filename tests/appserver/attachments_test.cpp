@@ -253,6 +253,18 @@ TEST_F(Attachments, APartDamagedInTheDatabaseIsNeverHandedOut) {
     EXPECT_THAT(ReceiveAttachment(net, FileOf(List(net), 0), copy),
                 HasSubstr("está danificado no banco de dados"));
     EXPECT_EQ(Read(copy), "o que havia");
+    // Changed with a checksum of its own: the part passes, the whole file does not.
+    {
+        auto db = oca::db::Database::Open(url);
+        db->Execute(
+            "UPDATE ANEXOPARTE SET CONTEUDO = :C, DSHASH = :H",
+            {{"C", Variant(Blob{"%PDF-mudado"})}, {"H", Variant(Sha256::Of("%PDF-mudado"))}});
+    }
+    AttachedFile file = FileOf(List(net), 0);
+    file.size = 11;
+    EXPECT_THAT(ReceiveAttachment(net, file, copy), HasSubstr("a soma de verificação não confere"));
+    EXPECT_EQ(Read(copy), "o que havia");
+    EXPECT_FALSE(std::filesystem::exists(copy + ".parcial"));
 }
 
 TEST_F(Attachments, AnOccurrenceDeletedTakesItsFilesWithItAndTheHistorySaysWhich) {
@@ -275,6 +287,7 @@ TEST_F(Attachments, AnUploadLeftUnfinishedIsRemovedByALaterOne) {
     ASSERT_EQ(net.Call("GravaParteAnexo", {Variant("0001"), Variant("0000000001"), n,
                                            Variant(std::int64_t{0}), Variant(Blob{whole})}),
               Variant(""));
+    EXPECT_EQ(List(net).rows.size(), 0u) << "not listed while it is being sent";
     ASSERT_EQ(Send(Write("b.pdf", kPdf, 4000), "0000000002"), "");
     EXPECT_EQ(StoredCounts(), "2/2") << "one under way, one complete";
     Exec("UPDATE ANEXOOCORR SET DTINCLUSAO = '2020-01-01 00:00:00' WHERE NMARQUIVO = 'a.pdf'");
