@@ -3,6 +3,7 @@
 // put in place only once it arrived whole.
 #include "treatment/Anx_oca0082a.h"
 
+#include "core/file_kind.h"
 #include "framework/controls/application.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_context.h"
@@ -13,24 +14,9 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace {
-
-std::string SizeText(std::int64_t bytes) {
-    char text[32];
-    if (bytes < 1024) {
-        return std::to_string(bytes) + " bytes";
-    }
-    std::snprintf(text, sizeof text, bytes < (1 << 20) ? "%.1f KB" : "%.1f MB",
-                  static_cast<double>(bytes) / (bytes < (1 << 20) ? 1024 : 1 << 20));
-    std::string out = text;
-    for (char& c : out) {
-        c = c == '.' ? ',' : c;
-    }
-    return out;
-}
 
 // Progress of a long transfer in the notice, which also lets the person stop it.
 TransferProgress Notice(const std::string& what) {

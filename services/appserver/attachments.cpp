@@ -12,7 +12,6 @@
 #include "core/text.h"
 
 #include <atomic>
-#include <cstdio>
 
 namespace oca::server {
 
@@ -25,18 +24,8 @@ std::atomic<std::int64_t> occurrenceLimit{AttachmentLimits{}.occurrenceBytes};
 constexpr double kAbandonedDays = 1.0 / 24;
 constexpr size_t kNameChars = 120;
 
-std::string Megabytes(std::int64_t bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1 << 20));
-    std::string out = text;
-    for (char& c : out) {
-        c = c == '.' ? ',' : c;
-    }
-    return out;
-}
-
 std::string LimitText(std::int64_t bytes) {
-    return bytes % (1 << 20) == 0 ? std::to_string(bytes >> 20) + " MB" : Megabytes(bytes);
+    return bytes % (1 << 20) == 0 ? std::to_string(bytes >> 20) + " MB" : MegabytesText(bytes);
 }
 
 std::string Key(const std::string& branch, const std::string& number) {
@@ -101,7 +90,7 @@ Upload ReadUpload(db::Database& db, const Params& key) {
 
 // What the history keeps of a file: enough to recognise it again, byte for byte.
 std::string Described(const Upload& u) {
-    return u.name + " (" + Megabytes(u.size) + ", " + u.kind + ", SHA-256 " + u.hash + ")";
+    return u.name + " (" + MegabytesText(u.size) + ", " + u.kind + ", SHA-256 " + u.hash + ")";
 }
 
 void Discard(db::Database& db, const Params& key) {
@@ -162,8 +151,8 @@ void NeedRoom(db::Database& db, const std::string& branch, const std::string& nu
     const std::int64_t limit = occurrenceLimit.load();
     if (others + size > limit) {
         throw ConfirmFailure("A ocorrência " + Key(branch, number) + " já tem " +
-                             Megabytes(others) + " em anexos; com \"" + name + "\" (" +
-                             Megabytes(size) + ") passaria do limite de " + LimitText(limit) +
+                             MegabytesText(others) + " em anexos; com \"" + name + "\" (" +
+                             MegabytesText(size) + ") passaria do limite de " + LimitText(limit) +
                              " por ocorrência; nada foi gravado.");
     }
 }
@@ -318,7 +307,7 @@ Variant IniciaAnexo(db::Database& db, const Args& args) {
             throw ConfirmFailure("O arquivo \"" + name + "\" está vazio; nada foi gravado.");
         }
         if (size > fileLimit.load()) {
-            throw ConfirmFailure("O arquivo \"" + name + "\" tem " + Megabytes(size) +
+            throw ConfirmFailure("O arquivo \"" + name + "\" tem " + MegabytesText(size) +
                                  "; o limite por arquivo é " + LimitText(fileLimit.load()) +
                                  "; nada foi gravado.");
         }

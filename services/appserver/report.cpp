@@ -4,11 +4,11 @@
 
 #include "appserver/confirm_checks.h"
 #include "core/datetime.h"
+#include "core/file_kind.h"
 #include "core/mask.h"
 #include "core/text.h"
 #include "core/treatment_names.h"
 
-#include <cstdio>
 #include <functional>
 #include <regex>
 
@@ -65,23 +65,6 @@ std::string RichBody(const Variant& stored) {
     static const std::regex unsafe("<(img|script|style|link|object|iframe)\\b[^>]*>",
                                    std::regex::icase);
     return std::regex_replace(text, unsafe, "");
-}
-
-std::string Size(std::int64_t bytes) {
-    char text[32];
-    if (bytes < 1024) {
-        return std::to_string(bytes) + " bytes";
-    }
-    if (bytes < 1024 * 1024) {
-        std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024);
-    } else {
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1 << 20));
-    }
-    std::string out = text;
-    for (char& c : out) {
-        c = c == '.' ? ',' : c;
-    }
-    return out;
 }
 
 std::string When(const Variant& v, const char* format = "dd/mm/yyyy hh:nn") {
@@ -292,7 +275,7 @@ private:
             rows += "<tr><td>" + n + "</td><td>" + picture + "</td><td>" +
                     Escape(st->Value(1).AsString()) + "</td><td>" +
                     Escape(st->Value(2).IsNull() ? "" : st->Value(2).AsString()) + "</td><td>" +
-                    Size(st->Value(3).AsInteger()) + "</td><td>" +
+                    SizeText(st->Value(3).AsInteger()) + "</td><td>" +
                     Escape(st->Value(4).IsNull() ? "" : st->Value(4).AsString()) + "</td><td>" +
                     When(st->Value(5)) + "</td></tr>";
         }

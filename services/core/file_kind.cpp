@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <initializer_list>
 
 namespace {
@@ -197,4 +198,30 @@ bool NameAgreesWith(std::string_view name, const FileKind& kind) {
     const Known* k = ByMime(kind.mime);
     return k &&
            std::find(k->extensions.begin(), k->extensions.end(), extension) != k->extensions.end();
+}
+
+namespace {
+
+std::string OneDecimal(double value, const char* unit) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.1f %s", value, unit);
+    std::string out = text;
+    std::replace(out.begin(), out.end(), '.', ',');
+    return out;
+}
+
+} // namespace
+
+std::string SizeText(std::int64_t bytes) {
+    if (bytes < 1024) {
+        return std::to_string(bytes) + " bytes";
+    }
+    if (bytes < (1 << 20)) {
+        return OneDecimal(static_cast<double>(bytes) / 1024, "KB");
+    }
+    return MegabytesText(bytes);
+}
+
+std::string MegabytesText(std::int64_t bytes) {
+    return OneDecimal(static_cast<double>(bytes) / (1 << 20), "MB");
 }

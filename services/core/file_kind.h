@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,3 +23,8 @@ bool NameAgreesWith(std::string_view name, const FileKind& kind);
 
 /// The lower-case extension of `name` without its dot; "" without one.
 std::string ExtensionOf(std::string_view name);
+
+/// A file's size as a person reads it: "512 bytes", "2,9 KB", "5,0 MB".
+std::string SizeText(std::int64_t bytes);
+/// The same always in megabytes ("25,0 MB"), for limits and refusals.
+std::string MegabytesText(std::int64_t bytes);
