@@ -1,6 +1,7 @@
 #include "appserver/http_front.h"
 
 #include "appserver/http_front_impl.h"
+#include "appserver/metrics.h"
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -180,6 +181,9 @@ void HttpFront::Impl::StartWorkers() {
 }
 
 void HttpFront::Impl::Shutdown() {
+    if (serving) {
+        ++Metrics().drains;
+    }
     stopping = true;
     if (wakeFd >= 0) {
         const std::uint64_t one = 1;

@@ -158,6 +158,8 @@ struct HttpFront::Impl {
     /// runs under `key` (the request's Idempotency-Key, "" without one) and its place.
     std::string RunCalls(const Job& job, const std::string& key, bool close, bool& streamed,
                          bool& broken);
+    /// GET /ready and /metrics, run by a worker: the answer's whole text.
+    std::string Monitoring(const std::string& target, bool keepAlive);
     void LogLine(const std::string& method, const std::string& id, bool notification,
                  const std::string& result, Clock::time_point started,
                  const std::string& op = "-") const;

@@ -3,6 +3,7 @@
 #include "appserver/http_front.h"
 
 #include "appserver/http_front_impl.h"
+#include "appserver/metrics.h"
 
 #include <openssl/ssl.h>
 
@@ -37,6 +38,7 @@ void HttpFront::Impl::Serve() {
                 OnEvent(id, events[static_cast<size_t>(i)].events);
             }
         }
+        Metrics().openConnections = static_cast<std::int64_t>(connections.size());
         if (Clock::now() - lastSweep > std::chrono::milliseconds(50)) {
             Sweep();
             lastSweep = Clock::now();
@@ -350,13 +352,20 @@ void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
     const auto refuse = [&](int status, const char* text) {
         Answer(id, c, HttpAnswer(status, kJson, ErrorBody(text), false), true);
     };
-    if (r.target != kPath) {
+    // For load balancers and the monitoring, beside the object: alive and ready without the
+    // token, the figures with it.
+    const bool monitoring = r.method == "GET" && (r.target == "/health" || r.target == "/ready" ||
+                                                  r.target == "/metrics");
+    if (monitoring && r.target == "/health") {
+        return Answer(id, c, HttpAnswer(200, "text/plain; charset=utf-8", "vivo\n", false), true);
+    }
+    if (r.target != kPath && !monitoring) {
         return refuse(404, "objeto desconhecido");
     }
     if (r.method != "GET" && r.method != "POST") {
         return refuse(405, "método HTTP não aceito");
     }
-    if (!options.token.empty()) {
+    if (!options.token.empty() && r.target != "/ready") {
         const std::string* auth = r.Header("authorization");
         if (!auth || !SameSecret(*auth, "Bearer " + options.token)) {
             LogLine("-", "-", false, "HTTP 401", Clock::now());
@@ -421,6 +430,7 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
             c.gone = std::make_shared<std::atomic<bool>>(false);
             c.stream = std::make_shared<StreamState>();
             const bool quick = QuickCall(c.request);
+            Metrics().queuedRequests = static_cast<std::int64_t>(jobs.size() + 1);
             jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now(), quick,
                                PeerAddress(c.fd)});
         }

@@ -1,6 +1,7 @@
 // The workers of the HTTP front: each takes a request read whole, runs its calls and
 // hands the answer back to the loop, a large one in pieces as it is written.
 #include "appserver/http_front_impl.h"
+#include "appserver/metrics.h"
 
 #include <unistd.h>
 
@@ -43,6 +44,7 @@ bool HttpFront::Impl::NextJob(bool reserved, Job& job) {
     }
     job = std::move(*next);
     jobs.erase(next);
+    Metrics().queuedRequests = static_cast<std::int64_t>(jobs.size());
     return true;
 }
 
@@ -56,7 +58,9 @@ void HttpFront::Impl::Work(bool reserved) {
         done.connection = job.connection;
         done.close = !job.request.KeepAlive();
         bool streamed = false;
+        ++Metrics().busyWorkers;
         done.pieces = Respond(job, done.close, streamed, done.abort);
+        --Metrics().busyWorkers;
         Hand(std::move(done));
     }
 }
@@ -107,6 +111,10 @@ void HttpFront::Impl::Stream(const Job& job, std::vector<std::string> pieces) {
 std::vector<std::string> HttpFront::Impl::Respond(const Job& job, bool& close, bool& streamed,
                                                   bool& broken) {
     std::vector<std::string> pieces;
+    if (job.request.method == "GET" && job.request.target != kPath) {
+        pieces.push_back(Monitoring(job.request.target, !close));
+        return pieces;
+    }
     if (job.request.method == "GET") {
         LogLine("(handshake)", "-", false, "ok", job.received);
         pieces.push_back(HttpAnswer(200, kJson,
@@ -200,13 +208,40 @@ std::string HttpFront::Impl::RunCalls(const Job& job, const std::string& key, bo
     return body;
 }
 
+// What a load balancer and the monitoring ask: whether the server can take calls (its
+// database answers and it is not stopping), and its figures.
+std::string HttpFront::Impl::Monitoring(const std::string& target, bool keepAlive) {
+    constexpr const char* kText = "text/plain; charset=utf-8";
+    if (target == "/metrics") {
+        return HttpAnswer(200, "text/plain; version=0.0.4; charset=utf-8", Metrics().Text(),
+                          keepAlive);
+    }
+    if (stopping) {
+        return HttpAnswer(503, kText, "parando\n", keepAlive);
+    }
+    try {
+        db::Database& db = server.Connection();
+        if (db.InTransaction()) {
+            db.Rollback();
+        }
+        auto st = db.Prepare("SELECT 1");
+        st->Next();
+        return HttpAnswer(200, kText, "pronto\n", keepAlive);
+    } catch (const std::exception& e) {
+        LogFailure("/ready", e.what());
+        return HttpAnswer(503, kText, "banco de dados indisponível\n", keepAlive);
+    }
+}
+
 void HttpFront::Impl::LogLine(const std::string& method, const std::string& id, bool notification,
                               const std::string& result, Clock::time_point started,
                               const std::string& op) const {
+    const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    Metrics().Call(server.HasMethod(method) ? method : "desconhecido", OutcomeLabel(result),
+                   ms / 1000);
     if (!options.log) {
         return;
     }
-    const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
     const std::lock_guard<std::mutex> lock(g_logMutex);
     // The operator is the session's, "-" before sign-in. Arguments are never written: a
     // sign-in's would hold a password.

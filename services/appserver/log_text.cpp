@@ -1,6 +1,7 @@
 // What goes into the server's log: a client's text made safe for one line, and a failure
 // whose details are for the log only, under an id the client's answer names.
 #include "appserver/http_front.h"
+#include "appserver/metrics.h"
 #include "appserver/server.h"
 
 #include <atomic>
@@ -36,6 +37,7 @@ std::string LogFailure(const std::string& method, const std::string& detail) {
     static std::atomic<unsigned> count{0};
     char id[16];
     std::snprintf(id, sizeof id, "E%04X-%u", run, ++count);
+    ++Metrics().databaseErrors;
     std::cerr << "falha " << id << " em " << LogSafe(method, 64) << ": " << LogSafe(detail, 4000)
               << '\n';
     return id;

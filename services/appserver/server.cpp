@@ -2,6 +2,7 @@
 
 #include "access/passwords.h"
 #include "appserver/attachments.h"
+#include "appserver/metrics.h"
 #include "appserver/report.h"
 #include "appserver/write_keys.h"
 #include "core/packet_json.h"
@@ -325,6 +326,7 @@ Variant OcorAtendimento::RunAgainOnConflict(const std::string& method, db::Datab
         try {
             return run(db);
         } catch (const db::SqlConflict&) {
+            ++Metrics().retriedConflicts;
             if (db.InTransaction()) {
                 db.Rollback();
             }

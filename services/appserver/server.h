@@ -261,8 +261,7 @@ struct SelectionQuery {
 };
 SelectionQuery BuildSelection(const Args& args);
 /// One occurrence as GetMovOcorr gives it (its looked-up names too); no rows when it is gone.
-DataPacket OccurrenceRecord(db::Database& db, const std::string& branch,
-                            const std::string& number);
+DataPacket OccurrenceRecord(db::Database& db, const std::string& branch, const std::string& number);
 
 /// Runs a query and packs its rows into a packet with `fields`, one column each, in
 /// order; values are converted to the fields' types.

@@ -3,6 +3,8 @@
 // to this server or another, before or after a restart, is answered and not run.
 #include "appserver/write_keys.h"
 
+#include "appserver/metrics.h"
+
 #include "core/datetime.h"
 #include "core/packet_json.h"
 
@@ -102,6 +104,7 @@ Variant RunOnce(db::Database& db, const std::string& key, const std::string& met
     if (db.Execute("INSERT INTO CHAMADAGRAV (CDCHAVE, DSDIGEST, DTCHAMADA) VALUES (:K, :D, :T) "
                    "ON CONFLICT (CDCHAVE) DO NOTHING",
                    {{"K", Variant(key)}, {"D", Variant(digest)}, {"T", Variant(now)}}) == 0) {
+        ++Metrics().replayedWrites;
         return Replayed(Lookup(db, key), digest);
     }
     Variant answer = run(db);
