@@ -45,6 +45,9 @@ struct HttpOptions {
     /// pass it is cut off (its client could not keep up).
     size_t maxStreamBuffered = size_t{256} << 20;
     bool log = true; ///< one line per call on stderr
+    /// The call lines as JSON objects (time, operator, method, id, duration, outcome,
+    /// result), for journald and log shippers.
+    bool logJson = false;
     /// With both set, the front speaks only HTTPS: the certificate chain and its private
     /// key, PEM files. For servers that listen beyond loopback.
     std::string tlsCert;

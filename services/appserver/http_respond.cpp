@@ -2,6 +2,9 @@
 // hands the answer back to the loop, a large one in pieces as it is written.
 #include "appserver/http_front_impl.h"
 #include "appserver/metrics.h"
+#include "core/datetime.h"
+
+#include <nlohmann/json.hpp>
 
 #include <unistd.h>
 
@@ -245,6 +248,20 @@ void HttpFront::Impl::LogLine(const std::string& method, const std::string& id, 
     const std::lock_guard<std::mutex> lock(g_logMutex);
     // The operator is the session's, "-" before sign-in. Arguments are never written: a
     // sign-in's would hold a password.
+    if (options.logJson) {
+        nlohmann::json line = {{"time", FormatDateTime("yyyy-mm-dd\"T\"hh:nn:ss.zzz", Now())},
+                               {"operator", LogSafe(op, 12)},
+                               {"method", LogSafe(method, 64)},
+                               {"id", LogSafe(id, 40)},
+                               {"duration_ms", ms},
+                               {"outcome", OutcomeLabel(result)},
+                               {"result", LogSafe(result, 400)}};
+        if (notification) {
+            line["notification"] = true;
+        }
+        std::cerr << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        return;
+    }
     std::cerr << "rpc " << LogSafe(method, 64) << " id=" << LogSafe(id, 40)
               << " op=" << LogSafe(op, 12) << (notification ? " (notificação)" : "") << " " << ms
               << " ms " << LogSafe(result, 400) << '\n';

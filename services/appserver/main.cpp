@@ -199,6 +199,8 @@ int main(int argc, char** argv) {
                 return Refuse("--session-idle espera os minutos sem uso que encerram uma sessão, "
                               "de 1 a 10080");
             }
+        } else if (arg == "--log-json") {
+            options.logJson = true;
         } else if (arg == "--attachment-max-mb" && i + 1 < argc) {
             int mb = 0;
             if (!ParseWhole(argv[++i], 1, 4096, mb)) {

@@ -4,6 +4,11 @@
 
 #include "appserver/metrics.h"
 
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+#include <sstream>
+
 namespace {
 
 using ::testing::HasSubstr;
@@ -82,6 +87,36 @@ TEST_F(Monitoring, AStopIsCountedAsADrainOnce) {
     front->Stop();
     front->Stop();
     EXPECT_EQ(m.drains.load(), drains + 1);
+}
+
+class JsonLog : public Confirm {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        options.log = true;
+        options.logJson = true;
+    }
+};
+
+TEST_F(JsonLog, EachCallIsOneJsonLineWithItsOperatorAndOutcome) {
+    std::ostringstream captured;
+    std::streambuf* const before = std::cerr.rdbuf(captured.rdbuf());
+    net.Call("GetSysDate");
+    EXPECT_THROW(net.Call("GetSysDate", {Variant("a\nb")}), Exception);
+    std::cerr.rdbuf(before);
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(captured.str());
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(nlohmann::json::parse(line)); // every line whole JSON
+    }
+    ASSERT_GE(lines.size(), 2u);
+    const nlohmann::json& ok = lines[lines.size() - 2];
+    const nlohmann::json& refused = lines.back();
+    EXPECT_EQ(ok["method"], "GetSysDate");
+    EXPECT_EQ(ok["operator"], "001");
+    EXPECT_EQ(ok["outcome"], "ok");
+    EXPECT_TRUE(ok["duration_ms"].is_number());
+    EXPECT_EQ(ok["time"].get<std::string>().size(), 23u);
+    EXPECT_EQ(refused["outcome"], "erro");
 }
 
 } // namespace
