@@ -1,5 +1,6 @@
 // oca-appserver: the occurrence server object over HTTP.
 #include "appserver/attachments.h"
+#include "appserver/config_file.h"
 #include "appserver/http_front.h"
 #include "appserver/qualification.h"
 #include "appserver/server.h"
@@ -8,6 +9,7 @@
 
 #include <malloc.h>
 #include <sys/resource.h>
+#include <systemd/sd-daemon.h>
 
 #include <algorithm>
 #include <csignal>
@@ -29,7 +31,8 @@ void OnSignal(int) {
 
 int Usage() {
     std::cerr
-        << "uso: oca-appserver --db URL [--listen HOST:PORTA] [--token-file ARQUIVO]\n"
+        << "uso: oca-appserver [--config ARQUIVO] --db URL [--listen HOST:PORTA]\n"
+           "                    [--token-file ARQUIVO]\n"
            "                    [--threads N] [--call-timeout SEGUNDOS]\n"
            "                    [--tls-cert CERTIFICADO.pem --tls-key CHAVE.pem]\n"
            "                    [--sqlite-sync full|normal] [--session-idle MINUTOS]\n"
@@ -157,6 +160,26 @@ int main(int argc, char** argv) {
     if (const char* env = std::getenv("OCA_TOKEN")) {
         options.token = env;
     }
+    // A configuration file's options come first: the command line given after them wins.
+    std::vector<std::string> given;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--config" && i + 1 < argc) {
+            std::string error;
+            given = oca::server::ReadConfigFile(argv[i + 1], error);
+            if (!error.empty()) {
+                return Refuse(error.c_str());
+            }
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        given.emplace_back(argv[i]);
+    }
+    std::vector<char*> words = {argv[0]};
+    for (std::string& word : given) {
+        words.push_back(word.data());
+    }
+    argc = static_cast<int>(words.size());
+    argv = words.data();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--db" && i + 1 < argc) {
@@ -199,6 +222,8 @@ int main(int argc, char** argv) {
                 return Refuse("--session-idle espera os minutos sem uso que encerram uma sessão, "
                               "de 1 a 10080");
             }
+        } else if (arg == "--config" && i + 1 < argc) {
+            ++i; // read above
         } else if (arg == "--log-json") {
             options.logJson = true;
         } else if (arg == "--attachment-max-mb" && i + 1 < argc) {
@@ -276,6 +301,8 @@ int main(int argc, char** argv) {
         std::signal(SIGPIPE, SIG_IGN);
         // Said once the address is bound, with the port really taken (with 0, a free one).
         front.Run([&options](int port) {
+            // The service manager is told once the database is open and the port bound.
+            sd_notify(0, "READY=1");
             const bool v6 = options.host.find(':') != std::string::npos;
             std::cerr << "oca-appserver: OCA0080A.rdmOcorAtendimento em "
                       << (options.tlsCert.empty() ? "http://" : "https://")
@@ -283,6 +310,7 @@ int main(int argc, char** argv) {
                       << oca::server::HttpFront::kPath << std::endl;
         });
         g_front = nullptr;
+        sd_notify(0, "STOPPING=1");
     } catch (const std::exception& e) {
         std::cerr << "oca-appserver: " << e.what() << "\n";
         return 1;

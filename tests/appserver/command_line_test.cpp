@@ -3,8 +3,12 @@
 #include "server_fixture.h"
 #include "server_process.h"
 
+#include "appserver/config_file.h"
+
 #include <gmock/gmock.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -124,6 +128,93 @@ TEST(CommandLine, TheServerIgnoresWritesToClientsThatAreGone) {
         }
     }
     EXPECT_TRUE(ignored & (1ULL << (SIGPIPE - 1)));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ConfigFile, EveryOptionHasAKeyAndMistakesNameTheirLine) {
+    const auto folder = std::filesystem::temp_directory_path();
+    const auto read = [&](const std::string& text, std::string& error) {
+        const std::string path = (folder / "oca_appserver_test.conf").string();
+        std::ofstream(path) << text;
+        error.clear();
+        return oca::server::ReadConfigFile(path, error);
+    };
+    std::string error;
+    EXPECT_EQ(read("# servidor da matriz\n"
+                   "db = postgresql://oca@/oca?host=/run/postgresql\n"
+                   "listen = 0.0.0.0:8211   # todas as interfaces\n"
+                   "\n"
+                   "token-file = /etc/oca/token\n"
+                   "log-json = true\n"
+                   "threads=16\n",
+                   error),
+              (std::vector<std::string>{"--db", "postgresql://oca@/oca?host=/run/postgresql",
+                                        "--listen", "0.0.0.0:8211", "--token-file",
+                                        "/etc/oca/token", "--log-json", "--threads", "16"}));
+    EXPECT_EQ(error, "");
+    const struct {
+        const char* text;
+        const char* says;
+    } wrong[] = {
+        {"db = x\nporta = 1\n", ":2: chave desconhecida: porta"},
+        {"listen 0.0.0.0:1\n", ":1: espera chave = valor"},
+        {"log-json = sim\n", ":1: log-json espera true ou false"},
+        {"token = segredo\n", ":1: o token não fica na configuração"},
+    };
+    for (const auto& w : wrong) {
+        EXPECT_TRUE(read(w.text, error).empty()) << w.text;
+        EXPECT_THAT(error, HasSubstr(w.says)) << w.text;
+    }
+    EXPECT_TRUE(oca::server::ReadConfigFile("/nao/existe.conf", error).empty());
+    EXPECT_THAT(error, HasSubstr("não foi possível ler"));
+}
+
+TEST(CommandLine, TheCommandLineWinsOverTheConfigurationAndAWrongOneIsRefused) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "oca_appserver_cli.conf").string();
+    std::ofstream(path) << "listen = 127.0.0.1:1\nthreads = 2\n";
+    const Outcome outcome = RunServer("--config " + path + " --listen 127.0.0.1:0");
+    EXPECT_THAT(outcome.output, HasSubstr("em http://127.0.0.1:"));
+    EXPECT_THAT(outcome.output, Not(HasSubstr("127.0.0.1:1/")));
+    std::ofstream(path) << "threads = muitas\n";
+    EXPECT_EQ(RunServer("--config " + path).status, 2);
+    std::ofstream(path) << "porta = 1\n";
+    EXPECT_THAT(RunServer("--config " + path).output, HasSubstr("chave desconhecida: porta"));
+}
+
+// The service manager learns the server is ready only once it listens, through the socket
+// it names in NOTIFY_SOCKET.
+TEST(CommandLine, TheServiceManagerIsToldWhenTheServerIsReady) {
+    const std::string socketPath =
+        (std::filesystem::temp_directory_path() / ("oca_notify_" + std::to_string(::getpid())))
+            .string();
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ::unlink(socketPath.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::setenv("NOTIFY_SOCKET", socketPath.c_str(), 1);
+    const Outcome outcome = RunServer("--listen 127.0.0.1:0");
+    ::unsetenv("NOTIFY_SOCKET");
+    std::string said;
+    char buffer[256];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n <= 0) {
+            break;
+        }
+        said.append(buffer, static_cast<size_t>(n));
+        said += '|';
+    }
+    ::close(fd);
+    ::unlink(socketPath.c_str());
+    EXPECT_THAT(said, HasSubstr("READY=1")) << outcome.output;
+    EXPECT_THAT(said, HasSubstr("STOPPING=1"));
+    EXPECT_LT(said.find("READY=1"), said.find("STOPPING=1"));
 }
 
 } // namespace
