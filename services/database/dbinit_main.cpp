@@ -3,6 +3,7 @@
 #include "access/operators.h"
 #include "database/demo_data.h"
 #include "database/schema.h"
+#include "database/sqlite_backup.h"
 
 #include <fstream>
 #include <iostream>
@@ -12,7 +13,12 @@
 namespace {
 
 int Usage() {
-    std::cerr << "uso: oca-dbinit --db URL [--demo] [--occurrences N] [--seed ARQUIVO.sql]\n";
+    std::cerr << "uso: oca-dbinit --db URL [--demo] [--occurrences N] [--seed ARQUIVO.sql]\n"
+                 "       oca-dbinit --db sqlite:ARQUIVO --backup COPIA\n"
+                 "       oca-dbinit --db sqlite:ARQUIVO --restore COPIA\n"
+                 "  --backup copia a empresa enquanto os servidores a usam; --restore a põe de\n"
+                 "  volta depois de verificá-la, com os servidores parados. No PostgreSQL, use\n"
+                 "  pg_dump e pg_restore (veja docs/deployment.md).\n";
     return 2;
 }
 
@@ -21,10 +27,32 @@ bool IsEmpty(oca::db::Database& db) {
     return st->Next() && st->Value(0).AsInteger() == 0;
 }
 
+int BackupOrRestore(const std::string& url, const std::string& backup, const std::string& restore) {
+    if (url.rfind("sqlite:", 0) != 0 || (!backup.empty() && !restore.empty())) {
+        std::cerr << "oca-dbinit: --backup e --restore são para uma empresa em SQLite, um de "
+                     "cada vez; no PostgreSQL use pg_dump e pg_restore\n";
+        return 2;
+    }
+    const std::string path = url.substr(7);
+    try {
+        if (!backup.empty()) {
+            oca::db::BackupSqlite(path, backup);
+            std::cout << "Cópia de " << path << " gravada em " << backup << " (verificada).\n";
+        } else {
+            oca::db::RestoreSqlite(restore, path);
+            std::cout << "Empresa " << path << " restaurada de " << restore << " (verificada).\n";
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "oca-dbinit: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string url, seed;
+    std::string url, seed, backup, restore;
     bool demo = false;
     int occurrences = 2000;
     for (int i = 1; i < argc; ++i) {
@@ -43,12 +71,19 @@ int main(int argc, char** argv) {
             occurrences = std::stoi(count);
         } else if (arg == "--seed" && i + 1 < argc) {
             seed = argv[++i];
+        } else if (arg == "--backup" && i + 1 < argc) {
+            backup = argv[++i];
+        } else if (arg == "--restore" && i + 1 < argc) {
+            restore = argv[++i];
         } else {
             return Usage();
         }
     }
     if (url.empty() || occurrences < 0) {
         return Usage();
+    }
+    if (!backup.empty() || !restore.empty()) {
+        return BackupOrRestore(url, backup, restore);
     }
     // The script is read before the database is touched: a wrong path changes nothing.
     std::string script;
