@@ -16,7 +16,7 @@ OCA_PACKAGES=(
     python3 python3-jsonrpclib-pelix
     libpq-dev postgresql postgresql-client
     libsodium-dev qt6-translations-l10n
-    poppler-utils libsystemd-dev
+    poppler-utils libsystemd-dev haproxy
 )
 
 oca_install() {

@@ -193,6 +193,50 @@ TEST(Handshake, ACallTurnedAwaySaysWhy) {
     }
 }
 
+// Behind a load balancer, a server that went away with a write makes the balancer answer
+// 502 (or 504): the outcome is unknown, so the write goes once more with its key, and
+// answered there it succeeds; lost twice, a later confirmation still keeps the key.
+TEST(Handshake, AGatewaysLostAnswerSendsTheWriteAgainWithItsKey) {
+    for (const int lostTimes : {1, 5}) {
+        SCOPED_TRACE(lostTimes);
+        FakeServer balancer;
+        std::atomic<int> posts{0};
+        std::vector<std::string> keys;
+        std::mutex mutex;
+        balancer.ShakeHands();
+        balancer.http.Post(oca::server::HttpFront::kPath, [&](const httplib::Request& req,
+                                                              httplib::Response& res) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                keys.push_back(req.get_header_value("Idempotency-Key"));
+            }
+            if (++posts <= lostTimes) {
+                res.status = posts == 1 ? 502 : 504;
+                res.set_content("bad gateway", "text/plain");
+                return;
+            }
+            const auto id = nlohmann::json::parse(req.body).at("id");
+            res.set_content(
+                nlohmann::json{{"jsonrpc", "2.0"}, {"id", id}, {"result", "0000000009"}}.dump(),
+                "application/json");
+        });
+        TNetConnection net;
+        balancer.Start(net);
+        if (lostTimes == 1) {
+            EXPECT_EQ(net.Call("Confirma", {Variant("x")}).AsString(), "0000000009");
+        } else {
+            EXPECT_THROW(net.Call("Confirma", {Variant("x")}), Exception);
+            EXPECT_EQ(net.Call("Confirma", {Variant("x")}).AsString(), "0000000009");
+        }
+        const std::lock_guard<std::mutex> lock(mutex);
+        ASSERT_EQ(keys.size(), static_cast<size_t>(lostTimes + 1));
+        for (const std::string& key : keys) {
+            EXPECT_EQ(key, keys[0]) << "one write, one key";
+        }
+        net.SetConnected(false);
+    }
+}
+
 // A busy server turns a call away before running it: the call is tried again after a
 // pause or two, with the same key, and fails only when the server stays busy.
 TEST(Handshake, ABusyServerIsTriedAgainBeforeTheCallFails) {

@@ -286,9 +286,8 @@ namespace {
 // is lost.
 bool Writes(const std::string& method) {
     return method == "Confirma" || method == "DelOcorr" || method == "SetApuraQualif" ||
-           method == "GravaTratamento" || method == "IniciaAnexo" ||
-           method == "GravaParteAnexo" || method == "ConcluiAnexo" || method == "CancelaAnexo" ||
-           method == "ExcluiAnexo";
+           method == "GravaTratamento" || method == "IniciaAnexo" || method == "GravaParteAnexo" ||
+           method == "ConcluiAnexo" || method == "CancelaAnexo" || method == "ExcluiAnexo";
 }
 
 } // namespace
@@ -416,9 +415,22 @@ Variant TNetConnection::Invoke(const std::string& method, const std::vector<Vari
         lost();
         throw Exception(SilenceText(method, where));
     }
-    if (!result && failure.rfind("resposta", 0) != 0) {
+    // A gateway's 502 or 504: the server behind a load balancer went away or went quiet
+    // with the call, which it may have stored. Like a lost answer, it is sent once more
+    // (the balancer picks a server that answers), with its key.
+    const auto gatewayLost = [](const std::optional<Reply>& r) {
+        return r && (r->status == 502 || r->status == 504);
+    };
+    if ((!result && failure.rfind("resposta", 0) != 0) || gatewayLost(result)) {
         // Once more on a fresh connection: a kept-alive one may have been closed by the
         // server, or the answer lost on the way. The key keeps a write from running twice.
+        client_.reset();
+        result = Post(body, id, key, failure);
+    }
+    // Still lost at the gateway: the balancer has not yet seen the server gone. A little
+    // later it sends the call to one that answers.
+    for (int pause = 250; gatewayLost(result) && pause <= 1000; pause *= 2) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
         result = Post(body, id, key, failure);
     }
     // A busy server turned the call away before running it: tried again after a pause
@@ -432,6 +444,10 @@ Variant TNetConnection::Invoke(const std::string& method, const std::vector<Vari
         lost();
         throw Exception("Não foi possível comunicar com o servidor de aplicação " + where + " (" +
                         failure + ").");
+    }
+    if (gatewayLost(result)) {
+        connected_ = false;
+        lost();
     }
     if (result->status != 200) {
         throw Exception("O servidor de aplicação " + where + " recusou a chamada " + method + ": " +
