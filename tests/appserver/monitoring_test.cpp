@@ -78,6 +78,17 @@ TEST_F(Monitoring, CallsAreCountedByMethodAndOutcomeWithTheirTimes) {
         Series(text, "oca_call_duration_seconds_bucket{method=\"GetSysDate\",le=\"+Inf\"}"));
     EXPECT_EQ(bucketAll,
               std::stol(Series(text, "oca_call_duration_seconds_count{method=\"GetSysDate\"}")));
+    // Every call lies in a finite bucket: the last one holds them all, and each bucket at
+    // least what the one before holds.
+    long previous = 0;
+    for (const char* le : {"0.001", "0.01", "0.1", "1", "120"}) {
+        const long within = std::stol(Series(
+            text, std::string("oca_call_duration_seconds_bucket{method=\"GetSysDate\",le=\"") + le +
+                      "\"}"));
+        EXPECT_GE(within, previous) << le;
+        previous = within;
+    }
+    EXPECT_EQ(previous, bucketAll);
     EXPECT_GE(std::stol(Series(text, "oca_open_connections")), 1);
 }
 
