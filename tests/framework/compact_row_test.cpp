@@ -68,6 +68,11 @@ TEST(CompactRow, ARowLargerThanShortOffsetsKeepsEveryValue) {
         EXPECT_EQ(row.ToRow(), values) << length;
         EXPECT_GT(row.Footprint(), length);
     }
+    // Around the width's edge itself: the end offset of the last value counts too.
+    for (size_t length = 65500; length <= 65540; ++length) {
+        const Row values = {Variant(std::string(length, 'y')), Variant("fim")};
+        EXPECT_EQ(CompactRow(values).ToRow(), values) << length;
+    }
 }
 
 TEST(CompactRow, CopiesAreDeepAndEqualityFollowsTheValues) {

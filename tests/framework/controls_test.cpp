@@ -242,6 +242,26 @@ TEST_F(Controls, DisabledControlsRefuseUsers) {
     EXPECT_EQ(form.edtDisabled->Text(), "por código") << "code may still write";
 }
 
+// A read-only edit takes the focus (to read or copy) but no typing: its text, its field
+// and its data set's state stay as they were; code may still write it.
+TEST_F(Controls, ReadOnlyEditsRefuseTyping) {
+    form.edtDisabled->SetEnabled(true);
+    form.edtDisabled->SetText("antes");
+    form.edtDisabled->SetReadOnly(true);
+    EXPECT_FALSE(form.edtDisabled->UserType("x"));
+    EXPECT_EQ(form.edtDisabled->Text(), "antes");
+    const std::string stored = form.cds->FieldByName("NMFILIAL").AsString();
+    form.dbeNmFilial->SetReadOnly(true);
+    EXPECT_TRUE(form.dbeNmFilial->UserFocus());
+    EXPECT_FALSE(form.dbeNmFilial->UserType("x"));
+    EXPECT_EQ(form.cds->State(), dsBrowse);
+    EXPECT_EQ(form.cds->FieldByName("NMFILIAL").AsString(), stored);
+    form.dbeNmFilial->SetReadOnly(false);
+    EXPECT_TRUE(form.dbeNmFilial->UserType("x"));
+    form.edtDisabled->SetText("por código");
+    EXPECT_EQ(form.edtDisabled->Text(), "por código");
+}
+
 TEST_F(Controls, KeysReachTheHandlersWithTheirVirtualCodes) {
     std::vector<int> keys;
     std::string typed;

@@ -223,6 +223,37 @@ TEST(StreamedReply, ReadsRowsAsTheyArriveWhateverThePieces) {
     }
 }
 
+// Characters written as escapes decode to their exact UTF-8 on each side of every width's
+// edge, in the streamed reader and in the whole-answer reader alike.
+TEST(StreamedReply, EscapedCharactersDecodeExactlyAtEveryEncodingEdge) {
+    const struct {
+        const char* escaped;
+        std::string utf8;
+    } edges[] = {
+        {"\\u007f", "\x7f"},
+        {"\\u0080", "\xc2\x80"},
+        {"\\u07ff", "\xdf\xbf"},
+        {"\\u0800", "\xe0\xa0\x80"},
+        {"\\uffff", "\xef\xbf\xbf"},
+        {"\\ud800\\udc00", "\xf0\x90\x80\x80"}, // U+10000
+        {"\\udbff\\udfff", "\xf4\x8f\xbf\xbf"}, // U+10FFFF
+    };
+    for (const auto& e : edges) {
+        const std::string packet =
+            std::string(
+                R"({"$packet":{"fields":[{"name":"A","type":"string","size":10}],"rows":[[")") +
+            e.escaped + R"("]]}})";
+        const Variant whole = DecodeVariant(packet);
+        ASSERT_EQ(whole.Type(), VarType::Packet) << e.escaped;
+        EXPECT_EQ(whole.AsPacket().rows[0][0].AsString(), e.utf8) << e.escaped;
+        const std::string reply = R"({"id":7,"jsonrpc":"2.0","result":)" + packet + "}";
+        StreamedReplyReader reader(7);
+        ASSERT_TRUE(reader.Feed(reply.data(), reply.size())) << e.escaped;
+        ASSERT_TRUE(reader.Complete()) << e.escaped;
+        EXPECT_EQ(reader.Packet().rows[0][0].AsString(), e.utf8) << e.escaped;
+    }
+}
+
 // The end of a row is found by its quotes: texts that end in backslashes or hold brackets
 // and escaped quotes end where the writer ended them, whatever the pieces.
 TEST(StreamedReply, TextsEndWhereTheirQuoteIsNotEscaped) {
