@@ -54,6 +54,29 @@ TEST_F(Confirm, AnUpdateWritesOnlyWhatItChanged) {
               "Rita/nulo/Dois");
 }
 
+// A value of blanks only is no value: stored as null, on a change as on a new occurrence,
+// so that a search for empty fields finds it on either engine.
+TEST_F(Confirm, AValueOfBlanksOnlyIsStoredAsNull) {
+    TClientDataSet cds;
+    Load(cds);
+    ASSERT_TRUE(cds.Locate("NROCORRMOV", Variant("0000000002")));
+    cds.Edit();
+    cds.FieldByName("NMPESSIDETOC").SetAsString("   ");
+    cds.Post();
+    AppendNew(cds);
+    cds.Edit();
+    cds.FieldByName("NMPESSAUTOOC").SetAsString(" \t ");
+    cds.FieldByName("DSSUMARIAOC").SetAsString("Nova");
+    cds.Post();
+    ASSERT_EQ(Send(&cds, nullptr, nullptr).size(), 10u);
+    EXPECT_EQ(Scalar("SELECT COALESCE(NMPESSIDETOC, 'nulo') FROM MOVOCORR WHERE CDFILILANCMO = "
+                     "'0001' AND NROCORRMOV = '0000000002'"),
+              "nulo");
+    EXPECT_EQ(Scalar("SELECT COALESCE(NMPESSAUTOOC, 'nulo') FROM MOVOCORR WHERE DSSUMARIAOC = "
+                     "'Nova'"),
+              "nulo");
+}
+
 TEST_F(Confirm, AChangeOverAnotherUsersChangeIsRefusedNotOverwritten) {
     TClientDataSet mine, theirs;
     Load(mine);

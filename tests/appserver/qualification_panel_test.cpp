@@ -90,6 +90,32 @@ TEST_F(QualificationPanel, ScoresFollowTheFormulaPerSupplierAndMonth) {
     EXPECT_EQ(p.rows[0][static_cast<size_t>(p.FieldIndex("DTAPURACAO"))].Type(), VarType::DateTime);
 }
 
+// A month runs from its first midnight up to, not including, the next one: an occurrence at
+// 00:00 of November counts in November alone. A receipt counts at the branch that
+// received the goods, whatever branch the invoice is from.
+TEST_F(QualificationPanel, MonthsEndBeforeTheNextMidnightAndReceiptsCountWhereReceived) {
+    auto db = oca::db::Database::Open(url);
+    db->ExecuteScript(
+        "INSERT INTO MOVOCORR (CDFILILANCMO, NROCORRMOV, CDFILIAL, CDFORNECED, DTOCORRMOV, "
+        "CDOPERADOR, CDGRPOCOR, CDOCORR) VALUES ('0012', '0000000002', '0012', '12', "
+        "'2026-11-01 00:00:00', '001', '02', '01');"
+        "INSERT INTO NOTAFISCAL VALUES ('0001', '0000000099', '1', '0007777', '12', '0012', "
+        "'2026-10-22 00:00:00');");
+    const Variant oct(std::int64_t{202610}), nov(std::int64_t{202611});
+    // October alone, for the receiving branch alone: November is not touched.
+    oca::server::Requalify(*db, 202610, "0012", nullptr);
+    EXPECT_EQ(Rows("", "|12|", oct, nov), std::vector<std::string>{"12 202610 1/10/1 0 D"});
+    oca::server::Requalify(*db, 202611, "", nullptr);
+    EXPECT_EQ(Rows("", "|12|", oct, nov),
+              (std::vector<std::string>{"12 202610 1/10/1 0 D", "12 202611 1/10/0 0 D"}));
+    EXPECT_EQ(Rows("|0001|", "|12|", oct, nov), std::vector<std::string>{})
+        << "the invoice's branch received nothing";
+    // October's detail holds October's occurrence alone.
+    const Variant detail = net.Call("GetQualifDetalhe", {Variant(""), Variant("12"), oct});
+    ASSERT_EQ(detail.AsPacket().rows.size(), 1u);
+    EXPECT_EQ(detail.AsPacket().rows[0][3], Variant(std::int64_t{1}));
+}
+
 TEST_F(QualificationPanel, RecomputingGivesTheSameRows) {
     const Variant oct(std::int64_t{202610});
     const auto before = Rows("", "", oct, oct);
@@ -128,6 +154,15 @@ TEST_F(QualificationPanel, PeriodsOutOfShapeAreRefused) {
             .AsString(),
         HasSubstr("o primeiro antes do último"));
     EXPECT_THAT(net.Call("GetQualifForn", {Variant(""), Variant(""), Variant(std::int64_t{202001}),
+                                           Variant(std::int64_t{202612})})
+                    .AsString(),
+                HasSubstr("de 1 a 60 meses"));
+    // The edge itself: 60 months (January 2022 to December 2026) are shown, 61 are not.
+    EXPECT_EQ(net.Call("GetQualifForn", {Variant(""), Variant(""), Variant(std::int64_t{202201}),
+                                         Variant(std::int64_t{202612})})
+                  .Type(),
+              VarType::Packet);
+    EXPECT_THAT(net.Call("GetQualifForn", {Variant(""), Variant(""), Variant(std::int64_t{202112}),
                                            Variant(std::int64_t{202612})})
                     .AsString(),
                 HasSubstr("de 1 a 60 meses"));
