@@ -85,6 +85,23 @@ TEST_F(Browsing, TheMaintenanceFlagFollowsTheModuleAndTheBranch) {
     }
 }
 
+// A branch code with a quote is still one value in the parameters' filter: it neither
+// breaks it nor reads the parameters of the branch its first characters name.
+TEST_F(Browsing, ABranchCodeWithAQuoteReadsItsOwnParameters) {
+    auto db = oca::db::Database::Open(url);
+    db->ExecuteScript(
+        "INSERT INTO FILIAL VALUES ('0''1', 'Aspas'), ('0', 'Zero');"
+        "INSERT INTO PARAMFILIAL VALUES ('0''1', 'N', 'N', 'N'), ('0', 'S', 'N', 'N');");
+    Host().activeModule = 30;
+    for (const auto& [branch, maintenance] :
+         {std::pair<std::string, bool>{"0'1", false}, {"0", true}}) {
+        Host().branch = branch;
+        Load("|0'1|0|");
+        ASSERT_EQ(screen->cdsParamFilial->RecordCount(), 1u) << branch;
+        EXPECT_EQ(screen->Maintenance(), maintenance) << branch;
+    }
+}
+
 TEST_F(Browsing, ScrollingSetsTheHourTheCounterpartAndFetchesTextsOnlyOnTheirPage) {
     Load("|0001|");
     EXPECT_EQ(screen->medHora->EditText(), "09:30");
