@@ -181,7 +181,8 @@ void HttpFront::Impl::StartWorkers() {
 }
 
 void HttpFront::Impl::Shutdown() {
-    if (serving) {
+    // Once per front, however often it is asked to stop (a signal, then the destructor).
+    if (!drainCounted.exchange(true)) {
         ++Metrics().drains;
     }
     stopping = true;

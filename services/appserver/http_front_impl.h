@@ -179,6 +179,7 @@ struct HttpFront::Impl {
     int port = 0;
     SSL_CTX* tls = nullptr;
     std::atomic<bool> stopping{false};
+    std::atomic<bool> drainCounted{false};
     bool workersQuit = false; ///< under jobsMutex: the workers return
     std::atomic<bool> serving{false};
     std::thread loopThread;
