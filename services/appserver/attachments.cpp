@@ -113,23 +113,19 @@ Upload NeedOwnUpload(db::Database& db, const Session& caller, const Params& key)
     return u;
 }
 
-std::int64_t StoredBytes(db::Database& db, const Params& key) {
-    auto st = db.Prepare(std::string("SELECT COALESCE(SUM(QTBYTES), 0), COUNT(*) FROM ANEXOPARTE") +
+// What an upload has stored so far: its parts and their bytes.
+struct Stored {
+    std::int64_t parts = 0, bytes = 0;
+};
+
+Stored StoredSoFar(db::Database& db, const Params& key) {
+    auto st = db.Prepare(std::string("SELECT COUNT(*), COALESCE(SUM(QTBYTES), 0) FROM ANEXOPARTE") +
                          kWhereOne);
     for (const auto& [name, value] : key) {
         st->Bind(name, value);
     }
     st->Next();
-    return st->Value(0).AsInteger();
-}
-
-std::int64_t StoredParts(db::Database& db, const Params& key) {
-    auto st = db.Prepare(std::string("SELECT COUNT(*) FROM ANEXOPARTE") + kWhereOne);
-    for (const auto& [name, value] : key) {
-        st->Bind(name, value);
-    }
-    st->Next();
-    return st->Value(0).AsInteger();
+    return {st->Value(0).AsInteger(), st->Value(1).AsInteger()};
 }
 
 // The bytes an occurrence's attached files take. Those still being sent count once they
@@ -346,8 +342,7 @@ Variant GravaParteAnexo(db::Database& db, const Args& args) {
         NeedBranch(args.Caller(), branch);
         const Params key = KeyOf(branch, number, attachment);
         Upload upload = NeedOwnUpload(db, args.Caller(), key);
-        const std::int64_t parts = StoredParts(db, key);
-        const std::int64_t stored = StoredBytes(db, key);
+        const auto [parts, stored] = StoredSoFar(db, key);
         if (part != parts) {
             Abandon("As partes do arquivo \"" + upload.name +
                     "\" chegaram fora de ordem; nada foi gravado. Anexe-o de novo.");
@@ -388,7 +383,7 @@ Variant ConcluiAnexo(db::Database& db, const Args& args) {
         NeedOccurrence(db, branch, number);
         const Params key = KeyOf(branch, number, attachment);
         const Upload upload = NeedOwnUpload(db, args.Caller(), key);
-        if (StoredBytes(db, key) != upload.size) {
+        if (StoredSoFar(db, key).bytes != upload.size) {
             Abandon("O arquivo \"" + upload.name +
                     "\" não chegou inteiro; nada foi gravado. Anexe-o de novo.");
         }
@@ -398,13 +393,11 @@ Variant ConcluiAnexo(db::Database& db, const Args& args) {
                     "nada foi gravado. Anexe-o de novo.");
         }
         NeedRoom(db, branch, number, upload.name, upload.size, attachment);
+        Params done = key;
+        done.emplace_back("T", Variant(ServerNow()));
         db.Execute(std::string("UPDATE ANEXOOCORR SET IDSITUACAO = 'A', DTINCLUSAO = :T") +
                        kWhereOne,
-                   [&] {
-                       Params p = key;
-                       p.emplace_back("T", Variant(ServerNow()));
-                       return p;
-                   }());
+                   done);
         HistoryWriter history(db, args);
         history.Altered(branch, number, "ANEXO" + std::to_string(attachment), Variant(),
                         Variant(Described(upload)));
