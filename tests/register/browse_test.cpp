@@ -11,6 +11,7 @@
 
 #include <gmock/gmock.h>
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 
 namespace {
@@ -100,6 +101,25 @@ TEST_F(Browsing, ABranchCodeWithAQuoteReadsItsOwnParameters) {
         ASSERT_EQ(screen->cdsParamFilial->RecordCount(), 1u) << branch;
         EXPECT_EQ(screen->Maintenance(), maintenance) << branch;
     }
+}
+
+// Insert follows the clerk's branch, not the shown record's: the parameters are read with
+// no branch filter, whichever record the list stands on.
+TEST_F(Browsing, InsertIsRefusedByTheClerksBranchWhenTheRecordsBranchAllowsIt) {
+    auto db = oca::db::Database::Open(url);
+    db->ExecuteScript("INSERT INTO FILIAL VALUES ('0003', 'Filial Norte');"
+                      "INSERT INTO PARAMFILIAL VALUES ('0003', 'N', 'N', 'N');");
+    Host().activeModule = 30;
+    Host().branch = "0003";
+    Load("|0001|0003|");
+    ASSERT_EQ(screen->cdsMovOcorr->FieldByName("CDFILIAL").AsString(), "0001");
+    ASSERT_TRUE(screen->Maintenance()) << "the record's branch allows maintenance";
+    ASSERT_TRUE(screen->sbtIncluir->Enabled());
+    ui.TakeJournal();
+    EXPECT_THROW(screen->sbtIncluir->UserClick(), EAbort);
+    EXPECT_THAT(ui.TakeJournal(), Contains("error: Filial não permite inclusão de ocorrência."));
+    EXPECT_EQ(screen->cdsMovOcorr->State(), dsBrowse);
+    EXPECT_EQ(screen->cdsMovOcorr->RecordCount(), 3u);
 }
 
 TEST_F(Browsing, ScrollingSetsTheHourTheCounterpartAndFetchesTextsOnlyOnTheirPage) {
