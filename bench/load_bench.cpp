@@ -25,6 +25,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QEvent>
 #include <QTableView>
 #include <QWidget>
 
@@ -71,6 +72,26 @@ long StatusKb(pid_t pid, const char* key) {
 void ResetPeak(pid_t pid) {
     std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
 }
+
+/// Counts the paints of a widget: the rows are shown once the grid has painted them.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
+    ~PaintWatch() override { widget_->removeEventFilter(this); }
+    PaintWatch(const PaintWatch&) = delete;
+    PaintWatch& operator=(const PaintWatch&) = delete;
+    int Paints() const { return paints_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints_ += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+    int paints_ = 0;
+};
 
 using bench::BinDir;
 using bench::Everything;
@@ -189,9 +210,14 @@ public:
             f.sbtConfirma->UserClick();
             return mrNone;
         });
+        // The grid paints its first rows on the event loop's next turn, as on a desktop; a
+        // window that painted nothing is rendered by hand so no load is timed short.
+        const PaintWatch grid(grid_->viewport());
         frmParecerOcorrAtend->UserShortCut("Ctrl+L");
         QApplication::processEvents();
-        view_->Root()->grab(); // the window painted with its first rows
+        if (grid.Paints() == 0) {
+            view_->Root()->grab();
+        }
         const double seconds = Since(start);
         return {seconds, grid_->model()->rowCount()};
     }
