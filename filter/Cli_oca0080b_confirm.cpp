@@ -76,23 +76,17 @@ void TfrmFiltroOcorAte::Load() {
     auto text = [this](const char* name) {
         return Variant(qryParams->ParamByName(name).AsString());
     };
-    Showavi::ActiveShowAvi(nullptr, 6, reg.msgPadrao->Msg("Get_Ocor"));
-    try {
-        Variant occurrences = reg.netOcorAtend->Call(
-            "GetMovOcorr",
-            {text("P_CDFILIAL"), text("P_TCDFILIAL"), text("P_CDGRUPOCOR"), text("P_TCDGRUPOCOR"),
-             text("P_CDSEGMER"), text("P_TCDSEGMER"), qryParams->ParamByName("P_DTINICIAL").Value(),
-             qryParams->ParamByName("P_DTFINAL").Value(), text("P_NRTAREFA"), text("P_TNRTAREFA"),
-             text("P_CDCLIENTE"), text("P_CDPROSPECT"), text("P_CDFORNECED")});
-        reg.cdsMovOcorr->SetData(Consiste::CheckResultServ(std::move(occurrences), true, 0));
-        Variant params =
-            reg.netOcorAtend->Call("GetParamFilial", {text("P_CDFILIAL"), text("P_TCDFILIAL")});
-        reg.cdsParamFilial->SetData(Consiste::CheckResultServ(std::move(params), true, 0));
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
-    Showavi::DeactiveShowAvi();
+    const TProgressNotice notice(nullptr, 6, reg.msgPadrao->Msg("Get_Ocor"));
+    Variant occurrences = reg.netOcorAtend->Call(
+        "GetMovOcorr",
+        {text("P_CDFILIAL"), text("P_TCDFILIAL"), text("P_CDGRUPOCOR"), text("P_TCDGRUPOCOR"),
+         text("P_CDSEGMER"), text("P_TCDSEGMER"), qryParams->ParamByName("P_DTINICIAL").Value(),
+         qryParams->ParamByName("P_DTFINAL").Value(), text("P_NRTAREFA"), text("P_TNRTAREFA"),
+         text("P_CDCLIENTE"), text("P_CDPROSPECT"), text("P_CDFORNECED")});
+    reg.cdsMovOcorr->SetData(Consiste::CheckResultServ(std::move(occurrences), true, 0));
+    Variant params =
+        reg.netOcorAtend->Call("GetParamFilial", {text("P_CDFILIAL"), text("P_TCDFILIAL")});
+    reg.cdsParamFilial->SetData(Consiste::CheckResultServ(std::move(params), true, 0));
 }
 
 void TfrmFiltroOcorAte::sbtConfirmaClick(TObject*) {

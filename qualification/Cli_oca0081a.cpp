@@ -135,19 +135,13 @@ void TfrmQualifForn::sbtVerificarClick(TObject*) {
 bool TfrmQualifForn::Load(int first, int last) {
     medMesIni->SetText(qualif::MonthText(first));
     medMesFin->SetText(qualif::MonthText(last));
-    Showavi::ActiveShowAvi(nullptr, 6, "Carregando a qualificação dos fornecedores...");
-    Variant answer;
-    try {
-        answer = netQualif->Call("GetQualifForn",
-                                 {Variant(rbtFiliLista->Checked() ? selFilial : std::string()),
-                                  Variant(rbtFornLista->Checked() ? selFornecedor : std::string()),
-                                  Variant(std::int64_t{first}), Variant(std::int64_t{last})});
-        follow_ = FollowUp();
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
-    Showavi::DeactiveShowAvi();
+    TProgressNotice notice(nullptr, 6, "Carregando a qualificação dos fornecedores...");
+    const Variant answer = netQualif->Call(
+        "GetQualifForn", {Variant(rbtFiliLista->Checked() ? selFilial : std::string()),
+                          Variant(rbtFornLista->Checked() ? selFornecedor : std::string()),
+                          Variant(std::int64_t{first}), Variant(std::int64_t{last})});
+    follow_ = FollowUp();
+    notice.Hide();
     if (answer.IsError() || answer.Type() != VarType::Packet) {
         Ui().ShowError(answer.IsError() ? answer.AsString()
                                         : "O servidor não respondeu com a qualificação.");

@@ -12,14 +12,8 @@
 
 void TfrmParecerOcorrAtend::UnderNotice(const char* catalogKey,
                                         const std::function<void()>& fetch) {
-    Showavi::ActiveShowAvi(this, 6, msgPadrao->Msg(catalogKey));
-    try {
-        fetch();
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
-    Showavi::DeactiveShowAvi();
+    const TProgressNotice notice(this, 6, msgPadrao->Msg(catalogKey));
+    fetch();
 }
 
 void TfrmParecerOcorrAtend::LoadBatches(const std::string& batch, const std::string& subBatch) {

@@ -23,17 +23,11 @@ void TfrmParecerOcorrAtend::ShowPage(TTabSheet* page) {
 
 void TfrmParecerOcorrAtend::LoadText(const char* method, const char* catalogKey,
                                      TClientDataSet& target) {
-    Showavi::ActiveShowAvi(this, 6, msgPadrao->Msg(catalogKey));
-    try {
-        Variant result = netOcorAtend->Call(
-            method, {Variant(cdsMovOcorr->FieldByName("CDFILILANCMO").AsString()),
-                     Variant(cdsMovOcorrNROCORRMOV->AsString())});
-        target.SetData(Consiste::CheckResultServ(std::move(result), true, 0));
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
-    Showavi::DeactiveShowAvi();
+    const TProgressNotice notice(this, 6, msgPadrao->Msg(catalogKey));
+    Variant result =
+        netOcorAtend->Call(method, {Variant(cdsMovOcorr->FieldByName("CDFILILANCMO").AsString()),
+                                    Variant(cdsMovOcorrNROCORRMOV->AsString())});
+    target.SetData(Consiste::CheckResultServ(std::move(result), true, 0));
 }
 
 void TfrmParecerOcorrAtend::ShowMasksAndHour() {

@@ -135,7 +135,7 @@ void TfrmParecerOcorrAtend::sbtConfirmarClick(TObject* Sender) {
         return; // nothing to send
     }
     const TypedWork typed = KeepTypedWork();
-    Showavi::ActiveShowAvi(nullptr, 1, msgPadrao->Msg("Atua_Ocorr"));
+    TProgressNotice notice(nullptr, 1, msgPadrao->Msg("Atua_Ocorr"));
     std::string answer, unqualified;
     try {
         answer = netOcorAtend->Call("Confirma", args).AsString();
@@ -143,12 +143,12 @@ void TfrmParecerOcorrAtend::sbtConfirmarClick(TObject* Sender) {
             unqualified = RequestQualification();
         }
     } catch (...) {
-        Showavi::DeactiveShowAvi();
+        notice.Hide();
         GiveBackTypedWork(typed, "");
         throw;
     }
     if (answer.size() > static_cast<size_t>(cdsMovOcorrNROCORRMOV->Size())) {
-        Showavi::DeactiveShowAvi();
+        notice.Hide();
         GiveBackTypedWork(typed, answer);
         Consiste::MensErro(answer, true);
     }
@@ -156,7 +156,7 @@ void TfrmParecerOcorrAtend::sbtConfirmarClick(TObject* Sender) {
         AcceptStored(answer);
     } catch (...) {
         // Stored all the same: the logs are merged so that nothing is sent twice.
-        Showavi::DeactiveShowAvi();
+        notice.Hide();
         for (TClientDataSet* cds : {cdsMovOcorr, cdsParecer, cdsDescMovOcorr}) {
             if (cds->Active()) {
                 cds->Cancel();
@@ -165,7 +165,7 @@ void TfrmParecerOcorrAtend::sbtConfirmarClick(TObject* Sender) {
         }
         throw;
     }
-    Showavi::DeactiveShowAvi();
+    notice.Hide();
     if (!unqualified.empty()) {
         Ui().ShowWarning(unqualified);
     }
@@ -272,7 +272,7 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
     if (msgMensagensPadroes->ShowMsg("Excl", mtConfirmation, mbYes | mbNo, 0) != mrYes) {
         return;
     }
-    Showavi::ActiveShowAvi(this, 1, msgPadrao->Msg("Del_ocorr"));
+    TProgressNotice notice(this, 1, msgPadrao->Msg("Del_ocorr"));
     try {
         // The occurrence as the person sees it goes along: the server refuses to delete one
         // that another user changed since it was read.
@@ -283,7 +283,7 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
         // A deletion the server refuses in its answer is shown, and the row stays.
         Consiste::CheckResultServ(answer, true, 0);
         cdsMovOcorr->Delete();
-        Showavi::DeactiveShowAvi();
+        notice.Hide();
         // Deleting does not change the state, so the toolbar would go on offering
         // Alterar and Excluir on an empty list: the state table runs again.
         dtsPadraoStateChange(nullptr);
@@ -303,7 +303,7 @@ void TfrmParecerOcorrAtend::sbtExcluirClick(TObject*) {
         }
     } catch (...) {
         cdsMovOcorr->CancelUpdates();
-        Showavi::DeactiveShowAvi();
+        notice.Hide();
         ShowRecordControls();
         dtsPadraoStateChange(nullptr);
         throw;

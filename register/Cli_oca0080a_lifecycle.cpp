@@ -13,14 +13,10 @@ void TfrmParecerOcorrAtend::FormCreate(TObject* Sender) {
     TfrmPadrao::FormCreate(Sender);
     // An invalid date is reported at post by the date check, in the catalog's words.
     dbdData->SetCheckedAtPost(true);
-    Showavi::ActiveShowAvi(nullptr, 0, "");
-    try {
+    {
+        const TProgressNotice notice(nullptr, 0, "");
         netOcorAtend->SetConnected(true);
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
     }
-    Showavi::DeactiveShowAvi();
     cdsMovOcorrNRNOTAFISC->SetEditMask("9999999;0; ");
     cdsMovOcorrCDSERIEENTR->SetEditMask(">ccccc;0; ");
 }

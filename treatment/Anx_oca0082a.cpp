@@ -120,14 +120,14 @@ int TfrmAnexos::AddFiles(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
         const std::string name = std::filesystem::path(path).filename().string();
         AttachmentToSend file{branch_, number_, path, name, Ui().MakeThumbnail(path)};
-        Showavi::ActiveShowAvi(this, 1, "Anexando " + name + "...");
+        TProgressNotice notice(this, 1, "Anexando " + name + "...");
         std::string refusal;
         try {
             refusal = SendAttachment(*netAnexos, file, Notice("Anexando " + name));
         } catch (const Exception& e) {
             refusal = e.Message();
         }
-        Showavi::DeactiveShowAvi();
+        notice.Hide();
         if (!refusal.empty()) {
             Ui().ShowError(refusal);
             continue;
@@ -162,14 +162,14 @@ bool TfrmAnexos::Receive(const std::string& path) {
                             cdsAnexos->FieldByName("NRANEXO").AsInteger(),
                             cdsAnexos->FieldByName("QTBYTES").AsInteger(),
                             cdsAnexos->FieldByName("DSHASH").AsString()};
-    Showavi::ActiveShowAvi(this, 1, "Recebendo " + file.name + "...");
+    TProgressNotice notice(this, 1, "Recebendo " + file.name + "...");
     std::string failure;
     try {
         failure = ReceiveAttachment(*netAnexos, file, path, Notice("Recebendo " + file.name));
     } catch (const Exception& e) {
         failure = e.Message();
     }
-    Showavi::DeactiveShowAvi();
+    notice.Hide();
     if (!failure.empty()) {
         Ui().ShowError(failure);
         return false;

@@ -174,22 +174,16 @@ bool TfrmTratOcorr::LoadList() {
     const auto date = [](TDateEditPlus* edit) {
         return edit->IsEmpty() ? Variant() : Variant(edit->GetDate());
     };
-    Showavi::ActiveShowAvi(nullptr, 6, "Carregando os tratamentos...");
-    Variant answer;
-    try {
-        answer = netTrat->Call(
-            "GetTratamentos",
-            {Variant(onlyBranch_.empty() ? Trim(edtFilial->Text()) : onlyBranch_),
-             Variant(onlyBranch_.empty() ? ChosenSituation() : std::string()),
-             Variant(onlyBranch_.empty() ? Trim(edtResponsavel->Text()) : std::string()),
-             Variant(""), Variant(chkVencidas->Checked() && onlyBranch_.empty() ? "S" : ""),
-             onlyBranch_.empty() ? date(depDe) : Variant(),
-             onlyBranch_.empty() ? date(depAte) : Variant()});
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
-    Showavi::DeactiveShowAvi();
+    TProgressNotice notice(nullptr, 6, "Carregando os tratamentos...");
+    Variant answer = netTrat->Call(
+        "GetTratamentos",
+        {Variant(onlyBranch_.empty() ? Trim(edtFilial->Text()) : onlyBranch_),
+         Variant(onlyBranch_.empty() ? ChosenSituation() : std::string()),
+         Variant(onlyBranch_.empty() ? Trim(edtResponsavel->Text()) : std::string()), Variant(""),
+         Variant(chkVencidas->Checked() && onlyBranch_.empty() ? "S" : ""),
+         onlyBranch_.empty() ? date(depDe) : Variant(),
+         onlyBranch_.empty() ? date(depAte) : Variant()});
+    notice.Hide();
     if (answer.IsError() || answer.Type() != VarType::Packet) {
         Ui().ShowError(answer.IsError() ? answer.AsString()
                                         : "O servidor não respondeu com os tratamentos.");

@@ -152,6 +152,25 @@ TEST_F(Forms, CursorGuardsNestAndRestoreOnErrors) {
                                               "cursor: hourglass", "cursor: default"));
 }
 
+// The progress notice goes on any path out of its scope, once: hidden early before a
+// message, or by a refusal that ends the operation.
+TEST_F(Forms, AProgressNoticeIsHiddenOnceOnEveryPathOut) {
+    {
+        TProgressNotice notice(nullptr, 1, "Gravando...");
+        notice.Hide();
+        notice.Hide();
+    }
+    EXPECT_THROW(
+        {
+            const TProgressNotice notice(nullptr, 6, "Recebendo...");
+            Consiste::MensErro("Recusada.");
+        },
+        EAbort);
+    EXPECT_THAT(ui.TakeJournal(), ElementsAre("progress: principal 1 Gravando...", "progress: hide",
+                                              "progress: principal 6 Recebendo...",
+                                              "error: Recusada.", "progress: hide"));
+}
+
 TEST_F(Forms, HostUnitsShowThroughTheDriver) {
     EXPECT_THROW(Consiste::MensErro("Filial deve ser informada."), EAbort);
     EXPECT_NO_THROW(Consiste::MensErro("só aviso", false));

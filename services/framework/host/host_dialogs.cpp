@@ -70,6 +70,21 @@ void DeactiveShowAvi() {
 
 } // namespace Showavi
 
+TProgressNotice::TProgressNotice(TComponent* owner, int animation, const std::string& text) {
+    Showavi::ActiveShowAvi(owner, animation, text);
+}
+
+TProgressNotice::~TProgressNotice() {
+    Hide();
+}
+
+void TProgressNotice::Hide() {
+    if (shown_) {
+        shown_ = false;
+        Showavi::DeactiveShowAvi();
+    }
+}
+
 namespace Tabvalid {
 
 bool ValidEx(TDataSource&, int pictureKind, std::string& code, int, const std::string& text,

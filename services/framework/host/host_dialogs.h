@@ -28,6 +28,22 @@ void ActiveShowAvi(TComponent* owner, int animation, const std::string& text);
 void DeactiveShowAvi();
 } // namespace Showavi
 
+/// Shows the progress notice for a scope and hides it on any path out, or earlier with
+/// Hide(): a refusal that ends the operation never leaves the notice on the screen.
+class TProgressNotice {
+public:
+    TProgressNotice(TComponent* owner, int animation, const std::string& text);
+    ~TProgressNotice();
+    TProgressNotice(const TProgressNotice&) = delete;
+    TProgressNotice& operator=(const TProgressNotice&) = delete;
+    /// Hides the notice now (before a message the person must read); later calls and
+    /// the scope's end do nothing more.
+    void Hide();
+
+private:
+    bool shown_ = true;
+};
+
 /// The table check of a code.
 namespace Tabvalid {
 /// Checks that `code` fits the picture of `pictureKind` (Lumbra::DBPict): a character
