@@ -11,7 +11,8 @@
 void TfrmQualifForn::FillList() {
     const std::vector<qualif::Supplier> suppliers = qualif::Summarize(months_);
     const auto& follow = follow_;
-    cdsFornecedores->DisableControls();
+    // An error halfway leaves the grid showing what was filled, never frozen.
+    const TControlsQuiet quiet(*cdsFornecedores);
     cdsFornecedores->EmptyDataSet();
     for (const qualif::Supplier& s : suppliers) {
         cdsFornecedores->Append();
@@ -39,7 +40,6 @@ void TfrmQualifForn::FillList() {
     }
     cdsFornecedores->MergeChangeLog();
     cdsFornecedores->First();
-    cdsFornecedores->EnableControls();
 }
 
 std::map<std::string, std::pair<Variant, Variant>> TfrmQualifForn::FollowUp() {

@@ -238,17 +238,10 @@ void TfrmParecerOcorrAtend::MergeBranchParameters(const Variant& packet, TClient
 
 void TfrmParecerOcorrAtend::WriteNumber(const std::string& number) {
     // The number is the server's: no check runs for this post.
-    TDataSetNotifyEvent checks = std::move(cdsMovOcorr->BeforePost);
-    cdsMovOcorr->BeforePost = nullptr;
-    try {
-        cdsMovOcorr->Edit();
-        cdsMovOcorrNROCORRMOV->SetAsString(number);
-        cdsMovOcorr->Post();
-    } catch (...) {
-        cdsMovOcorr->BeforePost = std::move(checks);
-        throw;
-    }
-    cdsMovOcorr->BeforePost = std::move(checks);
+    const TEventDetached checks(cdsMovOcorr->BeforePost);
+    cdsMovOcorr->Edit();
+    cdsMovOcorrNROCORRMOV->SetAsString(number);
+    cdsMovOcorr->Post();
 }
 
 // -- verify and delete --------------------------------------------------------------

@@ -79,11 +79,7 @@ void TfrmParecerOcorrAtend::cdsMovOcorrAfterInsert(TDataSet*) {
 
 void TfrmParecerOcorrAtend::WriteNewDefaults() {
     // The defaults are written with the bound controls quiet; they show once at the end.
-    struct Quiet {
-        TDataSet& ds;
-        explicit Quiet(TDataSet& d) : ds(d) { ds.DisableControls(); }
-        ~Quiet() { ds.EnableControls(); }
-    } quiet(*cdsMovOcorr);
+    const TControlsQuiet quiet(*cdsMovOcorr);
     cdsSysDate->SetData(Consiste::CheckResultServ(netOcorAtend->Call("GetSysDate"), true, 0));
     const TDateTime now = cdsSysDate->FieldByName("SYSDATE").AsDateTime();
     Rec("DTOCORRMOV").SetAsDateTime(now);

@@ -135,11 +135,9 @@ void TfrmParecerOcorrAtend::dbeNrInsTranEnter(TObject*) {
     if (!Open()) {
         return;
     }
-    TNotifyEvent change = std::move(dbeNrInsTran->OnChange);
-    dbeNrInsTran->OnChange = nullptr;
+    const TEventDetached change(dbeNrInsTran->OnChange);
     Rec("NRINSJURTRANS").SetEditMask("");
     dbeNrInsTran->SetMaxLength(20);
-    dbeNrInsTran->OnChange = std::move(change);
 }
 
 void TfrmParecerOcorrAtend::dbeNrInsTranChange(TObject*) {

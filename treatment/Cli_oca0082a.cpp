@@ -99,11 +99,11 @@ void TfrmTratOcorr::FormCreate(TObject* Sender) {
     for (TClientDataSet* cds : {cdsTratamentos, cdsTratamento}) {
         cds->AfterOpen = [this](TDataSet* data) {
             if (TField* situation = data->FindField("IDSITUACAO")) {
-                data->DisableControls(); // shown again, by name, as controls come back
+                // Shown again, by name, as the controls come back.
+                const TControlsQuiet quiet(*data);
                 situation->OnGetText = [this](TField* f, std::string& text, bool display) {
                     SituacaoGetText(f, text, display);
                 };
-                data->EnableControls();
             }
         };
     }

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 
 namespace {
@@ -197,6 +199,34 @@ TEST_F(DataSetEvents, DisabledControlsHearNothingThenOneChange) {
               0);
     cds.EnableControls();
     EXPECT_THAT(journal.Take(), ElementsAre("DataChange:*"));
+}
+
+// Work that fails halfway inside the quiet scopes leaves the controls live and the
+// detached handler back in place, so the screen is neither frozen nor deaf.
+TEST_F(DataSetEvents, QuietControlsAndDetachedEventsComeBackWhenWorkFails) {
+    int posts = 0;
+    cds.BeforePost = [&posts](TDataSet*) {
+        ++posts;
+    };
+    EXPECT_THROW(
+        {
+            const TControlsQuiet quiet(cds);
+            const TEventDetached checks(cds.BeforePost);
+            EXPECT_TRUE(cds.ControlsDisabled());
+            EXPECT_FALSE(cds.BeforePost);
+            cds.Edit();
+            name->SetAsString("Sem verificação");
+            cds.Post();
+            throw std::runtime_error("falhou no meio");
+        },
+        std::runtime_error);
+    EXPECT_EQ(posts, 0) << "the post inside ran without the checks";
+    EXPECT_FALSE(cds.ControlsDisabled());
+    EXPECT_THAT(journal.Take(), Contains("DataChange:*")) << "the controls showed the change once";
+    ASSERT_TRUE(cds.BeforePost);
+    cds.Edit();
+    cds.Post();
+    EXPECT_EQ(posts, 1);
 }
 
 // A state entered while controls were disabled is announced once when they come back,

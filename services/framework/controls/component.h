@@ -14,6 +14,22 @@ public:
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+/// Keeps an event's handler away for a scope and puts it back on any path out: a change
+/// made by code then does not run what a person's change runs.
+template <typename Event> class TEventDetached {
+public:
+    explicit TEventDetached(Event& event) : event_(event), saved_(std::move(event)) {
+        event_ = nullptr;
+    }
+    ~TEventDetached() { event_ = std::move(saved_); }
+    TEventDetached(const TEventDetached&) = delete;
+    TEventDetached& operator=(const TEventDetached&) = delete;
+
+private:
+    Event& event_;
+    Event saved_;
+};
+
 /// A named object with an owner. The owner keeps its components alive and frees them
 /// with itself; everybody else holds plain, non-owning pointers.
 class TComponent : public TObject {
@@ -30,7 +46,7 @@ public:
     /// True while this component or its owner is being freed: no events run then, as
     /// the handlers' objects may already be gone.
     bool Destroying() const { return destroying_ || (owner_ && owner_->destroying_); }
-    /// Neither loading nor being freed: events may run.
+    /// Loading or being freed: true when no event may run now.
     bool Quiet() const { return Loading() || Destroying(); }
 
     const std::string& Name() const { return name_; }

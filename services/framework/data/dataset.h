@@ -266,6 +266,19 @@ private:
     TDataSetState stateAtDisable_ = dsInactive;
 };
 
+/// Keeps a data set's bound controls quiet for a scope: they show the data once, when
+/// the scope ends on any path, not at every change made inside it.
+class TControlsQuiet {
+public:
+    explicit TControlsQuiet(TDataSet& data) : data_(data) { data_.DisableControls(); }
+    ~TControlsQuiet() { data_.EnableControls(); }
+    TControlsQuiet(const TControlsQuiet&) = delete;
+    TControlsQuiet& operator=(const TControlsQuiet&) = delete;
+
+private:
+    TDataSet& data_;
+};
+
 /// Field names separated by ";", trimmed, empty ones dropped.
 std::vector<std::string> SplitFieldNames(std::string_view names);
 
