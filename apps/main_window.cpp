@@ -3,6 +3,7 @@
 #include "framework/controls/application.h"
 #include "framework/controls/form.h"
 #include "framework/host/host_context.h"
+#include "framework/host/module_package.h"
 #include "framework/ui/ui_driver.h"
 #include "qt/qt_support.h"
 #include "qt/qt_ui_driver.h"
@@ -43,11 +44,10 @@ ModuleEntry LoadModule(const std::string& path) {
     entry.Finalize = find("Finalize");
     entry.IniProc = find("IniProc");
     // A module may name itself; the occurrence module, the first, is named by the host.
-    using Caption = const char* (*)();
-    if (auto caption = reinterpret_cast<Caption>(::dlsym(entry.handle, "ModuleCaption"))) {
+    if (auto caption = reinterpret_cast<ModuleTextEntry>(::dlsym(entry.handle, "ModuleCaption"))) {
         entry.caption = caption();
     }
-    entry.StatusText = reinterpret_cast<Caption>(::dlsym(entry.handle, "ModuleStatusText"));
+    entry.StatusText = reinterpret_cast<ModuleTextEntry>(::dlsym(entry.handle, "ModuleStatusText"));
     return entry;
 }
 

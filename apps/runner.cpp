@@ -16,9 +16,8 @@
 #include "package/Pkg_oca0080a.h"
 #include "qt/snapshot.h"
 #include "qualification/Cli_oca0081a.h"
+#include "qualification/Pkg_oca0081a.h"
 #include "register/Cli_oca0080a.h"
-
-extern "C" void CriaQualifForn();
 
 #include <algorithm>
 #include <filesystem>

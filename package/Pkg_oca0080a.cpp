@@ -6,9 +6,11 @@
 #include "filter/Cli_oca0080b.h"
 #include "framework/controls/application.h"
 #include "framework/forms/form_loader.h"
+#include "framework/host/module_entries.h"
 #include "register/Cli_oca0080a.h"
 
 #include <dlfcn.h>
+#include <type_traits>
 
 namespace {
 
@@ -157,3 +159,5 @@ const char* OCA0080A_Version() {
     return kVersionNote + 9; // "4.05.076 pt-BR" without the module name
 }
 }
+
+static_assert(std::is_same_v<decltype(&AbreOcorrenciasFornecedor), entries::SupplierMonth>);

@@ -4,9 +4,8 @@
 #include <map>
 
 #include "core/csv.h"
+#include "framework/host/module_entries.h"
 #include "framework/ui/ui_driver.h"
-
-#include <dlfcn.h>
 
 void TfrmQualifForn::FillList() {
     const std::vector<qualif::Supplier> suppliers = qualif::Summarize(months_);
@@ -102,8 +101,7 @@ void TfrmQualifForn::chtQualifSelect(TObject*) {
 bool TfrmQualifForn::OpenOccurrencesOf(const std::string& supplier, int yearMonth) {
     // The occurrence module is another library of the host; it is asked by name, so that
     // the panel runs (without drill-down) where that module is not installed.
-    using Open = void (*)(const char*, int);
-    const auto open = reinterpret_cast<Open>(::dlsym(RTLD_DEFAULT, "AbreOcorrenciasFornecedor"));
+    const auto open = entries::Find<entries::SupplierMonth>(entries::kOpenSupplierOccurrences);
     if (!open) {
         Ui().ShowError("O módulo de Ocorrências de Atendimento não está carregado.");
         return false;

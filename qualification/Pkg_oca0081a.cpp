@@ -1,9 +1,9 @@
 // The qualification module's entry: its form registered on load, the package table with
 // its units' initialisation, the start procedure, the creator and the version.
+#include "qualification/Pkg_oca0081a.h"
 #include "framework/controls/application.h"
 #include "framework/forms/form_loader.h"
 #include "framework/host/frm_padrao.h"
-#include "package/Pkg_oca0080a.h"
 #include "qualification/Cli_oca0081a.h"
 
 #include <dlfcn.h>

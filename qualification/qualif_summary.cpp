@@ -1,5 +1,7 @@
 #include "qualification/qualif_summary.h"
 
+#include "core/standing.h"
+
 #include <cstdio>
 #include <map>
 
@@ -104,10 +106,10 @@ std::vector<TChartPoint> ChartPoints(const std::vector<Month>& months, const std
 }
 
 std::vector<TChartBand> StandingBands() {
-    return {{0, 30, "D", StandingColor("D")},
-            {30, 50, "C", StandingColor("C")},
-            {50, 80, "B", StandingColor("B")},
-            {80, 100, "A", StandingColor("A")}};
+    return {{0, standing::kC, "D", StandingColor("D")},
+            {standing::kC, standing::kB, "C", StandingColor("C")},
+            {standing::kB, standing::kA, "B", StandingColor("B")},
+            {standing::kA, 100, "A", StandingColor("A")}};
 }
 
 TColor StandingColor(std::string_view standing) {

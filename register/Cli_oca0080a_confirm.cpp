@@ -3,6 +3,7 @@
 // Verify by page and Delete.
 #include "register/Cli_oca0080a.h"
 
+#include "core/empty_fields.h"
 #include "core/exceptions.h"
 #include "filter/Cli_oca0080b.h"
 #include "framework/host/consiste.h"
@@ -18,9 +19,6 @@ void PostIfEditing(TDataSet& ds) {
         ds.Post();
     }
 }
-
-// The character that frames each name in the list of emptied fields.
-const std::string kMark = "\xC2\xBF";
 
 Variant DeltaOf(TClientDataSet& cds) {
     return cds.Active() && cds.ChangeCount() > 0 ? cds.GetDelta() : Variant();
@@ -100,13 +98,13 @@ void TfrmParecerOcorrAtend::cdsMovOcorrBeforePost(TDataSet* DataSet) {
 // -- confirm ------------------------------------------------------------------------
 
 std::string TfrmParecerOcorrAtend::EmptyFieldList() const {
-    std::string list;
+    std::vector<std::string> names;
     for (const TField* field : cdsMovOcorr->FieldList()) {
         if (Consiste::EmptyString(field->AsString())) {
-            list += kMark + field->FieldName() + kMark;
+            names.push_back(field->FieldName());
         }
     }
-    return list;
+    return EncodeEmptyFields(names);
 }
 
 void TfrmParecerOcorrAtend::PostPageShown(TObject* Sender) {

@@ -3,9 +3,8 @@
 
 #include "framework/host/consiste.h"
 #include "framework/host/host_dialogs.h"
+#include "framework/host/module_entries.h"
 #include "framework/ui/ui_driver.h"
-
-#include <dlfcn.h>
 
 namespace {
 
@@ -60,8 +59,7 @@ void TfrmParecerOcorrAtend::CallTreatmentModule(const char* entry, const std::st
         Ui().ShowError("Escolha uma ocorrência gravada para " + purpose + ".");
         return;
     }
-    using Open = void (*)(const char*, const char*);
-    const auto open = reinterpret_cast<Open>(::dlsym(RTLD_DEFAULT, entry));
+    const auto open = entries::Find<entries::ForOccurrence>(entry);
     if (!open) {
         Ui().ShowError("O módulo de Tratamento de Ocorrências não está carregado.");
         return;
@@ -70,13 +68,13 @@ void TfrmParecerOcorrAtend::CallTreatmentModule(const char* entry, const std::st
 }
 
 void TfrmParecerOcorrAtend::mnuTratamentoClick(TObject*) {
-    CallTreatmentModule("AbreTratamento", "ver o seu tratamento");
+    CallTreatmentModule(entries::kOpenTreatment, "ver o seu tratamento");
 }
 
 void TfrmParecerOcorrAtend::mnuAnexosClick(TObject*) {
-    CallTreatmentModule("AbreAnexos", "ver os seus anexos");
+    CallTreatmentModule(entries::kOpenAttachments, "ver os seus anexos");
 }
 
 void TfrmParecerOcorrAtend::mnuRelatorioClick(TObject*) {
-    CallTreatmentModule("RelatorioOcorrencia", "gerar o seu relatório");
+    CallTreatmentModule(entries::kOccurrenceReport, "gerar o seu relatório");
 }

@@ -1,16 +1,18 @@
 // The treatment module's entry: its form registered on load, the package table with its
 // units' initialisation, the start procedure, the creator, the opening on one occurrence
 // (asked for by the occurrence register) and the version.
+#include "treatment/Pkg_oca0082a.h"
 #include "framework/controls/application.h"
 #include "framework/forms/form_loader.h"
 #include "framework/host/frm_padrao.h"
 #include "framework/host/host_context.h"
+#include "framework/host/module_entries.h"
 #include "framework/net/net_connection.h"
-#include "package/Pkg_oca0080a.h"
 #include "treatment/Anx_oca0082a.h"
 #include "treatment/Cli_oca0082a.h"
 
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -157,3 +159,7 @@ const char* OCA0082A_Version() {
     return kVersionNote + 9;
 }
 }
+
+static_assert(std::is_same_v<decltype(&AbreTratamento), entries::ForOccurrence>);
+static_assert(std::is_same_v<decltype(&AbreAnexos), entries::ForOccurrence>);
+static_assert(std::is_same_v<decltype(&RelatorioOcorrencia), entries::ForOccurrence>);

@@ -7,6 +7,7 @@
 #include "appserver/qualification.h"
 #include "appserver/server.h"
 
+#include "core/empty_fields.h"
 #include "core/text.h"
 
 #include <cstdio>
@@ -17,23 +18,6 @@
 namespace oca::server {
 
 namespace {
-
-const std::string kMark = "\xC2\xBF"; // the character of code 191 that frames each name
-
-std::set<std::string> EmptyFieldNames(const std::string& list) {
-    std::set<std::string> names;
-    size_t pos = 0;
-    while ((pos = list.find(kMark, pos)) != std::string::npos) {
-        const size_t start = pos + kMark.size();
-        const size_t end = list.find(kMark, start);
-        if (end == std::string::npos) {
-            break;
-        }
-        names.insert(list.substr(start, end - start));
-        pos = end + kMark.size();
-    }
-    return names;
-}
 
 Variant Stored(const Variant& v) {
     if (v.Type() == VarType::String && Trim(*v.Get<std::string>()).empty()) {
@@ -383,7 +367,7 @@ std::string ApplyOccurrences(db::Database& db, const DataPacket& delta,
                              HistoryWriter& history, std::vector<Inserted>& news,
                              QualificationMarks& marks) {
     const std::vector<int> own = OwnColumns(delta);
-    const std::set<std::string> empties = EmptyFieldNames(emptyList);
+    const std::set<std::string> empties = DecodeEmptyFields(emptyList);
     std::string answer;
     for (const RowChange& change : delta.changes) {
         if (change.state == RowState::Inserted) {

@@ -4,6 +4,8 @@
 
 #include "appserver/server.h"
 
+#include "core/standing.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -144,7 +146,7 @@ void Store(db::Database& db, const std::string& branch, const std::string& suppl
 } // namespace
 
 std::string Standing(double score) {
-    return score >= 80 ? "A" : score >= 50 ? "B" : score >= 30 ? "C" : "D";
+    return standing::Of(score);
 }
 
 double MonthlyScore(int demerits, int receipts) {

@@ -1,5 +1,6 @@
 #include "sample_form.h"
 
+#include "core/empty_fields.h"
 #include "core/selection.h"
 #include "framework/controls/format_panel.h"
 
@@ -192,6 +193,22 @@ TEST_F(Forms, HostUnitsShowThroughTheDriver) {
                             "progress: principal 6 Carregando ocorrências...", "progress: hide",
                             "confirm: Confirma a exclusão do registro? -> Sim",
                             "confirm: Confirma a exclusão do registro? -> Não"));
+}
+
+// The list of empty fields is read by the server as the register writes it: each name
+// framed by the character of code 191, whole names only.
+TEST(EmptyFields, TheServerReadsTheNamesTheRegisterWrites) {
+    EXPECT_EQ(EncodeEmptyFields({}), "");
+    const std::string list = EncodeEmptyFields({"CDCLIENTE", "NRTAREFA"});
+    EXPECT_EQ(list, "\xC2\xBF"
+                    "CDCLIENTE\xC2\xBF\xC2\xBF"
+                    "NRTAREFA\xC2\xBF");
+    EXPECT_EQ(DecodeEmptyFields(list), (std::set<std::string>{"CDCLIENTE", "NRTAREFA"}));
+    EXPECT_EQ(DecodeEmptyFields(list + "\xC2\xBF"
+                                       "CDPROSPECT"),
+              (std::set<std::string>{"CDCLIENTE", "NRTAREFA"}))
+        << "an unframed tail names nothing";
+    EXPECT_TRUE(DecodeEmptyFields("CDCLIENTE").empty());
 }
 
 TEST_F(Forms, MultiChoiceSearchKeepsEarlierMarksAndMatchesWholeKeys) {

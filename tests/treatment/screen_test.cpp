@@ -3,6 +3,8 @@
 // keeps what was typed, and the register opening it on its current occurrence.
 #include "screen_fixture.h"
 
+#include "treatment/Pkg_oca0082a.h"
+
 namespace {
 
 using ::testing::HasSubstr;
@@ -100,8 +102,6 @@ TEST_F(TreatmentScreen, TheFilterBarPicksTheOverdueAndPaintsThemRed) {
     ASSERT_TRUE(screen->sbtVerificar->UserClick());
     EXPECT_THAT(Errors(), ::testing::ElementsAre(HasSubstr("data inicial deve vir antes")));
 }
-
-extern "C" const char* ModuleStatusText();
 
 // What the module tells the host's status bar: the operator's own overdue actions.
 TEST_F(TreatmentScreen, TellsTheHostTheOperatorsOverdueActions) {
