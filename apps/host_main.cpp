@@ -28,7 +28,8 @@ std::string DefaultModulePath(const char* argv0) {
     // Installed from the packages the modules stand in lib/oca; in a build tree, in lib.
     const auto lib = exe.parent_path().parent_path() / "lib";
     const auto installed = lib / "oca" / "libOCA0080A.so";
-    return (std::filesystem::exists(installed, error) ? installed : lib / "libOCA0080A.so").string();
+    return (std::filesystem::exists(installed, error) ? installed : lib / "libOCA0080A.so")
+        .string();
 }
 
 // The qualification and treatment modules, those installed beside the occurrence module.

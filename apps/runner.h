@@ -1,7 +1,7 @@
 #pragma once
 
 #include "apps/scenario.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include <initializer_list>
 #include <map>

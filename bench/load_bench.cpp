@@ -18,7 +18,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/host/host_context.h"
 #include "framework/net/net_connection.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 #include "qt/form_view.h"
 #include "qt/snapshot.h"
 #include "register/Cli_oca0080a.h"

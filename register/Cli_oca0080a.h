@@ -296,7 +296,7 @@ private:
     /// A field of the occurrence record by name.
     TField& Rec(const char* name) const { return cdsMovOcorr->FieldByName(name); }
     /// Whether the record is open for entry (edit or insert).
-    bool Open() const;
+    bool RecordInEntry() const;
     /// Runs a check; on its failure shows the form page and focuses `field`'s control
     /// before the failure goes on.
     void OnFormPage(TField& field, const std::function<void()>& check);

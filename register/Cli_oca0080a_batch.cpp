@@ -26,7 +26,7 @@ void TfrmParecerOcorrAtend::LoadBatches(const std::string& batch, const std::str
 // Batches are tested for a text of length zero: a batch of blanks is a batch, and the
 // server is asked about it.
 void TfrmParecerOcorrAtend::Vd_Lote(const std::string& part, bool) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TField& batch = Rec("NRLOTEESTQ");
@@ -60,7 +60,7 @@ void TfrmParecerOcorrAtend::Vd_Lote(const std::string& part, bool) {
 }
 
 void TfrmParecerOcorrAtend::dbeLoteExit(TObject*) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     LoadBatches("", "");
@@ -75,7 +75,7 @@ void TfrmParecerOcorrAtend::dbeLoteExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeSubLoteExit(TObject*) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     LoadBatches("", "");
@@ -92,14 +92,14 @@ void TfrmParecerOcorrAtend::dbeSubLoteExit(TObject*) {
 
 void TfrmParecerOcorrAtend::Vd_NotaFiscal(bool atPost) {
     const bool empty = Consiste::EmptyString(dbeNotaFiscal->Text());
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("NRNOTAFISC").SetAsString(Consiste::Ajusta(dbeNotaFiscal->Text(), 7));
         if (empty && atPost && !Consiste::EmptyString(dbeSerie->Text())) {
             dbeNotaFiscal->SetFocus();
             Consiste::MensErro(msgPadrao->Msg("NF_NI"), true);
         }
     }
-    if (!Open() || empty) {
+    if (!RecordInEntry() || empty) {
         return;
     }
     try {

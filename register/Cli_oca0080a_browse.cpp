@@ -2,6 +2,7 @@
 // counterpart buttons and the texts fetched from the server when their page shows.
 #include "register/Cli_oca0080a.h"
 
+#include "core/modules.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_context.h"
 #include "framework/host/host_dialogs.h"
@@ -115,8 +116,7 @@ void TfrmParecerOcorrAtend::ShowLoadedCount() {
 
 void TfrmParecerOcorrAtend::pgcPadraoChange(TObject* Sender) {
     TfrmPadrao::pgcPadraoChange(Sender);
-    const int module = Geral::ModuloAtiv();
-    const bool textModule = module == 30 || module == 66;
+    const bool textModule = modules::KeepsOccurrences(Geral::ModuloAtiv());
     TTabSheet* shown = pgcPadrao->ActivePage();
     if (shown == tshParecer || shown == tshDescricao) {
         const bool opinion = shown == tshParecer;

@@ -63,7 +63,7 @@ void TfrmParecerOcorrAtend::Vd_Filial(bool atPost) {
 }
 
 void TfrmParecerOcorrAtend::Vd_GrupoOcorr(bool atPost) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TField& group = Rec("CDGRPOCOR");
@@ -85,7 +85,7 @@ void TfrmParecerOcorrAtend::Vd_GrupoOcorr(bool atPost) {
 }
 
 void TfrmParecerOcorrAtend::Vd_TipoOcorr(bool atPost) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TField& type = Rec("CDOCORR");
@@ -109,7 +109,7 @@ void TfrmParecerOcorrAtend::Vd_TipoOcorr(bool atPost) {
 }
 
 void TfrmParecerOcorrAtend::Vd_Produto() {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TField& tree = Rec("CDARVPROD");
@@ -133,7 +133,7 @@ void TfrmParecerOcorrAtend::Vd_Produto() {
 }
 
 void TfrmParecerOcorrAtend::Vd_DestProd() {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TField& destination = Rec("CDDESTPROD");
@@ -180,7 +180,7 @@ void TfrmParecerOcorrAtend::Vd_Serie() {
 }
 
 void TfrmParecerOcorrAtend::Vd_NrTarefa() {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TField& task = Rec("NRTAREFA");
@@ -198,7 +198,7 @@ void TfrmParecerOcorrAtend::Vd_NrTarefa() {
         if (qryPesqAtend->IsEmpty()) {
             Consiste::MensErro(msgPadrao->Msg("NRTA_NC"), true);
         }
-        if (Open()) {
+        if (RecordInEntry()) {
             Rec("DSREFETAREFA").SetAsString(qryPesqAtend->FieldByName("DSREFETAREFA").AsString());
         }
     } catch (...) {
@@ -208,7 +208,7 @@ void TfrmParecerOcorrAtend::Vd_NrTarefa() {
 }
 
 void TfrmParecerOcorrAtend::Vd_Transportador() {
-    if (!Open() || Empty(Rec("NRINSJURTRANS").AsString())) {
+    if (!RecordInEntry() || Empty(Rec("NRINSJURTRANS").AsString())) {
         return;
     }
     try {
@@ -237,7 +237,7 @@ void TfrmParecerOcorrAtend::Vd_Transportador() {
 }
 
 void TfrmParecerOcorrAtend::Vd_CliFor(bool atPost) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     std::string inscription = dbeNrInsc->Text();
@@ -290,7 +290,7 @@ void TfrmParecerOcorrAtend::Vd_CliFor(bool atPost) {
 }
 
 void TfrmParecerOcorrAtend::Vd_Data() {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     OnFormPage(Rec("DTOCORRMOV"), [&] {
@@ -304,7 +304,7 @@ void TfrmParecerOcorrAtend::Vd_Data() {
 }
 
 void TfrmParecerOcorrAtend::Vd_RespIden() {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TField& person = Rec("NMPESSIDETOC");
@@ -316,7 +316,7 @@ void TfrmParecerOcorrAtend::Vd_RespIden() {
 }
 
 void TfrmParecerOcorrAtend::Vd_Hora() {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     TDateTime ignored;

@@ -4,6 +4,7 @@
 #include "register/Cli_oca0080a.h"
 
 #include "core/exceptions.h"
+#include "core/modules.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_context.h"
 
@@ -17,7 +18,7 @@ void CancelIfEditing(TDataSet& ds) {
 
 } // namespace
 
-bool TfrmParecerOcorrAtend::Open() const {
+bool TfrmParecerOcorrAtend::RecordInEntry() const {
     return Editing(*cdsMovOcorr);
 }
 
@@ -116,10 +117,10 @@ void TfrmParecerOcorrAtend::sbtAlterarClick(TObject* Sender) {
 }
 
 void TfrmParecerOcorrAtend::cdsMovOcorrBeforeEdit(TDataSet*) {
-    if (Geral::ModuloAtiv() != 66) {
+    if (Geral::ModuloAtiv() != modules::kServiceTasks) {
         return;
     }
-    // Module 66: an operator alters only the occurrences they registered.
+    // An operator alters only the occurrences they registered.
     if (Rec("CDOPERADOR").AsString() != Lumbra::Operador()) {
         Consiste::MensErro(msgPadrao->Msg("Per"), true);
     }

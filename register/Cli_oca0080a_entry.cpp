@@ -25,7 +25,7 @@ void TfrmParecerOcorrAtend::dbeCdFilialExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeCdGrupOcorrChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         // A new group invalidates the type and the old description.
         Rec("CDOCORR").SetAsString("");
         Rec("DSGRPOCOR").SetAsString("");
@@ -46,7 +46,7 @@ void TfrmParecerOcorrAtend::dbeCdGrupOcorrExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeCdTipOcorrChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("DSOCORR").SetAsString("");
     }
 }
@@ -56,7 +56,7 @@ void TfrmParecerOcorrAtend::dbeCdTipOcorrExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeCdProdutoChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("NMPRODUTO").Clear();
     }
 }
@@ -66,7 +66,7 @@ void TfrmParecerOcorrAtend::dbeCdProdutoExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeCdDestProdChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("DSDESTPROD").SetAsString("");
     }
 }
@@ -76,19 +76,19 @@ void TfrmParecerOcorrAtend::dbeCdDestProdExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeCdSegMerChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("DSSEGMER").Clear();
     }
 }
 
 void TfrmParecerOcorrAtend::dbeCdSegMerExit(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Vd_SegMer();
     }
 }
 
 void TfrmParecerOcorrAtend::dbeNRTAREFAChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("DSREFETAREFA").Clear();
     }
 }
@@ -99,25 +99,25 @@ void TfrmParecerOcorrAtend::dbeNRTAREFAExit(TObject*) {
 
 void TfrmParecerOcorrAtend::dbeSerieChange(TObject*) {
     ShowInvoiceRequired();
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("NRNOTAFISC").Clear();
     }
 }
 
 void TfrmParecerOcorrAtend::dbeSerieExit(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Vd_Serie();
     }
 }
 
 void TfrmParecerOcorrAtend::dbeNotaFiscalExit(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Vd_NotaFiscal(false);
     }
 }
 
 void TfrmParecerOcorrAtend::dbeLoteChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("NRSUBLOTE").Clear();
     }
 }
@@ -132,7 +132,7 @@ void TfrmParecerOcorrAtend::dbeSubLoteKeyDown(TObject*, std::uint16_t& Key, TShi
 // the row's person kind back. The change event is kept away while the mask goes, so the
 // name already found is not cleared by the rewritten text.
 void TfrmParecerOcorrAtend::dbeNrInsTranEnter(TObject*) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     const TEventDetached change(dbeNrInsTran->OnChange);
@@ -141,7 +141,7 @@ void TfrmParecerOcorrAtend::dbeNrInsTranEnter(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeNrInsTranChange(TObject*) {
-    if (Open()) {
+    if (RecordInEntry()) {
         Rec("NMRAZSOCTRANS").Clear();
     }
 }
@@ -151,7 +151,7 @@ void TfrmParecerOcorrAtend::dbeNrInsTranExit(TObject*) {
 }
 
 void TfrmParecerOcorrAtend::dbeNrInscEnter(TObject*) {
-    if (!Open()) {
+    if (!RecordInEntry()) {
         return;
     }
     dbeNrInsc->OnChange = nullptr;
@@ -166,7 +166,7 @@ void TfrmParecerOcorrAtend::dbeNrInscExit(TObject*) {
 // An invoice belongs to one counterpart: a person changing the counterpart drops it.
 // Changes made by code while the focus is elsewhere leave it alone.
 void TfrmParecerOcorrAtend::cdsMovOcorrNRINSJURChange(TField*) {
-    if (Open() && ActiveControl() == dbeNrInsc) {
+    if (RecordInEntry() && ActiveControl() == dbeNrInsc) {
         Rec("CDSERIEENTR").Clear();
         Rec("NRNOTAFISC").Clear();
     }

@@ -2,6 +2,7 @@
 // menus, pages and fields that follow the state.
 #include "register/Cli_oca0080a.h"
 
+#include "core/modules.h"
 #include "framework/host/host_context.h"
 
 namespace {
@@ -32,8 +33,7 @@ void TfrmParecerOcorrAtend::RecomputeMaintenance() {
     if (cdsParamFilial->Active() && !cdsParamFilial->IsEmpty()) {
         allows = cdsParamFilial->FieldByName("IDINCOCORR").AsString();
     }
-    const int module = Geral::ModuloAtiv();
-    maintenance_ = (module != 30 && module != 66) || allows == "S";
+    maintenance_ = !modules::KeepsOccurrences(Geral::ModuloAtiv()) || allows == "S";
 }
 
 std::string TfrmParecerOcorrAtend::Verifica_Tipo() const {
@@ -51,7 +51,7 @@ void TfrmParecerOcorrAtend::Verif_FilialAtend() {
     }
     btnFilial->SetEnabled(lblFilial->Enabled());
     dbeCdFilial->SetEnabled(lblFilial->Enabled());
-    lblAtend->SetEnabled(Geral::ModuloAtiv() == 66);
+    lblAtend->SetEnabled(Geral::ModuloAtiv() == modules::kServiceTasks);
     for (TControl* c : std::initializer_list<TControl*>{dbeNRTAREFA, btpAtendimento, dbeNmAten}) {
         c->SetEnabled(lblAtend->Enabled());
     }

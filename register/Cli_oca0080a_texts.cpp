@@ -3,6 +3,7 @@
 // toolbar, the menus and the pages.
 #include "register/Cli_oca0080a.h"
 
+#include "core/modules.h"
 #include "framework/host/consiste.h"
 #include "framework/host/host_context.h"
 
@@ -59,8 +60,7 @@ void TfrmParecerOcorrAtend::TextStateChange(TDataSource& text, TTabSheet& page, 
                                           lblRespIden, dbeRespIden, lblDescSum, dbeDescSum}) {
         c->SetEnabled(rule);
     }
-    const int module = Geral::ModuloAtiv();
-    const bool textModule = module == 30 || module == 66;
+    const bool textModule = modules::KeepsOccurrences(Geral::ModuloAtiv());
     editor.SetReadOnly(!textModule);
     Consiste::SetChildEnabled(tools, maintenance_ || textModule);
     if (pgcPadrao->ActivePage() != &page) {

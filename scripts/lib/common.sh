@@ -58,6 +58,21 @@ oca_build() {
     cmake --build "$OCA_BUILD" -j "$jobs" "${targets[@]}"
 }
 
+# Every C++ file of the project as clang-format (with the project's .clang-format) would
+# write it; lists the files that differ and fails.
+oca_format_check() {
+    local files
+    files="$(cd "$OCA_ROOT" && git ls-files '*.cpp' '*.h' 2>/dev/null ||
+        find apps bench fuzz services register filter package qualification treatment tests \
+            -name '*.cpp' -o -name '*.h')"
+    if ! (cd "$OCA_ROOT" && xargs clang-format --dry-run -Werror <<<"$files" >/dev/null 2>&1); then
+        echo "Arquivos fora do formato do projeto (clang-format -i para corrigir):" >&2
+        (cd "$OCA_ROOT" && xargs clang-format --dry-run <<<"$files" 2>&1 |
+            sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: warning.*/  \1/p' | sort -u) >&2
+        return 1
+    fi
+}
+
 # A whole desktop session under AddressSanitizer, off screen: the host starts on a small
 # demo company with the three modules (the treatment module telling the status bar the
 # operator's overdue actions), opens the register screen, closes its filter and itself, and

@@ -2,6 +2,8 @@
 
 #include "appserver/confirm_checks.h"
 
+#include "core/modules.h"
+
 namespace oca::server {
 
 void NeedBranch(const Session& caller, const std::string& branch) {
@@ -13,7 +15,7 @@ void NeedBranch(const Session& caller, const std::string& branch) {
 
 void NeedMaintenance(db::Database& db, const Session& caller, const std::string& branch,
                      bool inserting) {
-    if (caller.module != 30 && caller.module != 66) {
+    if (!modules::KeepsOccurrences(caller.module)) {
         return;
     }
     auto st = db.Prepare("SELECT IDINCOCORR FROM PARAMFILIAL WHERE CDFILIAL = :B");
@@ -26,7 +28,7 @@ void NeedMaintenance(db::Database& db, const Session& caller, const std::string&
 }
 
 void NeedOwnOccurrence(const Session& caller, const std::string& registeredBy) {
-    if (caller.module == 66 && registeredBy != caller.op) {
+    if (caller.module == modules::kServiceTasks && registeredBy != caller.op) {
         throw ConfirmFailure("Operador não tem permissão para alterar ocorrência.");
     }
 }

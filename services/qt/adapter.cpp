@@ -9,8 +9,8 @@ namespace oca::qt {
 Adapter::Adapter(FormView& view, TControl& control, QWidget* widget)
     : view_(view), control_(&control), widget_(widget) {
     widget->setObjectName(Q(control.Name()));
-    observer_ = control.AddObserver([this](TControl&, std::string_view property) {
-        if (property == "Destroyed") {
+    observer_ = control.AddObserver([this](TControl&, TProperty property) {
+        if (property == TProperty::Destroyed) {
             ControlGone();
         } else if (widget_) {
             Sync(property);
@@ -36,27 +36,27 @@ void Adapter::ControlGone() {
     view_.ControlGone(*this);
 }
 
-void Adapter::Sync(std::string_view property) {
+void Adapter::Sync(TProperty property) {
     if (!control_ || !widget_) {
         return;
     }
-    const bool all = property.empty();
-    if (all || property == "Bounds") {
+    const bool all = property == TProperty::All;
+    if (all || property == TProperty::Bounds) {
         SyncBounds();
     }
-    if (all || property == "Enabled") {
+    if (all || property == TProperty::Enabled) {
         widget_->setEnabled(control_->Enabled());
     }
-    if (all || property == "Visible") {
+    if (all || property == TProperty::Visible) {
         widget_->setVisible(control_->Visible());
     }
-    if (all || property == "Hint") {
+    if (all || property == TProperty::Hint) {
         widget_->setToolTip(Q(control_->Hint()));
     }
-    if (all || property == "Caption") {
+    if (all || property == TProperty::Caption) {
         SyncCaption();
     }
-    if (all || property == "Color") {
+    if (all || property == TProperty::Color) {
         SyncColor();
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/controls/control.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -7,7 +9,6 @@
 #include <string_view>
 
 class QKeyEvent;
-class TControl;
 
 namespace oca::qt {
 
@@ -32,7 +33,7 @@ public:
     virtual QWidget* FocusWidget() const { return widget_; }
 
     /// Brings the widget in line with a property of the control ("" for all of them).
-    virtual void Sync(std::string_view property);
+    virtual void Sync(TProperty property);
     /// Runs once the whole form is built (adapters that reach their siblings).
     virtual void Finish() {}
     /// A key pressed in the widget, after the form's own keys (Tab, menu shortcuts);

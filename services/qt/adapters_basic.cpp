@@ -40,11 +40,13 @@ protected:
         }
         Label()->setText(text);
     }
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
         // Labels size to their text from their left edge, as an auto-sized caption
         // does; the form's box may be wider than the words.
-        if ((property.empty() || property == "Caption" || property == "Bounds") && Control()) {
+        if ((property == TProperty::All || property == TProperty::Caption ||
+             property == TProperty::Bounds) &&
+            Control()) {
             const QSize hint = Label()->sizeHint();
             const int height = std::max(hint.height(), View().Scale(Control()->Height()));
             Label()->resize(std::max(hint.width(), 1), height);
@@ -64,10 +66,11 @@ public:
     }
 
 protected:
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
         auto* image = static_cast<TImage*>(Control());
-        if (!image || (!property.empty() && property != "Picture" && property != "Bounds")) {
+        if (!image ||
+            (property != TProperty::All && property != TProperty::Picture && property != TProperty::Bounds)) {
             return;
         }
         QPixmap picture;
@@ -153,9 +156,9 @@ protected:
                                                            : Qt::ToolButtonTextBesideIcon);
         }
     }
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
-        if (property.empty() || property == "Bounds") {
+        if (property == TProperty::All || property == TProperty::Bounds) {
             auto* tool = static_cast<QToolButton*>(Widget());
             const int side = std::min(tool->width(), tool->height());
             tool->setIconSize(QSize(side - 8, side - 8));
@@ -198,7 +201,7 @@ public:
                 View().Act([c] { c->UserClick(); });
             }
             if (Control()) {
-                Sync("Checked");
+                Sync(TProperty::Checked);
             }
         });
     }
@@ -225,9 +228,9 @@ public:
         }
         return Adapter::KeyPress(event);
     }
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
-        if ((property.empty() || property == "Checked") && Control()) {
+        if ((property == TProperty::All || property == TProperty::Checked) && Control()) {
             static_cast<QButton*>(Widget())->setChecked(static_cast<TModel*>(Control())->Checked());
         }
     }

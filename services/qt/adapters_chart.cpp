@@ -35,14 +35,15 @@ public:
         Rebuild();
     }
 
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
-        if (property == "Selected") {
+        if (property == TProperty::Selected) {
             // In place: a pick arrives from inside the bar set's own click signal, and the
             // series must outlive it.
             ShowSelected();
-        } else if (property.empty() || property == "Points" || property == "Bands" ||
-                   property == "Range" || property == "Series" || property == "Title") {
+        } else if (property == TProperty::All || property == TProperty::Points ||
+                   property == TProperty::Bands || property == TProperty::Range ||
+                   property == TProperty::Series || property == TProperty::Title) {
             Rebuild();
         }
     }

@@ -29,19 +29,21 @@ public:
     }
     QWidget* FocusWidget() const override { return line_; }
 
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
         if (!Control()) {
             return;
         }
-        const bool all = property.empty();
-        if (all || property == "EditMask" || property == "DataSource" || property == "Text") {
+        const bool all = property == TProperty::All;
+        if (all || property == TProperty::EditMask || property == TProperty::DataSource ||
+            property == TProperty::Text) {
             SyncMask();
         }
-        if (all || property == "Text" || property == "EditMask" || property == "DataSource") {
+        if (all || property == TProperty::Text || property == TProperty::EditMask ||
+            property == TProperty::DataSource) {
             SyncText();
         }
-        if (all || property == "ReadOnly") {
+        if (all || property == TProperty::ReadOnly) {
             line_->setReadOnly(Edit().ReadOnly());
         }
     }
@@ -190,9 +192,10 @@ protected:
         return !edit.IsEmpty() && edit.IsDateValid() ? ToQColor(edit.ValidDateColor())
                                                      : QColor(0, 0, 0);
     }
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         EditAdapter::Sync(property);
-        if (Control() && (property.empty() || property == "ReadOnly" || property == "Enabled")) {
+        if (Control() && (property == TProperty::All || property == TProperty::ReadOnly ||
+                          property == TProperty::Enabled)) {
             button_->setEnabled(!Edit().ReadOnly());
         }
     }

@@ -46,14 +46,15 @@ public:
                          [this](int section) { SortBy(section); });
     }
 
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
         if (!Control()) {
             return;
         }
-        if (property.empty() || property == "Data" || property == "DataSource") {
+        if (property == TProperty::All || property == TProperty::Data ||
+            property == TProperty::DataSource) {
             Reload();
-        } else if (property == "Row") {
+        } else if (property == TProperty::Row) {
             ShowRow();
         }
     }

@@ -16,7 +16,7 @@ public:
     TabSheetAdapter(FormView& view, TTabSheet& page, QWidget* parent)
         : Adapter(view, page, new QWidget(parent)) {}
 
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         TControl* page = Control();
         if (!page) {
             return;
@@ -27,16 +27,16 @@ public:
         if (index < 0) {
             return;
         }
-        if (property.empty() || property == "Caption") {
+        if (property == TProperty::All || property == TProperty::Caption) {
             tabs->setTabText(index, Q(page->Caption()));
         }
-        if (property.empty() || property == "Enabled") {
+        if (property == TProperty::All || property == TProperty::Enabled) {
             tabs->setTabEnabled(index, page->Enabled());
         }
-        if (property.empty() || property == "Visible") {
+        if (property == TProperty::All || property == TProperty::Visible) {
             tabs->setTabVisible(index, page->Visible());
         }
-        if (property.empty() || property == "Hint") {
+        if (property == TProperty::All || property == TProperty::Hint) {
             tabs->setTabToolTip(index, Q(page->Hint()));
         }
     }
@@ -68,15 +68,15 @@ public:
             TTabSheet* page = pages.Pages(i);
             if (QWidget* widget = View().WidgetOf(page)) {
                 Tabs()->addTab(widget, Q(page->Caption()));
-                View().AdapterOf(page)->Sync("");
+                View().AdapterOf(page)->Sync(TProperty::All);
             }
         }
         ShowActive();
     }
 
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
-        if (Control() && property == "ActivePage") {
+        if (Control() && property == TProperty::ActivePage) {
             ShowActive();
         }
     }

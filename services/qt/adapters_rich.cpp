@@ -30,7 +30,7 @@ public:
     }
     QTextEdit* Editor() const { return static_cast<QTextEdit*>(Widget()); }
 
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         Adapter::Sync(property);
         if (!Control()) {
             return;
@@ -38,11 +38,12 @@ public:
         auto& edit = static_cast<TDBRichEdit&>(*Control());
         // While a keystroke is on its way to the model, the model's echoes (a record
         // put into edit shows its field first) must not rewrite what the person types.
-        if ((property.empty() || property == "Text" || property == "DataSource") && !typing_ &&
-            edit.RichText() != sent_) {
+        if ((property == TProperty::All || property == TProperty::Text ||
+             property == TProperty::DataSource) &&
+            !typing_ && edit.RichText() != sent_) {
             Show(edit.RichText());
         }
-        if (property.empty() || property == "ReadOnly") {
+        if (property == TProperty::All || property == TProperty::ReadOnly) {
             Editor()->setReadOnly(edit.ReadOnly());
         }
     }

@@ -35,28 +35,29 @@ public:
         : Adapter(view, form, client), root_(root) {}
     void SyncBounds() override {} // the window's layout places the client area
 
-    void Sync(std::string_view property) override {
+    void Sync(TProperty property) override {
         TForm* form = View().Form();
         if (!form) {
             return;
         }
-        const bool all = property.empty();
-        if (all || property == "Caption") {
+        const bool all = property == TProperty::All;
+        if (all || property == TProperty::Caption) {
             root_->setWindowTitle(Q(form->Caption()));
         }
-        if (all || property == "Color") {
+        if (all || property == TProperty::Color) {
             QPalette palette = Widget()->palette();
             palette.setColor(QPalette::Window, ToQColor(form->Color()));
             Widget()->setPalette(palette);
             Widget()->setAutoFillBackground(true);
         }
-        if (property == "ActiveControl") {
+        if (property == TProperty::ActiveControl) {
             View().SyncFocus();
         }
-        if ((property == "Visible" || property == "ModalResult") && View().OnShowingChanged) {
+        if ((property == TProperty::Visible || property == TProperty::ModalResult) &&
+            View().OnShowingChanged) {
             View().OnShowingChanged(form->Showing());
         }
-        if (property == "WindowState" && View().OnWindowStateChanged) {
+        if (property == TProperty::WindowState && View().OnWindowStateChanged) {
             View().OnWindowStateChanged(form->WindowState());
         }
     }
@@ -98,7 +99,7 @@ FormView::FormView(TForm& form) : form_(&form), filter_(std::make_unique<EventFi
     adapters_.push_back(std::move(formAdapter));
     Build(form, client_);
     for (const auto& adapter : adapters_) {
-        adapter->Sync("");
+        adapter->Sync(TProperty::All);
     }
     for (const auto& adapter : adapters_) {
         adapter->Finish();

@@ -9,7 +9,7 @@
 #include "filter/Cli_oca0080b.h"
 #include "framework/controls/application.h"
 #include "framework/host/host_context.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 #include "register/Cli_oca0080a.h"
 
 #include <initializer_list>

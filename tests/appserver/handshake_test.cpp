@@ -3,7 +3,7 @@
 #include "server_fixture.h"
 
 #include "core/exceptions.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include <gmock/gmock.h>
 #include <httplib.h>

@@ -7,7 +7,7 @@
 #include "appserver/jsonrpc.h"
 
 #include "core/exceptions.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include <gmock/gmock.h>
 

@@ -4,7 +4,7 @@
 #include "framework/host/frm_padrao.h"
 #include "framework/host/host_context.h"
 #include "framework/host/option_store.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include "dataset_fixture.h"
 

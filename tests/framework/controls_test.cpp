@@ -389,9 +389,9 @@ namespace {
 // A person picks a step of the chart: it is selected and OnSelect runs; new points clear
 // the selection; a step out of range or a hidden chart refuses.
 TEST(Chart, PickingAStepSelectsItAndTellsTheScreen) {
-    std::vector<std::string> properties; // outlives the chart, which reports its end too
+    std::vector<TProperty> properties; // outlives the chart, which reports its end too
     TChart chart;
-    chart.AddObserver([&](TControl&, std::string_view p) { properties.emplace_back(p); });
+    chart.AddObserver([&](TControl&, TProperty p) { properties.push_back(p); });
     int selections = 0;
     chart.OnSelect = [&](TObject*) {
         ++selections;
@@ -407,8 +407,8 @@ TEST(Chart, PickingAStepSelectsItAndTellsTheScreen) {
     chart.SetVisible(false);
     EXPECT_FALSE(chart.UserSelect(0));
     EXPECT_EQ(selections, 1);
-    EXPECT_THAT(properties, ::testing::Contains("Points"));
-    EXPECT_THAT(properties, ::testing::Contains("Selected"));
+    EXPECT_THAT(properties, ::testing::Contains(TProperty::Points));
+    EXPECT_THAT(properties, ::testing::Contains(TProperty::Selected));
 }
 
 // The grid asks the screen for a cell's background by the text the cell shows.

@@ -10,7 +10,7 @@
 #include "framework/forms/form_loader.h"
 #include "framework/host/btn_pesquisa.h"
 #include "framework/host/messages.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

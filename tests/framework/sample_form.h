@@ -9,7 +9,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/forms/form_loader.h"
 #include "framework/host/btn_pesquisa.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 /// A small form with one control of each kind the screens use, built from its
 /// definition as a screen is, over a record and a list of branches. Tests attach their

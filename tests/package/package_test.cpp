@@ -8,7 +8,7 @@
 
 #include "framework/controls/application.h"
 #include "framework/host/host_context.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include <dlfcn.h>
 #include <gmock/gmock.h>

@@ -9,7 +9,7 @@
 #include "framework/controls/pages.h"
 #include "framework/controls/std_controls.h"
 #include "framework/host/host_context.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 #include "qt/adapter.h"
 #include "qt/form_view.h"
 #include "qt/qt_ui_driver.h"

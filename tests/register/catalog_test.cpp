@@ -4,7 +4,7 @@
 #include "register/Cli_oca0080a.h"
 
 #include "framework/host/host_context.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "framework/controls/format_panel.h"
 #include "framework/host/btn_pesquisa.h"
 #include "framework/host/host_context.h"
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 #include "framework/ui/ui_driver.h"
 
 #include <exception>

@@ -2,30 +2,30 @@
 
 void TChart::SetTitle(std::string title) {
     title_ = std::move(title);
-    Changed("Title");
+    Changed(TProperty::Title);
 }
 
 void TChart::SetSeriesTitles(std::string line, std::string bar) {
     lineTitle_ = std::move(line);
     barTitle_ = std::move(bar);
-    Changed("Series");
+    Changed(TProperty::Series);
 }
 
 void TChart::SetLineRange(double min, double max) {
     lineMin_ = min;
     lineMax_ = max;
-    Changed("Range");
+    Changed(TProperty::Range);
 }
 
 void TChart::SetBands(std::vector<TChartBand> bands) {
     bands_ = std::move(bands);
-    Changed("Bands");
+    Changed(TProperty::Bands);
 }
 
 void TChart::SetPoints(std::vector<TChartPoint> points) {
     points_ = std::move(points);
     selected_ = -1;
-    Changed("Points");
+    Changed(TProperty::Points);
 }
 
 bool TChart::UserSelect(int index) {
@@ -33,7 +33,7 @@ bool TChart::UserSelect(int index) {
         return false;
     }
     selected_ = index;
-    Changed("Selected");
+    Changed(TProperty::Selected);
     if (OnSelect) {
         OnSelect(this);
     }

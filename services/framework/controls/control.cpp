@@ -8,7 +8,7 @@
 
 TControl::~TControl() {
     // Observers (a renderer) drop what they keep of the control; it is half gone already.
-    Changed("Destroyed");
+    Changed(TProperty::Destroyed);
     SetParent(nullptr);
 }
 
@@ -40,14 +40,14 @@ TForm* TControl::ParentForm() const {
 void TControl::SetEnabled(bool enabled) {
     if (enabled_ != enabled) {
         enabled_ = enabled;
-        Changed("Enabled");
+        Changed(TProperty::Enabled);
     }
 }
 
 void TControl::SetVisible(bool visible) {
     if (visible_ != visible) {
         visible_ = visible;
-        Changed("Visible");
+        Changed(TProperty::Visible);
     }
 }
 
@@ -63,21 +63,21 @@ bool TControl::CanReach() const {
 void TControl::SetCaption(std::string caption) {
     if (caption_ != caption) {
         caption_ = std::move(caption);
-        Changed("Caption");
+        Changed(TProperty::Caption);
     }
 }
 
 void TControl::SetHint(std::string hint) {
     if (hint_ != hint) {
         hint_ = std::move(hint);
-        Changed("Hint");
+        Changed(TProperty::Hint);
     }
 }
 
 void TControl::SetColor(TColor color) {
     if (color_ != color) {
         color_ = color;
-        Changed("Color");
+        Changed(TProperty::Color);
     }
 }
 
@@ -90,7 +90,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     top_ = top;
     width_ = width;
     height_ = height;
-    Changed("Bounds");
+    Changed(TProperty::Bounds);
     if (auto* container = dynamic_cast<TWinControl*>(this);
         container && (width != oldWidth || height != oldHeight)) {
         container->AlignControls(oldWidth, oldHeight);
@@ -205,7 +205,7 @@ void TControl::RemoveObserver(int id) {
                      observers_.end());
 }
 
-void TControl::Changed(std::string_view property) {
+void TControl::Changed(TProperty property) {
     if (observers_.empty()) {
         return;
     }

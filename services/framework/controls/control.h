@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 
 #include <cstdint>
 #include <functional>
@@ -45,8 +45,39 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 using TAnchors = unsigned;
 
+/// What changed on a control, as its observers (the views) hear it; All asks them to
+/// show everything again.
+enum class TProperty {
+    All,
+    ActiveControl,
+    ActivePage,
+    Bands,
+    Bounds,
+    Caption,
+    Checked,
+    Color,
+    Data,
+    DataSource,
+    Destroyed,
+    EditMask,
+    Enabled,
+    Hint,
+    ModalResult,
+    Picture,
+    Points,
+    Range,
+    ReadOnly,
+    Row,
+    Selected,
+    Series,
+    Text,
+    Title,
+    Visible,
+    WindowState,
+};
+
 /// A visible thing on a form. Properties changed by code notify observers (the
-/// renderer) with the property's name. Methods named User* are what a person does;
+/// renderer) with the property (TProperty). Methods named User* are what a person does;
 /// they refuse (return false) on a control the user cannot reach: disabled, hidden, or
 /// inside a disabled or hidden parent.
 class TControl : public TComponent {
@@ -95,13 +126,13 @@ public:
 
     /// Whether this control is the lookup button of `control` (F9 there clicks it).
     virtual bool LooksUpFor(const TControl* /*control*/) const { return false; }
-    using Observer = std::function<void(TControl& control, std::string_view property)>;
+    using Observer = std::function<void(TControl& control, TProperty property)>;
     /// Returns a number for RemoveObserver.
     int AddObserver(Observer observer);
     void RemoveObserver(int id);
 
 protected:
-    void Changed(std::string_view property);
+    void Changed(TProperty property);
 
 private:
     friend class TWinControl;

@@ -166,13 +166,13 @@ void TDBRichEdit::SetDataSource(TDataSource* source) {
     link_.SetDataSource(source);
     const TField* field = link_.Field();
     Show(field ? field->AsString() : std::string());
-    Changed("DataSource");
+    Changed(TProperty::DataSource);
 }
 
 void TDBRichEdit::SetReadOnly(bool readOnly) {
     if (readOnly_ != readOnly) {
         readOnly_ = readOnly;
-        Changed("ReadOnly");
+        Changed(TProperty::ReadOnly);
     }
 }
 
@@ -185,7 +185,7 @@ void TDBRichEdit::Show(std::string_view text) {
         return;
     }
     text_ = std::string(text);
-    Changed("Text");
+    Changed(TProperty::Text);
     if (OnChange && !Quiet()) {
         OnChange(this);
     }

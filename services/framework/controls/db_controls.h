@@ -121,10 +121,10 @@ private:
         explicit GridLink(TDBGrid& grid) : grid_(grid) {}
 
     protected:
-        void ActiveChanged() override { grid_.Changed("Data"); }
-        void DataSetChanged() override { grid_.Changed("Data"); }
-        void DataSetScrolled() override { grid_.Changed("Row"); }
-        void RecordChanged(TField*) override { grid_.Changed("Data"); }
+        void ActiveChanged() override { grid_.Changed(TProperty::Data); }
+        void DataSetChanged() override { grid_.Changed(TProperty::Data); }
+        void DataSetScrolled() override { grid_.Changed(TProperty::Row); }
+        void RecordChanged(TField*) override { grid_.Changed(TProperty::Data); }
 
     private:
         TDBGrid& grid_;

@@ -23,7 +23,7 @@ TForm::~TForm() {
 void TForm::SetActiveControl(TWinControl* control) {
     if (active_ != control) {
         active_ = control;
-        Changed("ActiveControl");
+        Changed(TProperty::ActiveControl);
     }
 }
 
@@ -144,7 +144,7 @@ TModalResult TForm::ShowModal() {
 void TForm::SetWindowState(TWindowState state) {
     if (windowState_ != state) {
         windowState_ = state;
-        Changed("WindowState");
+        Changed(TProperty::WindowState);
     }
 }
 
@@ -152,7 +152,7 @@ void TForm::SetModalResult(TModalResult result) {
     modalResult_ = result;
     if (modal_ && result != mrNone) {
         showing_ = false;
-        Changed("ModalResult"); // a window's modal loop ends on it
+        Changed(TProperty::ModalResult); // a window's modal loop ends on it
     }
 }
 

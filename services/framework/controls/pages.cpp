@@ -44,7 +44,7 @@ void TPageControl::SetActivePage(TTabSheet* page) {
     }
     if (active_ != page) {
         active_ = page;
-        Changed("ActivePage");
+        Changed(TProperty::ActivePage);
     }
 }
 

@@ -27,7 +27,7 @@ void TCustomEdit::ShowText(std::string_view text) {
         return;
     }
     text_ = std::move(shown);
-    Changed("Text");
+    Changed(TProperty::Text);
     if (OnChange && !Quiet()) {
         OnChange(this);
     }
@@ -40,7 +40,7 @@ void TCustomEdit::SetText(std::string_view text) {
 void TCustomEdit::SetReadOnly(bool readOnly) {
     if (readOnly_ != readOnly) {
         readOnly_ = readOnly;
-        Changed("ReadOnly");
+        Changed(TProperty::ReadOnly);
     }
 }
 
@@ -50,7 +50,7 @@ void TCustomEdit::SetEditMask(std::string mask) {
     }
     const std::string value = Text();
     mask_ = std::move(mask);
-    Changed("EditMask");
+    Changed(TProperty::EditMask);
     ShowText(value);
 }
 
@@ -73,7 +73,7 @@ void TRadioButton::SetChecked(bool checked) {
         return;
     }
     checked_ = checked;
-    Changed("Checked");
+    Changed(TProperty::Checked);
     if (!checked) {
         return;
     }
@@ -82,7 +82,7 @@ void TRadioButton::SetChecked(bool checked) {
             auto* radio = dynamic_cast<TRadioButton*>(sibling);
             if (radio && radio != this && radio->checked_) {
                 radio->checked_ = false;
-                radio->Changed("Checked");
+                radio->Changed(TProperty::Checked);
             }
         }
     }
@@ -161,7 +161,7 @@ void TCheckBox::SetChecked(bool checked) {
         return;
     }
     checked_ = checked;
-    Changed("Checked");
+    Changed(TProperty::Checked);
     if (!Quiet()) {
         TControl::Click();
     }

@@ -24,7 +24,7 @@ public:
     void SetPicture(std::string bytes) {
         if (bytes != picture_) {
             picture_ = std::move(bytes);
-            Changed("Picture");
+            Changed(TProperty::Picture);
         }
     }
 

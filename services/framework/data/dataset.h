@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/data_packet.h"
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 #include "framework/data/field.h"
 #include "framework/data/filter_expr.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 #include "framework/data/dataset.h"
 
 #include <functional>

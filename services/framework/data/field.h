@@ -2,7 +2,7 @@
 
 #include "core/data_packet.h"
 #include "core/variant.h"
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/variant.h"
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 
 class TDataSet;
 

@@ -1,6 +1,6 @@
 #include "framework/forms/class_registry.h"
 
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 #include "framework/forms/published.h"
 
 // -- PublishedTable -------------------------------------------------------------------

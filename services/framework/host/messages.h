@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/strings.h"
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 #include "framework/ui/ui_driver.h"
 
 #include <string>

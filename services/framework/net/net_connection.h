@@ -3,7 +3,7 @@
 #include "core/data_packet.h"
 #include "core/exceptions.h"
 #include "core/variant.h"
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 
 #include <chrono>
 #include <functional>

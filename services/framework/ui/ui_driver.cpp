@@ -1,6 +1,6 @@
 #include "framework/ui/ui_driver.h"
 
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 namespace {
 UiDriver* g_driver = nullptr;

@@ -1,4 +1,4 @@
-#include "framework/ui/scripted_ui_driver.h"
+#include "framework/script/scripted_ui_driver.h"
 
 #include "framework/controls/form.h"
 #include "framework/data/datasource.h"

@@ -1,4 +1,4 @@
-#include "framework/controls/component.h"
+#include "framework/base/component.h"
 
 #include "core/text.h"
 
