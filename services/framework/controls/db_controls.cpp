@@ -1,12 +1,10 @@
 #include "framework/controls/db_controls.h"
 
 #include "core/csv.h"
-
-#include "core/text.h"
+#include "core/markup.h"
 
 #include "framework/controls/form.h"
 
-#include <cstdlib>
 
 namespace {
 
@@ -15,72 +13,6 @@ void FocusByClick(TWinControl& control) {
     if (TForm* form = control.ParentForm()) {
         form->FocusControl(&control);
     }
-}
-
-// The text of rich text without its markup: tags dropped, line breaks kept, the common
-// entities decoded. Text that is not markup is returned as it is.
-std::string StripMarkup(const std::string& whole) {
-    if (whole.find('<') == std::string::npos) {
-        return whole;
-    }
-    // A full document (as the desktop's editor writes it) shows only its body; a style
-    // sheet is no text either.
-    std::string rich = whole;
-    if (const size_t body = rich.find("<body"); body != std::string::npos) {
-        const size_t open = rich.find('>', body);
-        rich = open == std::string::npos ? std::string() : rich.substr(open + 1);
-    }
-    for (size_t style = rich.find("<style"); style != std::string::npos;
-         style = rich.find("<style")) {
-        const size_t end = rich.find("</style>", style);
-        rich.erase(style, end == std::string::npos ? std::string::npos : end + 8 - style);
-    }
-    std::string out;
-    for (size_t i = 0; i < rich.size();) {
-        if (rich[i] == '<') {
-            const size_t end = rich.find('>', i);
-            const std::string tag =
-                rich.substr(i + 1, (end == std::string::npos ? rich.size() : end) - i - 1);
-            if (tag.rfind("br", 0) == 0 || tag == "/p" || tag == "/li" || tag == "/div") {
-                out += '\n';
-            }
-            i = end == std::string::npos ? rich.size() : end + 1;
-            continue;
-        }
-        if (rich[i] == '&') {
-            static const std::pair<const char*, const char*> kEntities[] = {
-                {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", " "}};
-            bool decoded = false;
-            for (const auto& [entity, text] : kEntities) {
-                if (rich.compare(i, std::char_traits<char>::length(entity), entity) == 0) {
-                    out += text;
-                    i += std::char_traits<char>::length(entity);
-                    decoded = true;
-                    break;
-                }
-            }
-            if (decoded) {
-                continue;
-            }
-            if (const size_t semi = rich.find(';', i); i + 2 < rich.size() && rich[i + 1] == '#' &&
-                                                       semi != std::string::npos && semi - i <= 8) {
-                // A character by number, as editors write what is outside ASCII.
-                out += Utf8Encode(std::u32string(
-                    1, static_cast<char32_t>(std::strtoul(rich.c_str() + i + 2, nullptr, 10))));
-                i = semi + 1;
-                continue;
-            }
-        }
-        if (rich[i] == '\n' || rich[i] == '\r') {
-            ++i; // a line break in the markup's source is no text: its tags make the lines
-            continue;
-        }
-        out += rich[i++];
-    }
-    while (!out.empty() && out.back() == '\n') {
-        out.pop_back();
-    }
-    return out;
 }
 
 } // namespace
