@@ -69,8 +69,8 @@ protected:
     void Sync(TProperty property) override {
         Adapter::Sync(property);
         auto* image = static_cast<TImage*>(Control());
-        if (!image ||
-            (property != TProperty::All && property != TProperty::Picture && property != TProperty::Bounds)) {
+        if (!image || (property != TProperty::All && property != TProperty::Picture &&
+                       property != TProperty::Bounds)) {
             return;
         }
         QPixmap picture;

@@ -5,7 +5,6 @@
 
 #include "framework/controls/form.h"
 
-
 namespace {
 
 // Moves the focus to `control` as a person's click would; a refused exit propagates.
