@@ -1,21 +1,21 @@
+// The tree form of the wire: variants and packets to and from JSON values, checked as they are
+// read.
 #include "core/packet_json.h"
 
+#include "core/base64.h"
 #include "core/exceptions.h"
+#include "core/packet_json_detail.h"
 #include "core/packet_sax.h"
 #include "core/text.h"
 
 #include <nlohmann/json.hpp>
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <set>
 
 using nlohmann::json;
 
 namespace {
-
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 [[noreturn]] void Fail(const std::string& what) {
     throw EDataPacketError("Pacote de dados inválido: " + what);
@@ -27,26 +27,6 @@ const json& Member(const json& object, const char* key, const std::string& where
         Fail(where + " sem \"" + key + "\"");
     }
     return *it;
-}
-
-json FieldToJson(const PacketField& f) {
-    json j = {{"name", f.name}, {"type", FieldTypeName(f.type)}};
-    if (f.size > 0) {
-        j["size"] = f.size;
-    }
-    if (!f.label.empty()) {
-        j["label"] = f.label;
-    }
-    if (!f.visible) {
-        j["visible"] = false;
-    }
-    if (f.required) {
-        j["required"] = true;
-    }
-    if (f.readOnly) {
-        j["readOnly"] = true;
-    }
-    return j;
 }
 
 // The optional attributes of a field: a value of another type is refused by name, never
@@ -219,18 +199,6 @@ json RowToJson(const Row& row) {
     return j;
 }
 
-std::string_view StateName(RowState s) {
-    switch (s) {
-    case RowState::Inserted:
-        return "inserted";
-    case RowState::Modified:
-        return "modified";
-    case RowState::Deleted:
-        return "deleted";
-    }
-    return "inserted";
-}
-
 RowChange ChangeFromJson(const json& j, const std::vector<PacketField>& fields, size_t index) {
     const Place place{"alteração", index};
     const std::string where = place.Text();
@@ -259,73 +227,36 @@ RowChange ChangeFromJson(const json& j, const std::vector<PacketField>& fields, 
 
 } // namespace
 
-std::string Base64Encode(std::string_view bytes) {
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
-                           (static_cast<unsigned char>(bytes[i + 1]) << 8) |
-                           static_cast<unsigned char>(bytes[i + 2]);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += kAlphabet[v & 63];
+std::string_view packet_json_detail::StateName(RowState s) {
+    switch (s) {
+    case RowState::Inserted:
+        return "inserted";
+    case RowState::Modified:
+        return "modified";
+    case RowState::Deleted:
+        return "deleted";
     }
-    const size_t rest = bytes.size() - i;
-    if (rest > 0) {
-        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-        if (rest == 2) {
-            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        }
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
-        out += '=';
-    }
-    return out;
+    return "inserted";
 }
 
-std::string Base64Decode(std::string_view text) {
-    static const std::array<int, 256> kValues = [] {
-        std::array<int, 256> t{};
-        t.fill(-1);
-        for (int i = 0; i < 64; ++i) {
-            t[static_cast<unsigned char>(kAlphabet[i])] = i;
-        }
-        return t;
-    }();
-    if (text.size() % 4 != 0) {
-        Fail("base64 com tamanho inválido");
+json packet_json_detail::FieldToJson(const PacketField& f) {
+    json j = {{"name", f.name}, {"type", FieldTypeName(f.type)}};
+    if (f.size > 0) {
+        j["size"] = f.size;
     }
-    std::string out;
-    out.reserve(text.size() / 4 * 3);
-    for (size_t i = 0; i < text.size(); i += 4) {
-        int v[4];
-        int pad = 0;
-        for (int k = 0; k < 4; ++k) {
-            const char c = text[i + k];
-            const bool tail = i + 4 == text.size() && k >= 2 && c == '=';
-            if (tail || (pad > 0 && c == '=')) {
-                v[k] = 0;
-                ++pad;
-                continue;
-            }
-            v[k] = kValues[static_cast<unsigned char>(c)];
-            if (v[k] < 0 || pad > 0) {
-                Fail("base64 com caractere inválido");
-            }
-        }
-        const unsigned n = (v[0] << 18) | (v[1] << 12) | (v[2] << 6) | v[3];
-        out += static_cast<char>((n >> 16) & 0xFF);
-        if (pad < 2) {
-            out += static_cast<char>((n >> 8) & 0xFF);
-        }
-        if (pad < 1) {
-            out += static_cast<char>(n & 0xFF);
-        }
+    if (!f.label.empty()) {
+        j["label"] = f.label;
     }
-    return out;
+    if (!f.visible) {
+        j["visible"] = false;
+    }
+    if (f.required) {
+        j["required"] = true;
+    }
+    if (f.readOnly) {
+        j["readOnly"] = true;
+    }
+    return j;
 }
 
 json VariantToJson(const Variant& value) {
@@ -400,13 +331,13 @@ Variant VariantFromJson(const json& j) {
 json PacketToJson(const DataPacket& packet) {
     json fields = json::array();
     for (const PacketField& f : packet.fields) {
-        fields.push_back(FieldToJson(f));
+        fields.push_back(packet_json_detail::FieldToJson(f));
     }
     json j = {{"fields", std::move(fields)}};
     if (packet.isDelta) {
         json changes = json::array();
         for (const RowChange& c : packet.changes) {
-            json entry = {{"state", StateName(c.state)}};
+            json entry = {{"state", packet_json_detail::StateName(c.state)}};
             if (c.state != RowState::Inserted) {
                 entry["old"] = RowToJson(c.oldValues);
             }
@@ -471,246 +402,6 @@ DataPacket PacketFromJson(const json& j) {
         packet.rows.push_back(RowFromJson(rows[i], packet.fields, Place{"linha", i}));
     }
     return packet;
-}
-
-namespace {
-
-// A direct writer of the wire form: the DOM of the JSON library costs more than the
-// query itself on large packets. It writes exactly what VariantToJson would.
-class JsonWriter {
-public:
-    explicit JsonWriter(std::string& out) : out_(out) {}
-
-    void Fields(const std::vector<PacketField>& list) {
-        out_ += "{\"fields\":";
-        json fields = json::array();
-        for (const PacketField& f : list) {
-            fields.push_back(FieldToJson(f));
-        }
-        out_ += fields.dump(-1, ' ', false, json::error_handler_t::replace);
-    }
-
-    void Value(const Variant& v) {
-        switch (v.Type()) {
-        case VarType::Null:
-            out_ += "null";
-            break;
-        case VarType::Boolean:
-            out_ += *v.Get<bool>() ? "true" : "false";
-            break;
-        case VarType::Integer:
-            Number(*v.Get<std::int64_t>());
-            break;
-        case VarType::Float:
-            Float(*v.Get<double>());
-            break;
-        case VarType::String:
-            String(*v.Get<std::string>());
-            break;
-        case VarType::DateTime:
-            out_ += "{\"$date\":\"";
-            out_ += ToIsoText(*v.Get<TDateTime>(), true, 'T');
-            out_ += "\"}";
-            break;
-        case VarType::Blob:
-            out_ += "{\"$blob\":\"";
-            out_ += Base64Encode(v.Get<Blob>()->bytes);
-            out_ += "\"}";
-            break;
-        case VarType::Packet:
-            out_ += "{\"$packet\":";
-            Packet(v.AsPacket());
-            out_ += '}';
-            break;
-        case VarType::Error:
-            out_ += "{\"$error\":";
-            String(v.Get<ServerError>()->text);
-            out_ += '}';
-            break;
-        }
-    }
-
-private:
-    void Number(std::int64_t n) {
-        char buf[24];
-        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, n);
-        out_.append(buf, end);
-    }
-
-    void Float(double d) {
-        if (!std::isfinite(d)) {
-            throw EDataPacketError("Um número infinito ou indefinido não pode ser transmitido");
-        }
-        char buf[32];
-        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d);
-        std::string_view text(buf, static_cast<size_t>(end - buf));
-        out_ += text;
-        if (text.find_first_of(".eE") == std::string_view::npos) {
-            out_ += ".0"; // stays a float when read back
-        }
-    }
-
-    // Escapes for JSON; bytes that are not UTF-8 become U+FFFD.
-    void String(std::string_view s) {
-        out_ += '"';
-        for (size_t i = 0; i < s.size();) {
-            // Runs of plain characters go out in one piece.
-            size_t run = i;
-            while (run < s.size() && static_cast<unsigned char>(s[run]) >= 0x20 &&
-                   static_cast<unsigned char>(s[run]) < 0x80 && s[run] != '"' && s[run] != '\\') {
-                ++run;
-            }
-            if (run > i) {
-                out_.append(s.substr(i, run - i));
-                i = run;
-                continue;
-            }
-            const auto c = static_cast<unsigned char>(s[i]);
-            if (c < 0x80) {
-                Ascii(static_cast<char>(c));
-                ++i;
-                continue;
-            }
-            const size_t len = c >= 0xC2 && c <= 0xDF   ? 2
-                               : c >= 0xE0 && c <= 0xEF ? 3
-                               : c >= 0xF0 && c <= 0xF4 ? 4
-                                                        : 0;
-            bool valid = len > 0 && i + len <= s.size();
-            for (size_t k = 1; valid && k < len; ++k) {
-                valid = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-            }
-            if (valid && len == 3) {
-                const auto d = static_cast<unsigned char>(s[i + 1]);
-                valid = !(c == 0xE0 && d < 0xA0) && !(c == 0xED && d >= 0xA0);
-            } else if (valid && len == 4) {
-                const auto d = static_cast<unsigned char>(s[i + 1]);
-                valid = !(c == 0xF0 && d < 0x90) && !(c == 0xF4 && d >= 0x90);
-            }
-            if (valid) {
-                out_.append(s.substr(i, len));
-                i += len;
-            } else {
-                out_ += "\xEF\xBF\xBD";
-                ++i;
-            }
-        }
-        out_ += '"';
-    }
-
-    void Ascii(char c) {
-        switch (c) {
-        case '"':
-            out_ += "\\\"";
-            return;
-        case '\\':
-            out_ += "\\\\";
-            return;
-        case '\n':
-            out_ += "\\n";
-            return;
-        case '\r':
-            out_ += "\\r";
-            return;
-        case '\t':
-            out_ += "\\t";
-            return;
-        default:
-            break;
-        }
-        if (static_cast<unsigned char>(c) < 0x20) {
-            static const char* hex = "0123456789abcdef";
-            out_ += "\\u00";
-            out_ += hex[(c >> 4) & 0xF];
-            out_ += hex[c & 0xF];
-            return;
-        }
-        out_ += c;
-    }
-
-    void Row(const ::Row& row) {
-        out_ += '[';
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i) {
-                out_ += ',';
-            }
-            Value(row[i]);
-        }
-        out_ += ']';
-    }
-
-    void Packet(const DataPacket& p) {
-        Fields(p.fields);
-        if (p.isDelta) {
-            out_ += ",\"changes\":[";
-            for (size_t c = 0; c < p.changes.size(); ++c) {
-                const RowChange& change = p.changes[c];
-                out_ += c ? ",{\"state\":\"" : "{\"state\":\"";
-                out_ += StateName(change.state);
-                out_ += '"';
-                if (change.state != RowState::Inserted) {
-                    out_ += ",\"old\":";
-                    Row(change.oldValues);
-                }
-                if (change.state != RowState::Deleted) {
-                    out_ += ",\"new\":";
-                    Row(change.newValues);
-                }
-                out_ += '}';
-            }
-            out_ += "]}";
-            return;
-        }
-        out_ += ",\"rows\":[";
-        out_.reserve(out_.size() + p.rows.size() * p.fields.size() * 12);
-        for (size_t r = 0; r < p.rows.size(); ++r) {
-            if (r) {
-                out_ += ',';
-            }
-            Row(p.rows[r]);
-        }
-        out_ += "]}";
-    }
-
-    std::string& out_;
-};
-
-} // namespace
-
-void AppendVariantJson(std::string& out, const Variant& value) {
-    JsonWriter(out).Value(value);
-}
-
-PacketRowsWriter::PacketRowsWriter(std::string& out, const std::vector<PacketField>& fields)
-    : out_(out) {
-    out_ += "{\"$packet\":";
-    JsonWriter(out_).Fields(fields);
-    out_ += ",\"rows\":[";
-}
-
-void PacketRowsWriter::BeginRow() {
-    out_ += rows_++ ? ",[" : "[";
-    cells_ = 0;
-}
-
-void PacketRowsWriter::Cell(const Variant& value) {
-    if (cells_++) {
-        out_ += ',';
-    }
-    JsonWriter(out_).Value(value);
-}
-
-void PacketRowsWriter::EndRow() {
-    out_ += ']';
-}
-
-void PacketRowsWriter::Finish() {
-    out_ += "]}}";
-}
-
-std::string EncodeVariant(const Variant& value) {
-    std::string out;
-    AppendVariantJson(out, value);
-    return out;
 }
 
 Variant DecodeVariant(std::string_view text) {

@@ -62,7 +62,3 @@ nlohmann::json ParseJsonText(std::string_view text);
 /// given as written.
 bool SplitObjectMembers(std::string_view text,
                         std::vector<std::pair<std::string_view, std::string_view>>& members);
-
-std::string Base64Encode(std::string_view bytes);
-/// Raises EDataPacketError on a character outside the alphabet or a bad length.
-std::string Base64Decode(std::string_view text);

@@ -1,5 +1,7 @@
 #include "core/packet_sax.h"
 
+#include "core/base64.h"
+
 #include "core/exceptions.h"
 #include "core/packet_json.h"
 

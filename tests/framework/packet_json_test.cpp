@@ -1,3 +1,4 @@
+#include "core/base64.h"
 #include "core/exceptions.h"
 #include "core/packet_json.h"
 #include "core/packet_sax.h"
