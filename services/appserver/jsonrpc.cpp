@@ -6,6 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
+#include <utility>
+
 namespace oca::server {
 
 namespace {
@@ -68,82 +71,115 @@ std::string Outcome(const std::string& method, const Variant& result) {
     return "ok";
 }
 
-// One call of a request; its reply text, or "" for a notification.
-std::string HandleCall(const json& request, const RpcHandler& handler, const RpcTextHandler& direct,
-                       RpcOutcome& outcome, size_t& budget, bool batch) {
-    outcome.method = "-";
+// One call of a request as it was written, read without running anything. A call refused
+// before its method was read has an empty method; one refused after keeps its method and
+// id (a notification's refusal is then not answered).
+struct ParsedCall {
+    json id = nullptr;
+    bool hasId = false;
+    std::string method;
+    std::vector<Variant> params;
+    std::optional<std::pair<int, std::string>> refusal;
+};
+
+ParsedCall Refused(ParsedCall call, int code, std::string message) {
+    call.refusal.emplace(code, std::move(message));
+    return call;
+}
+
+ParsedCall ParseCall(const json& request) {
+    ParsedCall call;
     if (!request.is_object()) {
-        return ErrorReply(nullptr, kInvalidRequest, "A requisição deve ser um objeto JSON-RPC",
-                          outcome);
+        return Refused(std::move(call), kInvalidRequest,
+                       "A requisição deve ser um objeto JSON-RPC");
     }
     const auto idMember = request.find("id");
-    const bool hasId = idMember != request.end();
-    const json id = hasId ? *idMember : json(nullptr);
-    if (!id.is_null() && !id.is_number_integer() && !id.is_string()) {
-        return ErrorReply(nullptr, kInvalidRequest, "id inválido", outcome);
+    call.hasId = idMember != request.end();
+    if (call.hasId && !idMember->is_null() && !idMember->is_number_integer() &&
+        !idMember->is_string()) {
+        return Refused(std::move(call), kInvalidRequest, "id inválido");
     }
+    call.id = call.hasId ? *idMember : json(nullptr);
     const auto version = request.find("jsonrpc");
     const auto method = request.find("method");
     if (version == request.end() || *version != "2.0" || method == request.end() ||
         !method->is_string()) {
-        return ErrorReply(id, kInvalidRequest, "Requisição JSON-RPC 2.0 inválida", outcome);
+        return Refused(std::move(call), kInvalidRequest, "Requisição JSON-RPC 2.0 inválida");
     }
-    outcome.method = method->get<std::string>();
-    outcome.notification = !hasId;
-    outcome.id = hasId ? id.dump() : "-";
-    std::string reply = [&] {
-        std::vector<Variant> params;
-        const auto given = request.find("params");
-        if (given != request.end()) {
-            if (!given->is_array()) {
-                return ErrorReply(id, kInvalidParams,
-                                  "params deve ser uma lista (parâmetros por posição)", outcome);
-            }
-            if (HoldsNul(*given)) {
-                return ErrorReply(id, kInvalidParams,
-                                  "Os textos não podem conter o caractere nulo; nada foi feito.",
-                                  outcome);
-            }
-            try {
-                for (const json& p : *given) {
-                    params.push_back(VariantFromJson(p));
-                }
-            } catch (const Exception& e) {
-                return ErrorReply(id, kInvalidParams, e.Message(), outcome);
-            }
+    call.method = method->get<std::string>();
+    const auto given = request.find("params");
+    if (given == request.end()) {
+        return call;
+    }
+    if (!given->is_array()) {
+        return Refused(std::move(call), kInvalidParams,
+                       "params deve ser uma lista (parâmetros por posição)");
+    }
+    if (HoldsNul(*given)) {
+        return Refused(std::move(call), kInvalidParams,
+                       "Os textos não podem conter o caractere nulo; nada foi feito.");
+    }
+    try {
+        for (const json& p : *given) {
+            call.params.push_back(VariantFromJson(p));
         }
-        try {
-            // Written directly: a large packet through the JSON library's DOM would cost
-            // more than the query that made it.
-            std::string text = "{\"id\":" + id.dump() + ",\"jsonrpc\":\"2.0\",\"result\":";
-            const size_t start = text.size();
-            if (direct && direct(outcome.method, params, text, budget, batch)) {
-                outcome.result =
-                    text.compare(start, 10, "{\"$error\":") == 0 ? "erro-no-resultado" : "ok";
-            } else {
-                const Variant result = handler(outcome.method, params);
-                outcome.result = Outcome(outcome.method, result);
-                AppendVariantJson(text, result);
-            }
-            text += '}';
-            if (text.size() > budget) {
-                return ErrorReply(id, kAnswerTooLarge, AnswerTooLargeText(batch), outcome);
-            }
-            budget -= text.size();
-            return text;
-        } catch (const RpcError& e) {
-            return ErrorReply(id, e.code(),
-                              e.code() == kAnswerTooLarge ? AnswerTooLargeText(batch) : e.what(),
-                              outcome);
-        } catch (const std::exception& e) {
-            // What failed inside may be a database's own text: the log keeps it.
-            return ErrorReply(id, kInternalError,
-                              "Erro interno do servidor (" + LogFailure(outcome.method, e.what()) +
-                                  " no log do servidor)",
-                              outcome);
+    } catch (const Exception& e) {
+        call.params.clear();
+        return Refused(std::move(call), kInvalidParams, e.Message());
+    }
+    return call;
+}
+
+// Runs a well-formed call; its reply text, spent from `budget`.
+std::string RunCall(const ParsedCall& call, const RpcHandler& handler, const RpcTextHandler& direct,
+                    RpcOutcome& outcome, size_t& budget, bool batch) {
+    const json& id = call.id;
+    try {
+        // Written directly: a large packet through the JSON library's DOM would cost
+        // more than the query that made it.
+        std::string text = "{\"id\":" + id.dump() + ",\"jsonrpc\":\"2.0\",\"result\":";
+        const size_t start = text.size();
+        if (direct && direct(call.method, call.params, text, budget, batch)) {
+            outcome.result =
+                text.compare(start, 10, "{\"$error\":") == 0 ? "erro-no-resultado" : "ok";
+        } else {
+            const Variant result = handler(call.method, call.params);
+            outcome.result = Outcome(call.method, result);
+            AppendVariantJson(text, result);
         }
-    }();
-    return hasId ? reply : std::string();
+        text += '}';
+        if (text.size() > budget) {
+            return ErrorReply(id, kAnswerTooLarge, AnswerTooLargeText(batch), outcome);
+        }
+        budget -= text.size();
+        return text;
+    } catch (const RpcError& e) {
+        return ErrorReply(id, e.code(),
+                          e.code() == kAnswerTooLarge ? AnswerTooLargeText(batch) : e.what(),
+                          outcome);
+    } catch (const std::exception& e) {
+        // What failed inside may be a database's own text: the log keeps it.
+        return ErrorReply(id, kInternalError,
+                          "Erro interno do servidor (" + LogFailure(call.method, e.what()) +
+                              " no log do servidor)",
+                          outcome);
+    }
+}
+
+// One call of a request; its reply text, or "" for a notification.
+std::string HandleCall(const json& request, const RpcHandler& handler, const RpcTextHandler& direct,
+                       RpcOutcome& outcome, size_t& budget, bool batch) {
+    const ParsedCall call = ParseCall(request);
+    outcome.method = call.method.empty() ? "-" : call.method;
+    if (call.method.empty()) {
+        return ErrorReply(call.id, call.refusal->first, call.refusal->second, outcome);
+    }
+    outcome.notification = !call.hasId;
+    outcome.id = call.hasId ? call.id.dump() : "-";
+    std::string reply =
+        call.refusal ? ErrorReply(call.id, call.refusal->first, call.refusal->second, outcome)
+                     : RunCall(call, handler, direct, outcome, budget, batch);
+    return call.hasId ? reply : std::string();
 }
 
 } // namespace

@@ -56,6 +56,13 @@ TEST(JsonRpcBatch, AnswersEachCallWithAnIdAndNoNotification) {
     EXPECT_THAT(ran, ElementsAre("eco", "eco", "falha")) << "the notification ran too";
     ASSERT_EQ(outcomes.size(), 4u);
     EXPECT_TRUE(outcomes[1].notification);
+    // What the log says of each: the method and id as written, "-" where there is none.
+    EXPECT_EQ(outcomes[0].method, "eco");
+    EXPECT_EQ(outcomes[0].id, "1");
+    EXPECT_EQ(outcomes[0].result, "ok");
+    EXPECT_EQ(outcomes[2].method, "falha");
+    EXPECT_EQ(outcomes[3].method, "-");
+    EXPECT_THAT(outcomes[3].result, HasSubstr("-32600"));
 }
 
 TEST(JsonRpcBatch, EdgeCasesByShape) {
