@@ -17,7 +17,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -146,153 +149,159 @@ void RaiseDescriptorLimit() {
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    // Two heaps for all the workers: a load's memory is given back between calls instead
-    // of staying in a heap of each thread that ever ran one.
-    mallopt(M_ARENA_MAX, 2);
-    RaiseDescriptorLimit();
-    std::string url, requalify, branch;
-    oca::server::HttpOptions options;
+// What the command line (and a configuration file before it) asks for.
+struct ServerOptions {
+    std::string url;
+    std::string requalify; ///< the months to work out again, instead of serving
+    std::string branch;    ///< the one branch to work out again, when given
+    bool fullSync = true;
+    oca::server::HttpOptions http;
     oca::server::SessionRules sessions;
     oca::server::AttachmentLimits attachments;
-    if (const char* env = std::getenv("OCA_TOKEN")) {
-        options.token = env;
-    }
-    // A configuration file's options come first: the command line given after them wins.
-    std::vector<std::string> given;
+};
+
+// The words of a configuration file named by --config, then the command line's, which win.
+// False (with the reason) when the file cannot be read.
+bool GatherArguments(int argc, char** argv, std::vector<std::string>& words, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--config" && i + 1 < argc) {
-            std::string error;
-            given = oca::server::ReadConfigFile(argv[i + 1], error);
+            words = oca::server::ReadConfigFile(argv[i + 1], error);
             if (!error.empty()) {
-                return Refuse(error.c_str());
+                return false;
             }
         }
     }
     for (int i = 1; i < argc; ++i) {
-        given.emplace_back(argv[i]);
+        words.emplace_back(argv[i]);
     }
-    std::vector<char*> words = {argv[0]};
-    for (std::string& word : given) {
-        words.push_back(word.data());
-    }
-    argc = static_cast<int>(words.size());
-    argv = words.data();
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--db" && i + 1 < argc) {
-            url = argv[++i];
-        } else if (arg == "--listen" && i + 1 < argc) {
-            if (!ParseListen(argv[++i], options.host, options.port)) {
+    return true;
+}
+
+// Reads the options; the exit code when the program must stop here (a refused value,
+// the usage text).
+std::optional<int> ParseOptions(const std::vector<std::string>& words, ServerOptions& o) {
+    const size_t n = words.size();
+    for (size_t i = 0; i < n; ++i) {
+        const std::string& arg = words[i];
+        const bool hasValue = i + 1 < n;
+        if (arg == "--db" && hasValue) {
+            o.url = words[++i];
+        } else if (arg == "--listen" && hasValue) {
+            if (!ParseListen(words[++i], o.http.host, o.http.port)) {
                 return Refuse("--listen espera HOST:PORTA, com a porta de 0 a 65535");
             }
-        } else if (arg == "--token" && i + 1 < argc) {
-            options.token = argv[++i];
+        } else if (arg == "--token" && hasValue) {
+            o.http.token = words[++i];
             std::cerr << "oca-appserver: aviso: --token fica visível no ps; prefira OCA_TOKEN "
                          "ou --token-file\n";
-        } else if (arg == "--token-file" && i + 1 < argc) {
-            if (!ReadToken(argv[++i], options.token)) {
+        } else if (arg == "--token-file" && hasValue) {
+            if (!ReadToken(words[++i], o.http.token)) {
                 return 2;
             }
-        } else if (arg == "--tls-cert" && i + 1 < argc) {
-            options.tlsCert = argv[++i];
-        } else if (arg == "--tls-key" && i + 1 < argc) {
-            options.tlsKey = argv[++i];
-        } else if (arg == "--call-timeout" && i + 1 < argc) {
+        } else if (arg == "--tls-cert" && hasValue) {
+            o.http.tlsCert = words[++i];
+        } else if (arg == "--tls-key" && hasValue) {
+            o.http.tlsKey = words[++i];
+        } else if (arg == "--call-timeout" && hasValue) {
             int seconds = 0;
-            if (!ParseWhole(argv[++i], 1, 86400, seconds)) {
+            if (!ParseWhole(words[++i], 1, 86400, seconds)) {
                 return Refuse("--call-timeout espera os segundos, de 1 a 86400");
             }
-            options.callTimeoutMs = seconds * 1000;
-        } else if (arg == "--threads" && i + 1 < argc) {
-            if (!ParseWhole(argv[++i], 1, 256, options.threads)) {
+            o.http.callTimeoutMs = seconds * 1000;
+        } else if (arg == "--threads" && hasValue) {
+            if (!ParseWhole(words[++i], 1, 256, o.http.threads)) {
                 return Refuse("--threads espera o número de trabalhadores, de 1 a 256");
             }
-        } else if (arg == "--sqlite-sync" && i + 1 < argc) {
-            const std::string sync = argv[++i];
+        } else if (arg == "--sqlite-sync" && hasValue) {
+            const std::string& sync = words[++i];
             if (sync != "full" && sync != "normal") {
                 return Refuse("--sqlite-sync espera full (o padrão: sobrevive a uma queda de "
                               "energia) ou normal");
             }
-            oca::db::SetSqliteFullSync(sync == "full");
-        } else if (arg == "--session-idle" && i + 1 < argc) {
-            if (!ParseWhole(argv[++i], 1, 7 * 24 * 60, sessions.idleMinutes)) {
+            o.fullSync = sync == "full";
+        } else if (arg == "--session-idle" && hasValue) {
+            if (!ParseWhole(words[++i], 1, 7 * 24 * 60, o.sessions.idleMinutes)) {
                 return Refuse("--session-idle espera os minutos sem uso que encerram uma sessão, "
                               "de 1 a 10080");
             }
-        } else if (arg == "--config" && i + 1 < argc) {
-            ++i; // read above
+        } else if (arg == "--config" && hasValue) {
+            ++i; // read before
         } else if (arg == "--log-json") {
-            options.logJson = true;
-        } else if (arg == "--attachment-max-mb" && i + 1 < argc) {
+            o.http.logJson = true;
+        } else if (arg == "--attachment-max-mb" && hasValue) {
             int mb = 0;
-            if (!ParseWhole(argv[++i], 1, 4096, mb)) {
+            if (!ParseWhole(words[++i], 1, 4096, mb)) {
                 return Refuse("--attachment-max-mb espera o tamanho máximo de um anexo em MB, "
                               "de 1 a 4096");
             }
-            attachments.fileBytes = std::int64_t{mb} << 20;
-        } else if (arg == "--attachments-per-occurrence-mb" && i + 1 < argc) {
+            o.attachments.fileBytes = std::int64_t{mb} << 20;
+        } else if (arg == "--attachments-per-occurrence-mb" && hasValue) {
             int mb = 0;
-            if (!ParseWhole(argv[++i], 1, 65536, mb)) {
+            if (!ParseWhole(words[++i], 1, 65536, mb)) {
                 return Refuse("--attachments-per-occurrence-mb espera o total de anexos de uma "
                               "ocorrência em MB, de 1 a 65536");
             }
-            attachments.occurrenceBytes = std::int64_t{mb} << 20;
-        } else if (arg == "--requalify" && i + 1 < argc) {
-            requalify = argv[++i];
-        } else if (arg == "--branch" && i + 1 < argc) {
-            branch = argv[++i];
+            o.attachments.occurrenceBytes = std::int64_t{mb} << 20;
+        } else if (arg == "--requalify" && hasValue) {
+            o.requalify = words[++i];
+        } else if (arg == "--branch" && hasValue) {
+            o.branch = words[++i];
         } else {
             return Usage();
         }
     }
-    if (url.empty() || options.tlsCert.empty() != options.tlsKey.empty()) {
+    if (o.url.empty() || o.http.tlsCert.empty() != o.http.tlsKey.empty()) {
         return Usage();
     }
-    if (!requalify.empty() || !branch.empty()) {
-        const size_t colon = requalify.find(':');
-        const int first = ParseMonth(requalify.substr(0, colon));
-        const int last =
-            colon == std::string::npos ? first : ParseMonth(requalify.substr(colon + 1));
-        if (first == 0 || last == 0 || last < first || last - first > 1200) {
-            std::cerr << "oca-appserver: --requalify espera o mês como AAAA-MM (ou um intervalo "
-                         "AAAA-MM:AAAA-MM, do mais antigo ao mais novo)\n";
-            return 2;
-        }
-        try {
-            return RunRequalify(url, first, last, branch);
-        } catch (const std::exception& e) {
-            std::cerr << "\noca-appserver: " << e.what() << "\n";
-            return 1;
-        }
+    return std::nullopt;
+}
+
+// --requalify: the months asked for, worked out again, instead of serving.
+int Requalify(const ServerOptions& o) {
+    const size_t colon = o.requalify.find(':');
+    const int first = ParseMonth(o.requalify.substr(0, colon));
+    const int last = colon == std::string::npos ? first : ParseMonth(o.requalify.substr(colon + 1));
+    if (first == 0 || last == 0 || last < first || last - first > 1200) {
+        std::cerr << "oca-appserver: --requalify espera o mês como AAAA-MM (ou um intervalo "
+                     "AAAA-MM:AAAA-MM, do mais antigo ao mais novo)\n";
+        return 2;
     }
-    if (!IsLoopback(options.host)) {
+    try {
+        return RunRequalify(o.url, first, last, o.branch);
+    } catch (const std::exception& e) {
+        std::cerr << "\noca-appserver: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+// Serves the company until a signal asks it to stop.
+int Serve(const ServerOptions& o) {
+    if (!IsLoopback(o.http.host)) {
         // Anyone who reaches the port could read and change the company's occurrences.
-        if (options.token.empty()) {
+        if (o.http.token.empty()) {
             return Refuse("escutar fora do loopback exige um token (OCA_TOKEN ou --token-file)");
         }
-        if (options.tlsCert.empty()) {
+        if (o.http.tlsCert.empty()) {
             std::cerr << "oca-appserver: aviso: sem --tls-cert, o token e os dados passam pela "
                          "rede sem criptografia\n";
         }
     }
     try {
         {
-            auto db = oca::db::Database::Open(url);
+            auto db = oca::db::Database::Open(o.url);
             oca::db::MigrateSchema(*db);
         }
         // Before the server's connections open: they leave checkpoints to it.
-        const oca::db::WalCheckpointer checkpoints(url);
+        const oca::db::WalCheckpointer checkpoints(o.url);
+        const std::string url = o.url;
         oca::server::OcorAtendimento server([url] { return oca::db::Database::Open(url); });
-        server.SetSessionRules(sessions);
-        if (attachments.occurrenceBytes < attachments.fileBytes) {
+        server.SetSessionRules(o.sessions);
+        if (o.attachments.occurrenceBytes < o.attachments.fileBytes) {
             return Refuse("--attachments-per-occurrence-mb não pode ser menor que "
                           "--attachment-max-mb");
         }
-        oca::server::SetAttachmentLimits(attachments);
-        oca::server::HttpFront front(server, options);
+        oca::server::SetAttachmentLimits(o.attachments);
+        oca::server::HttpFront front(server, o.http);
         g_front = &front;
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
@@ -300,13 +309,13 @@ int main(int argc, char** argv) {
         // server: TLS writes through OpenSSL, which cannot ask the system not to signal.
         std::signal(SIGPIPE, SIG_IGN);
         // Said once the address is bound, with the port really taken (with 0, a free one).
-        front.Run([&options](int port) {
+        front.Run([&o](int port) {
             // The service manager is told once the database is open and the port bound.
             sd_notify(0, "READY=1");
-            const bool v6 = options.host.find(':') != std::string::npos;
+            const bool v6 = o.http.host.find(':') != std::string::npos;
             std::cerr << "oca-appserver: OCA0080A.rdmOcorAtendimento em "
-                      << (options.tlsCert.empty() ? "http://" : "https://")
-                      << (v6 ? "[" + options.host + "]" : options.host) << ":" << port
+                      << (o.http.tlsCert.empty() ? "http://" : "https://")
+                      << (v6 ? "[" + o.http.host + "]" : o.http.host) << ":" << port
                       << oca::server::HttpFront::kPath << std::endl;
         });
         g_front = nullptr;
@@ -316,4 +325,30 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Two heaps for all the workers: a load's memory is given back between calls instead
+    // of staying in a heap of each thread that ever ran one.
+    mallopt(M_ARENA_MAX, 2);
+    RaiseDescriptorLimit();
+    ServerOptions options;
+    if (const char* env = std::getenv("OCA_TOKEN")) {
+        options.http.token = env;
+    }
+    std::vector<std::string> words;
+    std::string error;
+    if (!GatherArguments(argc, argv, words, error)) {
+        return Refuse(error.c_str());
+    }
+    if (const std::optional<int> stop = ParseOptions(words, options)) {
+        return *stop;
+    }
+    oca::db::SetSqliteFullSync(options.fullSync);
+    if (!options.requalify.empty() || !options.branch.empty()) {
+        return Requalify(options);
+    }
+    return Serve(options);
 }
