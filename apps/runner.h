@@ -46,6 +46,27 @@ private:
     /// command's text, whole or, with `part`, as a part of it.
     void ExpectNext(const Command& cmd, const std::string& kind,
                     const std::vector<std::string>& all, size_t& seen, bool part);
+    struct Verb;
+    void ActContext(const Command& cmd);
+    void ActStart(const Command& cmd);
+    void ActCall(const Command& cmd);
+    void ActSaveFile(const Command& cmd);
+    void ActAnswer(const Command& cmd);
+    void ActAnswerText(const Command& cmd);
+    void ActSql(const Command& cmd);
+    void ActSqlOn(const Command& cmd);
+    void ActChoose(const Command& cmd);
+    void ActChooseList(const Command& cmd);
+    void ActClick(const Command& cmd);
+    void ActPick(const Command& cmd);
+    void ActFocus(const Command& cmd);
+    void ActLeave(const Command& cmd);
+    void ActKey(const Command& cmd);
+    void ActPage(const Command& cmd);
+    void ActClose(const Command& cmd);
+    void ActActivate(const Command& cmd);
+    void ActWindow(const Command& cmd);
+    void ActScroll(const Command& cmd);
     void Snapshot(const Command& cmd);
     void Type(const Command& cmd);
     /// Journals an action a person could not do; the next line must expect it.
