@@ -40,6 +40,30 @@ private:
     void Execute(const Command& cmd);
     void Act(const Command& cmd);
     void Expect(const Command& cmd);
+    void ExpectStatus(const Command& cmd);
+    void ExpectSearch(const Command& cmd);
+    void ExpectMessageLike(const Command& cmd);
+    void ExpectQuestion(const Command& cmd);
+    void ExpectColor(const Command& cmd);
+    void ExpectEditable(const Command& cmd);
+    void ExpectMask(const Command& cmd);
+    void ExpectMessage(const Command& cmd);
+    void ExpectNoMessage(const Command& cmd);
+    void ExpectFocus(const Command& cmd);
+    void ExpectField(const Command& cmd);
+    void ExpectText(const Command& cmd);
+    void ExpectEnabled(const Command& cmd);
+    void ExpectChecked(const Command& cmd);
+    void ExpectState(const Command& cmd);
+    void ExpectWindow(const Command& cmd);
+    void ExpectPage(const Command& cmd);
+    void ExpectCount(const Command& cmd);
+    void ExpectCalls(const Command& cmd);
+    void ExpectSql(const Command& cmd);
+    void ExpectFile(const Command& cmd);
+    void ExpectParam(const Command& cmd);
+    /// The journal's messages (errors and warnings), oldest first.
+    std::vector<std::string> Messages() const;
     /// The journal's lines that start with one of the prefixes, without it.
     std::vector<std::string> JournalTexts(std::initializer_list<const char*> prefixes) const;
     /// Checks the oldest of `all` not yet expected (`seen` of them were) against the
