@@ -51,8 +51,6 @@ public:
     /// Loads the panel for months `first` to `last` (202611); false, with the reason
     /// shown, when the server refuses.
     bool Load(int first, int last);
-    int FirstMonth() const { return first_; }
-    int LastMonth() const { return last_; }
     const std::vector<qualif::Month>& Months() const { return months_; }
 
     std::string selFilial, selFornecedor;

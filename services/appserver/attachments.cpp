@@ -252,10 +252,6 @@ void SetAttachmentLimits(const AttachmentLimits& limits) {
     occurrenceLimit = limits.occurrenceBytes;
 }
 
-AttachmentLimits CurrentAttachmentLimits() {
-    return {fileLimit.load(), occurrenceLimit.load()};
-}
-
 const std::vector<PacketField>& AttachmentFields() {
     static const std::vector<PacketField> fields = {
         {"CDFILILANCMO", FieldType::String, 4}, {"NROCORRMOV", FieldType::String, 10},

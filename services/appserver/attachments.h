@@ -15,7 +15,6 @@ struct AttachmentLimits {
 };
 /// Set once at start (the server's options); every call after reads them.
 void SetAttachmentLimits(const AttachmentLimits& limits);
-AttachmentLimits CurrentAttachmentLimits();
 
 /// The columns GetAnexos answers, in order.
 const std::vector<PacketField>& AttachmentFields();

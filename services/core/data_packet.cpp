@@ -19,22 +19,6 @@ constexpr std::array<std::pair<FieldType, std::string_view>, 8> kTypeNames = {{
     {FieldType::Boolean, "boolean"},
 }};
 
-void ValidateRow(const DataPacket& packet, const Row& row, size_t rowIndex) {
-    if (row.size() != packet.fields.size()) {
-        throw EDataPacketError("Pacote de dados inválido: a linha " + std::to_string(rowIndex + 1) +
-                               " tem " + std::to_string(row.size()) + " valores, esperados " +
-                               std::to_string(packet.fields.size()));
-    }
-    for (size_t i = 0; i < row.size(); ++i) {
-        if (!ValueFitsType(row[i], packet.fields[i].type)) {
-            throw EDataPacketError("Pacote de dados inválido: o valor do campo " +
-                                   packet.fields[i].name + " na linha " +
-                                   std::to_string(rowIndex + 1) + " não é do tipo " +
-                                   std::string(FieldTypeName(packet.fields[i].type)));
-        }
-    }
-}
-
 } // namespace
 
 std::string_view FieldTypeName(FieldType type) {
@@ -91,19 +75,4 @@ bool ValueFitsType(const Variant& value, FieldType type) {
         return false;
     }
     return false;
-}
-
-void ValidatePacket(const DataPacket& packet) {
-    for (size_t r = 0; r < packet.rows.size(); ++r) {
-        ValidateRow(packet, packet.rows[r], r);
-    }
-    for (size_t c = 0; c < packet.changes.size(); ++c) {
-        const RowChange& change = packet.changes[c];
-        if (change.state != RowState::Inserted) {
-            ValidateRow(packet, change.oldValues, c);
-        }
-        if (change.state != RowState::Deleted) {
-            ValidateRow(packet, change.newValues, c);
-        }
-    }
 }

@@ -60,6 +60,3 @@ Variant MakePacketVariant(DataPacket packet);
 
 /// True when `value` may be stored in a field of `type` as it is (null always may).
 bool ValueFitsType(const Variant& value, FieldType type);
-
-/// Raises EDataPacketError when a row has the wrong width or a value the wrong type.
-void ValidatePacket(const DataPacket& packet);

@@ -254,10 +254,6 @@ TDateTime DateOf(TDateTime dt) {
     return TDateTime(static_cast<double>(ToStamp(dt).days));
 }
 
-TDateTime TimeOf(TDateTime dt) {
-    return TDateTime(static_cast<double>(ToStamp(dt).msec) / kMsecsPerDay);
-}
-
 TDateTime CombineDateTime(TDateTime date, TDateTime time) {
     return FromStamp(ToStamp(date).days, static_cast<double>(ToStamp(time).msec) / kMsecsPerDay);
 }
@@ -345,10 +341,6 @@ std::string FormatDateTime(std::string_view f, TDateTime dt) {
 
 std::string DateToStr(TDateTime dt) {
     return FormatDateTime("dd/mm/yyyy", dt);
-}
-
-std::string TimeToStr(TDateTime dt) {
-    return FormatDateTime("hh:nn:ss", dt);
 }
 
 std::string DateTimeToStr(TDateTime dt) {
@@ -465,12 +457,4 @@ bool TryParseIsoText(std::string_view text, TDateTime& out) {
     }
     out = CombineDateTime(date, time);
     return true;
-}
-
-TDateTime ParseIsoText(std::string_view text) {
-    TDateTime dt;
-    if (!TryParseIsoText(text, dt)) {
-        throw EConvertError(Quoted(text) + " não é uma data e hora válida");
-    }
-    return dt;
 }

@@ -35,7 +35,6 @@ int DaysInMonth(int year, int month);
 /// 1 = Sunday ... 7 = Saturday.
 int DayOfWeek(TDateTime dt);
 TDateTime DateOf(TDateTime dt);
-TDateTime TimeOf(TDateTime dt);
 /// Joins the date of one value with the time of day of another.
 TDateTime CombineDateTime(TDateTime date, TDateTime time);
 
@@ -48,8 +47,6 @@ TDateTime Date();
 std::string FormatDateTime(std::string_view format, TDateTime dt);
 /// dd/mm/yyyy
 std::string DateToStr(TDateTime dt);
-/// hh:nn:ss
-std::string TimeToStr(TDateTime dt);
 /// dd/mm/yyyy hh:nn:ss; the time is left out when it is midnight.
 std::string DateTimeToStr(TDateTime dt);
 
@@ -70,5 +67,3 @@ bool TryStrToDateTime(std::string_view text, TDateTime& out);
 std::string ToIsoText(TDateTime dt, bool withMillis = false, char separator = ' ');
 /// Reads "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]" with " " or "T" between.
 bool TryParseIsoText(std::string_view text, TDateTime& out);
-/// As TryParseIsoText; raises EConvertError naming the text when it fails.
-TDateTime ParseIsoText(std::string_view text);

@@ -113,7 +113,6 @@ public:
 /// commit is acknowledged once it would survive a power loss. Otherwise only once it would
 /// survive the process being killed, for those who trade that risk for speed.
 void SetSqliteFullSync(bool full);
-bool SqliteFullSync();
 
 /// Begins on construction; rolls back on destruction unless committed. Begun inside a
 /// transaction already open (a caller that adds its own rows to the same commit), it joins

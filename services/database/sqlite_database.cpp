@@ -405,10 +405,6 @@ void SetSqliteFullSync(bool full) {
     g_fullSync = full;
 }
 
-bool SqliteFullSync() {
-    return g_fullSync;
-}
-
 namespace {
 std::atomic<std::uint64_t> g_logFlushes{0};
 } // namespace

@@ -90,10 +90,6 @@ void TADOIBQuery::SetDefaultDatabase(oca::db::Database* db) {
     g_defaultDatabase = db;
 }
 
-oca::db::Database* TADOIBQuery::DefaultDatabase() {
-    return g_defaultDatabase;
-}
-
 oca::db::Database* TADOIBQuery::Database() const {
     return database_ ? database_ : g_defaultDatabase;
 }

@@ -80,7 +80,6 @@ public:
     oca::db::Database* Database() const;
     void SetDatabase(oca::db::Database* db) { database_ = db; }
     static void SetDefaultDatabase(oca::db::Database* db);
-    static oca::db::Database* DefaultDatabase();
 
     /// The data set that data sources show: the query itself.
     TDataSet* Query() { return this; }

@@ -31,15 +31,6 @@ const PropertySetter* ClassInfo::FindProperty(const std::string& property) const
     return nullptr;
 }
 
-bool ClassInfo::InheritsFrom(const std::string& className) const {
-    for (const ClassInfo* c = this; c; c = c->parent) {
-        if (c->name == className) {
-            return true;
-        }
-    }
-    return false;
-}
-
 ClassRegistry& ClassRegistry::Instance() {
     // Never destroyed, as the module registry: its users may outlive this library's
     // statics at exit.

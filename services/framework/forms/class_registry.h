@@ -37,7 +37,6 @@ struct ClassInfo {
 
     /// The setter of a property here or in a parent class, or nullptr.
     const PropertySetter* FindProperty(const std::string& property) const;
-    bool InheritsFrom(const std::string& className) const;
 };
 
 /// The classes of the framework by name. Registered once, on first use.

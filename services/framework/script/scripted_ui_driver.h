@@ -66,7 +66,6 @@ public:
     /// The last status line shown (not journaled: it follows every load and deletion).
     const std::string& Status() const { return status_; }
     void ShowStatus(const std::string& text) override { status_ = text; }
-    bool ProgressShown() const { return progress_; }
     /// The person stops the next long call that reports its progress.
     void QueueStopLoad() { stopLoad_ = true; }
     bool ProgressGoesOn(const std::string& text) override;
