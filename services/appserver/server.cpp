@@ -481,10 +481,23 @@ void QueryPacketText(db::Database& db, const std::string& sql,
     auto st = Run(db, sql, params);
     PacketRowsWriter writer(out, fields);
     const size_t n = fields.size();
+    // Texts go from the driver's buffer to the answer without a copy of their own: most
+    // of a selection's cells are texts.
+    std::vector<bool> text(n);
+    for (size_t i = 0; i < n; ++i) {
+        const FieldType type = fields[i].type;
+        text[i] =
+            type == FieldType::String || type == FieldType::FixedString || type == FieldType::Memo;
+    }
+    std::string_view view;
     while (st->Next()) {
         writer.BeginRow();
         for (size_t i = 0; i < n; ++i) {
-            writer.Cell(Cell(st->Value(i), fields[i].type));
+            if (text[i] && st->TextView(i, view)) {
+                writer.TextCell(view);
+            } else {
+                writer.Cell(Cell(st->Value(i), fields[i].type));
+            }
         }
         writer.EndRow();
         if (flush && out.size() >= kFlushBytes) {

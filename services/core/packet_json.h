@@ -37,6 +37,8 @@ public:
     PacketRowsWriter(std::string& out, const std::vector<PacketField>& fields);
     void BeginRow();
     void Cell(const Variant& value);
+    /// A cell of text, written as Cell(Variant(text)) would write it.
+    void TextCell(std::string_view text);
     void EndRow();
     void Finish();
     size_t Rows() const { return rows_; }

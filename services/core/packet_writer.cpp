@@ -69,6 +69,8 @@ public:
         }
     }
 
+    void Text(std::string_view s) { String(s); }
+
 private:
     void Number(std::int64_t n) {
         char buf[24];
@@ -236,6 +238,13 @@ void PacketRowsWriter::Cell(const Variant& value) {
         out_ += ',';
     }
     JsonWriter(out_).Value(value);
+}
+
+void PacketRowsWriter::TextCell(std::string_view text) {
+    if (cells_++) {
+        out_ += ',';
+    }
+    JsonWriter(out_).Text(text);
 }
 
 void PacketRowsWriter::EndRow() {

@@ -53,6 +53,10 @@ public:
     /// Value of a column of the current row: texts of date columns come back as
     /// date-times, everything else in its natural type.
     virtual Variant Value(size_t index) const = 0;
+    /// The value of a text column of the current row, not copied, when the driver can give
+    /// it so; false (and nothing in `out`) for a null, another type of column, or a driver
+    /// that cannot. Valid until the statement moves on. What Value() would give as text.
+    virtual bool TextView(size_t /*index*/, std::string_view& /*out*/) const { return false; }
     /// Runs to completion; returns the number of rows changed.
     virtual std::int64_t Execute() = 0;
     /// Makes the statement ready to run again, keeping the bindings.

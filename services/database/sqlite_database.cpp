@@ -233,6 +233,18 @@ public:
         return ByStorageClass(i, storage);
     }
 
+    bool TextView(size_t index, std::string_view& out) const override {
+        const ColumnType type = p_->columns[index].type;
+        const int i = static_cast<int>(index);
+        if ((type != ColumnType::Text && type != ColumnType::Memo) ||
+            sqlite3_column_type(st_, i) == SQLITE_NULL) {
+            return false;
+        }
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, i));
+        out = std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(st_, i)));
+        return true;
+    }
+
     std::int64_t Execute() override {
         while (Next()) {
         }

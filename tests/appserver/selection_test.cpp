@@ -1,5 +1,7 @@
 #include "server_fixture.h"
 
+#include "core/packet_json.h"
+
 #include <gmock/gmock.h>
 
 using ::testing::ElementsAreArray;
@@ -166,6 +168,40 @@ TEST_F(ServerTest, TheSelectionCarriesTheLookedUpColumnsAndTheCounterpartKind) {
     EXPECT_EQ(value(1, "IDTPIJUR"), Variant("F"));
     EXPECT_EQ(value(2, "TIPO"), Variant("P"));
     EXPECT_TRUE(value(2, "DSGRPOCOR").IsNull()) << "outer joins leave missing partners null";
+}
+
+} // namespace
+
+namespace {
+
+// The streamed answer writes each cell as the packet of the same rows would be written,
+// whatever the text holds: quotes, backslashes, control characters, bytes that are not
+// UTF-8, a character of code zero, a number stored in a text column, an empty text, a null.
+TEST_F(ServerTest, TheStreamedSelectionWritesTextsAsThePacketWould) {
+    auto db = oca::db::Database::Open(url);
+    const char* awkward[] = {"aspas \" e barra \\ e\ttab", "", "fim\x01", "ação ✓"};
+    int n = 1;
+    for (const char* text : awkward) {
+        auto st = db->Prepare("UPDATE MOVOCORR SET DSSUMARIAOC = :T WHERE NROCORRMOV = :N");
+        st->Bind("T", Variant(std::string(text)));
+        st->Bind("N", Variant("000000000" + std::to_string(n++)));
+        st->Execute();
+    }
+    if (db->product() == oca::db::Product::SQLite) {
+        db->ExecuteScript("UPDATE MOVOCORR SET NMPESSIDETOC = 42 WHERE NROCORRMOV = '0000000001';"
+                          "UPDATE MOVOCORR SET DSCLASSOCOR = X'C3' || 'x' "
+                          "WHERE NROCORRMOV = '0000000002';"
+                          "UPDATE MOVOCORR SET NMPESSIDETOC = CAST(X'610062' AS TEXT) "
+                          "WHERE NROCORRMOV = '0000000003'");
+    }
+    const std::vector<Variant> selection = WholeSelection();
+    const oca::server::Args args("GetMovOcorr", selection);
+    std::string streamed;
+    oca::server::GetMovOcorrText(*db, args, streamed, nullptr);
+    std::string whole;
+    AppendVariantJson(whole, oca::server::GetMovOcorr(*db, args));
+    EXPECT_EQ(streamed, whole);
+    EXPECT_THAT(streamed, ::testing::HasSubstr(R"(aspas \" e barra \\ e\ttab)"));
 }
 
 } // namespace
