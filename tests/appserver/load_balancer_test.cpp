@@ -26,17 +26,7 @@ protected:
         if (::access(kHaproxy, X_OK) != 0) {
             GTEST_SKIP() << "sem o haproxy";
         }
-        database = std::make_unique<TestDatabase>(CurrentTestName());
-        {
-            auto db = oca::db::Database::Open(database->Url());
-            SeedCompany(*db);
-        }
-        for (int s = 0; s < 2; ++s) {
-            servers.push_back(std::make_unique<ServerProcess>(database->Url(), FreePort()));
-        }
-        for (const auto& server : servers) {
-            ASSERT_TRUE(server->WaitUp());
-        }
+        ASSERT_NO_FATAL_FAILURE(StartServersOnCompany(2, database, servers));
         port = FreePort();
         config = std::filesystem::temp_directory_path() /
                  ("oca_haproxy_" + std::to_string(::getpid()) + ".cfg");

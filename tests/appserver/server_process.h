@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server_fixture.h"
+
 #include "core/data_packet.h"
 #include "framework/net/net_connection.h"
 
@@ -13,8 +15,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 /// A loopback port nobody listens on at the moment.
 inline int FreePort() {
@@ -95,6 +99,23 @@ private:
     int port_;
     pid_t pid_ = -1;
 };
+
+/// The scenario company in a database of the test's own and `count` server processes on
+/// it, each answering; call under ASSERT_NO_FATAL_FAILURE.
+inline void StartServersOnCompany(int count, std::unique_ptr<TestDatabase>& database,
+                                  std::vector<std::unique_ptr<ServerProcess>>& servers) {
+    database = std::make_unique<TestDatabase>(CurrentTestName());
+    {
+        auto db = oca::db::Database::Open(database->Url());
+        SeedCompany(*db);
+    }
+    for (int s = 0; s < count; ++s) {
+        servers.push_back(std::make_unique<ServerProcess>(database->Url(), FreePort()));
+    }
+    for (const auto& server : servers) {
+        ASSERT_TRUE(server->WaitUp());
+    }
+}
 
 /// A new occurrence of branch 0001 whose summary is `mark`, as a delta for Confirma.
 inline DataPacket NewOccurrence(const std::string& mark) {

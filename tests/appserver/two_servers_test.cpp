@@ -28,17 +28,7 @@ constexpr int kClients = 8;
 class TwoServers : public ::testing::Test {
 protected:
     void SetUp() override {
-        database = std::make_unique<TestDatabase>(CurrentTestName());
-        {
-            auto db = oca::db::Database::Open(database->Url());
-            SeedCompany(*db);
-        }
-        for (int s = 0; s < 2; ++s) {
-            servers.push_back(std::make_unique<ServerProcess>(database->Url(), FreePort()));
-        }
-        for (const auto& server : servers) {
-            ASSERT_TRUE(server->WaitUp());
-        }
+        ASSERT_NO_FATAL_FAILURE(StartServersOnCompany(2, database, servers));
         // Sessions live in the company database: one sign-in serves both servers.
         RawClient::session = servers[0]->SignIn();
     }
