@@ -3,7 +3,7 @@
 // of the answer and the client's decoding of it; then Confirma with 8 concurrent clients
 // on each server.
 // Usage: bench_server [OCCURRENCES] [--postgres URL] [--servers N] [--sqlite-sync normal]
-//                     [--clients 8,32] [--parts select,confirm,quick] [--full]
+//                     [--clients 8,32] [--parts select,confirm,quick,front] [--full]
 //   (default 100000 occurrences, one server). Confirma runs against real oca-appserver
 //   processes, once for each number of clients, the clients spread over the servers; with
 //   --full each new occurrence has a description and a supplier whose scores are
@@ -240,6 +240,49 @@ void MeasureQuickUnderLoads(const Company& company) {
                 1000 * confirms[confirms.size() / 2], 1000 * confirms.back());
 }
 
+// The front alone: calls that cost the server next to nothing (the server's date), from
+// many kept-alive clients at once, so that what is timed is reading, handing to a worker
+// and writing back.
+void MeasureFront(const Company& company, const std::vector<int>& clientCounts) {
+    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open(company.url); });
+    oca::server::HttpOptions options;
+    options.port = 0;
+    options.log = false;
+    oca::server::HttpFront front(server, options);
+    const int port = front.Start();
+    for (const int clients : clientCounts) {
+        constexpr int kCalls = 4000;
+        const int each = std::max(1, kCalls / clients);
+        std::vector<double> latencies(static_cast<size_t>(clients * each));
+        const auto start = Clock::now();
+        std::vector<std::thread> threads;
+        for (int c = 0; c < clients; ++c) {
+            threads.emplace_back([&, c] {
+                TNetConnection net;
+                net.SetServerName("OCA0080A.rdmOcorAtendimento");
+                net.SetPort(port);
+                net.SetCredentials("001", "senha001", "0001", 30);
+                net.Call("GetSysDate");
+                for (int i = 0; i < each; ++i) {
+                    const auto t = Clock::now();
+                    net.Call("GetSysDate");
+                    latencies[static_cast<size_t>(c * each + i)] = Seconds(t);
+                }
+            });
+        }
+        for (auto& t : threads) {
+            t.join();
+        }
+        const double total = Seconds(start);
+        std::sort(latencies.begin(), latencies.end());
+        std::printf("front clients=%d calls=%zu per_s=%.0f p50_ms=%.3f p99_ms=%.3f\n", clients,
+                    latencies.size(), latencies.size() / total,
+                    1000 * latencies[latencies.size() / 2],
+                    1000 * latencies[latencies.size() * 99 / 100]);
+    }
+    front.Stop();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -247,7 +290,7 @@ int main(int argc, char** argv) {
     int serverCount = 1;
     std::string postgres;
     std::vector<int> clients = {8, 32};
-    std::string parts = "select,confirm,quick";
+    std::string parts = "select,confirm,quick,front";
     std::vector<std::string> serverArgs;
     bool full = false;
     for (int i = 1; i < argc; ++i) {
@@ -313,6 +356,9 @@ int main(int argc, char** argv) {
     }
     if (wanted("quick")) {
         MeasureQuickUnderLoads(company);
+    }
+    if (wanted("front")) {
+        MeasureFront(company, clients);
     }
     if (postgres.empty()) {
         for (const char* suffix : {"", "-wal", "-shm"}) {
