@@ -1,5 +1,6 @@
 // Arbitrary bytes into everything that reads what a client or a server sends: the
-// request reader, the wire decoder, the HTTP head parser and the reader of streamed replies.
+// request reader, the wire decoder, the HTTP head parser (Beast's) with the request it
+// makes, and the reader of streamed replies.
 // The first byte picks which.
 #include "appserver/http_request.h"
 #include "appserver/jsonrpc.h"
@@ -11,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -73,9 +75,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     default: {
+        // The head as Beast parses it, and the request it makes as the front reads it on:
+        // its framing, its body, whether it is quick.
         oca::server::HttpRequest request;
         size_t head = 0;
-        oca::server::ParseRequestHead(text, request, head);
+        if (oca::server::ParseRequestHead(text, request, head) !=
+            oca::server::HeadStatus::Complete) {
+            break;
+        }
+        if (head > text.size() || (request.contentLength > 0 && !request.hasContentLength) ||
+            request.target.find('?') != std::string::npos) {
+            __builtin_trap();
+        }
+        request.body = std::string(text.substr(head, request.contentLength));
+        request.KeepAlive();
+        request.Header("authorization");
+        oca::server::QuickCall(request);
         break;
     }
     }

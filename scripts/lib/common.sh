@@ -9,7 +9,7 @@ source "$OCA_ROOT/scripts/lib/pg.sh"
 OCA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     libsqlite3-dev sqlite3
-    nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev
+    nlohmann-json3-dev libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev libboost-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core fontconfig
     clang-format clang libclang-rt-dev

@@ -2,10 +2,14 @@
 
 #include "core/packet_json.h"
 
+#include <boost/beast/http/empty_body.hpp>
+#include <boost/beast/http/parser.hpp>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <limits>
 
 namespace oca::server {
 
@@ -35,58 +39,15 @@ bool QuickCall(const HttpRequest& request) {
 
 namespace {
 
+std::string_view View(boost::beast::string_view s) {
+    return {s.data(), s.size()};
+}
+
 std::string Lower(std::string_view s) {
     std::string out(s);
     std::transform(out.begin(), out.end(), out.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
-}
-
-std::string_view TrimSpaces(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-bool IsToken(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) {
-        return c > 32 && c < 127 && c != ':' && c != '(' && c != ')' && c != ',' && c != '"';
-    });
-}
-
-bool ParseRequestLine(std::string_view line, HttpRequest& request) {
-    const size_t sp1 = line.find(' ');
-    const size_t sp2 = sp1 == std::string_view::npos ? sp1 : line.find(' ', sp1 + 1);
-    if (sp2 == std::string_view::npos || line.find(' ', sp2 + 1) != std::string_view::npos) {
-        return false;
-    }
-    const std::string_view method = line.substr(0, sp1);
-    const std::string_view target = line.substr(sp1 + 1, sp2 - sp1 - 1);
-    const std::string_view version = line.substr(sp2 + 1);
-    if (!IsToken(method) || target.empty() || target[0] != '/' ||
-        (version != "HTTP/1.1" && version != "HTTP/1.0")) {
-        return false;
-    }
-    request.method = std::string(method);
-    request.target = std::string(target.substr(0, target.find('?')));
-    request.minorVersion = version.back() - '0';
-    return true;
-}
-
-bool ParseLength(std::string_view text, size_t& length) {
-    if (text.empty() || text.size() > 18 ||
-        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
-        return false;
-    }
-    length = 0;
-    for (char c : text) {
-        length = length * 10 + static_cast<size_t>(c - '0');
-    }
-    return true;
 }
 
 } // namespace
@@ -110,45 +71,49 @@ bool HttpRequest::KeepAlive() const {
 }
 
 HeadStatus ParseRequestHead(std::string_view bytes, HttpRequest& request, size_t& headSize) {
+    namespace http = boost::beast::http;
     // Empty lines before a request are tolerated, as the standard asks.
     size_t start = 0;
     while (bytes.substr(start, 2) == "\r\n") {
         start += 2;
     }
+    // Looked for before the parser is asked: a head that comes a byte at a time is parsed
+    // once, when it is whole.
     const size_t end = bytes.find("\r\n\r\n", start);
     if (end == std::string_view::npos) {
         return HeadStatus::Incomplete;
     }
     request = HttpRequest{};
-    std::string_view head = bytes.substr(start, end + 2 - start);
-    size_t lineEnd = head.find("\r\n");
-    if (!ParseRequestLine(head.substr(0, lineEnd), request)) {
+    http::request_parser<http::empty_body> parser;
+    parser.eager(false); // the head only: the body is the front's, counted against its budget
+    // The front bounds heads and bodies itself, with answers of its own.
+    parser.header_limit(std::numeric_limits<std::uint32_t>::max());
+    parser.body_limit(std::numeric_limits<std::uint64_t>::max());
+    boost::beast::error_code error;
+    parser.put(boost::asio::buffer(bytes.data() + start, end + 4 - start), error);
+    const auto& head = parser.get();
+    const bool hasCoding = head.find(http::field::transfer_encoding) != head.end();
+    // Both a length and chunks, or chunks twice: the shape that makes a proxy and the server
+    // read two different requests. Beast stops at the field; the head is refused as a
+    // chunked one is, once the token is checked with the fields read before it.
+    const bool unframed = error == http::error::bad_transfer_encoding ||
+                          (error == http::error::bad_content_length && hasCoding);
+    const std::string_view target = View(head.target());
+    if ((error && !unframed) || (!unframed && !parser.is_header_done()) ||
+        (head.version() != 10 && head.version() != 11) || target.empty() || target[0] != '/') {
         return HeadStatus::Bad;
     }
-    head.remove_prefix(lineEnd + 2);
-    while (!head.empty()) {
-        lineEnd = head.find("\r\n");
-        const std::string_view line = head.substr(0, lineEnd);
-        head.remove_prefix(lineEnd + 2);
-        const size_t colon = line.find(':');
-        if (colon == std::string_view::npos || !IsToken(line.substr(0, colon))) {
-            return HeadStatus::Bad;
-        }
-        std::string name = Lower(line.substr(0, colon));
-        std::string value(TrimSpaces(line.substr(colon + 1)));
-        if (name == "content-length") {
-            size_t length = 0;
-            if (!ParseLength(value, length) ||
-                (request.hasContentLength && length != request.contentLength)) {
-                return HeadStatus::Bad;
-            }
-            request.contentLength = length;
-            request.hasContentLength = true;
-        } else if (name == "transfer-encoding") {
-            request.chunked = true;
-        }
-        request.headers.emplace_back(std::move(name), std::move(value));
+    request.method = std::string(View(head.method_string()));
+    request.target = std::string(target.substr(0, target.find('?')));
+    request.minorVersion = head.version() % 10;
+    for (const auto& field : head) {
+        request.headers.emplace_back(Lower(View(field.name_string())),
+                                     std::string(View(field.value())));
     }
+    // Any coding, chunked or not, leaves a body the front will not read.
+    request.chunked = unframed || hasCoding;
+    request.hasContentLength = !unframed && head.find(http::field::content_length) != head.end();
+    request.contentLength = request.hasContentLength ? *parser.content_length() : 0;
     headSize = end + 4;
     return HeadStatus::Complete;
 }
