@@ -1,13 +1,18 @@
 #pragma once
 // The state of the HTTP front, shared by its two halves: the loop that reads requests and
 // writes answers (http_loop.cpp, set up in http_front.cpp) and the workers that answer them
-// (http_respond.cpp).
+// (http_respond.cpp). The loop runs on Asio: one io_context, run by one thread, owns every
+// connection, so that nothing of a connection needs a lock but what a worker shares.
 
 #include "appserver/http_front.h"
 #include "appserver/http_request.h"
 #include "appserver/jsonrpc.h"
 
-#include <openssl/ssl.h>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl/context.hpp>
+#include <boost/asio/ssl/stream.hpp>
+#include <boost/asio/steady_timer.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +22,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -28,6 +34,8 @@ namespace front {
 
 using Clock = std::chrono::steady_clock;
 constexpr const char* kJson = "application/json; charset=utf-8";
+/// What one read takes at most.
+constexpr size_t kReadBuffer = 64 << 10;
 
 inline std::string ErrorBody(const char* text) {
     return std::string("{\"error\":\"") + text + "\"}";
@@ -38,6 +46,9 @@ inline std::string ErrorBody(const char* text) {
 using front::Clock;
 using front::ErrorBody;
 using front::kJson;
+using front::kReadBuffer;
+
+namespace asio = boost::asio;
 
 struct HttpFront::Impl {
     enum class Phase { Idle, Head, Body, Working, Writing, Draining };
@@ -52,8 +63,22 @@ struct HttpFront::Impl {
         bool buffered = false; ///< the client fell behind: the worker no longer waits
     };
 
+    /// One client's connection. Owned by the loop; an operation under way holds it too, so
+    /// that a closed connection lives until its last operation has come back cancelled.
     struct Connection {
-        int fd = -1;
+        Connection(std::uint64_t id, asio::ip::tcp::socket socket)
+            : id(id), socket(std::move(socket)) {}
+        std::uint64_t id;
+        asio::ip::tcp::socket socket;
+        /// With TLS: the session over `socket`, and where its reads land. Reads in the clear
+        /// wait for bytes and take them into the loop's buffer: an idle connection holds none.
+        std::optional<asio::ssl::stream<asio::ip::tcp::socket&>> tls;
+        std::unique_ptr<char[]> tlsBuffer;
+        bool reading = false; ///< a read (or the TLS handshake or shutdown) is under way
+        bool writing = false;
+        bool closed = false;
+        bool shutdownWanted = false; ///< TLS: close the session once the read comes back
+        bool trimAfter = false;      ///< a large piece went out: give its memory back
         Phase phase = Phase::Idle;
         std::string in;
         std::deque<std::string> queue; ///< pieces of answers to send, in order
@@ -68,8 +93,8 @@ struct HttpFront::Impl {
         Clock::time_point lastActive;
         std::list<std::uint64_t>::iterator byActivity; ///< its place in Impl::byActivity
         std::shared_ptr<std::atomic<bool>> gone;
-        SSL* ssl = nullptr; ///< with TLS: the session over fd
     };
+    using ConnectionPtr = std::shared_ptr<Connection>;
 
     struct Job {
         std::uint64_t connection;
@@ -97,37 +122,48 @@ struct HttpFront::Impl {
     void Bind();
     void SetUpTls();
     void StartWorkers();
-    // Reading and writing, in the clear or over TLS: bytes moved, 0 when the peer closed,
-    // kLater when nothing can move now, kFailed when the connection is broken.
-    static constexpr long kLater = -1;
-    static constexpr long kFailed = -2;
-    long Receive(Connection& c, char* buffer, size_t size);
-    long Transmit(Connection& c, const char* data, size_t size);
     void Serve();
-    /// After a stop: answers the calls already read, for at most drainTimeoutMs.
-    void Drain();
-    void TakeWakeUp();
     void Shutdown();
 
     // The loop's own work.
+    void ArmAccept();
     void Accept();
-    void OnEvent(std::uint64_t id, std::uint32_t events);
-    void ReadFrom(std::uint64_t id, Connection& c);
-    void Advance(std::uint64_t id, Connection& c);
-    void StartRequest(std::uint64_t id, Connection& c);
-    void Dispatch(std::uint64_t id, Connection& c);
-    void Answer(std::uint64_t id, Connection& c, std::string text, bool close);
+    void Open(int fd);
+    void ArmSweep();
+    void Sweep();
+    /// After a stop: closes the connections that wait for nothing, and ends the loop once
+    /// the calls already read are answered or drainTimeoutMs has passed.
+    void Drain();
+    /// The loop's end: calls still under way are told their clients are gone.
+    void Finish();
+
+    /// Waits for the client's bytes (or, with TLS, reads them) while the connection
+    /// can take more.
+    void ArmRead(const ConnectionPtr& c);
+    void ReadPlain(const ConnectionPtr& c);
+    /// Bytes came in.
+    void Take(Connection& c, const char* data, size_t size);
+    /// A read is over: the client ended (`ended`) or failed (`failed`), or more may come.
+    void AfterRead(const ConnectionPtr& c, bool ended, bool failed);
+    size_t ReadLimit(const Connection& c) const;
+    void Advance(Connection& c);
+    void StartRequest(Connection& c);
+    void Dispatch(Connection& c);
+    void Answer(Connection& c, std::string text, bool close);
     /// Queues pieces of an answer and starts sending them.
-    void Send(std::uint64_t id, Connection& c, std::vector<std::string> pieces, bool close,
-              bool more);
-    void WriteTo(std::uint64_t id, Connection& c);
-    void Close(std::uint64_t id);
-    void Linger(std::uint64_t id, Connection& c);
+    void Send(Connection& c, std::vector<std::string> pieces, bool close, bool more);
+    /// Sends what is queued, a piece after the other.
+    void ArmWrite(const ConnectionPtr& c);
+    /// `size` more bytes of the queue went out.
+    void Consume(Connection& c, size_t size);
+    /// Everything queued went out.
+    void Written(Connection& c);
+    void Close(Connection& c);
+    void Linger(Connection& c);
+    void ShutDownTls(const ConnectionPtr& c);
     /// The request is answered or dropped: its body no longer counts.
     void ReleaseBody(Connection& c);
-    void Watch(std::uint64_t id, Connection& c, std::uint32_t events);
     void TakeFinished();
-    void Sweep();
     /// Makes room for one more connection: closes the longest idle one; false when every
     /// connection is busy with a request.
     bool CloseLongestIdle();
@@ -137,8 +173,6 @@ struct HttpFront::Impl {
     void TurnAway();
     /// Tells a connection that cannot be served now to come back, and closes it.
     void Refuse(int fd);
-    /// Stops taking connections for a moment; the sweep starts again.
-    void PauseAccepting();
 
     // The workers' work.
     /// A worker's life; a reserved one takes quick jobs only.
@@ -166,9 +200,13 @@ struct HttpFront::Impl {
 
     OcorAtendimento& server;
     HttpOptions options;
-    int listenFd = -1;
-    int epollFd = -1;
-    int wakeFd = -1;
+    // Declared before everything that holds a socket or a handler, so that it goes last.
+    asio::io_context io{1};
+    asio::ip::tcp::acceptor acceptor{io};
+    asio::steady_timer sweepTimer{io};
+    std::optional<asio::ssl::context> tls;
+    /// Where reads in the clear land, for every connection in turn.
+    std::unique_ptr<char[]> readBuffer;
     /// Held open only to be given up when the process has no descriptor left, so that a
     /// waiting connection can still be taken off the queue and closed.
     int spareFd = -1;
@@ -177,18 +215,18 @@ struct HttpFront::Impl {
     /// While set, connections are not taken until then (no descriptor was left at all).
     Clock::time_point acceptingAgainAt{};
     int port = 0;
-    SSL_CTX* tls = nullptr;
     std::atomic<bool> stopping{false};
     std::atomic<bool> drainCounted{false};
+    bool draining = false; ///< the loop's own: the stop was seen, the calls read finish
+    Clock::time_point drainUntil{};
     bool workersQuit = false; ///< under jobsMutex: the workers return
-    std::atomic<bool> serving{false};
     std::thread loopThread;
 
-    std::unordered_map<std::uint64_t, Connection> connections;
+    std::unordered_map<std::uint64_t, ConnectionPtr> connections;
     /// The connections, least recently active first: the one to close to make room is
     /// found without looking at them all.
     std::list<std::uint64_t> byActivity;
-    std::uint64_t nextId = 2; // 0 and 1 name the listening socket and the wake-up
+    std::uint64_t nextId = 1;
 
     std::mutex jobsMutex;
     std::condition_variable jobsReady;

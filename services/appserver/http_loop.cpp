@@ -5,14 +5,10 @@
 #include "appserver/http_front_impl.h"
 #include "appserver/metrics.h"
 
-#include <openssl/ssl.h>
+#include <boost/asio/post.hpp>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <malloc.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,133 +19,149 @@
 namespace oca::server {
 
 void HttpFront::Impl::Serve() {
-    serving = true;
-    std::vector<epoll_event> events(256);
-    auto lastSweep = Clock::now();
-    while (!stopping) {
-        const int n = ::epoll_wait(epollFd, events.data(), static_cast<int>(events.size()), 50);
-        for (int i = 0; i < n && !stopping; ++i) {
-            const std::uint64_t id = events[static_cast<size_t>(i)].data.u64;
-            if (id == 0) {
-                Accept();
-            } else if (id == 1) {
-                TakeWakeUp();
-            } else {
-                OnEvent(id, events[static_cast<size_t>(i)].events);
-            }
-        }
-        Metrics().openConnections = static_cast<std::int64_t>(connections.size());
-        if (Clock::now() - lastSweep > std::chrono::milliseconds(50)) {
-            Sweep();
-            lastSweep = Clock::now();
-        }
-    }
-    Drain();
-    // Calls still under way are told their clients are gone, so the workers come back soon.
-    for (auto& [id, c] : connections) {
-        if (c.gone) {
-            *c.gone = true;
-        }
-        if (c.stream) {
-            const std::lock_guard<std::mutex> lock(c.stream->mutex);
-            c.stream->gone = true;
-            c.stream->drained.notify_all();
-        }
-        if (c.ssl) {
-            SSL_free(c.ssl);
-        }
-        ::close(c.fd);
-    }
-    connections.clear();
-    byActivity.clear();
-    {
-        const std::lock_guard<std::mutex> lock(jobsMutex);
-        jobs.clear();
-    }
-    jobsReady.notify_all();
-    serving = false;
+    ArmAccept();
+    ArmSweep();
+    io.run();
+    Finish();
+    // The operations the closing cancelled come back now and let go of their connections.
+    io.restart();
+    io.poll();
 }
 
-void HttpFront::Impl::TakeWakeUp() {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const auto r = ::read(wakeFd, &count, sizeof count);
-    TakeFinished();
+void HttpFront::Impl::ArmSweep() {
+    sweepTimer.expires_after(std::chrono::milliseconds(50));
+    sweepTimer.async_wait([this](const boost::system::error_code& error) {
+        if (!error) {
+            Sweep();
+        }
+    });
 }
 
 // A stop lets the calls already read finish and their answers go out, for a while: a
 // write stored while its answer was lost to a restart would be sent again by its client
 // to a server that no longer remembers it. Nothing new is taken meanwhile.
 void HttpFront::Impl::Drain() {
-    // Closed, not just left unread: a new client is refused at once instead of waiting in
-    // the queue for the drain to end.
-    ::epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
-    ::close(listenFd);
-    listenFd = -1;
-    const auto until = Clock::now() + std::chrono::milliseconds(options.drainTimeoutMs);
-    std::vector<epoll_event> events(256);
-    for (;;) {
-        std::vector<std::uint64_t> quiet;
-        for (const auto& [id, c] : connections) {
-            if (c.phase != Phase::Working && c.phase != Phase::Writing) {
-                quiet.push_back(id);
-            }
+    if (!draining) {
+        draining = true;
+        drainUntil = Clock::now() + std::chrono::milliseconds(options.drainTimeoutMs);
+        // Closed, not just left unread: a new client is refused at once instead of waiting
+        // in the queue for the drain to end.
+        boost::system::error_code ignored;
+        acceptor.close(ignored);
+    }
+    std::vector<ConnectionPtr> quiet;
+    for (const auto& [id, c] : connections) {
+        if (c->phase != Phase::Working && c->phase != Phase::Writing) {
+            quiet.push_back(c);
         }
-        for (std::uint64_t id : quiet) {
-            Close(id);
-        }
-        if (connections.empty() || Clock::now() >= until) {
-            return;
-        }
-        const int n = ::epoll_wait(epollFd, events.data(), static_cast<int>(events.size()), 50);
-        for (int i = 0; i < n; ++i) {
-            const std::uint64_t id = events[static_cast<size_t>(i)].data.u64;
-            if (id == 1) {
-                TakeWakeUp();
-            } else if (id != 0) {
-                OnEvent(id, events[static_cast<size_t>(i)].events);
-            }
-        }
+    }
+    for (const ConnectionPtr& c : quiet) {
+        Close(*c);
+    }
+    if (connections.empty() || Clock::now() >= drainUntil) {
+        io.stop();
     }
 }
 
+void HttpFront::Impl::Finish() {
+    for (auto& [id, c] : connections) {
+        if (c->gone) {
+            *c->gone = true;
+        }
+        if (c->stream) {
+            const std::lock_guard<std::mutex> lock(c->stream->mutex);
+            c->stream->gone = true;
+            c->stream->drained.notify_all();
+        }
+        c->closed = true;
+        boost::system::error_code ignored;
+        c->socket.close(ignored);
+    }
+    connections.clear();
+    byActivity.clear();
+    Metrics().openConnections = 0;
+    {
+        const std::lock_guard<std::mutex> lock(jobsMutex);
+        jobs.clear();
+    }
+    jobsReady.notify_all();
+}
+
+void HttpFront::Impl::ArmAccept() {
+    acceptor.async_wait(asio::ip::tcp::acceptor::wait_read,
+                        [this](const boost::system::error_code& error) {
+                            if (!error && !draining) {
+                                Accept();
+                            }
+                        });
+}
+
+// Taken with accept4 on the acceptor's descriptor: what Asio would take leaks into
+// children and cannot tell the two ways of running out of descriptors from the others.
 void HttpFront::Impl::Accept() {
     for (;;) {
-        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd =
+            ::accept4(acceptor.native_handle(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
             if (CloseLongestIdle()) {
                 continue;
             }
             // Left waiting, the connection would wake this loop again at once, forever.
             TurnAway();
-            return;
+            break;
         }
         if (fd < 0) {
-            return; // EAGAIN, or a failure that the next readiness retries
+            break; // EAGAIN, or a failure that the next readiness retries
         }
         if (connections.size() >= connectionCap && !CloseLongestIdle()) {
             Refuse(fd); // every connection held is busy with a request
             continue;
         }
-        const int yes = 1;
-        // Answers go out at once: with Nagle's delay every call would wait for an ACK.
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        const std::uint64_t id = nextId++;
-        Connection& c = connections[id];
-        c.fd = fd;
-        if (tls) {
-            // The handshake happens in the first reads, on the loop like any other bytes.
-            c.ssl = SSL_new(tls);
-            SSL_set_fd(c.ssl, fd);
-            SSL_set_accept_state(c.ssl);
-        }
-        c.lastActive = Clock::now();
-        c.byActivity = byActivity.insert(byActivity.end(), id);
-        c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
-        epoll_event ev{};
-        ev.events = EPOLLIN | EPOLLRDHUP;
-        ev.data.u64 = id;
-        ::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &ev);
+        Open(fd);
     }
+    if (acceptingAgainAt == Clock::time_point()) {
+        ArmAccept();
+    }
+}
+
+void HttpFront::Impl::Open(int fd) {
+    asio::ip::tcp::socket socket(io);
+    boost::system::error_code error;
+    socket.assign(acceptor.local_endpoint().protocol(), fd, error);
+    if (error) {
+        ::close(fd);
+        return;
+    }
+    // Answers go out at once: with Nagle's delay every call would wait for an ACK.
+    socket.set_option(asio::ip::tcp::no_delay(true), error);
+    // Reads in the clear take what is there and come back: they never wait.
+    socket.non_blocking(true, error);
+    const std::uint64_t id = nextId++;
+    auto c = std::make_shared<Connection>(id, std::move(socket));
+    connections.emplace(id, c);
+    Metrics().openConnections = static_cast<std::int64_t>(connections.size());
+    c->lastActive = Clock::now();
+    c->byActivity = byActivity.insert(byActivity.end(), id);
+    c->deadline = c->lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
+    if (!tls) {
+        ArmRead(c);
+        return;
+    }
+    // The handshake is bounded by the idle deadline, like a client that says nothing.
+    c->tls.emplace(c->socket, *tls);
+    c->reading = true;
+    c->tls->async_handshake(asio::ssl::stream_base::server,
+                            [this, c](const boost::system::error_code& failed) {
+                                c->reading = false;
+                                if (c->closed) {
+                                    return;
+                                }
+                                if (failed) {
+                                    Close(*c);
+                                    return;
+                                }
+                                ArmRead(c);
+                            });
 }
 
 void HttpFront::Impl::TurnAway() {
@@ -157,22 +169,16 @@ void HttpFront::Impl::TurnAway() {
         ::close(spareFd);
         spareFd = -1;
     }
-    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd =
+        ::accept4(acceptor.native_handle(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd >= 0) {
         Refuse(fd);
     } else if (errno == EMFILE || errno == ENFILE) {
         // Not even the spare helped (another thread took it): waiting connections stay
         // queued for a moment instead of waking this loop again at once.
-        PauseAccepting();
+        acceptingAgainAt = Clock::now() + std::chrono::milliseconds(100);
     }
     spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-}
-
-void HttpFront::Impl::PauseAccepting() {
-    epoll_event ev{};
-    ev.data.u64 = 0;
-    ::epoll_ctl(epollFd, EPOLL_CTL_MOD, listenFd, &ev);
-    acceptingAgainAt = Clock::now() + std::chrono::milliseconds(100);
 }
 
 void HttpFront::Impl::Refuse(int fd) {
@@ -184,45 +190,37 @@ void HttpFront::Impl::Refuse(int fd) {
     ::close(fd);
 }
 
-void HttpFront::Impl::Watch(std::uint64_t id, Connection& c, std::uint32_t events) {
-    epoll_event ev{};
-    ev.events = events;
-    ev.data.u64 = id;
-    ::epoll_ctl(epollFd, EPOLL_CTL_MOD, c.fd, &ev);
-}
-
-void HttpFront::Impl::Close(std::uint64_t id) {
-    const auto it = connections.find(id);
-    if (it == connections.end()) {
+void HttpFront::Impl::Close(Connection& c) {
+    if (c.closed) {
         return;
     }
-    if (it->second.gone) {
-        *it->second.gone = true;
+    c.closed = true;
+    if (c.gone) {
+        *c.gone = true;
     }
-    if (it->second.stream) {
-        const std::lock_guard<std::mutex> lock(it->second.stream->mutex);
-        it->second.stream->gone = true;
-        streamBytes -= it->second.stream->queued; // dropped unsent
-        it->second.stream->queued = 0;
-        it->second.stream->drained.notify_all();
+    if (c.stream) {
+        const std::lock_guard<std::mutex> lock(c.stream->mutex);
+        c.stream->gone = true;
+        streamBytes -= c.stream->queued; // dropped unsent
+        c.stream->queued = 0;
+        c.stream->drained.notify_all();
     }
-    ReleaseBody(it->second);
-    byActivity.erase(it->second.byActivity);
-    ::epoll_ctl(epollFd, EPOLL_CTL_DEL, it->second.fd, nullptr);
-    if (it->second.ssl) {
-        SSL_free(it->second.ssl);
-    }
-    ::close(it->second.fd);
-    connections.erase(it);
+    ReleaseBody(c);
+    byActivity.erase(c.byActivity);
+    // Its operations come back cancelled; each holds the connection until then.
+    boost::system::error_code ignored;
+    c.socket.close(ignored);
+    connections.erase(c.id);
+    Metrics().openConnections = static_cast<std::int64_t>(connections.size());
 }
 
 bool HttpFront::Impl::CloseLongestIdle() {
     // The least recently active first: a connection busy with a request is passed over,
     // and those are few (one per worker, queued request or answer going out).
     for (const std::uint64_t id : byActivity) {
-        const Phase phase = connections.at(id).phase;
-        if (phase == Phase::Idle || phase == Phase::Head) {
-            Close(id);
+        const ConnectionPtr c = connections.at(id);
+        if (c->phase == Phase::Idle || c->phase == Phase::Head) {
+            Close(*c);
             return true;
         }
     }
@@ -234,80 +232,132 @@ void HttpFront::Impl::Touch(Connection& c) {
     byActivity.splice(byActivity.end(), byActivity, c.byActivity);
 }
 
-void HttpFront::Impl::OnEvent(std::uint64_t id, std::uint32_t events) {
-    const auto it = connections.find(id);
-    if (it == connections.end()) {
+// -- Reading ----------------------------------------------------------------------------
+
+size_t HttpFront::Impl::ReadLimit(const Connection& c) const {
+    // Never hold more than one request's worth of unread bytes, nor more than a head's
+    // before the head says who is asking. While a call runs or its answer goes out, only a
+    // head's worth of what is sent next is taken (and a hang-up seen); the rest waits in
+    // the system, as a body past the budget would.
+    return c.phase == Phase::Body ? options.maxHead + options.maxBody : options.maxHead;
+}
+
+void HttpFront::Impl::ArmRead(const ConnectionPtr& c) {
+    if (c->reading || c->closed || c->in.size() > ReadLimit(*c)) {
         return;
     }
-    Connection& c = it->second;
-    if (c.phase == Phase::Working) {
-        // Only a hang-up is watched while the call runs: it stops the call.
-        if (events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) {
-            Close(id);
+    c->reading = true;
+    if (!c->tls) {
+        c->socket.async_wait(asio::ip::tcp::socket::wait_read,
+                             [this, c](const boost::system::error_code& error) {
+                                 c->reading = false;
+                                 if (c->closed) {
+                                     return;
+                                 }
+                                 if (error) {
+                                     Close(*c);
+                                     return;
+                                 }
+                                 ReadPlain(c);
+                             });
+        return;
+    }
+    if (!c->tlsBuffer) {
+        c->tlsBuffer = std::make_unique<char[]>(kReadBuffer);
+    }
+    c->tls->async_read_some(asio::buffer(c->tlsBuffer.get(), kReadBuffer),
+                            [this, c](const boost::system::error_code& error, size_t size) {
+                                c->reading = false;
+                                if (c->closed) {
+                                    return;
+                                }
+                                Take(*c, c->tlsBuffer.get(), size);
+                                const bool ended = error == asio::error::eof;
+                                AfterRead(c, ended, error && !ended);
+                            });
+}
+
+void HttpFront::Impl::ReadPlain(const ConnectionPtr& c) {
+    bool ended = false;
+    bool failed = false;
+    while (c->in.size() <= ReadLimit(*c)) {
+        boost::system::error_code error;
+        const size_t n = c->socket.read_some(asio::buffer(readBuffer.get(), kReadBuffer), error);
+        Take(*c, readBuffer.get(), n);
+        if (error == asio::error::would_block || error == asio::error::try_again) {
+            break;
         }
-        return;
-    }
-    if (events & (EPOLLHUP | EPOLLERR)) {
-        Close(id);
-        return;
-    }
-    if (c.phase == Phase::Writing) {
-        if (events & EPOLLOUT) {
-            WriteTo(id, c);
+        if (error) {
+            // The client is done sending; what it sent may still be a whole request.
+            ended = error == asio::error::eof;
+            failed = !ended;
+            break;
         }
+    }
+    AfterRead(c, ended, failed);
+}
+
+void HttpFront::Impl::Take(Connection& c, const char* data, size_t size) {
+    if (size == 0) {
         return;
     }
     if (c.phase == Phase::Draining) {
-        char sink[65536];
-        while (Receive(c, sink, sizeof sink) > 0) {
-        }
-        if (events & EPOLLRDHUP) {
-            Close(id);
-        }
-        return;
+        return; // read only so that closing does not reset the answer just written
     }
-    if (events & (EPOLLIN | EPOLLRDHUP)) {
-        ReadFrom(id, c);
+    if (c.phase == Phase::Idle) {
+        c.phase = Phase::Head;
+        c.deadline = Clock::now() + std::chrono::milliseconds(options.headTimeoutMs);
     }
+    c.in.append(data, size);
+    Touch(c);
 }
 
-void HttpFront::Impl::ReadFrom(std::uint64_t id, Connection& c) {
-    char buffer[65536];
-    for (;;) {
-        const long n = Receive(c, buffer, sizeof buffer);
-        if (n > 0) {
-            if (c.phase == Phase::Idle) {
-                c.phase = Phase::Head;
-                c.deadline = Clock::now() + std::chrono::milliseconds(options.headTimeoutMs);
-            }
-            c.in.append(buffer, static_cast<size_t>(n));
-            Touch(c);
-            // Never hold more than one request's worth of unread bytes, nor more than a
-            // head's before the head says who is asking.
-            if (c.in.size() >
-                (c.phase == Phase::Body ? options.maxHead + options.maxBody : options.maxHead)) {
-                break;
-            }
-            continue;
+void HttpFront::Impl::AfterRead(const ConnectionPtr& c, bool ended, bool failed) {
+    if (failed) {
+        Close(*c);
+        return;
+    }
+    switch (c->phase) {
+    case Phase::Draining:
+        if (ended) {
+            Close(*c);
+        } else if (c->shutdownWanted) {
+            ShutDownTls(c);
+        } else {
+            ArmRead(c);
         }
-        if (n == 0) {
-            // The client is done sending; what it sent may still be a whole request.
-            c.closeAfter = true;
-            break;
+        return;
+    case Phase::Working:
+        // A client that goes away while its call runs stops the call.
+        if (ended) {
+            Close(*c);
+            return;
         }
-        if (n == kFailed) {
-            Close(id);
+        break;
+    case Phase::Writing:
+        // The answer still goes out; nothing more will be read.
+        if (ended) {
+            c->closeAfter = true;
+            return;
+        }
+        break;
+    default:
+        if (ended) {
+            c->closeAfter = true;
+        }
+        Advance(*c);
+        if (ended) {
             return;
         }
         break;
     }
-    Advance(id, c);
+    ArmRead(c);
 }
 
-void HttpFront::Impl::Advance(std::uint64_t id, Connection& c) {
+void HttpFront::Impl::Advance(Connection& c) {
     if (c.phase == Phase::Idle && c.in.empty()) {
         if (c.closeAfter) {
-            Close(id);
+            Close(c);
         }
         return;
     }
@@ -319,45 +369,44 @@ void HttpFront::Impl::Advance(std::uint64_t id, Connection& c) {
         const HeadStatus status = ParseRequestHead(c.in, c.request, c.headSize);
         if (status == HeadStatus::Incomplete) {
             if (c.in.size() > options.maxHead) {
-                Answer(id, c, HttpAnswer(431, kJson, ErrorBody("cabeçalho grande demais"), false),
+                Answer(c, HttpAnswer(431, kJson, ErrorBody("cabeçalho grande demais"), false),
                        true);
             } else if (c.closeAfter) {
-                Close(id);
+                Close(c);
             }
             return;
         }
         if (status == HeadStatus::Bad || c.headSize > options.maxHead) {
-            Answer(id, c, HttpAnswer(400, kJson, ErrorBody("requisição HTTP inválida"), false),
-                   true);
+            Answer(c, HttpAnswer(400, kJson, ErrorBody("requisição HTTP inválida"), false), true);
             return;
         }
-        StartRequest(id, c);
+        StartRequest(c);
         return;
     }
     if (c.phase == Phase::Body) {
         if (c.in.size() - c.headSize >= c.request.contentLength) {
             c.request.body = c.in.substr(c.headSize, c.request.contentLength);
             c.in.erase(0, c.headSize + c.request.contentLength);
-            Dispatch(id, c);
+            Dispatch(c);
         } else if (c.closeAfter) {
-            Close(id);
+            Close(c);
         }
     }
 }
 
 // A request whose head is read: refused at once when it cannot be served, so that a
 // large body from a client without the token is never read.
-void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
+void HttpFront::Impl::StartRequest(Connection& c) {
     const HttpRequest& r = c.request;
     const auto refuse = [&](int status, const char* text) {
-        Answer(id, c, HttpAnswer(status, kJson, ErrorBody(text), false), true);
+        Answer(c, HttpAnswer(status, kJson, ErrorBody(text), false), true);
     };
     // For load balancers and the monitoring, beside the object: alive and ready without the
     // token, the figures with it.
     const bool monitoring = r.method == "GET" && (r.target == "/health" || r.target == "/ready" ||
                                                   r.target == "/metrics");
     if (monitoring && r.target == "/health") {
-        return Answer(id, c, HttpAnswer(200, "text/plain; charset=utf-8", "vivo\n", false), true);
+        return Answer(c, HttpAnswer(200, "text/plain; charset=utf-8", "vivo\n", false), true);
     }
     if (r.target != kPath && !monitoring) {
         return refuse(404, "objeto desconhecido");
@@ -373,10 +422,7 @@ void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
         }
     }
     if (r.method == "POST") {
-        if (r.chunked) {
-            return refuse(411, "informe Content-Length");
-        }
-        if (!r.hasContentLength) {
+        if (r.chunked || !r.hasContentLength) {
             return refuse(411, "informe Content-Length");
         }
         if (r.contentLength > options.maxBody) {
@@ -391,38 +437,21 @@ void HttpFront::Impl::StartRequest(std::uint64_t id, Connection& c) {
         bodiesHeld += c.bodyHeld;
         const std::string* expect = r.Header("expect");
         if (expect && *expect == "100-continue" && c.in.size() == c.headSize) {
-            const std::string go = HttpAnswer(100, "", "", true);
-            Transmit(c, go.data(), go.size());
+            // Sent while the body is read: the phase stays.
+            c.queue.push_back(HttpAnswer(100, "", "", true));
+            ArmWrite(connections.at(c.id));
         }
         c.phase = Phase::Body;
         c.deadline = Clock::now() + std::chrono::milliseconds(options.bodyTimeoutMs);
-        Advance(id, c);
+        Advance(c);
         return;
     }
     c.request.body.clear();
     c.in.erase(0, c.headSize);
-    Dispatch(id, c);
+    Dispatch(c);
 }
 
-namespace {
-
-std::string PeerAddress(int fd) {
-    sockaddr_storage address{};
-    socklen_t size = sizeof address;
-    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-        return {};
-    }
-    char text[INET6_ADDRSTRLEN] = {};
-    const void* where =
-        address.ss_family == AF_INET6
-            ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr)
-            : &reinterpret_cast<const sockaddr_in*>(&address)->sin_addr;
-    return ::inet_ntop(address.ss_family, where, text, sizeof text) ? text : "";
-}
-
-} // namespace
-
-void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
+void HttpFront::Impl::Dispatch(Connection& c) {
     {
         const std::lock_guard<std::mutex> lock(jobsMutex);
         if (jobs.size() < options.maxQueued) {
@@ -431,28 +460,30 @@ void HttpFront::Impl::Dispatch(std::uint64_t id, Connection& c) {
             c.stream = std::make_shared<StreamState>();
             const bool quick = QuickCall(c.request);
             Metrics().queuedRequests = static_cast<std::int64_t>(jobs.size() + 1);
-            jobs.push_back(Job{id, std::move(c.request), c.gone, c.stream, Clock::now(), quick,
-                               PeerAddress(c.fd)});
+            boost::system::error_code error;
+            const auto peer = c.socket.remote_endpoint(error);
+            jobs.push_back(Job{c.id, std::move(c.request), c.gone, c.stream, Clock::now(), quick,
+                               error ? std::string() : peer.address().to_string()});
         }
     }
     if (c.phase != Phase::Working) {
-        Answer(id, c, HttpAnswer(503, kJson, ErrorBody("servidor ocupado; tente de novo"), false),
+        Answer(c, HttpAnswer(503, kJson, ErrorBody("servidor ocupado; tente de novo"), false),
                true);
         return;
     }
     // Every worker may take it, or only the general ones: tell them all.
     jobsReady.notify_all();
-    Watch(id, c, EPOLLRDHUP);
 }
 
-void HttpFront::Impl::Answer(std::uint64_t id, Connection& c, std::string text, bool close) {
+// -- Writing ----------------------------------------------------------------------------
+
+void HttpFront::Impl::Answer(Connection& c, std::string text, bool close) {
     std::vector<std::string> pieces;
     pieces.push_back(std::move(text));
-    Send(id, c, std::move(pieces), close, false);
+    Send(c, std::move(pieces), close, false);
 }
 
-void HttpFront::Impl::Send(std::uint64_t id, Connection& c, std::vector<std::string> pieces,
-                           bool close, bool more) {
+void HttpFront::Impl::Send(Connection& c, std::vector<std::string> pieces, bool close, bool more) {
     c.phase = Phase::Writing;
     for (std::string& piece : pieces) {
         if (!piece.empty()) {
@@ -462,51 +493,88 @@ void HttpFront::Impl::Send(std::uint64_t id, Connection& c, std::vector<std::str
     c.streaming = more;
     c.closeAfter = c.closeAfter || close;
     c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
-    WriteTo(id, c);
+    ArmWrite(connections.at(c.id));
 }
 
-void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
-    bool large = false;
-    while (!c.queue.empty()) {
-        const std::string& piece = c.queue.front();
-        const long n = Transmit(c, piece.data() + c.sent, piece.size() - c.sent);
-        if (n > 0) {
-            c.sent += static_cast<size_t>(n);
-            c.deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
-            if (c.sent == piece.size()) {
-                large = large || piece.size() > (16 << 20);
-                if (c.stream) {
-                    const std::lock_guard<std::mutex> lock(c.stream->mutex);
-                    const size_t done = std::min(c.stream->queued, piece.size());
-                    c.stream->queued -= done;
-                    streamBytes -= done;
-                    c.stream->drained.notify_all();
-                }
-                c.queue.pop_front();
-                c.sent = 0;
-            }
-            continue;
-        }
-        if (n == kLater) {
-            Watch(id, c, EPOLLOUT | EPOLLRDHUP);
-            return;
-        }
-        Close(id);
+void HttpFront::Impl::ArmWrite(const ConnectionPtr& c) {
+    if (c->writing || c->closed) {
         return;
     }
-    if (large) {
+    if (c->queue.empty()) {
+        Written(*c);
+        return;
+    }
+    const auto done = [this, c](const boost::system::error_code& error, size_t size) {
+        c->writing = false;
+        if (c->closed) {
+            return;
+        }
+        if (error) {
+            Close(*c);
+            return;
+        }
+        Consume(*c, size);
+        c->deadline = Clock::now() + std::chrono::milliseconds(options.writeTimeoutMs);
+        ArmWrite(c);
+    };
+    c->writing = true;
+    const std::string& first = c->queue.front();
+    if (c->tls) {
+        c->tls->async_write_some(asio::buffer(first.data() + c->sent, first.size() - c->sent),
+                                 done);
+        return;
+    }
+    // In the clear, the small pieces of a chunked answer go out together.
+    constexpr size_t kGathered = 16;
+    std::vector<asio::const_buffer> buffers;
+    buffers.reserve(std::min(kGathered, c->queue.size()));
+    buffers.emplace_back(first.data() + c->sent, first.size() - c->sent);
+    for (auto it = std::next(c->queue.begin()); it != c->queue.end() && buffers.size() < kGathered;
+         ++it) {
+        buffers.emplace_back(it->data(), it->size());
+    }
+    c->socket.async_write_some(buffers, done);
+}
+
+void HttpFront::Impl::Consume(Connection& c, size_t size) {
+    while (size > 0 && !c.queue.empty()) {
+        const size_t pieceSize = c.queue.front().size();
+        const size_t taken = std::min(size, pieceSize - c.sent);
+        c.sent += taken;
+        size -= taken;
+        if (c.sent < pieceSize) {
+            return;
+        }
+        c.trimAfter = c.trimAfter || pieceSize > (16 << 20);
+        if (c.stream) {
+            const std::lock_guard<std::mutex> lock(c.stream->mutex);
+            const size_t done = std::min(c.stream->queued, pieceSize);
+            c.stream->queued -= done;
+            streamBytes -= done;
+            c.stream->drained.notify_all();
+        }
+        c.queue.pop_front();
+        c.sent = 0;
+    }
+}
+
+void HttpFront::Impl::Written(Connection& c) {
+    if (c.trimAfter) {
         // A large answer's memory goes back to the system, not to this process's heap:
         // the server returns to its idle size after a load.
+        c.trimAfter = false;
         ::malloc_trim(0);
     }
+    if (c.phase != Phase::Writing) {
+        return; // an interim answer (100 Continue) went out
+    }
     if (c.streaming) {
-        // Sent all there is; the worker writes more. Only a hang-up is watched meanwhile.
+        // Sent all there is; the worker writes more.
         c.deadline = Clock::time_point::max();
-        Watch(id, c, EPOLLRDHUP);
         return;
     }
     if (c.closeAfter) {
-        Linger(id, c);
+        Linger(c);
         return;
     }
     ReleaseBody(c);
@@ -515,31 +583,49 @@ void HttpFront::Impl::WriteTo(std::uint64_t id, Connection& c) {
     c.stream.reset();
     Touch(c);
     c.deadline = c.lastActive + std::chrono::milliseconds(options.idleTimeoutMs);
-    Watch(id, c, EPOLLIN | EPOLLRDHUP);
+    const ConnectionPtr self = connections.at(c.id);
     if (!c.in.empty()) {
-        Advance(id, c); // a request sent before this answer was asked for
+        Advance(c); // a request sent before this answer was asked for
     }
+    ArmRead(self);
 }
 
-// Closing with unread bytes would reset the connection and the client could lose the
-// answer just written (a refusal of a large body, say): the sending side is closed first
-// and what still comes in is read and dropped for a moment.
 void HttpFront::Impl::ReleaseBody(Connection& c) {
     bodiesHeld -= c.bodyHeld;
     c.bodyHeld = 0;
 }
 
-void HttpFront::Impl::Linger(std::uint64_t id, Connection& c) {
-    if (c.ssl) {
-        SSL_shutdown(c.ssl);
-    }
-    ::shutdown(c.fd, SHUT_WR);
+// Closing with unread bytes would reset the connection and the client could lose the
+// answer just written (a refusal of a large body, say): the sending side is closed first
+// and what still comes in is read and dropped for a moment.
+void HttpFront::Impl::Linger(Connection& c) {
     ReleaseBody(c);
     c.phase = Phase::Draining;
     c.in = std::string();
     c.queue.clear();
     c.deadline = Clock::now() + std::chrono::seconds(2);
-    Watch(id, c, EPOLLIN | EPOLLRDHUP);
+    const ConnectionPtr self = connections.at(c.id);
+    if (c.tls) {
+        // The session's end is told (close_notify) once no read is under way on it.
+        if (c.reading) {
+            c.shutdownWanted = true;
+        } else {
+            ShutDownTls(self);
+        }
+        return;
+    }
+    boost::system::error_code ignored;
+    c.socket.shutdown(asio::socket_base::shutdown_send, ignored);
+    ArmRead(self);
+}
+
+void HttpFront::Impl::ShutDownTls(const ConnectionPtr& c) {
+    c->shutdownWanted = false;
+    c->reading = true;
+    c->tls->async_shutdown([this, c](const boost::system::error_code&) {
+        c->reading = false;
+        Close(*c);
+    });
 }
 
 void HttpFront::Impl::TakeFinished() {
@@ -553,39 +639,43 @@ void HttpFront::Impl::TakeFinished() {
         if (it == connections.end()) {
             continue;
         }
+        const ConnectionPtr c = it->second;
         if (d.abort) {
-            Close(d.connection);
+            Close(*c);
             continue;
         }
-        Send(d.connection, it->second, std::move(d.pieces), d.close, d.more);
+        Send(*c, std::move(d.pieces), d.close, d.more);
     }
 }
 
 void HttpFront::Impl::Sweep() {
+    if (stopping) {
+        Drain();
+        if (io.stopped()) {
+            return;
+        }
+    }
     const auto now = Clock::now();
-    if (acceptingAgainAt != Clock::time_point() && now >= acceptingAgainAt) {
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.u64 = 0;
-        ::epoll_ctl(epollFd, EPOLL_CTL_MOD, listenFd, &ev);
+    if (acceptingAgainAt != Clock::time_point() && now >= acceptingAgainAt && !draining) {
         acceptingAgainAt = Clock::time_point();
+        ArmAccept();
     }
-    std::vector<std::uint64_t> late;
+    std::vector<ConnectionPtr> late;
     for (const auto& [id, c] : connections) {
-        if (c.phase != Phase::Working && now >= c.deadline) {
-            late.push_back(id);
+        if (c->phase != Phase::Working && now >= c->deadline) {
+            late.push_back(c);
         }
     }
-    for (std::uint64_t id : late) {
-        Connection& c = connections[id];
-        if (c.phase == Phase::Head || c.phase == Phase::Body) {
-            // Told why, in one try; a client too slow to read it is simply dropped.
-            const std::string text =
-                HttpAnswer(408, kJson, ErrorBody("requisição lenta demais"), false);
-            Transmit(c, text.data(), text.size());
+    for (const ConnectionPtr& c : late) {
+        if ((c->phase == Phase::Head || c->phase == Phase::Body) && !c->writing) {
+            // Told why, for a moment; a client too slow to read it is simply dropped.
+            Answer(*c, HttpAnswer(408, kJson, ErrorBody("requisição lenta demais"), false), true);
+            c->deadline = now + std::chrono::seconds(1);
+        } else {
+            Close(*c);
         }
-        Close(id);
     }
+    ArmSweep();
 }
 
 } // namespace oca::server

@@ -219,6 +219,42 @@ TEST_F(Hostile, HttpRefusalsByShape) {
     }
 }
 
+// curl asks before it sends a large body: it is told to go on, while the head's checks
+// hold the body back, and then answered on the same connection.
+TEST_F(Hostile, AClientThatAsksBeforeItsBodyIsToldToGoOnAndAnswered) {
+    const std::string call = R"({"jsonrpc":"2.0","id":4,"method":"GetSysDate","params":[]})";
+    std::string request = RawClient::Post(call, token);
+    request.insert(request.find("\r\n") + 2, "Expect: 100-continue\r\n");
+    const size_t headEnd = request.find("\r\n\r\n") + 4;
+    RawClient raw(port);
+    ASSERT_TRUE(raw.Send(request.substr(0, headEnd)));
+    EXPECT_EQ(raw.ReadSome(3000), "HTTP/1.1 100 Continue\r\n\r\n");
+    ASSERT_TRUE(raw.Send(request.substr(headEnd)));
+    const std::string answer = raw.Read(3000);
+    ASSERT_EQ(RawClient::Status(answer), 200) << answer;
+    EXPECT_EQ(nlohmann::json::parse(RawClient::Body(answer))["id"], 4);
+}
+
+// `printf ... | nc -N`, say: the request is whole, the client has closed its sending side
+// and still reads. Its call is run and answered; a client gone before its head is whole
+// gets nothing.
+TEST_F(Hostile, AClientThatStopsSendingAfterItsRequestGetsTheAnswer) {
+    RawClient done(port);
+    ASSERT_TRUE(done.Send(
+        RawClient::Post(R"({"jsonrpc":"2.0","id":9,"method":"GetSysDate","params":[]})", token)));
+    done.StopSending();
+    const std::string answer = done.Read(3000);
+    ASSERT_EQ(RawClient::Status(answer), 200);
+    EXPECT_EQ(nlohmann::json::parse(RawClient::Body(answer))["id"], 9);
+    EXPECT_TRUE(done.ClosedByServer(3000));
+
+    RawClient cut(port);
+    ASSERT_TRUE(cut.Send("POST /rpc/OCA0080A.rdmOcorAtendimento HTTP/1.1\r\nContent-Le"));
+    cut.StopSending();
+    EXPECT_TRUE(cut.ClosedByServer(3000));
+    EXPECT_EQ(cut.Read(100), "");
+}
+
 TEST_F(Hostile, ALongKeyListIsRefusedQuicklyWithItsLimit) {
     std::string branches = "|";
     for (int i = 0; i < 200000; ++i) {

@@ -44,6 +44,9 @@ public:
         return true;
     }
 
+    /// Closes the sending side only, as a client does that has said all it will.
+    void StopSending() { ::shutdown(fd_, SHUT_WR); }
+
     /// What arrives until the server closes or `ms` pass without a byte.
     std::string Read(int ms) {
         std::string out;

@@ -92,6 +92,34 @@ TEST_F(Tls, ACheckedConnectionCallsAndOthersAreRefused) {
     EXPECT_EQ(net.Call("GetSysDate").AsPacket().rows.size(), 1u);
 }
 
+class TlsStream : public Tls {
+protected:
+    void Adjust(oca::server::HttpOptions& options) override {
+        Tls::Adjust(options);
+        // Small, so that the worker waits on the TLS writes again and again.
+        options.streamQueued = 64 << 10;
+    }
+};
+
+// A streamed answer of several megabytes goes out record by record while the connection
+// also waits for the client's next bytes: it arrives whole, and the connection serves on.
+TEST_F(TlsStream, ALargeSelectionArrivesWholeAndTheConnectionServesOn) {
+    oca::db::Database::Open(url)->ExecuteScript(
+        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 20000) "
+        "INSERT INTO MOVOCORR (CDFILILANCMO, NROCORRMOV, CDFILIAL, CDFORNECED, DTOCORRMOV, "
+        "CDOPERADOR, DSSUMARIAOC) SELECT '0001', CAST(1000000100 + I AS VARCHAR(10)), '0001', "
+        "'000001', '2026-10-10 10:00:00', '001', 'Resumo ' || I FROM N");
+    net.SetTls(true);
+    net.SetCaFile(pair.cert);
+    const Variant whole = server->Call("GetMovOcorr", WholeSelection(), signedIn);
+    ASSERT_GT(whole.AsPacket().rows.size(), 20000u);
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(net.Call("GetMovOcorr", WholeSelection()).AsPacket(), whole.AsPacket())
+            << "round " << round;
+    }
+    EXPECT_EQ(net.Call("GetSysDate").AsPacket().rows.size(), 1u);
+}
+
 TEST(TlsSetUp, AMissingCertificateIsRefusedAtStart) {
     auto db = [] {
         return oca::db::Database::Open("sqlite::memory:");
