@@ -179,19 +179,33 @@ bool MeasureConfirma(const Company& company, int serverCount, int clients,
     return true;
 }
 
-// What a person waits for while the company loads: a server date and a confirm asked
-// while eight clients load the whole selection, again and again, on the same server.
-void MeasureQuickUnderLoads(const Company& company) {
-    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open(company.url); });
-    oca::server::HttpOptions options;
-    options.port = 0;
-    options.log = false;
-    oca::server::HttpFront front(server, options);
-    const int port = front.Start();
-    const auto connect = [port](TNetConnection& net) {
+// A server object and its HTTP front in this process, on a free loopback port.
+struct InProcessServer {
+    explicit InProcessServer(const Company& company)
+        : server([&company] { return oca::db::Database::Open(company.url); }),
+          front(server, Options()), port(front.Start()) {}
+    static oca::server::HttpOptions Options() {
+        oca::server::HttpOptions options;
+        options.port = 0;
+        options.log = false;
+        return options;
+    }
+    void Connect(TNetConnection& net) const {
         net.SetServerName("OCA0080A.rdmOcorAtendimento");
         net.SetPort(port);
         net.SetCredentials("001", "senha001", "0001", 30);
+    }
+    oca::server::OcorAtendimento server;
+    oca::server::HttpFront front;
+    int port;
+};
+
+// What a person waits for while the company loads: a server date and a confirm asked
+// while eight clients load the whole selection, again and again, on the same server.
+void MeasureQuickUnderLoads(const Company& company) {
+    InProcessServer served(company);
+    const auto connect = [&served](TNetConnection& net) {
+        served.Connect(net);
     };
     std::atomic<bool> loading{true};
     std::atomic<int> loads{0};
@@ -229,7 +243,7 @@ void MeasureQuickUnderLoads(const Company& company) {
     for (auto& t : loaders) {
         t.join();
     }
-    front.Stop();
+    served.front.Stop();
     std::sort(dates.begin(), dates.end());
     std::sort(confirms.begin(), confirms.end());
     std::printf("Quick calls while 8 clients load the whole selection (%d loads meanwhile)\n",
@@ -244,12 +258,7 @@ void MeasureQuickUnderLoads(const Company& company) {
 // many kept-alive clients at once, so that what is timed is reading, handing to a worker
 // and writing back.
 void MeasureFront(const Company& company, const std::vector<int>& clientCounts) {
-    oca::server::OcorAtendimento server([&] { return oca::db::Database::Open(company.url); });
-    oca::server::HttpOptions options;
-    options.port = 0;
-    options.log = false;
-    oca::server::HttpFront front(server, options);
-    const int port = front.Start();
+    InProcessServer served(company);
     for (const int clients : clientCounts) {
         constexpr int kCalls = 4000;
         const int each = std::max(1, kCalls / clients);
@@ -259,9 +268,7 @@ void MeasureFront(const Company& company, const std::vector<int>& clientCounts) 
         for (int c = 0; c < clients; ++c) {
             threads.emplace_back([&, c] {
                 TNetConnection net;
-                net.SetServerName("OCA0080A.rdmOcorAtendimento");
-                net.SetPort(port);
-                net.SetCredentials("001", "senha001", "0001", 30);
+                served.Connect(net);
                 net.Call("GetSysDate");
                 for (int i = 0; i < each; ++i) {
                     const auto t = Clock::now();
@@ -280,7 +287,7 @@ void MeasureFront(const Company& company, const std::vector<int>& clientCounts) 
                     1000 * latencies[latencies.size() / 2],
                     1000 * latencies[latencies.size() * 99 / 100]);
     }
-    front.Stop();
+    served.front.Stop();
 }
 
 } // namespace
