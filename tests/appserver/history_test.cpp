@@ -150,7 +150,8 @@ TEST_F(History, NewOccurrencesAndTheirTextsComeUnderTheNumbersTheyAreGiven) {
     EXPECT_EQ(own->after, number);
     ASSERT_NE(Find(entries, "Texto", "DSMOVOCORR"), nullptr);
     ASSERT_NE(Find(entries, "Texto", "DSPAROCORMOV"), nullptr);
-    const Entry* first = Find(Of(net, "0001", "0000000005"), "Inclusão", "NROCORRMOV");
+    const std::vector<Entry> earlier = Of(net, "0001", "0000000005");
+    const Entry* first = Find(earlier, "Inclusão", "NROCORRMOV");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->after, "0000000005");
     EXPECT_EQ(Scalar("SELECT NRULTIMO FROM NUMOCORR WHERE CDFILILANCMO = '0001'"), "6");
