@@ -1,8 +1,10 @@
 #include "core/compact_row.h"
 
 #include "core/exceptions.h"
+#include "core/text.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -112,6 +114,26 @@ std::uint8_t* PutValue(std::uint8_t* at, const Variant& v) {
     }
 }
 
+VarType TagType(std::uint8_t tag) {
+    switch (tag) {
+    case kFalse:
+    case kTrue:
+        return VarType::Boolean;
+    case kInteger:
+        return VarType::Integer;
+    case kFloat:
+        return VarType::Float;
+    case kDate:
+        return VarType::DateTime;
+    case kText:
+        return VarType::String;
+    case kBlob:
+        return VarType::Blob;
+    default:
+        return VarType::Null;
+    }
+}
+
 } // namespace
 
 CompactRow::CompactRow(const Row& values) {
@@ -169,23 +191,58 @@ size_t CompactRow::Offset(size_t slot) const {
 }
 
 VarType CompactRow::Type(size_t slot) const {
-    switch (data_[Offset(slot)]) {
-    case kFalse:
-    case kTrue:
-        return VarType::Boolean;
-    case kInteger:
-        return VarType::Integer;
-    case kFloat:
-        return VarType::Float;
-    case kDate:
-        return VarType::DateTime;
-    case kText:
-        return VarType::String;
-    case kBlob:
-        return VarType::Blob;
-    default:
-        return VarType::Null;
+    return TagType(data_[Offset(slot)]);
+}
+
+namespace {
+
+// The check of a whole row, for one width of its offsets: a loaded company's rows are
+// checked value by value, so the loop reads the offsets and tags directly.
+template <size_t Width>
+bool RowFits(const std::uint8_t* data, const std::vector<CompactRow::SlotRule>& rules) {
+    static constexpr VarType kTypeOfTag[] = {VarType::Null,    VarType::Boolean, VarType::Boolean,
+                                             VarType::Integer, VarType::Float,   VarType::DateTime,
+                                             VarType::String,  VarType::Blob};
+    const auto offset = [offsets = data + kHeader](size_t slot) {
+        const std::uint8_t* at = offsets + Width * slot;
+        size_t value = static_cast<size_t>(at[0]) | static_cast<size_t>(at[1]) << 8;
+        if constexpr (Width == 4) {
+            value |= static_cast<size_t>(at[2]) << 16 | static_cast<size_t>(at[3]) << 24;
+        }
+        return value;
+    };
+    size_t begin = offset(0);
+    for (size_t slot = 0; slot < rules.size(); ++slot) {
+        const size_t end = offset(slot + 1);
+        const std::uint8_t tag = data[begin];
+        const CompactRow::SlotRule& rule = rules[slot];
+        if (tag != kNull) {
+            if (tag >= std::size(kTypeOfTag) || kTypeOfTag[tag] != rule.type) {
+                return false;
+            }
+            // Byte length within the size means character length within it too.
+            const size_t bytes = end - begin - 1;
+            if (tag == kText && rule.maxChars > 0 && bytes > rule.maxChars &&
+                Utf8Length({reinterpret_cast<const char*>(data) + begin + 1, bytes}) >
+                    rule.maxChars) {
+                return false;
+            }
+        }
+        begin = end;
     }
+    return true;
+}
+
+} // namespace
+
+bool CompactRow::Fits(const std::vector<SlotRule>& rules) const {
+    if (rules.size() != size()) {
+        return false;
+    }
+    if (rules.empty()) {
+        return true;
+    }
+    return data_[2] == 2 ? RowFits<2>(data_.get(), rules) : RowFits<4>(data_.get(), rules);
 }
 
 std::string_view CompactRow::Bytes(size_t slot) const {

@@ -37,6 +37,15 @@ public:
     /// The text in place; false when the value is not a text.
     bool Text(size_t slot, std::string_view& text) const;
     Row ToRow() const;
+    /// What a column takes: null, or a value of `type`; a text of at most `maxChars`
+    /// characters (0: any length).
+    struct SlotRule {
+        VarType type = VarType::Null;
+        size_t maxChars = 0;
+    };
+    /// Whether every value fits its column's rule, `rules` holding one per slot: the check
+    /// a data set makes of each row it loads, in one pass over the row's bytes.
+    bool Fits(const std::vector<SlotRule>& rules) const;
     /// Bytes the row takes, header included.
     size_t Footprint() const { return data_ ? Offset(size()) : 0; }
 

@@ -435,6 +435,38 @@ TEST(SetData, RowsTakenWholeOnlyWhenEveryValueFits) {
     }
 }
 
+// A whole row is taken as it came by one check over its bytes; a value is taken as it
+// came by the field's own. For every kind of field and value the two must agree, or a
+// loaded row would keep a value its field converts when it is typed.
+TEST(SetData, AWholeRowsCheckAgreesWithEachFieldsOwn) {
+    TClientDataSet cds;
+    const std::vector<TField*> fields = {
+        cds.CreateField<TStringField>("S", 4), cds.CreateField<TStringField>("F", 3, true),
+        cds.CreateField<TMemoField>("M"),      cds.CreateField<TBlobField>("B"),
+        cds.CreateField<TIntegerField>("I"),   cds.CreateField<TFloatField>("R"),
+        cds.CreateField<TDateTimeField>("D"),  cds.CreateField<TBooleanField>("L"),
+        cds.CreateField<TStringField>("U", 0)};
+    const std::vector<Variant> values = {Variant(),
+                                         Variant("ab"),
+                                         Variant("ação"),
+                                         Variant("abcde"),
+                                         Variant(std::string(300, 'x')),
+                                         Variant(std::int64_t{3}),
+                                         Variant(2.5),
+                                         Variant(TDateTime{46000.25}),
+                                         Variant(true),
+                                         Variant(Blob{"\x01\x02"})};
+    for (const TField* field : fields) {
+        for (const Variant& value : values) {
+            const std::string* text = value.Get<std::string>();
+            const std::string_view bytes = text ? std::string_view(*text) : std::string_view();
+            EXPECT_EQ(CompactRow(Row{value}).Fits({field->Rule()}),
+                      field->Holds(value.Type(), bytes))
+                << field->FieldName() << " with a value of type " << static_cast<int>(value.Type());
+        }
+    }
+}
+
 TEST(SetData, DeclaredFieldsInAnotherOrderThanThePacketsReadTheirOwnColumns) {
     TClientDataSet cds;
     TField* code = cds.CreateField<TStringField>("CDFILIAL", 4);

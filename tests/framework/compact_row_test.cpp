@@ -96,6 +96,53 @@ TEST(CompactRow, AValueNoFieldHoldsIsRefused) {
     EXPECT_THROW(CompactRow(Row{Variant(ServerError{"x"})}), EDataPacketError);
 }
 
+// A loaded row is kept as it came only when every value is what its column stores: any
+// other row is converted value by value, so a wrong answer here stores a wrong value.
+TEST(CompactRow, ARowFitsItsColumnsOnlyWhenEveryValueDoes) {
+    using Rule = CompactRow::SlotRule;
+    const std::vector<Rule> columns = {
+        {VarType::String, 4}, {VarType::String, 0},  {VarType::Integer, 0}, {VarType::DateTime, 0},
+        {VarType::Float, 0},  {VarType::Boolean, 0}, {VarType::Blob, 0}};
+    const Row fitting = {Variant("ab"),
+                         Variant(std::string(5000, 'x')),
+                         Variant(std::int64_t{7}),
+                         Variant(TDateTime{46000.5}),
+                         Variant(1.5),
+                         Variant(false),
+                         Variant(Blob{"\x01"})};
+    struct Case {
+        const char* what;
+        size_t slot;
+        Variant value;
+        bool fits;
+    };
+    const std::vector<Case> cases = {
+        {"as they come", 0, Variant("ab"), true},
+        {"null in any column", 2, Variant(), true},
+        {"a text of four characters in six bytes", 0, Variant("ação"), true},
+        {"a text one character too long", 0, Variant("abcde"), false},
+        {"five characters in seven bytes", 0, Variant("açãoa"), false},
+        {"a number where a text goes", 0, Variant(std::int64_t{1}), false},
+        {"a text where a number goes", 2, Variant("7"), false},
+        {"a float where a whole number goes", 2, Variant(7.0), false},
+        {"a number where a date goes", 3, Variant(46000.5), false},
+        {"a text where a blob goes", 6, Variant("x"), false},
+        {"a text where a yes or no goes", 5, Variant("S"), false},
+    };
+    for (const Case& c : cases) {
+        Row values = fitting;
+        values[c.slot] = c.value;
+        EXPECT_EQ(CompactRow(values).Fits(columns), c.fits) << c.what;
+    }
+    EXPECT_FALSE(CompactRow(Row{Variant("ab")}).Fits(columns)) << "fewer values than columns";
+    EXPECT_TRUE(CompactRow().Fits({}));
+    // Past 64 KB a row's offsets are wider: the check reads them as such.
+    const CompactRow wide(Row{Variant(std::string(70000, 'x')), Variant(std::int64_t{1})});
+    EXPECT_TRUE(wide.Fits({{VarType::String, 0}, {VarType::Integer, 0}}));
+    EXPECT_FALSE(wide.Fits({{VarType::String, 0}, {VarType::String, 0}}));
+    EXPECT_FALSE(wide.Fits({{VarType::String, 69999}, {VarType::Integer, 0}}));
+}
+
 // Code written for a vector of rows reads a packet's compact rows the same way.
 TEST(CompactRow, APacketsRowsReadAsAListOfRows) {
     CompactRows rows = {{Variant("a"), Variant(std::int64_t{1})},

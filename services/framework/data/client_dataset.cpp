@@ -8,6 +8,7 @@
 #endif
 
 #include <algorithm>
+#include <thread>
 
 void TClientDataSet::SetData(const Variant& data) {
     Close();
@@ -99,22 +100,29 @@ void TClientDataSet::InternalOpen() {
 }
 
 namespace {
-// Rows freed at once past which their memory goes back to the system (a whole company's).
+// Rows past which a closing data set frees them on another thread and gives their memory
+// back to the system (a whole company's).
 constexpr size_t kTrimAfterRows = 10000;
 } // namespace
 
 void TClientDataSet::InternalClose() {
-    const size_t freed = records_.size();
-    records_.clear();
-    records_.shrink_to_fit();
-#ifdef __GLIBC__
-    // A whole company's rows are many small blocks that the heap would keep for this
-    // process: a reload would then hold the old rows' memory beside the new ones for as
-    // long as the desktop runs.
-    if (freed >= kTrimAfterRows) {
-        ::malloc_trim(0);
+    if (records_.size() < kTrimAfterRows) {
+        records_.clear();
+        records_.shrink_to_fit();
+        return;
     }
+    // A whole company's rows are many small blocks: freeing them one by one takes tens of
+    // milliseconds that a reload would wait for before its rows show, so another thread
+    // frees them. Their memory then goes back to the system, not to this process's heap,
+    // which would hold the old rows' memory beside the new ones for as long as it runs.
+    std::thread([old = std::move(records_)]() mutable {
+        old.clear();
+        old.shrink_to_fit();
+#ifdef __GLIBC__
+        ::malloc_trim(0);
 #endif
+    }).detach();
+    records_ = {};
 }
 
 void TClientDataSet::LoadPacket(const DataPacket& packet) {
@@ -148,6 +156,10 @@ void TClientDataSet::LoadRows(DataPacket& packet, bool adopt) {
     for (size_t j = 0; sameColumns && j < column.size(); ++j) {
         sameColumns = column[j] == j;
     }
+    std::vector<CompactRow::SlotRule> rules;
+    for (const TField* field : dataFields) {
+        rules.push_back(field->Rule());
+    }
     records_.reserve(packet.rows.size());
     Row values;
     for (size_t r = 0; r < packet.rows.size(); ++r) {
@@ -156,7 +168,7 @@ void TClientDataSet::LoadRows(DataPacket& packet, bool adopt) {
             throw EDataPacketError("Pacote de dados inválido: linha com número errado de valores");
         }
         Record record;
-        if (sameColumns && FieldsHold(dataFields, row)) {
+        if (sameColumns && row.Fits(rules)) {
             // The common load: the row's one block becomes the record's as it is.
             record.values = adopt ? std::move(row) : row;
         } else {
@@ -171,15 +183,6 @@ void TClientDataSet::LoadRows(DataPacket& packet, bool adopt) {
         }
         records_.push_back(std::move(record));
     }
-}
-
-bool TClientDataSet::FieldsHold(const std::vector<TField*>& fields, const CompactRow& row) {
-    for (size_t j = 0; j < fields.size(); ++j) {
-        if (!fields[j]->Holds(row.Type(j), row.Bytes(j))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 Variant TClientDataSet::Data() const {

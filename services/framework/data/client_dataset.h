@@ -80,8 +80,6 @@ private:
     /// Loads `packet`, moving its rows' values into the records when `adopt`.
     void LoadRows(DataPacket& packet, bool adopt);
     TDataSetProvider* ResolveProvider() const;
-    /// Every value of `row` is already as `fields` store it.
-    static bool FieldsHold(const std::vector<TField*>& fields, const CompactRow& row);
 
     std::vector<Record> records_;
     std::shared_ptr<const DataPacket> pending_;

@@ -134,6 +134,27 @@ bool TField::Holds(VarType type, std::string_view bytes) const {
     return false;
 }
 
+CompactRow::SlotRule TField::Rule() const {
+    switch (type_) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        return {VarType::String, size_ > 0 ? static_cast<size_t>(size_) : 0};
+    case FieldType::Memo:
+        return {VarType::String, 0};
+    case FieldType::Blob:
+        return {VarType::Blob, 0};
+    case FieldType::DateTime:
+        return {VarType::DateTime, 0};
+    case FieldType::Integer:
+        return {VarType::Integer, 0};
+    case FieldType::Float:
+        return {VarType::Float, 0};
+    case FieldType::Boolean:
+        return {VarType::Boolean, 0};
+    }
+    return {};
+}
+
 Variant TField::Convert(Variant&& value) const {
     const std::string* text = value.Get<std::string>();
     return Holds(value.Type(), text ? std::string_view(*text) : std::string_view())

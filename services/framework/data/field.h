@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/compact_row.h"
 #include "core/data_packet.h"
 #include "core/variant.h"
 #include "framework/base/component.h"
@@ -95,6 +96,8 @@ public:
     /// True when a value of `type` (with `bytes`, for a text) is stored as it is, with no
     /// conversion.
     bool Holds(VarType type, std::string_view bytes) const;
+    /// The same rule, for a whole loaded row's check at once.
+    CompactRow::SlotRule Rule() const;
     /// Metadata of the field as a packet carries it.
     PacketField Describe() const;
 
