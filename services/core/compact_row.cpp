@@ -8,8 +8,7 @@
 
 namespace {
 
-// The type byte of a stored value. Booleans need no further byte.
-enum Tag : std::uint8_t { kNull, kFalse, kTrue, kInteger, kFloat, kDate, kText, kBlob };
+using namespace compact;
 
 constexpr size_t kHeader = 3; // value count (2 bytes), offset width (1 byte)
 
@@ -162,6 +161,48 @@ CompactRow::CompactRow(const Row& values) {
         at = PutValue(at, values[i]);
     }
     Put(base + kHeader + width * count, total, width);
+}
+
+void CompactRowBuilder::AddInteger(std::int64_t value) {
+    Begin(kInteger);
+    const size_t width = IntegerWidth(value);
+    std::uint8_t bytes[8];
+    Put(bytes, static_cast<std::uint64_t>(value), width);
+    values_.append(reinterpret_cast<const char*>(bytes), width);
+}
+
+void CompactRowBuilder::AddDouble(std::uint8_t tag, double value) {
+    Begin(tag);
+    char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    values_.append(bytes, sizeof value);
+}
+
+CompactRow CompactRowBuilder::Build() const {
+    CompactRow row;
+    const size_t count = starts_.size();
+    if (count == 0) {
+        return row;
+    }
+    if (count > 0xFFFF) {
+        throw EDataPacketError("Pacote de dados inválido: linha com valores demais");
+    }
+    const size_t payload = values_.size();
+    // Offsets of two bytes while the whole row stays within 64 KB, as nearly every row does.
+    const size_t narrow = kHeader + 2 * (count + 1) + payload;
+    const size_t width = narrow <= 0xFFFF ? 2 : 4;
+    const size_t first = kHeader + width * (count + 1);
+    const size_t total = first + payload;
+    row.data_ = std::make_unique_for_overwrite<std::uint8_t[]>(total);
+    std::uint8_t* const base = row.data_.get();
+    Put(base, count, 2);
+    base[2] = static_cast<std::uint8_t>(width);
+    for (size_t i = 0; i < count; ++i) {
+        Put(base + kHeader + width * i, first + starts_[i], width);
+    }
+    Put(base + kHeader + width * count, total, width);
+    std::memcpy(base + first, values_.data(), payload);
+    return row;
 }
 
 CompactRow::CompactRow(const CompactRow& other) {

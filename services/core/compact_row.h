@@ -7,10 +7,16 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
 using Row = std::vector<Variant>;
+
+namespace compact {
+/// The type byte of a stored value. Booleans need no further byte.
+enum Tag : std::uint8_t { kNull, kFalse, kTrue, kInteger, kFloat, kDate, kText, kBlob };
+} // namespace compact
 
 /// One row's values in one block of bytes: a short header, the offset of each value and
 /// the values themselves (a type byte, then the bytes of the value: texts without any
@@ -53,6 +59,7 @@ public:
     bool operator==(const CompactRow& other) const;
 
 private:
+    friend class CompactRowBuilder;
     size_t Read16(size_t at) const {
         return static_cast<size_t>(data_[at]) | static_cast<size_t>(data_[at + 1]) << 8;
     }
@@ -60,6 +67,43 @@ private:
     size_t Offset(size_t slot) const;
 
     std::unique_ptr<std::uint8_t[]> data_;
+};
+
+/// Builds CompactRows value by value, without a Row of variants between them: a reader of
+/// many rows keeps one builder, whose buffers then serve every row.
+class CompactRowBuilder {
+public:
+    void Clear() {
+        values_.clear();
+        starts_.clear();
+    }
+    size_t size() const { return starts_.size(); }
+    void AddNull() { Begin(compact::kNull); }
+    void AddBoolean(bool value) { Begin(value ? compact::kTrue : compact::kFalse); }
+    void AddInteger(std::int64_t value);
+    void AddFloat(double value) { AddDouble(compact::kFloat, value); }
+    void AddDate(TDateTime value) { AddDouble(compact::kDate, value.Value); }
+    /// A text, whose bytes the caller appends to the buffer returned.
+    std::string& BeginText() {
+        Begin(compact::kText);
+        return values_;
+    }
+    void AddBlob(std::string_view bytes) {
+        Begin(compact::kBlob);
+        values_.append(bytes);
+    }
+    /// The row of the values added since Clear; raises EDataPacketError past 65,535 values.
+    CompactRow Build() const;
+
+private:
+    void Begin(std::uint8_t tag) {
+        starts_.push_back(values_.size());
+        values_.push_back(static_cast<char>(tag));
+    }
+    void AddDouble(std::uint8_t tag, double value);
+
+    std::string values_;         ///< each value's type byte, then its bytes
+    std::vector<size_t> starts_; ///< where each value begins in values_
 };
 
 /// A packet's rows, each held as a CompactRow. Reads give a Row by value, so that code

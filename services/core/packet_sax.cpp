@@ -20,7 +20,8 @@ using json = nlohmann::json;
 // way, which names the fault.
 class RowReader {
 public:
-    explicit RowReader(std::string_view text) : s_(text) {}
+    explicit RowReader(std::string_view text, size_t at = 0) : s_(text), i_(at) {}
+    size_t Position() const { return i_; }
 
     bool Read(DataPacket& packet) {
         if (!Literal("{") || !Key("$packet") || !Literal("{") || !Key("fields") ||
@@ -28,12 +29,12 @@ public:
             return false;
         }
         if (!Peek(']')) {
+            CompactRowBuilder row;
             do {
-                Row row;
                 if (!ReadRow(packet.fields, row)) {
                     return false;
                 }
-                packet.rows.push_back(std::move(row));
+                packet.rows.push_back(row.Build());
             } while (Literal(","));
         }
         if (!Literal("]") || !Literal("}") || !Literal("}")) {
@@ -43,10 +44,10 @@ public:
         return i_ == s_.size();
     }
 
-    // One row "[...]" of `fields`.
-    bool ReadRow(const std::vector<PacketField>& fields, Row& row) {
+    // One row "[...]" of `fields`, into `row` (cleared first).
+    bool ReadRow(const std::vector<PacketField>& fields, CompactRowBuilder& row) {
         const size_t width = fields.size();
-        row.reserve(width);
+        row.Clear();
         if (!Literal("[")) {
             return false;
         }
@@ -97,8 +98,8 @@ private:
     }
 
     bool Key(std::string_view name) {
-        std::string key;
-        return String(key) && key == name && Literal(":");
+        scratch_.clear();
+        return String(scratch_) && scratch_ == name && Literal(":");
     }
 
     // The fields are few: read the ordinary way, with all their checks.
@@ -327,12 +328,16 @@ private:
         return true;
     }
 
-    // {"$date":"..."} or {"$blob":"..."}: the one member's text.
-    bool Wrapped(std::string_view name, std::string& text) {
-        return Literal("{") && Key(name) && String(text) && Literal("}");
+    // {"$date":"..."} or {"$blob":"..."}: the one member's text, in scratch_.
+    bool Wrapped(std::string_view name) {
+        if (!Literal("{") || !Key(name)) {
+            return false;
+        }
+        scratch_.clear();
+        return String(scratch_) && Literal("}");
     }
 
-    bool Cell(FieldType type, Row& row) {
+    bool Cell(FieldType type, CompactRowBuilder& row) {
         Space();
         if (i_ >= s_.size()) {
             return false;
@@ -340,27 +345,21 @@ private:
         const char c = s_[i_];
         if (s_.compare(i_, 4, "null") == 0) {
             i_ += 4;
-            row.emplace_back();
+            row.AddNull();
             return true;
         }
         switch (type) {
         case FieldType::String:
         case FieldType::FixedString:
-        case FieldType::Memo: {
-            std::string text;
-            if (c != '"' || !String(text)) {
-                return false;
-            }
-            row.emplace_back(std::move(text));
-            return true;
-        }
+        case FieldType::Memo:
+            // Decoded straight into the row's bytes.
+            return c == '"' && String(row.BeginText());
         case FieldType::DateTime: {
-            std::string text;
             TDateTime dt;
-            if (!Wrapped("$date", text) || !TryParseIsoText(text, dt)) {
+            if (!Wrapped("$date") || !TryParseIsoText(scratch_, dt)) {
                 return false;
             }
-            row.emplace_back(dt);
+            row.AddDate(dt);
             return true;
         }
         case FieldType::Integer:
@@ -376,7 +375,7 @@ private:
                 if (isFloat || ec != std::errc() || end != token.end()) {
                     return false;
                 }
-                row.emplace_back(n);
+                row.AddInteger(n);
                 return true;
             }
             double d = 0;
@@ -384,28 +383,27 @@ private:
             if (ec != std::errc() || end != token.end()) {
                 return false;
             }
-            row.emplace_back(d);
+            row.AddFloat(d);
             return true;
         }
         case FieldType::Boolean:
             if (s_.compare(i_, 4, "true") == 0) {
                 i_ += 4;
-                row.emplace_back(true);
+                row.AddBoolean(true);
                 return true;
             }
             if (s_.compare(i_, 5, "false") == 0) {
                 i_ += 5;
-                row.emplace_back(false);
+                row.AddBoolean(false);
                 return true;
             }
             return false;
         case FieldType::Blob: {
-            std::string text;
-            if (!Wrapped("$blob", text)) {
+            if (!Wrapped("$blob")) {
                 return false;
             }
             try {
-                row.emplace_back(Blob{Base64Decode(text)});
+                row.AddBlob(Base64Decode(scratch_));
             } catch (const Exception&) {
                 return false;
             }
@@ -417,14 +415,21 @@ private:
 
     std::string_view s_;
     size_t i_ = 0;
+    std::string scratch_; ///< a key's or a wrapped value's text, kept from one to the next
 };
 
-} // namespace
-
-bool TryReadRow(std::string_view text, const std::vector<PacketField>& fields, Row& row) {
-    RowReader reader(text);
-    return reader.ReadRow(fields, row) && reader.AtEnd();
+// One row "[...]" of `fields` at `at` in `text`, into `row`; `end` is where it ends.
+bool TryReadRowAt(std::string_view text, size_t at, const std::vector<PacketField>& fields,
+                  CompactRowBuilder& row, size_t& end) {
+    RowReader reader(text, at);
+    if (!reader.ReadRow(fields, row)) {
+        return false;
+    }
+    end = reader.Position();
+    return true;
 }
+
+} // namespace
 
 bool TryReadFields(std::string_view text, DataPacket& packet) {
     return RowReader(text).ReadFields(packet);
@@ -566,16 +571,17 @@ bool StreamedReplyReader::ReadRows() {
             state_ = State::Broken;
             return false;
         }
-        const size_t end = EndOfValue(text, i);
-        if (end == std::string_view::npos) {
-            break; // the row is still on its way
-        }
-        Row row;
-        if (!TryReadRow(text.substr(i, end - i), packet_.fields, row)) {
+        // Read at once: nearly every row is whole. One that is not is looked at again
+        // for its end, and waited for when it is still on its way.
+        size_t end = i;
+        if (!TryReadRowAt(text, i, packet_.fields, row_, end)) {
+            if (EndOfValue(text, i) == std::string_view::npos) {
+                break;
+            }
             state_ = State::Broken;
             return false;
         }
-        packet_.rows.push_back(std::move(row));
+        packet_.rows.push_back(row_.Build());
         at_ = end;
     }
     // What is read is let go: the text never holds more than a chunk and a row.

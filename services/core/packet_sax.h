@@ -12,9 +12,6 @@
 /// nullopt, and the caller reads the text the ordinary way (which names the error).
 std::optional<DataPacket> TryReadRowPacket(std::string_view text);
 
-/// One row "[...]" of `fields`, the whole of `text`; false when it is anything else.
-bool TryReadRow(std::string_view text, const std::vector<PacketField>& fields, Row& row);
-
 /// A packet's field list "[...]", the whole of `text`, into `packet.fields`.
 bool TryReadFields(std::string_view text, DataPacket& packet);
 
@@ -45,4 +42,5 @@ private:
     std::string pending_;
     size_t at_ = 0; ///< where reading stands in pending_
     DataPacket packet_;
+    CompactRowBuilder row_; ///< each row's values, its buffers kept from row to row
 };
