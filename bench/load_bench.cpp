@@ -68,6 +68,20 @@ long StatusKb(pid_t pid, const char* key) {
     return 0;
 }
 
+/// The resident size once it has stopped falling (for at most three seconds): a reload
+/// frees the old rows on another thread, and what the register holds is what is left.
+long SettledRssKb(pid_t pid) {
+    long last = StatusKb(pid, "VmRSS");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (int steady = 0; steady < 4 && std::chrono::steady_clock::now() < until;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const long now = StatusKb(pid, "VmRSS");
+        steady = now < last - 1024 ? 0 : steady + 1;
+        last = std::min(last, now);
+    }
+    return last;
+}
+
 /// Resets the peak resident size of a process, so the next peak is one load's.
 void ResetPeak(pid_t pid) {
     std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
@@ -265,7 +279,7 @@ SizeResult Measure(int size, int rounds, const std::string& postgres) {
         }
         // Held as the system sees it: what the process's heap keeps counts too.
         r.clientPeakMb = std::max(r.clientPeakMb, (StatusKb(self, "VmHWM") - empty) / 1e3);
-        r.clientRestMb = std::max(r.clientRestMb, (StatusKb(self, "VmRSS") - empty) / 1e3);
+        r.clientRestMb = std::max(r.clientRestMb, (SettledRssKb(self) - empty) / 1e3);
         r.serverPeakMb = std::max(r.serverPeakMb, StatusKb(server.Pid(), "VmHWM") / 1e3);
         const auto start = Clock::now();
         if (std::system(cli.c_str()) != 0) {
