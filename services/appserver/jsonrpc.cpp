@@ -77,6 +77,7 @@ std::string Outcome(const std::string& method, const Variant& result) {
 struct ParsedCall {
     json id = nullptr;
     bool hasId = false;
+    bool methodRead = false; ///< the method's name was read (it may be "")
     std::string method;
     std::vector<Variant> params;
     std::optional<std::pair<int, std::string>> refusal;
@@ -107,6 +108,7 @@ ParsedCall ParseCall(const json& request) {
         return Refused(std::move(call), kInvalidRequest, "Requisição JSON-RPC 2.0 inválida");
     }
     call.method = method->get<std::string>();
+    call.methodRead = true;
     const auto given = request.find("params");
     if (given == request.end()) {
         return call;
@@ -171,7 +173,7 @@ std::string HandleCall(const json& request, const RpcHandler& handler, const Rpc
                        RpcOutcome& outcome, size_t& budget, bool batch) {
     const ParsedCall call = ParseCall(request);
     outcome.method = call.method.empty() ? "-" : call.method;
-    if (call.method.empty()) {
+    if (!call.methodRead) {
         return ErrorReply(call.id, call.refusal->first, call.refusal->second, outcome);
     }
     outcome.notification = !call.hasId;

@@ -89,6 +89,9 @@ TEST_F(Hostile, MalformedRequestsGetAJsonRpcErrorNeverAnHttpFailure) {
         {"unknown wrapper", call + R"("GetLote","params":[{"$x":[[[[1]]]]},"","",""]})", -32602},
         {"not json", "{isto não é json", -32700},
         {"unknown method", call + R"("Nada\n\u0000"})", -32601},
+        // A method named "" is read like any other name, and refused as unknown.
+        {"method empty", call + R"(""})", -32601},
+        {"method empty, params not a list", call + R"("","params":5})", -32602},
     };
     for (const Malformed& m : cases) {
         SCOPED_TRACE(m.what);
