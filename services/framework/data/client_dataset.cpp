@@ -8,6 +8,7 @@
 #endif
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 void TClientDataSet::SetData(const Variant& data) {
@@ -115,14 +116,21 @@ void TClientDataSet::InternalClose() {
     // milliseconds that a reload would wait for before its rows show, so another thread
     // frees them. Their memory then goes back to the system, not to this process's heap,
     // which would hold the old rows' memory beside the new ones for as long as it runs.
-    std::thread([old = std::move(records_)]() mutable {
+    auto release = [old = std::move(records_)]() mutable {
         old.clear();
         old.shrink_to_fit();
 #ifdef __GLIBC__
         ::malloc_trim(0);
 #endif
-    }).detach();
+    };
     records_ = {};
+    try {
+        std::thread(std::move(release)).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the rows went with its state, freed here; the memory is
+        // still given back.
+        release();
+    }
 }
 
 void TClientDataSet::LoadPacket(const DataPacket& packet) {
