@@ -88,6 +88,7 @@ struct HttpFront::Impl {
         HttpRequest request;
         size_t headSize = 0;
         bool closeAfter = false;
+        bool ended = false;  ///< the client has closed its sending side
         size_t bodyHeld = 0; ///< the request's body, counted in bodiesHeld until answered
         Clock::time_point deadline;
         Clock::time_point lastActive;

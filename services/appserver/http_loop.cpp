@@ -317,6 +317,7 @@ void HttpFront::Impl::AfterRead(const ConnectionPtr& c, bool ended, bool failed)
         Close(*c);
         return;
     }
+    c->ended = c->ended || ended;
     switch (c->phase) {
     case Phase::Draining:
         if (ended) {
@@ -452,6 +453,12 @@ void HttpFront::Impl::StartRequest(Connection& c) {
 }
 
 void HttpFront::Impl::Dispatch(Connection& c) {
+    if (c.ended) {
+        // A client that stopped sending before its answer began is taken as gone, as one
+        // that does so while its call runs: TCP cannot tell a hang-up from a half-close.
+        Close(c);
+        return;
+    }
     {
         const std::lock_guard<std::mutex> lock(jobsMutex);
         if (jobs.size() < options.maxQueued) {
