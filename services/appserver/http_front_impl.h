@@ -142,6 +142,7 @@ struct HttpFront::Impl {
     /// can take more.
     void ArmRead(const ConnectionPtr& c);
     void ReadPlain(const ConnectionPtr& c);
+    template <typename Next> auto ThenOnReadSide(const ConnectionPtr& c, Next next);
     /// Bytes came in.
     void Take(Connection& c, const char* data, size_t size);
     /// A read is over: the client ended (`ended`) or failed (`failed`), or more may come.

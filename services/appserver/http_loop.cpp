@@ -124,6 +124,22 @@ void HttpFront::Impl::Accept() {
     }
 }
 
+// A read-side operation (a wait for bytes, a TLS handshake) as it comes back: nothing
+// for a connection closed meanwhile, a close when it failed, `next` otherwise.
+template <typename Next> auto HttpFront::Impl::ThenOnReadSide(const ConnectionPtr& c, Next next) {
+    return [this, c, next](const boost::system::error_code& error) {
+        c->reading = false;
+        if (c->closed) {
+            return;
+        }
+        if (error) {
+            Close(*c);
+            return;
+        }
+        next(c);
+    };
+}
+
 void HttpFront::Impl::Open(int fd) {
     asio::ip::tcp::socket socket(io);
     boost::system::error_code error;
@@ -150,18 +166,9 @@ void HttpFront::Impl::Open(int fd) {
     // The handshake is bounded by the idle deadline, like a client that says nothing.
     c->tls.emplace(c->socket, *tls);
     c->reading = true;
-    c->tls->async_handshake(asio::ssl::stream_base::server,
-                            [this, c](const boost::system::error_code& failed) {
-                                c->reading = false;
-                                if (c->closed) {
-                                    return;
-                                }
-                                if (failed) {
-                                    Close(*c);
-                                    return;
-                                }
-                                ArmRead(c);
-                            });
+    c->tls->async_handshake(
+        asio::ssl::stream_base::server,
+        ThenOnReadSide(c, [this](const ConnectionPtr& ready) { ArmRead(ready); }));
 }
 
 void HttpFront::Impl::TurnAway() {
@@ -248,18 +255,9 @@ void HttpFront::Impl::ArmRead(const ConnectionPtr& c) {
     }
     c->reading = true;
     if (!c->tls) {
-        c->socket.async_wait(asio::ip::tcp::socket::wait_read,
-                             [this, c](const boost::system::error_code& error) {
-                                 c->reading = false;
-                                 if (c->closed) {
-                                     return;
-                                 }
-                                 if (error) {
-                                     Close(*c);
-                                     return;
-                                 }
-                                 ReadPlain(c);
-                             });
+        c->socket.async_wait(
+            asio::ip::tcp::socket::wait_read,
+            ThenOnReadSide(c, [this](const ConnectionPtr& ready) { ReadPlain(ready); }));
         return;
     }
     if (!c->tlsBuffer) {
